@@ -1,0 +1,6 @@
+#pragma once
+
+// The program's ways of running, chosen by the first command-line argument.
+int runServe(int argc, char **argv);     // --serve: the host alone, no window
+int runCheckWord(int argc, char **argv); // --check-word: look words up
+int runGui(int argc, char **argv);       // anything else: the game window

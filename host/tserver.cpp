@@ -1,0 +1,332 @@
+// Host sessions: connection slots, the inbound queue and its dispatcher,
+// login, removal, leaving, watching and the chat relays.
+#include "tserver.h"
+
+#include <cstdio>
+
+namespace {
+
+QString preview(const QString &line) {
+    constexpr int kShown = 120;
+    return line.size() > kShown ? line.left(kShown) + QStringLiteral("...") : line;
+}
+
+} // namespace
+
+TServer::TServer(QObject *parent) : QObject(parent) {
+    Sock1.setSocketType(stStream);
+    Sock1.setPortName(QStringLiteral("7772"));
+    Sock1.OnAccept = [this](TSock *s) { Sock1Accept(s); };
+    Sock1.OnRead = [this](TSock *s, int count) { Sock1Read(s, count); };
+    tempsock.OnDisconnect = [this](TSock *s) { tempsockDisconnect(s); };
+    tempsock.OnInfo = [this](TSock *s, TSocketInfo i, const QString &m) { tempsockInfo(s, i, m); };
+
+    // Queued lines are handled as soon as control returns to the event loop,
+    // all of them in arrival order, each to its end before the next.
+    socktimer.setSingleShot(true);
+    socktimer.setInterval(0);
+    connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+}
+
+TServer::~TServer() {
+    // The connections go with Sock1; nobody is left to hear about it.
+    for (SeatSlot &s : seats)
+        if (s.connection)
+            s.connection->OnInfo = nullptr;
+}
+
+void TServer::listen(quint16 port) {
+    Sock1.setPortName(QString::number(port));
+    Sock1.setListen(true);
+}
+
+// ---- Connections ------------------------------------------------------------
+
+void TServer::Sock1Accept(TSock *sender) {
+    int slot = 0;
+    if (slotcount == 0) {
+        slotcount = 1;
+        slot = 1;
+    } else {
+        int i = 1;
+        while (seats[i].connected && i < slotcount)
+            ++i;
+        if (!seats[i].connected && i < 10) {
+            slot = i;
+        } else if (i == kSlots) {
+            // Every slot is taken: tell the tenth connection and let it go.
+            TSock *refused = nullptr;
+            if (sender->Accept(refused)) {
+                refused->OnInfo = nullptr;
+                refused->OnDisconnect = nullptr;
+                refused->OnRead = nullptr;
+                refused->Send(proto::encode(proto::host::full()));
+                delete refused;
+            }
+            return;
+        } else {
+            slot = ++slotcount;
+        }
+    }
+
+    TSock *conn = nullptr;
+    if (!sender->Accept(conn))
+        return;
+    SeatSlot &s = seats[slot];
+    if (s.connection && s.connection != conn)
+        s.connection->deleteLater();
+    s.connection = conn;
+    s.connected = true;
+    s.carry.clear();
+    conn->Tag = slot;
+    conn->OnDisconnect = tempsock.OnDisconnect;
+    conn->OnInfo = tempsock.OnInfo;
+    conn->OnRead = [this](TSock *c, int count) { Sock1Read(c, count); };
+    conn->setMaxOutbound(kMaxOutbound);
+    sendTo(slot, proto::host::sendlogininfo(slot));
+}
+
+void TServer::Sock1Read(TSock *sender, int) {
+    const int slot = sender->Tag;
+    if (slot < 1 || slot > kSlots || seats[slot].connection != sender)
+        return;
+    const QByteArray bytes = sender->Receive();
+    const bool withinLimit = seats[slot].carry.feed(bytes, [&](const QByteArray &message) {
+        receivedlist.push_back({slot, message});
+    });
+    if (!receivedlist.empty() && !socktimer.isActive())
+        socktimer.start();
+    if (!withinLimit) {
+        std::fprintf(stderr, "zorble host: slot %d sent more than %d bytes without a message end; "
+                             "closing it\n", slot, kMaxLine);
+        seats[slot].carry.clear();
+        sender->Close();
+    }
+}
+
+void TServer::socktimerTimer() {
+    while (!receivedlist.empty()) {
+        QueuedLine line = std::move(receivedlist.front());
+        receivedlist.pop_front();
+        dispatch(line.slot, proto::decode(line.text));
+    }
+}
+
+void TServer::dispatch(int slot, const QString &line) {
+    const proto::Line l = proto::splitLine(line);
+    if (l.command.isEmpty())
+        return;
+    using Handler = void (TServer::*)(int, const QString &);
+    static const std::pair<QLatin1String, Handler> table[] = {
+        {QLatin1String("CMD_logininfo"), &TServer::receivedlogininfo},
+        {QLatin1String("CMD_kickhim"), &TServer::kickhim},
+        {QLatin1String("CMD_chat"), &TServer::chat},
+        {QLatin1String("CMD_action"), &TServer::action},
+        {QLatin1String("CMD_startgame"), &TServer::startgame},
+        {QLatin1String("CMD_done"), &TServer::done},
+        {QLatin1String("CMD_newtiles"), &TServer::newtiles},
+        {QLatin1String("CMD_pass"), &TServer::pass},
+        {QLatin1String("CMD_justwatch"), &TServer::justwatch},
+        {QLatin1String("CMD_playasound"), &TServer::playasound},
+    };
+    for (const auto &[word, handler] : table) {
+        if (l.command == word) {
+            (this->*handler)(slot, l.payload);
+            return;
+        }
+    }
+}
+
+void TServer::drop(int slot, const char *why, const QString &line) {
+    ++dropped_;
+    std::fprintf(stderr, "zorble host: dropped %s from slot %d: %s\n", why, slot,
+                 qPrintable(preview(line)));
+}
+
+bool TServer::ownSeat(int sender, int seat, const QString &line) {
+    if (seat == sender)
+        return true;
+    drop(sender, "a request for another seat", line);
+    return false;
+}
+
+// ---- Sending ----------------------------------------------------------------
+
+void TServer::sendTo(int slot, const QString &message) {
+    SeatSlot &s = seats[slot];
+    if (!s.connected || !s.connection)
+        return;
+    try {
+        s.connection->Send(proto::encode(message));
+    } catch (const ESockException &e) {
+        std::fprintf(stderr, "zorble host: slot %d: %s\n", slot, e.what());
+    }
+}
+
+void TServer::sendAll(const QString &message) {
+    const QByteArray bytes = proto::encode(message);
+    for (int i = 1; i <= slotcount; ++i) {
+        SeatSlot &s = seats[i];
+        if (s.connected && s.connection && s.connection->hasSocket())
+            s.connection->Send(bytes);
+    }
+}
+
+void TServer::sendSeats(const QString &message) {
+    const QByteArray bytes = proto::encode(message);
+    for (int i = 1; i <= 4; ++i) {
+        SeatSlot &s = seats[i];
+        if (s.connected && s.connection && s.connection->hasSocket())
+            s.connection->Send(bytes);
+    }
+}
+
+// ---- Login --------------------------------------------------------------------
+
+void TServer::receivedlogininfo(int sender, const QString &payload) {
+    const auto login = proto::parseLoginInfo(payload);
+    if (!login) {
+        drop(sender, "a malformed login", payload);
+        return;
+    }
+    if (!ownSeat(sender, login->slot, payload))
+        return;
+    const int slot = login->slot;
+    seats[slot].name = login->name;
+    seats[slot].connected = true;
+
+    sendAll(proto::host::newplayerinfo(slot, login->name));
+    for (int j = 1; j <= slotcount; ++j)
+        if (j != slot)
+            sendTo(slot, proto::host::existingplayers(j, seats[j].name));
+
+    if (login->version != QLatin1String(proto::kVersion)) {
+        sendTo(1, proto::host::havewrongversion(login->name));
+        sendTo(slot, proto::host::wrongversion());
+    }
+    if (gamerunning)
+        catchUp(slot);
+}
+
+// ---- Removal and leaving ------------------------------------------------------
+
+void TServer::kickhim(int sender, const QString &payload) {
+    const auto kick = proto::parseKickHim(payload);
+    if (!kick) {
+        drop(sender, "a malformed removal", payload);
+        return;
+    }
+    // Only the hosting player, in slot 1, removes anybody.
+    if (kick->requester != 1 || sender != 1) {
+        drop(sender, "a removal not sent by the hosting player", payload);
+        return;
+    }
+    if (kick->target < 1 || kick->target > kSlots) {
+        drop(sender, "a removal of a slot out of range", payload);
+        return;
+    }
+    disconnectsock(kick->target);
+}
+
+void TServer::disconnectsock(int slot) {
+    if (seats[slot].connected && seats[slot].connection)
+        seats[slot].connection->Close();
+}
+
+void TServer::tempsockDisconnect(TSock *sender) {
+    const int slot = sender->Tag;
+    if (slot >= 1 && slot <= kSlots && seats[slot].connected && seats[slot].connection == sender)
+        sender->Close();
+}
+
+void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
+    if (msg != QLatin1String("Socket Closed") || sender->Tag == 0)
+        return;
+    const int s = sender->Tag;
+    if (s < 1 || s > kSlots || seats[s].connection != sender)
+        return; // an old connection of a slot that has been taken again
+    SeatSlot &slot = seats[s];
+    if (slot.connected) {
+        const QByteArray bytes = proto::encode(proto::host::playerdisconnected(s, slot.name));
+        for (int i = 1; i <= slotcount; ++i)
+            if (i != s && seats[i].connected && seats[i].connection->hasSocket())
+                seats[i].connection->Send(bytes);
+    }
+    slot.connected = false;
+    slot.name.clear();
+    slot.carry.clear();
+    // Lines this connection queued before it closed are left to be handled: a
+    // request it made while it was still there still counts.
+    if (s == currentplayer && seats[1].connected && gamerunning)
+        findplayer();
+}
+
+// ---- Watching -------------------------------------------------------------------
+
+void TServer::justwatch(int sender, const QString &payload) {
+    const auto watch = proto::parseJustWatch(payload);
+    if (!watch || watch->seat < 1 || watch->seat > 4) {
+        drop(sender, "a malformed watch request", payload);
+        return;
+    }
+    // Players switch their own seat; the hosting player may switch any seat.
+    if (sender != 1 && !ownSeat(sender, watch->seat, payload))
+        return;
+    const int seat = watch->seat;
+    if (watch->code == QLatin1String("2")) {
+        seats[seat].watching = false;
+        sendAll(proto::host::justwatching(seat, 2));
+    } else if (watch->code == QLatin1String("1")) {
+        bool anotherActive = false;
+        for (int i = 1; i <= 4; ++i)
+            if (i != seat && seats[i].connected && !seats[i].watching)
+                anotherActive = true;
+        if (!anotherActive)
+            return; // the last active player cannot sit out
+        seats[seat].watching = true;
+        sendAll(proto::host::justwatching(seat, 1));
+        if (seat == currentplayer)
+            findplayer();
+    } else {
+        drop(sender, "a watch request with an unknown code", payload);
+    }
+}
+
+// ---- Relays ---------------------------------------------------------------------
+
+void TServer::chat(int sender, const QString &payload) {
+    const qsizetype plus = payload.indexOf(QLatin1Char('+'));
+    const QString seatText = plus < 0 ? payload : payload.left(plus);
+    const auto seat = proto::toInt(seatText);
+    if (!seat || plus < 0) {
+        drop(sender, "a malformed chat line", payload);
+        return;
+    }
+    if (!ownSeat(sender, *seat, payload))
+        return;
+    sendAll(proto::host::chat(seatText, seats[sender].name, payload.mid(plus + 1)));
+}
+
+void TServer::action(int sender, const QString &payload) {
+    const qsizetype plus = payload.indexOf(QLatin1Char('+'));
+    const QString seatText = plus < 0 ? payload : payload.left(plus);
+    const auto seat = proto::toInt(seatText);
+    if (!seat || plus < 0) {
+        drop(sender, "a malformed action line", payload);
+        return;
+    }
+    if (!ownSeat(sender, *seat, payload))
+        return;
+    sendAll(proto::host::action(seatText, seats[sender].name, payload.mid(plus + 1)));
+}
+
+void TServer::playasound(int sender, const QString &payload) {
+    const auto request = proto::parseSeatText(payload);
+    if (!request || !payload.contains(QLatin1Char('+'))) {
+        drop(sender, "a malformed sound request", payload);
+        return;
+    }
+    if (!ownSeat(sender, request->seat, payload))
+        return;
+    sendAll(proto::host::playasound(request->seat, request->rest));
+}

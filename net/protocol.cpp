@@ -1,0 +1,474 @@
+#include "protocol.h"
+
+#include "framing.h"
+
+namespace proto {
+
+namespace {
+
+QString num(int n) { return QString::number(n); }
+QString flag(bool b) { return b ? QStringLiteral("y") : QStringLiteral("n"); }
+bool inRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+
+// Reads n integer fields; the last one may be the remaining text.
+template <size_t N> std::optional<std::array<int, N>> ints(const QString &payload) {
+    FieldReader r(payload);
+    std::array<int, N> out{};
+    for (size_t i = 0; i < N; ++i) {
+        const std::optional<int> v = (i + 1 < N) ? r.intField() : toInt(r.rest());
+        if (!v)
+            return std::nullopt;
+        out[i] = *v;
+    }
+    return out;
+}
+
+QString joinTiles(const QString &command, const QList<BoardLetter> &tiles) {
+    QString s = command;
+    for (const BoardLetter &t : tiles)
+        s += QLatin1Char('+') + num(t.x) + QLatin1Char('+') + num(t.y) + QLatin1Char('+') +
+             num(t.letter);
+    return s;
+}
+
+std::optional<GameOptions> readOptions(FieldReader &r) {
+    GameOptions o;
+    o.name = r.field();
+    const auto tt = r.intField();
+    const auto sc = r.intField();
+    const auto gt = r.intField();
+    const auto ps = r.intField();
+    if (!tt || !sc || !gt || !ps)
+        return std::nullopt;
+    o.turntime = *tt;
+    o.squarecount = *sc;
+    o.gametime = *gt;
+    o.playtoscore = *ps;
+    o.doubletiles = r.field() == QLatin1String("y");
+    return o;
+}
+
+} // namespace
+
+QString decode(const QByteArray &bytes) { return QString::fromUtf8(bytes); }
+
+QByteArray encode(const QString &message) { return frameMessage(message.toUtf8()); }
+
+Line splitLine(const QString &line) {
+    const qsizetype plus = line.indexOf(QLatin1Char('+'));
+    if (plus < 0)
+        return {};
+    return {line.left(plus), line.mid(plus + 1)};
+}
+
+std::optional<int> toInt(QStringView text) {
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && text[i] == QLatin1Char('-')) {
+        negative = true;
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+        if (value > qint64(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+QString cut(const QString &text, int n) {
+    if (text.size() <= n)
+        return text;
+    if (n > 0 && text.at(n - 1).isHighSurrogate())
+        --n;
+    return text.left(n);
+}
+
+QString FieldReader::field() {
+    const qsizetype plus = text_.indexOf(QLatin1Char('+'));
+    if (plus < 0)
+        return QString();
+    QString f = text_.left(plus);
+    text_.remove(0, plus + 1);
+    return f;
+}
+
+std::optional<int> FieldReader::intField() { return toInt(field()); }
+
+std::optional<QList<QStringList>> readEntries(const QString &text, int entrySize) {
+    FieldReader r(text + QStringLiteral("+@"));
+    QList<QStringList> entries;
+    while (r.rest() != QLatin1String("@")) {
+        QStringList entry;
+        for (int i = 0; i < entrySize; ++i) {
+            if (!r.rest().contains(QLatin1Char('+')))
+                return std::nullopt; // the text ends inside an entry
+            entry << r.field();
+        }
+        entries << entry;
+    }
+    return entries;
+}
+
+ColouredText splitColour(const QString &text) {
+    const qsizetype bar = text.indexOf(QLatin1Char('|'));
+    if (bar < 0)
+        return {text, QString()};
+    return {text.left(bar), text.mid(bar + 1)};
+}
+
+// ---- Client to host -------------------------------------------------------
+
+namespace client {
+
+QString logininfo(int slot, const QString &version, const QString &name) {
+    return QStringLiteral("CMD_logininfo+") + num(slot) + QLatin1Char('+') + version +
+           QLatin1Char('+') + name;
+}
+QString chat(int seat, const QString &text, const QString &colour) {
+    return QStringLiteral("CMD_chat+") + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
+           colour;
+}
+QString action(int seat, const QString &text, const QString &colour) {
+    return QStringLiteral("CMD_action+") + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
+           colour;
+}
+QString playasound(int seat, int wave) {
+    return QStringLiteral("CMD_playasound+") + num(seat) + QStringLiteral("+wave") + num(wave) +
+           QLatin1Char('+');
+}
+QString kickhim(int requester, int target) {
+    return QStringLiteral("CMD_kickhim+") + num(requester) + QLatin1Char('+') + num(target) +
+           QLatin1Char('+');
+}
+QString justwatch(int seat, bool sitOut) {
+    return QStringLiteral("CMD_justwatch+") + num(seat) +
+           (sitOut ? QStringLiteral("+1") : QStringLiteral("+2"));
+}
+QString startgame(const GameOptions &o) {
+    return QStringLiteral("CMD_startgame+") + o.name + QLatin1Char('+') + num(o.turntime) +
+           QLatin1Char('+') + num(o.squarecount) + QLatin1Char('+') + num(o.gametime) +
+           QLatin1Char('+') + num(o.playtoscore) + QLatin1Char('+') + flag(o.doubletiles) +
+           QLatin1Char('+') + flag(o.partners) + QLatin1Char('+');
+}
+QString done(int seat, const QList<PlacedTile> &tiles) {
+    QString s = QStringLiteral("CMD_done+") + num(seat);
+    for (const PlacedTile &t : tiles)
+        s += QLatin1Char('+') + num(t.rackslot) + QLatin1Char('+') +
+             (t.flipped ? QStringLiteral("y") : QStringLiteral("n")) + QLatin1Char('+') +
+             num(t.x) + QLatin1Char('+') + num(t.y);
+    return s;
+}
+QString newtiles(int seat) { return QStringLiteral("CMD_newtiles+") + num(seat); }
+QString pass(int seat) { return QStringLiteral("CMD_pass+") + num(seat); }
+
+} // namespace client
+
+std::optional<LoginInfo> parseLoginInfo(const QString &payload) {
+    FieldReader r(payload);
+    const auto slot = r.intField();
+    if (!slot)
+        return std::nullopt;
+    LoginInfo info;
+    info.slot = *slot;
+    info.version = cut(r.field(), kMaxVersionLength);
+    info.name = cut(r.rest(), kMaxNameLength);
+    return info;
+}
+
+std::optional<SeatText> parseSeatText(const QString &payload) {
+    FieldReader r(payload);
+    const auto seat = r.intField();
+    if (!seat)
+        return std::nullopt;
+    return SeatText{*seat, r.rest()};
+}
+
+std::optional<KickHim> parseKickHim(const QString &payload) {
+    FieldReader r(payload);
+    const auto requester = r.intField();
+    const auto target = r.intField();
+    if (!requester || !target)
+        return std::nullopt;
+    return KickHim{*requester, *target};
+}
+
+std::optional<JustWatch> parseJustWatch(const QString &payload) {
+    FieldReader r(payload);
+    const auto seat = r.intField();
+    if (!seat)
+        return std::nullopt;
+    return JustWatch{*seat, r.rest()};
+}
+
+std::optional<StartGame> parseStartGame(const QString &payload) {
+    FieldReader r(payload);
+    auto options = readOptions(r);
+    if (!options)
+        return std::nullopt;
+    options->partners = r.field() == QLatin1String("y");
+    return StartGame{*options, payload};
+}
+
+std::optional<Done> parseDone(const QString &payload) {
+    FieldReader r(payload);
+    const auto seat = r.intField();
+    if (!seat)
+        return std::nullopt;
+    const auto entries = readEntries(r.rest(), 4);
+    if (!entries)
+        return std::nullopt;
+    Done done;
+    done.seat = *seat;
+    for (const QStringList &e : *entries) {
+        const auto slot = toInt(e[0]);
+        const auto x = toInt(e[2]);
+        const auto y = toInt(e[3]);
+        if (!slot || !x || !y)
+            return std::nullopt;
+        done.tiles.append(PlacedTile{*slot, e[1] == QLatin1String("y"), *x, *y});
+    }
+    return done;
+}
+
+std::optional<int> parseSeat(const QString &payload) { return toInt(payload); }
+
+// ---- Host to client -------------------------------------------------------
+
+namespace host {
+
+QString sendlogininfo(int slot) { return QStringLiteral("CMD_sendlogininfo+") + num(slot); }
+QString full() { return QStringLiteral("CMD_full+"); }
+QString newplayerinfo(int slot, const QString &name) {
+    return QStringLiteral("CMD_newplayerinfo+") + num(slot) + QLatin1Char('+') + name;
+}
+QString existingplayers(int slot, const QString &name) {
+    return QStringLiteral("CMD_existingplayers+") + num(slot) + QLatin1Char('+') + name;
+}
+QString wrongversion() { return QStringLiteral("CMD_wrongversion+"); }
+QString havewrongversion(const QString &name) {
+    return QStringLiteral("CMD_havewrongversion+") + name;
+}
+QString arrangeboard(const std::array<int, 4> &q) {
+    return QStringLiteral("CMD_arrangeboard+") + num(q[0]) + QLatin1Char('+') + num(q[1]) +
+           QLatin1Char('+') + num(q[2]) + QLatin1Char('+') + num(q[3]);
+}
+QString showboard(int x, int y, int letter) {
+    return QStringLiteral("CMD_showboard+") + num(x) + QLatin1Char('+') + num(y) +
+           QLatin1Char('+') + num(letter);
+}
+QString gamesettings(const GameSettings &s) {
+    return QStringLiteral("CMD_gamesettings+") + num(s.turntime) + QLatin1Char('+') +
+           num(s.squarecount) + QLatin1Char('+') + num(s.gametime) + QLatin1Char('+') +
+           num(s.elapsed) + QLatin1Char('+') + num(s.playtoscore) + QLatin1Char('+') +
+           flag(s.doubletiles) + QLatin1Char('+') + flag(s.partners);
+}
+QString nextplayer(int seat) { return QStringLiteral("CMD_nextplayer+") + num(seat); }
+QString startgame(const QString &requestPayload, bool partners) {
+    return QStringLiteral("CMD_startgame+") + requestPayload + QLatin1Char('+') + flag(partners);
+}
+QString zb() { return QStringLiteral("CMD_zb"); }
+QString atile(int rackslot, int letter) {
+    return QStringLiteral("CMD_atile+") + num(rackslot) + QLatin1Char('+') + num(letter);
+}
+QString tilecount(int count) { return QStringLiteral("CMD_tilecount+") + num(count); }
+QString notiles(int seat) { return QStringLiteral("CMD_notiles+") + num(seat) + QLatin1Char('+'); }
+QString pass(const QString &seatText) { return QStringLiteral("CMD_pass+") + seatText; }
+QString already() { return QStringLiteral("CMD_already+"); }
+QString notenough() { return QStringLiteral("CMD_notenough+"); }
+QString newtiles(const QString &seatText, int score, int partner, int partnerscore) {
+    return QStringLiteral("CMD_newtiles+") + seatText + QLatin1Char('+') + num(score) +
+           QLatin1Char('+') + num(partner) + QLatin1Char('+') + num(partnerscore);
+}
+QString invalid() { return QStringLiteral("CMD_invalid+"); }
+QString reposition(const QList<BoardLetter> &tiles) {
+    return joinTiles(QStringLiteral("CMD_reposition"), tiles);
+}
+QString postscore(const PostScore &p) {
+    return QStringLiteral("CMD_postscore+") + num(p.count) + QLatin1Char('+') + num(p.seat) +
+           QLatin1Char('+') + num(p.bonus) + QLatin1Char('+') + num(p.turnscore) +
+           QLatin1Char('+') + num(p.score) + QLatin1Char('+') + num(p.partner) +
+           QLatin1Char('+') + num(p.partnerscore) + QLatin1Char('+') + p.word + QLatin1Char('+');
+}
+QString newword(const QList<BoardLetter> &tiles) {
+    return joinTiles(QStringLiteral("CMD_newword"), tiles);
+}
+QString timeup(int seat) { return QStringLiteral("CMD_timeup+") + num(seat); }
+QString justwatching(int seat, int code) {
+    return QStringLiteral("CMD_justwatching+") + num(seat) + QLatin1Char('+') + num(code);
+}
+QString playerdisconnected(int slot, const QString &name) {
+    return QStringLiteral("CMD_playerdisconnected+") + num(slot) + QLatin1Char('+') + name;
+}
+QString chat(const QString &seatText, const QString &name, const QString &rest) {
+    return QStringLiteral("CMD_chat+") + seatText + QLatin1Char('+') + name +
+           QStringLiteral(" chats: ") + rest;
+}
+QString action(const QString &seatText, const QString &name, const QString &rest) {
+    return QStringLiteral("CMD_action+") + seatText + QLatin1Char('+') + name + QLatin1Char(' ') +
+           rest;
+}
+QString playasound(int seat, const QString &rest) {
+    return QStringLiteral("CMD_playasound+") + num(seat) + QLatin1Char('+') + rest;
+}
+QString nomoretiles() { return QStringLiteral("CMD_nomoretiles+"); }
+QString everyonepassed() { return QStringLiteral("CMD_everyonepassed+"); }
+QString playergotscore() { return QStringLiteral("CMD_playergotscore+"); }
+QString gametimeup() { return QStringLiteral("CMD_gametimeup+"); }
+QString winner(const QList<int> &seats) {
+    QString s = QStringLiteral("CMD_winner");
+    for (int seat : seats)
+        s += QLatin1Char('+') + num(seat);
+    return s;
+}
+QString placeletter(int x, int y, int letter) {
+    return QStringLiteral("CMD_placeletter+") + num(x) + QLatin1Char('+') + num(y) +
+           QLatin1Char('+') + num(letter);
+}
+
+} // namespace host
+
+std::optional<int> parseSlot(const QString &payload) {
+    const auto v = toInt(payload);
+    if (!v || !inRange(*v, 0, 10))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<SlotName> parseSlotName(const QString &payload) {
+    FieldReader r(payload);
+    const auto slot = r.intField();
+    if (!slot || !inRange(*slot, 1, 10))
+        return std::nullopt;
+    return SlotName{*slot, r.rest()};
+}
+
+std::optional<std::array<int, 4>> parseArrangeBoard(const QString &payload) {
+    const auto q = ints<4>(payload);
+    if (!q)
+        return std::nullopt;
+    for (int seat : *q)
+        if (!inRange(seat, 1, 4))
+            return std::nullopt;
+    return q;
+}
+
+std::optional<BoardLetter> parseBoardLetter(const QString &payload) {
+    const auto v = ints<3>(payload);
+    if (!v || !inRange((*v)[0], 0, 18) || !inRange((*v)[1], 0, 18) || !inRange((*v)[2], 0, 25))
+        return std::nullopt;
+    return BoardLetter{(*v)[0], (*v)[1], (*v)[2]};
+}
+
+std::optional<GameSettings> parseGameSettings(const QString &payload) {
+    FieldReader r(payload);
+    std::array<std::optional<int>, 5> v;
+    for (auto &field : v)
+        field = r.intField();
+    for (const auto &field : v)
+        if (!field)
+            return std::nullopt;
+    GameSettings s;
+    s.turntime = *v[0];
+    s.squarecount = *v[1];
+    s.gametime = *v[2];
+    s.elapsed = *v[3];
+    s.playtoscore = *v[4];
+    s.doubletiles = r.field() == QLatin1String("y");
+    s.partners = r.rest() == QLatin1String("y");
+    return s;
+}
+
+std::optional<GameStarted> parseGameStarted(const QString &payload) {
+    // name+turntime+squarecount+gametime+playtoscore+double+asked+ +partners
+    FieldReader r(payload);
+    auto options = readOptions(r);
+    if (!options)
+        return std::nullopt;
+    r.field(); // the partners flag as asked
+    r.field(); // the empty field before the flag in force
+    options->partners = r.rest() == QLatin1String("y");
+    return GameStarted{*options};
+}
+
+std::optional<RackTile> parseAtile(const QString &payload) {
+    const auto v = ints<2>(payload);
+    if (!v || !inRange((*v)[0], 1, 10) || !inRange((*v)[1], 0, 25))
+        return std::nullopt;
+    return RackTile{(*v)[0], (*v)[1]};
+}
+
+std::optional<int> parseCount(const QString &payload) {
+    const auto v = toInt(payload);
+    if (!v || *v < 0)
+        return std::nullopt;
+    return v;
+}
+
+std::optional<NewTiles> parseNewTiles(const QString &payload) {
+    const auto v = ints<4>(payload);
+    if (!v || !inRange((*v)[0], 1, 4) || !inRange((*v)[2], 1, 4))
+        return std::nullopt;
+    return NewTiles{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
+}
+
+std::optional<PostScore> parsePostScore(const QString &payload) {
+    FieldReader r(payload);
+    std::array<std::optional<int>, 7> v;
+    for (auto &field : v)
+        field = r.intField();
+    for (const auto &field : v)
+        if (!field)
+            return std::nullopt;
+    PostScore p{*v[0], *v[1], *v[2], *v[3], *v[4], *v[5], *v[6], r.field()};
+    if (!inRange(p.seat, 1, 4) || !inRange(p.partner, 1, 4) || !inRange(p.bonus, 0, 3))
+        return std::nullopt;
+    return p;
+}
+
+std::optional<QList<BoardLetter>> parseTileList(const QString &payload) {
+    const auto entries = readEntries(payload, 3);
+    if (!entries)
+        return std::nullopt;
+    QList<BoardLetter> tiles;
+    for (const QStringList &e : *entries) {
+        const auto tile = parseBoardLetter(e.join(QLatin1Char('+')));
+        if (!tile)
+            return std::nullopt;
+        tiles.append(*tile);
+    }
+    return tiles;
+}
+
+std::optional<JustWatching> parseJustWatching(const QString &payload) {
+    const auto v = ints<2>(payload);
+    if (!v || !inRange((*v)[0], 1, 4) || !inRange((*v)[1], 1, 2))
+        return std::nullopt;
+    return JustWatching{(*v)[0], (*v)[1]};
+}
+
+std::optional<QList<int>> parseWinner(const QString &payload) {
+    const auto entries = readEntries(payload, 1);
+    if (!entries)
+        return std::nullopt;
+    QList<int> seats;
+    for (const QStringList &e : *entries) {
+        const auto seat = toInt(e[0]);
+        if (!seat || !inRange(*seat, 1, 4))
+            return std::nullopt;
+        seats.append(*seat);
+    }
+    return seats;
+}
+
+} // namespace proto

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds Zorble twice (plain, then with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs the whole test suite in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+export ZORBLE_NO_INSTANCE_GUARD=1
+
+scripts/build.sh build
+ctest --test-dir build --output-on-failure -j 2
+
+scripts/build.sh build-asan -DZORBLE_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j 2
+
+if [ -x scripts/fuzz.sh ]; then
+  scripts/fuzz.sh 60
+fi
