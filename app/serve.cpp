@@ -1,4 +1,4 @@
-// zorble --serve [--port N]: the game host alone, without a window.
+// zorble --serve [--port N] [--seed N]: the game host alone, without a window.
 #include "modes.h"
 #include "signalwatcher.h"
 #include "tserver.h"
@@ -7,9 +7,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 int runServe(int argc, char **argv) {
     quint16 port = 7772;
+    std::optional<quint32> seed; // fixed seed: the same requests replay the same game
     for (int i = 2; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--port") && i + 1 < argc) {
@@ -19,9 +21,17 @@ int runServe(int argc, char **argv) {
                 return 2;
             }
             port = static_cast<quint16>(n);
+        } else if (arg == QLatin1String("--seed") && i + 1 < argc) {
+            bool ok = false;
+            const auto n = QString::fromLocal8Bit(argv[++i]).toUInt(&ok);
+            if (!ok) {
+                std::fprintf(stderr, "zorble: --seed needs a number from 0 to 4294967295\n");
+                return 2;
+            }
+            seed = n;
         } else {
             std::fprintf(stderr, "zorble: unknown argument for --serve: %s\n"
-                                 "usage: zorble --serve [--port N]\n",
+                                 "usage: zorble --serve [--port N] [--seed N]\n",
                          argv[i]);
             return 2;
         }
@@ -29,6 +39,10 @@ int runServe(int argc, char **argv) {
 
     QCoreApplication app(argc, argv);
     TServer server;
+    if (!server.dictionaryOpen())
+        std::fprintf(stderr, "%s\n", qPrintable(server.dictionaryError()));
+    if (seed)
+        server.seed(*seed);
     try {
         server.listen(port);
     } catch (const ESockException &e) {

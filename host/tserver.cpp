@@ -13,7 +13,9 @@ QString preview(const QString &line) {
 
 } // namespace
 
-TServer::TServer(QObject *parent) : QObject(parent) {
+TServer::TServer(QObject *parent) : TServer(WordLookup{}, parent) {}
+
+TServer::TServer(WordLookup lookup, QObject *parent) : QObject(parent) {
     Sock1.setSocketType(stStream);
     Sock1.setPortName(QStringLiteral("7772"));
     Sock1.OnAccept = [this](TSock *s) { Sock1Accept(s); };
@@ -26,6 +28,7 @@ TServer::TServer(QObject *parent) : QObject(parent) {
     socktimer.setSingleShot(true);
     socktimer.setInterval(0);
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+    initGame(std::move(lookup));
 }
 
 TServer::~TServer() {

@@ -10,6 +10,9 @@
 
 #include <array>
 #include <deque>
+#include <functional>
+#include <memory>
+#include <random>
 
 // One entry of the slot table. Slots 1..4 are player seats, 5..9 watchers;
 // slot 10 exists only for a moment, to refuse a tenth connection.
@@ -29,6 +32,12 @@ struct SeatSlot {
     FrameSplitter carry{8 * 1024};  // bytes after the connection's last 0xFF
 };
 
+class TDictn;
+struct EngineProbe;
+
+// Answers whether a lower-case word is in the word list.
+using WordLookup = std::function<bool(const QString &word)>;
+
 // The game host: accepts up to nine connections, logs players in, relays
 // chat and runs the game. It has no window; the hosting player's own client
 // connects to it over the loopback address like everybody else.
@@ -39,8 +48,23 @@ public:
     static constexpr int kMaxLine = 8 * 1024;     // longest message without 0xFF
     static constexpr int kMaxOutbound = 1 << 20;  // unsent bytes before a peer is dropped
 
+    static constexpr int kBoard = 19;         // squares per row and column
+    static constexpr int kBagSize = 99;       // tiles in the bag
+    static constexpr int kMaxDrawn = 98;      // the last tile of the bag is never drawn
+    static constexpr int kExchangeLimit = 86; // no exchange once more tiles are drawn
+    static constexpr int kUntimed = -1000;    // turnclock while no turn is timed
+
+    // Looks words up in the built-in word list (spellit).
     explicit TServer(QObject *parent = nullptr);
+    // Looks words up with the given function instead.
+    explicit TServer(WordLookup lookup, QObject *parent = nullptr);
     ~TServer() override;
+
+    // Restarts the random source from a fixed seed, so a game can be replayed.
+    void seed(quint32 value) { rng.seed(value); }
+    // Whether the word list could be opened, and why not.
+    bool dictionaryOpen() const;
+    QString dictionaryError() const;
 
     // Starts listening on the given port (0: any free port). Raises
     // ESockException when the port cannot be taken.
@@ -57,6 +81,17 @@ public:
     int droppedRequests() const { return dropped_; }
 
 private:
+    friend struct EngineProbe; // unit tests of the rules
+
+    // The move under test: one entry per rack slot 1..10.
+    struct PlacedEntry {
+        int x = proto::kEmpty;
+        int y = proto::kEmpty;
+        int letter = proto::kEmpty;
+        bool used = false; // found in the main word
+    };
+    using Grid = std::array<std::array<int, kBoard>, kBoard>; // [x][y]
+
     // A message taken off a connection, with the slot it came from.
     struct QueuedLine {
         int slot;
@@ -86,6 +121,36 @@ private:
     void pass(int sender, const QString &payload);
     void gettile(int seat, int rackslot);
     void findplayer();
+    void initGame(WordLookup lookup);
+    void getboard(int a, int b, int c, int d);
+    void getzorble(int count);
+    void createtileorder();
+    void endturn();
+    void Timer2Timer();
+    bool checkforwin();
+    void findwinner();
+    std::array<int, 4> quarters() const;
+    int randomInt(int lo, int hi); // uniform in lo..hi
+    // Sends, and hands a copy to the tap when one is set.
+    void gameSendTo(int slot, const QString &message);
+    void gameSendAll(const QString &message);
+    void gameSendSeats(const QString &message);
+
+    // Moves.
+    void checkword();
+    bool checkfordown();
+    bool checkforacross();
+    bool checkmainworddown() { return checkmainword(true); }
+    bool checkmainwordacross() { return checkmainword(false); }
+    bool checkmainword(bool down);
+    bool checkotheracross(int k) { return checkother(k, false); }
+    bool checkotherdown(int k) { return checkother(k, true); }
+    bool checkother(int k, bool down);
+    bool checkline(bool down);
+    int squarePoints(int x, int y) const;
+    bool findWord(const QString &word) const;
+    static QString converttoletter(int letter);
+    static int flippedletter(int letter);
 
     // Sending.
     void sendTo(int slot, const QString &message);
@@ -104,4 +169,27 @@ private:
     int currentplayer = 0;
     bool gamerunning = false;
     int dropped_ = 0;
+
+    // The game.
+    int turntime = 0;    // seconds per turn
+    int squarecount = 0; // Zorble squares asked for
+    int gametime = 0;    // minutes, 0 = no limit
+    int playtoscore = 0; // a total above it ends the game, 0 = none
+    bool doubletiles = false;
+    bool partners = false; // seats 1 and 3, 2 and 4 share one total
+    int arrangement = 0;   // rotation of the seat colours, 0..3
+    int elapsed = 0;       // seconds since the game started
+    int turnclock = kUntimed;
+    bool firstword = false;                    // the first word is still to be laid
+    std::array<int, kBagSize + 1> tileorder{}; // slots 1..99: the shuffled bag
+    int tilesdrawn = 0;                        // the next draw takes slot tilesdrawn + 1
+    Grid board{};                              // letter on each square, 100 empty
+    Grid squares{};                            // 0 centre, 1..4 quarter colour, 5 Zorble
+    std::array<PlacedEntry, 11> placed{};      // rack slots 1..10
+    bool touching = false;                     // a tested word uses a tile on the board
+    QTimer Timer2;                             // the game clock, once a second
+    std::mt19937 rng;
+    std::shared_ptr<TDictn> spellit; // the word list, unless a lookup was given
+    WordLookup lookup_;
+    std::function<void(int slot, const QString &message)> tap_; // tests watch the output
 };
