@@ -100,8 +100,10 @@ void TServer::Sock1Read(TSock *sender, int) {
     if (!receivedlist.empty() && !socktimer.isActive())
         socktimer.start();
     if (!withinLimit) {
-        std::fprintf(stderr, "zorble host: slot %d sent more than %d bytes without a message end; "
-                             "closing it\n", slot, kMaxLine);
+        std::fprintf(stderr,
+                     "zorble host: slot %d sent more than %d bytes without a message end; "
+                     "closing it\n",
+                     slot, kMaxLine);
         seats[slot].carry.clear();
         sender->Close();
     }

@@ -6,9 +6,15 @@ namespace proto {
 
 namespace {
 
-QString num(int n) { return QString::number(n); }
-QString flag(bool b) { return b ? QStringLiteral("y") : QStringLiteral("n"); }
-bool inRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+QString num(int n) {
+    return QString::number(n);
+}
+QString flag(bool b) {
+    return b ? QStringLiteral("y") : QStringLiteral("n");
+}
+bool inRange(int v, int lo, int hi) {
+    return v >= lo && v <= hi;
+}
 
 // Reads n integer fields; the last one may be the remaining text.
 template <size_t N> std::optional<std::array<int, N>> ints(const QString &payload) {
@@ -50,9 +56,13 @@ std::optional<GameOptions> readOptions(FieldReader &r) {
 
 } // namespace
 
-QString decode(const QByteArray &bytes) { return QString::fromUtf8(bytes); }
+QString decode(const QByteArray &bytes) {
+    return QString::fromUtf8(bytes);
+}
 
-QByteArray encode(const QString &message) { return frameMessage(message.toUtf8()); }
+QByteArray encode(const QString &message) {
+    return frameMessage(message.toUtf8());
+}
 
 Line splitLine(const QString &line) {
     const qsizetype plus = line.indexOf(QLatin1Char('+'));
@@ -103,7 +113,9 @@ QString FieldReader::field() {
     return f;
 }
 
-std::optional<int> FieldReader::intField() { return toInt(field()); }
+std::optional<int> FieldReader::intField() {
+    return toInt(field());
+}
 
 std::optional<QList<QStringList>> readEntries(const QString &text, int entrySize) {
     FieldReader r(text + QStringLiteral("+@"));
@@ -165,12 +177,16 @@ QString done(int seat, const QList<PlacedTile> &tiles) {
     QString s = QStringLiteral("CMD_done+") + num(seat);
     for (const PlacedTile &t : tiles)
         s += QLatin1Char('+') + num(t.rackslot) + QLatin1Char('+') +
-             (t.flipped ? QStringLiteral("y") : QStringLiteral("n")) + QLatin1Char('+') +
-             num(t.x) + QLatin1Char('+') + num(t.y);
+             (t.flipped ? QStringLiteral("y") : QStringLiteral("n")) + QLatin1Char('+') + num(t.x) +
+             QLatin1Char('+') + num(t.y);
     return s;
 }
-QString newtiles(int seat) { return QStringLiteral("CMD_newtiles+") + num(seat); }
-QString pass(int seat) { return QStringLiteral("CMD_pass+") + num(seat); }
+QString newtiles(int seat) {
+    return QStringLiteral("CMD_newtiles+") + num(seat);
+}
+QString pass(int seat) {
+    return QStringLiteral("CMD_pass+") + num(seat);
+}
 
 } // namespace client
 
@@ -241,21 +257,29 @@ std::optional<Done> parseDone(const QString &payload) {
     return done;
 }
 
-std::optional<int> parseSeat(const QString &payload) { return toInt(payload); }
+std::optional<int> parseSeat(const QString &payload) {
+    return toInt(payload);
+}
 
 // ---- Host to client -------------------------------------------------------
 
 namespace host {
 
-QString sendlogininfo(int slot) { return QStringLiteral("CMD_sendlogininfo+") + num(slot); }
-QString full() { return QStringLiteral("CMD_full+"); }
+QString sendlogininfo(int slot) {
+    return QStringLiteral("CMD_sendlogininfo+") + num(slot);
+}
+QString full() {
+    return QStringLiteral("CMD_full+");
+}
 QString newplayerinfo(int slot, const QString &name) {
     return QStringLiteral("CMD_newplayerinfo+") + num(slot) + QLatin1Char('+') + name;
 }
 QString existingplayers(int slot, const QString &name) {
     return QStringLiteral("CMD_existingplayers+") + num(slot) + QLatin1Char('+') + name;
 }
-QString wrongversion() { return QStringLiteral("CMD_wrongversion+"); }
+QString wrongversion() {
+    return QStringLiteral("CMD_wrongversion+");
+}
 QString havewrongversion(const QString &name) {
     return QStringLiteral("CMD_havewrongversion+") + name;
 }
@@ -273,37 +297,55 @@ QString gamesettings(const GameSettings &s) {
            num(s.elapsed) + QLatin1Char('+') + num(s.playtoscore) + QLatin1Char('+') +
            flag(s.doubletiles) + QLatin1Char('+') + flag(s.partners);
 }
-QString nextplayer(int seat) { return QStringLiteral("CMD_nextplayer+") + num(seat); }
+QString nextplayer(int seat) {
+    return QStringLiteral("CMD_nextplayer+") + num(seat);
+}
 QString startgame(const QString &requestPayload, bool partners) {
     return QStringLiteral("CMD_startgame+") + requestPayload + QLatin1Char('+') + flag(partners);
 }
-QString zb() { return QStringLiteral("CMD_zb"); }
+QString zb() {
+    return QStringLiteral("CMD_zb");
+}
 QString atile(int rackslot, int letter) {
     return QStringLiteral("CMD_atile+") + num(rackslot) + QLatin1Char('+') + num(letter);
 }
-QString tilecount(int count) { return QStringLiteral("CMD_tilecount+") + num(count); }
-QString notiles(int seat) { return QStringLiteral("CMD_notiles+") + num(seat) + QLatin1Char('+'); }
-QString pass(const QString &seatText) { return QStringLiteral("CMD_pass+") + seatText; }
-QString already() { return QStringLiteral("CMD_already+"); }
-QString notenough() { return QStringLiteral("CMD_notenough+"); }
+QString tilecount(int count) {
+    return QStringLiteral("CMD_tilecount+") + num(count);
+}
+QString notiles(int seat) {
+    return QStringLiteral("CMD_notiles+") + num(seat) + QLatin1Char('+');
+}
+QString pass(const QString &seatText) {
+    return QStringLiteral("CMD_pass+") + seatText;
+}
+QString already() {
+    return QStringLiteral("CMD_already+");
+}
+QString notenough() {
+    return QStringLiteral("CMD_notenough+");
+}
 QString newtiles(const QString &seatText, int score, int partner, int partnerscore) {
     return QStringLiteral("CMD_newtiles+") + seatText + QLatin1Char('+') + num(score) +
            QLatin1Char('+') + num(partner) + QLatin1Char('+') + num(partnerscore);
 }
-QString invalid() { return QStringLiteral("CMD_invalid+"); }
+QString invalid() {
+    return QStringLiteral("CMD_invalid+");
+}
 QString reposition(const QList<BoardLetter> &tiles) {
     return joinTiles(QStringLiteral("CMD_reposition"), tiles);
 }
 QString postscore(const PostScore &p) {
     return QStringLiteral("CMD_postscore+") + num(p.count) + QLatin1Char('+') + num(p.seat) +
            QLatin1Char('+') + num(p.bonus) + QLatin1Char('+') + num(p.turnscore) +
-           QLatin1Char('+') + num(p.score) + QLatin1Char('+') + num(p.partner) +
-           QLatin1Char('+') + num(p.partnerscore) + QLatin1Char('+') + p.word + QLatin1Char('+');
+           QLatin1Char('+') + num(p.score) + QLatin1Char('+') + num(p.partner) + QLatin1Char('+') +
+           num(p.partnerscore) + QLatin1Char('+') + p.word + QLatin1Char('+');
 }
 QString newword(const QList<BoardLetter> &tiles) {
     return joinTiles(QStringLiteral("CMD_newword"), tiles);
 }
-QString timeup(int seat) { return QStringLiteral("CMD_timeup+") + num(seat); }
+QString timeup(int seat) {
+    return QStringLiteral("CMD_timeup+") + num(seat);
+}
 QString justwatching(int seat, int code) {
     return QStringLiteral("CMD_justwatching+") + num(seat) + QLatin1Char('+') + num(code);
 }
@@ -321,10 +363,18 @@ QString action(const QString &seatText, const QString &name, const QString &rest
 QString playasound(int seat, const QString &rest) {
     return QStringLiteral("CMD_playasound+") + num(seat) + QLatin1Char('+') + rest;
 }
-QString nomoretiles() { return QStringLiteral("CMD_nomoretiles+"); }
-QString everyonepassed() { return QStringLiteral("CMD_everyonepassed+"); }
-QString playergotscore() { return QStringLiteral("CMD_playergotscore+"); }
-QString gametimeup() { return QStringLiteral("CMD_gametimeup+"); }
+QString nomoretiles() {
+    return QStringLiteral("CMD_nomoretiles+");
+}
+QString everyonepassed() {
+    return QStringLiteral("CMD_everyonepassed+");
+}
+QString playergotscore() {
+    return QStringLiteral("CMD_playergotscore+");
+}
+QString gametimeup() {
+    return QStringLiteral("CMD_gametimeup+");
+}
 QString winner(const QList<int> &seats) {
     QString s = QStringLiteral("CMD_winner");
     for (int seat : seats)

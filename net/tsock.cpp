@@ -33,7 +33,9 @@ TSock::ErrorHandler &uncaughtHandler() {
     return handler;
 }
 
-bool startsWithDigit(const QString &s) { return !s.isEmpty() && s.at(0).isDigit(); }
+bool startsWithDigit(const QString &s) {
+    return !s.isEmpty() && s.at(0).isDigit();
+}
 
 } // namespace
 
@@ -48,11 +50,17 @@ TSock::~TSock() {
         ::close(fd_);
 }
 
-void TSock::setUncaughtErrorHandler(ErrorHandler handler) { uncaughtHandler() = std::move(handler); }
+void TSock::setUncaughtErrorHandler(ErrorHandler handler) {
+    uncaughtHandler() = std::move(handler);
+}
 
-void TSock::clearHostCache() { hostCache().clear(); }
+void TSock::clearHostCache() {
+    hostCache().clear();
+}
 
-int TSock::hostLookups() { return g_hostLookups; }
+int TSock::hostLookups() {
+    return g_hostLookups;
+}
 
 void TSock::info(TSocketInfo kind, const QString &msg) {
     if (!OnInfo)
@@ -76,9 +84,11 @@ void TSock::runNotification(const std::function<void()> &body) {
 
 void TSock::setSocketType(TSocketType type) {
     if (listening_)
-        throw ESockException(QStringLiteral("SocketType - Can't Assign Socket Type While Listening"));
+        throw ESockException(
+            QStringLiteral("SocketType - Can't Assign Socket Type While Listening"));
     if (connected_)
-        throw ESockException(QStringLiteral("SocketType - Can't Assign Socket Type While Connected"));
+        throw ESockException(
+            QStringLiteral("SocketType - Can't Assign Socket Type While Connected"));
     socketType_ = type;
 }
 

@@ -17,8 +17,7 @@ enum TSocketInfo { siLookup, siConnect, siClose, siListen, siReceive, siSend, si
 // Raised for every failure that stops a socket operation.
 class ESockException : public std::runtime_error {
 public:
-    explicit ESockException(const QString &message)
-        : std::runtime_error(message.toStdString()) {}
+    explicit ESockException(const QString &message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
 

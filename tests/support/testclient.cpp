@@ -5,6 +5,15 @@
 #include <QEventLoop>
 #include <QHostAddress>
 
+void ensureCoreApp() {
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "zorble-tests";
+    static char *argv[] = {name, nullptr};
+    new QCoreApplication(argc, argv);
+}
+
 bool waitUntil(const std::function<bool()> &cond, int timeoutMs) {
     QElapsedTimer t;
     t.start();
@@ -49,7 +58,9 @@ void TestClient::sendRaw(const QByteArray &bytes) {
     sock_->flush();
 }
 
-void TestClient::close() { sock_->disconnectFromHost(); }
+void TestClient::close() {
+    sock_->disconnectFromHost();
+}
 
 int TestClient::join(quint16 port, const QString &name, const QString &version) {
     if (!connectTo(port))
@@ -59,7 +70,8 @@ int TestClient::join(quint16 port, const QString &name, const QString &version) 
         return 0;
     slot_ = hello.mid(18).toInt();
     // The login's name ends with its own 0xFF, so two terminators follow it.
-    QByteArray bytes = QStringLiteral("CMD_logininfo+%1+%2+%3").arg(slot_).arg(version, name).toUtf8();
+    QByteArray bytes =
+        QStringLiteral("CMD_logininfo+%1+%2+%3").arg(slot_).arg(version, name).toUtf8();
     bytes.append('\xFF');
     bytes.append('\xFF');
     sendRaw(bytes);
@@ -122,4 +134,6 @@ bool TestClient::waitClosed(int timeoutMs) {
                      timeoutMs);
 }
 
-bool TestClient::isOpen() const { return sock_->state() == QAbstractSocket::ConnectedState; }
+bool TestClient::isOpen() const {
+    return sock_->state() == QAbstractSocket::ConnectedState;
+}

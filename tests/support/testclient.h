@@ -7,6 +7,10 @@
 
 #include <functional>
 
+// Makes sure a QCoreApplication exists (tests that need widgets create a
+// QApplication themselves before calling this).
+void ensureCoreApp();
+
 // Runs the event loop until cond() holds or the time is up; returns cond().
 bool waitUntil(const std::function<bool()> &cond, int timeoutMs = 5000);
 // Runs the event loop for the given time.

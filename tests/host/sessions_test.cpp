@@ -1,0 +1,273 @@
+// Real TCP clients on loopback log in, chat and leave against an in-process host.
+#include "testclient.h"
+#include "tserver.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class Sessions : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureCoreApp(); }
+
+    void SetUp() override {
+        host = std::make_unique<TServer>();
+        host->listen(0);
+        port = host->port();
+    }
+    void TearDown() override {
+        clients.clear();
+        host.reset();
+    }
+
+    TestClient &add() {
+        clients.push_back(std::make_unique<TestClient>());
+        return *clients.back();
+    }
+    TestClient &join(const QString &name) {
+        TestClient &c = add();
+        EXPECT_NE(c.join(port, name), 0) << name.toStdString();
+        return c;
+    }
+    // Lets the host handle whatever is in flight.
+    void settle() { spin(60); }
+
+    std::unique_ptr<TServer> host;
+    std::vector<std::unique_ptr<TestClient>> clients;
+    quint16 port = 0;
+};
+
+} // namespace
+
+TEST_F(Sessions, SlotsAreGivenLowestFirstAndReused) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    TestClient &c = join("Cy");
+    EXPECT_EQ(a.slot(), 1);
+    EXPECT_EQ(b.slot(), 2);
+    EXPECT_EQ(c.slot(), 3);
+    b.close();
+    EXPECT_FALSE(a.waitFor("CMD_playerdisconnected+2+Bob").isEmpty());
+    TestClient &d = join("Di");
+    EXPECT_EQ(d.slot(), 2);
+    EXPECT_EQ(host->slotCount(), 3);
+    EXPECT_EQ(host->seat(2).name, "Di");
+}
+
+TEST_F(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
+    join("Ann");
+    TestClient &b = join("Bob");
+    join("Cy");
+    b.close();
+    clients[0]->waitFor("CMD_playerdisconnected+2+");
+    // Slot 2 is free again but lies below the highest slot opened.
+    TestClient &d = add();
+    ASSERT_TRUE(d.connectTo(port));
+    EXPECT_EQ(d.waitFor("CMD_sendlogininfo+"), "CMD_sendlogininfo+2");
+    d.sendRaw(QByteArray("CMD_logininfo+2+2.1.1+Dee+Dee\xFF\xFF"));
+    QStringList got;
+    QString line;
+    while (got.size() < 3 && d.next(line))
+        got << line;
+    EXPECT_EQ(got, (QStringList{"CMD_newplayerinfo+2+Dee+Dee", "CMD_existingplayers+1+Ann",
+                                "CMD_existingplayers+3+Cy"}));
+    // Everybody else heard of the newcomer too.
+    EXPECT_FALSE(clients[0]->waitFor("CMD_newplayerinfo+2+Dee+Dee").isEmpty());
+
+    // An empty name is listed for a free slot.
+    clients[2]->close();
+    clients[0]->waitFor("CMD_playerdisconnected+3+Cy");
+    TestClient &e = add();
+    ASSERT_TRUE(e.connectTo(port));
+    EXPECT_EQ(e.waitFor("CMD_sendlogininfo+"), "CMD_sendlogininfo+3");
+    e.send("CMD_logininfo+3+2.1.1+Eve");
+    EXPECT_FALSE(e.waitFor("CMD_newplayerinfo+3+Eve").isEmpty());
+    EXPECT_EQ(e.waitFor("CMD_existingplayers+2"), "CMD_existingplayers+2+Dee+Dee");
+}
+
+TEST_F(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
+    for (int i = 1; i <= 9; ++i)
+        join(QStringLiteral("P%1").arg(i));
+    settle();
+    for (auto &c : clients)
+        c->drain();
+    TestClient &tenth = add();
+    // The host may answer and close before the test client sees itself
+    // connected, so only the answer and the close are checked.
+    tenth.connectTo(port, 500);
+    EXPECT_EQ(tenth.waitFor("CMD_"), "CMD_full+");
+    EXPECT_TRUE(tenth.waitClosed());
+    settle();
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_TRUE(clients[i]->drain().isEmpty());
+        EXPECT_TRUE(clients[i]->isOpen());
+    }
+    EXPECT_EQ(host->slotCount(), 9);
+}
+
+TEST_F(Sessions, OtherVersionIsToldButStillLogsIn) {
+    join("Host");
+    TestClient &old = add();
+    EXPECT_EQ(old.join(port, "Oldie", "2.0.9"), 2);
+    EXPECT_FALSE(old.waitFor("CMD_wrongversion+").isEmpty());
+    EXPECT_EQ(clients[0]->waitFor("CMD_havewrongversion+"), "CMD_havewrongversion+Oldie");
+    EXPECT_EQ(host->seat(2).name, "Oldie");
+    // And takes part like everybody else.
+    old.send("CMD_chat+2+hi|clRed");
+    EXPECT_EQ(clients[0]->waitFor("CMD_chat+"), "CMD_chat+2+Oldie chats: hi|clRed");
+}
+
+TEST_F(Sessions, RelaysKeepTextWithPlusSignsWhole) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    TestClient &w = add();
+    for (int i = 3; i <= 5; ++i)
+        join(QStringLiteral("P%1").arg(i)); // slot 5 is a watcher
+    (void)w;
+    a.send("CMD_chat+1+1+1=2 + more|$00112233");
+    const QString expected = "CMD_chat+1+Ann chats: 1+1=2 + more|$00112233";
+    EXPECT_EQ(b.waitFor("CMD_chat+"), expected);
+    EXPECT_EQ(clients.back()->waitFor("CMD_chat+"), expected); // watchers hear it
+    EXPECT_EQ(a.waitFor("CMD_chat+"), expected);               // and the speaker
+    b.send("CMD_action+2+waves + smiles|clBlue");
+    EXPECT_EQ(a.waitFor("CMD_action+"), "CMD_action+2+Bob waves + smiles|clBlue");
+    b.send("CMD_playasound+2+wave7+");
+    EXPECT_EQ(a.waitFor("CMD_playasound+"), "CMD_playasound+2+wave7+");
+}
+
+TEST_F(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    TestClient &c = join("Cy");
+    b.send("CMD_kickhim+2+3+");
+    b.send("CMD_kickhim+1+3+"); // pretends to be the hosting player
+    settle();
+    EXPECT_TRUE(c.isOpen());
+    EXPECT_EQ(a.countStartingWith("CMD_playerdisconnected"), 0);
+    a.send("CMD_kickhim+1+3+");
+    EXPECT_TRUE(c.waitClosed());
+    EXPECT_EQ(a.waitFor("CMD_playerdisconnected+"), "CMD_playerdisconnected+3+Cy");
+    EXPECT_EQ(b.waitFor("CMD_playerdisconnected+"), "CMD_playerdisconnected+3+Cy");
+    EXPECT_FALSE(host->seat(3).connected);
+    EXPECT_TRUE(host->seat(3).name.isEmpty());
+}
+
+TEST_F(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    b.close();
+    EXPECT_FALSE(a.waitFor("CMD_playerdisconnected+2+Bob").isEmpty());
+    settle();
+    EXPECT_EQ(a.countStartingWith("CMD_playerdisconnected"), 1);
+    EXPECT_FALSE(host->seat(2).connected);
+}
+
+TEST_F(Sessions, WatchingAndPlayingAgain) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    TestClient &c = join("Cy");
+    b.send("CMD_justwatch+2+1");
+    EXPECT_EQ(c.waitFor("CMD_justwatching+"), "CMD_justwatching+2+1");
+    EXPECT_TRUE(host->seat(2).watching);
+    // A player may not switch somebody else; the hosting player may.
+    c.send("CMD_justwatch+2+2");
+    settle();
+    EXPECT_TRUE(host->seat(2).watching);
+    a.send("CMD_justwatch+3+1");
+    EXPECT_EQ(b.waitFor("CMD_justwatching+3"), "CMD_justwatching+3+1");
+    // The last active player cannot sit out.
+    a.send("CMD_justwatch+1+1");
+    settle();
+    EXPECT_FALSE(host->seat(1).watching);
+    EXPECT_EQ(b.countStartingWith("CMD_justwatching+1"), 0);
+    b.send("CMD_justwatch+2+2");
+    EXPECT_FALSE(a.waitFor("CMD_justwatching+2+2").isEmpty());
+    EXPECT_FALSE(host->seat(2).watching);
+}
+
+TEST_F(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
+    join("Ann");
+    TestClient &b = join("Bob");
+    b.send("CMD_justwatch+2+1");
+    clients[0]->waitFor("CMD_justwatching+2+1");
+    b.close();
+    clients[0]->waitFor("CMD_playerdisconnected+2");
+    TestClient &c = join("Cy");
+    EXPECT_EQ(c.slot(), 2);
+    settle();
+    EXPECT_TRUE(host->seat(2).watching);
+    EXPECT_EQ(c.countStartingWith("CMD_justwatching"), 0);
+}
+
+TEST_F(Sessions, RequestsForAnotherSeatAreIgnored) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    const int droppedBefore = host->droppedRequests();
+    b.send("CMD_chat+1+I am Ann|clRed");     // speaks for seat 1
+    b.send("CMD_logininfo+1+2.1.1+Mallory"); // renames slot 1
+    b.send("CMD_action+1+fakes|clRed");
+    b.send("CMD_playasound+1+wave1+");
+    b.send("CMD_startgame+Bob+60+4+0+0+n+n+"); // only the hosting player starts
+    b.send("CMD_pass+1");
+    b.send("CMD_chat+2+honest|clRed");
+    EXPECT_EQ(a.waitFor("CMD_chat+"), "CMD_chat+2+Bob chats: honest|clRed");
+    EXPECT_EQ(a.countStartingWith("CMD_chat+1"), 0);
+    EXPECT_EQ(a.countStartingWith("CMD_action"), 0);
+    EXPECT_EQ(a.countStartingWith("CMD_playasound"), 0);
+    EXPECT_EQ(a.countStartingWith("CMD_startgame"), 0);
+    EXPECT_EQ(host->seat(1).name, "Ann");
+    EXPECT_EQ(host->droppedRequests() - droppedBefore, 6);
+}
+
+TEST_F(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    b.send("CMD_chat+two+hello|clRed");
+    b.send("CMD_kickhim+x+1+");
+    b.send("CMD_justwatch+9+1");
+    b.send("CMD_justwatch+2+7");
+    b.send("CMD_logininfo+zz+2.1.1+X");
+    b.send("CMD_nosuchthing+1");
+    b.send("no command at all");
+    b.send("");
+    b.send("CMD_chat+2+still here|clRed");
+    EXPECT_EQ(a.waitFor("CMD_chat+"), "CMD_chat+2+Bob chats: still here|clRed");
+    EXPECT_TRUE(b.isOpen());
+    EXPECT_EQ(host->seat(2).name, "Bob");
+    EXPECT_FALSE(host->seat(2).watching);
+}
+
+TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    TestClient &c = join("Cy");
+    b.sendRaw(QByteArray(TServer::kMaxLine + 1, 'A'));
+    EXPECT_TRUE(b.waitClosed());
+    EXPECT_EQ(a.waitFor("CMD_playerdisconnected+"), "CMD_playerdisconnected+2+Bob");
+    c.send("CMD_chat+3+fine|clRed");
+    EXPECT_EQ(a.waitFor("CMD_chat+"), "CMD_chat+3+Cy chats: fine|clRed");
+    // A long line that does end in time is fine.
+    const QString longText(TServer::kMaxLine - 100, QLatin1Char('z'));
+    c.send("CMD_chat+3+" + longText);
+    EXPECT_EQ(a.waitFor("CMD_chat+").size(),
+              QString("CMD_chat+3+Cy chats: ").size() + longText.size());
+}
+
+TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    QByteArray burst;
+    for (int i = 0; i < 500; ++i)
+        burst += QStringLiteral("CMD_chat+2+%1|clRed").arg(i).toUtf8() + '\xFF';
+    b.sendRaw(burst);
+    ASSERT_TRUE(waitUntil([&] { return a.countStartingWith("CMD_chat+") == 500; }, 10000));
+    QStringList chats;
+    for (const QString &l : a.lines())
+        if (l.startsWith("CMD_chat+"))
+            chats << l;
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(chats[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
+}
