@@ -1,9 +1,49 @@
 // The game window.
+#include "gameprocess.h"
+#include "instanceguard.h"
 #include "modes.h"
+#include "signalwatcher.h"
+#include "tchat.h"
+
+#include <QApplication>
 
 #include <cstdio>
 
-int runGui(int, char **) {
-    std::fprintf(stderr, "zorble: the game window is not part of this build yet\n");
-    return 1;
+int runGui(int argc, char **argv) {
+    // The arguments as typed: QApplication takes away the ones it knows.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Zorble"));
+
+    InstanceGuard guard;
+    if (!InstanceGuard::disabled()) {
+        switch (guard.acquire()) {
+        case InstanceGuard::First:
+            break;
+        case InstanceGuard::AlreadyRunning:
+            return 0;
+        case InstanceGuard::Failed:
+            std::fprintf(stderr, "zorble: another game is running but does not answer (%s)\n",
+                         qPrintable(guard.lockPath()));
+            return 1;
+        }
+    }
+
+    GameProcess game(args);
+    Tchat &window = game.window();
+    QObject::connect(&guard, &InstanceGuard::raiseRequested, &window, &Tchat::bringToFront);
+
+    // SIGINT and SIGTERM close the window just as File > Exit does.
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &window,
+                     [&window](int) { window.close(); });
+    // The help and about windows do not keep the program alive.
+    app.setQuitOnLastWindowClosed(false);
+    QObject::connect(&window, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    window.show();
+    return app.exec();
 }

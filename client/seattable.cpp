@@ -1,0 +1,97 @@
+#include "seattable.h"
+
+#include "gamemirror.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+constexpr int kRowHeight = 22;
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QRect where,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(where);
+    label->setAlignment(align);
+    return label;
+}
+
+QColor seatColour(int seat) {
+    switch (seat) {
+    case 1:
+        return QColor(255, 0, 0);
+    case 2:
+        return QColor(0, 255, 0);
+    case 3:
+        return QColor(67, 141, 252);
+    default:
+        return QColor(255, 255, 0);
+    }
+}
+
+// Two eyes: the mark of a seat that sits out.
+QPixmap eyesPicture() {
+    QPixmap pix(18, 10);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int x : {0, 9}) {
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(x + 0.5, 0.5, 8, 9));
+        p.setBrush(Qt::black);
+        p.drawEllipse(QRectF(x + 3, 3, 3.5, 4));
+    }
+    return pix;
+}
+
+} // namespace
+
+SeatTable::SeatTable(QWidget *parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("seattable"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(32, 32, 48));
+    setPalette(pal);
+
+    QFont bold = font();
+    bold.setBold(true);
+    for (int i = 0; i < 4; ++i) {
+        const int seat = i + 1;
+        const int y = 4 + i * kRowHeight;
+        const QString n = QString::number(seat);
+        eyes_[i] = makeLabel(this, QStringLiteral("image_eyes") + n, QString(),
+                             QRect(4, y, 20, kRowHeight), Qt::AlignCenter);
+        eyes_[i]->setPixmap(eyesPicture());
+        eyes_[i]->setToolTip(QStringLiteral("Just watching"));
+        eyes_[i]->hide();
+        names_[i] = makeLabel(this, QStringLiteral("label_playername") + n, GameMirror::kWaiting,
+                              QRect(26, y, 160, kRowHeight));
+        names_[i]->setProperty("tag", seat);
+        names_[i]->setTextFormat(Qt::PlainText);
+        names_[i]->setFont(bold);
+        scores_[i] = makeLabel(this, QStringLiteral("label_score") + n, QStringLiteral("0"),
+                               QRect(190, y, 56, kRowHeight), Qt::AlignRight | Qt::AlignVCenter);
+        scores_[i]->setFont(bold);
+        bonuses_[i] = makeLabel(this, QStringLiteral("label_bonus") + n, QString(),
+                                QRect(250, y, 50, kRowHeight), Qt::AlignRight | Qt::AlignVCenter);
+        for (QLabel *l : {names_[i], scores_[i], bonuses_[i]}) {
+            QPalette p = l->palette();
+            p.setColor(QPalette::WindowText, seatColour(seat));
+            l->setPalette(p);
+        }
+    }
+}
+
+void SeatTable::showSeat(const GameMirror &mirror, int seat) {
+    if (!GameMirror::isSeat(seat))
+        return;
+    const int i = seat - 1;
+    names_[i]->setText(mirror.name(seat));
+    scores_[i]->setText(mirror.score(seat));
+    bonuses_[i]->setText(mirror.bonus(seat));
+    eyes_[i]->setVisible(mirror.watching(seat));
+}

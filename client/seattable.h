@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class GameMirror;
+class QLabel;
+
+// The four seat rows at the top right: watching mark, name, score and the
+// points of the last move. Seat 1 is the top row.
+class SeatTable : public QWidget {
+    Q_OBJECT
+public:
+    explicit SeatTable(QWidget *parent = nullptr);
+
+    // Shows what the mirror holds for one seat.
+    void showSeat(const GameMirror &mirror, int seat);
+
+    QLabel *nameLabel(int seat) const { return names_.at(seat - 1); }
+
+private:
+    std::array<QLabel *, 4> eyes_{};
+    std::array<QLabel *, 4> names_{};
+    std::array<QLabel *, 4> scores_{};
+    std::array<QLabel *, 4> bonuses_{};
+};

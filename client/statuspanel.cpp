@@ -1,0 +1,73 @@
+#include "statuspanel.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <tuple>
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QRect where) {
+    auto *label = new QLabel(text, parent);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    label->setGeometry(where);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("statuspanel"));
+
+    // Left column: the turn and the clocks.
+    label_turn =
+        makeLabel(this, QStringLiteral("label_turn"), QStringLiteral("You"), QRect(4, 2, 150, 18));
+    QFont bold = label_turn->font();
+    bold.setBold(true);
+    label_turn->setFont(bold);
+    label_timeofgame = makeLabel(this, QStringLiteral("label_timeofgame"),
+                                 QStringLiteral("Game Time: 0:00"), QRect(4, 22, 150, 18));
+    label_timeofturn = makeLabel(this, QStringLiteral("label_timeofturn"),
+                                 QStringLiteral("Time Left: 0:00"), QRect(4, 42, 150, 18));
+    label_tilesleft = makeLabel(this, QStringLiteral("label_tilesleft"),
+                                QStringLiteral("Tiles Left: 100"), QRect(4, 62, 150, 18));
+
+    // Right column: the settings of the game.
+    const int cx = 158, vx = 250;
+    makeLabel(this, QString(), QStringLiteral("Turn Time:"), QRect(cx, 2, 90, 18));
+    label_turntime = makeLabel(this, QStringLiteral("label_turntime"), QStringLiteral("60"),
+                               QRect(vx, 2, 54, 18));
+    label_turntime->setProperty("tag", 0);
+    makeLabel(this, QString(), QStringLiteral("Game Time:"), QRect(cx, 20, 90, 18));
+    label_gametime = makeLabel(this, QStringLiteral("label_gametime"), QStringLiteral("0:00"),
+                               QRect(vx, 20, 54, 18));
+    makeLabel(this, QString(), QStringLiteral("Play To:"), QRect(cx, 38, 90, 18));
+    label_playtoscore = makeLabel(this, QStringLiteral("label_playtoscore"), QStringLiteral("0"),
+                                  QRect(vx, 38, 54, 18));
+    makeLabel(this, QString(), QStringLiteral("Double Tiles:"), QRect(cx, 56, 90, 18));
+    label_double = makeLabel(this, QStringLiteral("label_double"), QStringLiteral("No"),
+                             QRect(vx, 56, 54, 18));
+    makeLabel(this, QString(), QStringLiteral("Partners:"), QRect(cx, 74, 90, 18));
+    label_partners = makeLabel(this, QStringLiteral("label_partners"), QStringLiteral("No"),
+                               QRect(vx, 74, 54, 18));
+
+    button_startgame = new QPushButton(QStringLiteral("Start Game"), this);
+    button_startgame->setObjectName(QStringLiteral("button_startgame"));
+    button_startgame->setGeometry(4, 84, 110, 24);
+    button_startgame->hide();
+
+    // The move buttons show only during the local player's turn.
+    int x = 4;
+    for (auto [button, name, text] : {std::tuple{&button_done, "button_done", "Done"},
+                                      std::tuple{&button_clear, "button_clear", "Clear"},
+                                      std::tuple{&button_newtiles, "button_newtiles", "New Tiles"},
+                                      std::tuple{&button_pass, "button_pass", "Pass"}}) {
+        *button = new QPushButton(QString::fromLatin1(text), this);
+        (*button)->setObjectName(QString::fromLatin1(name));
+        (*button)->setGeometry(x, 110, 72, 24);
+        (*button)->hide();
+        x += 75;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// Whose turn it is, the clocks, the tiles left and the settings of the
+// current game, with the Start Game button below them.
+class StatusPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusPanel(QWidget *parent = nullptr);
+
+    QPushButton *startButton() const { return button_startgame; }
+
+private:
+    QLabel *label_turn;
+    QLabel *label_timeofgame;
+    QLabel *label_timeofturn;
+    QLabel *label_tilesleft;
+    QLabel *label_turntime;
+    QLabel *label_gametime;
+    QLabel *label_playtoscore;
+    QLabel *label_double;
+    QLabel *label_partners;
+    QPushButton *button_startgame;
+    QPushButton *button_done;
+    QPushButton *button_clear;
+    QPushButton *button_newtiles;
+    QPushButton *button_pass;
+};

@@ -1,0 +1,112 @@
+#include "gamemirror.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+namespace {
+
+TEST(StartPlan, CommandLineContract) {
+    const StartPlan solo = planStart({});
+    EXPECT_EQ(solo.mode, StartPlan::Solo);
+    EXPECT_EQ(solo.playername, "You");
+    EXPECT_EQ(solo.hostaddress, "127.0.0.1");
+    EXPECT_FALSE(solo.openLobby);
+    EXPECT_EQ(solo.loadingLine, "Loading Solo Game..Please wait.");
+
+    for (const QStringList &args : {QStringList{"Alice"}, QStringList{"Alice", "10.0.0.1"}}) {
+        const StartPlan idle = planStart(args);
+        EXPECT_EQ(idle.mode, StartPlan::Idle);
+        EXPECT_FALSE(idle.openLobby);
+        EXPECT_EQ(idle.loadingLine, "Loading Multi-player Game.. Please Wait.");
+    }
+
+    EXPECT_EQ(planStart({"Alice", "x", "true"}).mode, StartPlan::Host);
+    // Only the exact word hosts.
+    for (const char *role : {"True", "TRUE", "yes", "", "true "})
+        EXPECT_EQ(planStart({"Alice", "x", role}).mode, StartPlan::Join) << role;
+
+    // Arguments after the third are ignored.
+    const StartPlan extra = planStart({"Bob", "192.168.1.20", "false", "more", "true"});
+    EXPECT_EQ(extra.mode, StartPlan::Join);
+    EXPECT_EQ(extra.hostaddress, "192.168.1.20");
+    EXPECT_TRUE(extra.openLobby);
+}
+
+TEST(StartPlan, NameAndAddressAreCutToTwentyCharacters) {
+    const StartPlan p =
+        planStart({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "host.example.org.very.long", "x"});
+    EXPECT_EQ(p.playername, "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(p.hostaddress, "host.example.org.ver");
+}
+
+TEST(GameMirror, LoginBytesEndInTwoTerminators) {
+    GameMirror m;
+    m.setLogin("Alice");
+    const QByteArray bytes = m.sendloginfo(3, "2.1.1");
+    EXPECT_EQ(bytes, QByteArray("CMD_logininfo+3+2.1.1+Alice\xFF\xFF"));
+    EXPECT_EQ(m.localseat, 3);
+    EXPECT_TRUE(m.loggedin);
+}
+
+struct Recorded {
+    QStringList lines;
+    QStringList sounds;
+    int own = 0;
+    int lost = 0;
+};
+
+void record(GameMirror &m, Recorded &r) {
+    QObject::connect(&m, &GameMirror::chatLine, [&r](const QString &line, quint32 colour) {
+        EXPECT_EQ(colour, 0x008000u);
+        r.lines << line;
+    });
+    QObject::connect(&m, &GameMirror::soundRequested, [&r](const QString &s) { r.sounds << s; });
+    QObject::connect(&m, &GameMirror::ownSeatAnnounced, [&r](int) { ++r.own; });
+    QObject::connect(&m, &GameMirror::ownSeatLost, [&r] { ++r.lost; });
+}
+
+TEST(GameMirror, SeatsAreAnnouncedAndFreed) {
+    GameMirror m;
+    Recorded r;
+    record(m, r);
+    m.setLogin("Alice");
+    m.sendloginfo(2, "2.1.1");
+
+    m.newplayerinfo(1, "Bob");
+    m.newplayerinfo(2, "Alice");
+    m.newplayerinfo(6, "Carol");
+    EXPECT_EQ(m.name(1), "Bob");
+    EXPECT_EQ(m.name(2), "Alice");
+    EXPECT_EQ(m.name(3), "<Waiting>");
+    EXPECT_EQ(r.lines, QStringList({"0+Bob is Connected.", "0+You are Connected.",
+                                    "0+Carol is Connected.", "0+Carol is spying."}));
+    EXPECT_EQ(r.sounds, QStringList({"entered", "entered", "entered"}));
+    EXPECT_EQ(r.own, 1);
+
+    r.lines.clear();
+    m.playerdisconnected(1, "Bob");
+    m.playerdisconnected(3, "Nobody"); // a free seat: no line
+    EXPECT_EQ(m.name(1), "<Waiting>");
+    EXPECT_EQ(r.lines, QStringList({"0+Bob disconnected."}));
+    EXPECT_EQ(r.lost, 0);
+    EXPECT_TRUE(m.loggedin);
+
+    m.playerdisconnected(2, "Alice");
+    EXPECT_EQ(r.lost, 1);
+    EXPECT_FALSE(m.loggedin);
+}
+
+TEST(GameMirror, OwnWatcherSeatIsSpying) {
+    GameMirror m;
+    Recorded r;
+    record(m, r);
+    m.setLogin("Dave");
+    m.sendloginfo(5, "2.1.1");
+    m.newplayerinfo(5, "Dave");
+    EXPECT_EQ(r.lines, QStringList({"0+You are Connected.", "0+You are spying."}));
+    for (int seat = 1; seat <= 4; ++seat)
+        EXPECT_EQ(m.name(seat), "<Waiting>");
+}
+
+} // namespace

@@ -1,0 +1,375 @@
+#include "fakehost.h"
+
+#include "chatentry.h"
+#include "chatpanel.h"
+#include "chatview.h"
+#include "tabout.h"
+#include "tchat.h"
+#include "testclient.h"
+#include "tserver.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+QLabel *label(QWidget &w, const char *name) {
+    auto *l = w.findChild<QLabel *>(QString::fromLatin1(name));
+    EXPECT_NE(l, nullptr) << name;
+    return l;
+}
+
+// The chat as plain text, runs of white space made one space.
+QString chatText(Tchat &w) {
+    return w.chat()->view()->toPlainText().simplified();
+}
+
+// A window joining a fake host, with a fake lobby behind its lobby link.
+struct Joined {
+    FakeHost host;
+    FakeHost lobby;
+    std::unique_ptr<Tchat> window = std::make_unique<Tchat>();
+    int closed = 0;
+
+    explicit Joined(const QStringList &args = {"Alice", "127.0.0.1", "false"}) {
+        QObject::connect(window.get(), &Tchat::closed, [this] { ++closed; });
+        window->setPorts(host.port(), lobby.port());
+        window->setArguments(args);
+    }
+    bool start() {
+        window->show();
+        return waitUntil([this] { return host.connected() && lobby.connected(); });
+    }
+    bool login(int seat = 1) {
+        if (!start())
+            return false;
+        host.send({"CMD_sendlogininfo+" + QByteArray::number(seat)});
+        return waitUntil([this] { return host.received().endsWith("\xFF\xFF"); });
+    }
+};
+
+// Answers the next modal message box with OK and keeps its text.
+struct MessageBoxWatcher {
+    QStringList texts;
+    QTimer timer;
+    MessageBoxWatcher() {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        timer.start();
+    }
+};
+
+TEST(TchatWindow, ShowsTheDefaultsOfANewWindow) {
+    Tchat w;
+    EXPECT_EQ(w.windowTitle(), "Zorble");
+    EXPECT_EQ(w.size(), QSize(866, 650));
+    QStringList menus;
+    for (QAction *a : w.menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, QStringList({"File", "View", "Options", "Help"}));
+    for (int seat = 1; seat <= 4; ++seat) {
+        const QByteArray n = QByteArray::number(seat);
+        EXPECT_EQ(label(w, "label_playername" + n)->text(), "<Waiting>");
+        EXPECT_EQ(label(w, "label_score" + n)->text(), "0");
+        EXPECT_EQ(label(w, "label_bonus" + n)->text(), "");
+        EXPECT_TRUE(label(w, "image_eyes" + n)->isHidden());
+    }
+    EXPECT_EQ(label(w, "label_tilesleft")->text(), "Tiles Left: 100");
+    EXPECT_EQ(label(w, "label_timeofgame")->text(), "Game Time: 0:00");
+    EXPECT_EQ(label(w, "label_timeofturn")->text(), "Time Left: 0:00");
+    EXPECT_EQ(label(w, "label_turn")->text(), "You");
+    EXPECT_EQ(label(w, "label_turntime")->text(), "60");
+    EXPECT_EQ(label(w, "label_gametime")->text(), "0:00");
+    EXPECT_EQ(label(w, "label_playtoscore")->text(), "0");
+    EXPECT_EQ(label(w, "label_double")->text(), "No");
+    EXPECT_EQ(label(w, "label_partners")->text(), "No");
+    for (const char *b : {"button_done", "button_clear", "button_newtiles", "button_pass"})
+        EXPECT_TRUE(w.findChild<QPushButton *>(b)->isHidden()) << b;
+    EXPECT_TRUE(w.findChild<QWidget *>("panel_winner")->isHidden());
+    EXPECT_FALSE(w.findChild<QAction *>("StartGame1")->isEnabled());
+    auto *board = w.findChild<QWidget *>("boardarea");
+    EXPECT_EQ(board->geometry(), QRect(5, 4, 538, 538));
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_NE(w.findChild<QPushButton *>("b_phrase" + QString::number(n)), nullptr) << n;
+}
+
+TEST(TchatLogin, SendsTheExactLoginBytes) {
+    Joined j({"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "127.0.0.1", "True"});
+    Tabout about;
+    j.window->setAbout(&about);
+    ASSERT_TRUE(j.start());
+    EXPECT_EQ(j.host.received(), QByteArray()); // nothing before the host speaks
+    EXPECT_EQ(j.lobby.received(), QByteArray());
+    EXPECT_TRUE(j.window->findChild<QPushButton *>("button_startgame")->isHidden());
+
+    j.host.send({"CMD_sendlogininfo+3"});
+    ASSERT_TRUE(waitUntil([&] { return j.host.received().endsWith("\xFF\xFF"); }));
+    EXPECT_EQ(j.host.received(), QByteArray("CMD_logininfo+3+2.1.1+ABCDEFGHIJKLMNOPQRST\xFF\xFF"));
+    EXPECT_EQ(j.window->mirror().localseat, 3);
+    EXPECT_TRUE(j.window->mirror().loggedin);
+    EXPECT_EQ(j.lobby.received(), QByteArray()); // the lobby link never carries anything out
+}
+
+TEST(TchatLogin, VersionTextComesFromTheAboutWindow) {
+    Joined j;
+    Tabout about;
+    about.findChild<QLabel *>("version")->setText("7.0");
+    j.window->setAbout(&about);
+    ASSERT_TRUE(j.login(2));
+    EXPECT_EQ(j.host.received(), QByteArray("CMD_logininfo+2+7.0+Alice\xFF\xFF"));
+}
+
+TEST(TchatDispatch, ABurstIsHandledInArrivalOrder) {
+    Joined j;
+    QStringList seen;
+    QObject::connect(j.window.get(), &Tchat::dispatching, [&](const QString &l) { seen << l; });
+    ASSERT_TRUE(j.start());
+    const QList<QByteArray> burst = {
+        "CMD_sendlogininfo+2",
+        "CMD_existingplayers+1+Bob",
+        "CMD_newplayerinfo+2+Alice",
+        "CMD_zb",
+        "",
+        "CMD_chat+1+Bob chats: first|clBlack",
+        "CMD_unknown+1",
+        "CMD_newplayerinfo+3+Carol",
+        "CMD_action+1+Bob waves|clRed",
+        "CMD_playerdisconnected+3+Carol",
+        "CMD_havewrongversion+Dan",
+        "CMD_wrongversion+",
+    };
+    j.host.send(burst);
+    ASSERT_TRUE(waitUntil([&] { return seen.size() == burst.size(); }));
+    QStringList expected;
+    for (const QByteArray &b : burst)
+        expected << QString::fromUtf8(b);
+    EXPECT_EQ(seen, expected);
+
+    EXPECT_EQ(label(*j.window, "label_playername1")->text(), "Bob");
+    EXPECT_EQ(label(*j.window, "label_playername2")->text(), "Alice");
+    EXPECT_EQ(label(*j.window, "label_playername3")->text(), "<Waiting>");
+    const QString text = chatText(*j.window);
+    const QStringList order = {"Loading Multi-player Game.. Please Wait.",
+                               "Bob is Connected.",
+                               "You are Connected.",
+                               "Bob chats: first",
+                               "Carol is Connected.",
+                               "Bob waves",
+                               "Carol disconnected.",
+                               "Dan has a different version of the game then you.",
+                               "You have a differnt version of the game then the host."};
+    qsizetype at = 0;
+    for (const QString &line : order) {
+        const qsizetype found = text.indexOf(line, at);
+        EXPECT_GE(found, at) << line.toStdString() << "\n--- in ---\n" << text.toStdString();
+        at = found < 0 ? at : found;
+    }
+    EXPECT_EQ(j.closed, 0);
+}
+
+TEST(TchatDispatch, HandlesEveryQueuedLineBeforeReturningToTheEventLoop) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    QList<QByteArray> burst;
+    for (int i = 0; i < 50; ++i)
+        burst << "CMD_chat+1+line " + QByteArray::number(i) + "|clBlack";
+    const int before = j.window->dispatchedCount();
+    j.host.send(burst);
+    ASSERT_TRUE(waitUntil([&] { return j.window->dispatchedCount() > before; }));
+    // The first line handled means the whole read was handled with it.
+    EXPECT_EQ(j.window->dispatchedCount() - before, 50);
+}
+
+TEST(TchatDispatch, MalformedMessagesAreDroppedWithOneLineOnStderr) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    const QList<QByteArray> bad = {"CMD_newplayerinfo+x+Eve", "CMD_newplayerinfo+12+Eve",
+                                   "CMD_existingplayers+0+Eve", "CMD_playerdisconnected++",
+                                   "CMD_sendlogininfo+99"};
+    testing::internal::CaptureStderr();
+    const int before = j.window->dispatchedCount();
+    j.host.send(bad);
+    j.host.send({"CMD_newplayerinfo+4+Zed"});
+    const bool handled =
+        waitUntil([&] { return j.window->dispatchedCount() == before + bad.size() + 1; });
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(handled);
+    int lines = 0;
+    for (char c : err)
+        lines += c == '\n';
+    EXPECT_EQ(lines, bad.size()) << err;
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(label(*j.window, "label_playername4")->text(), "Zed"); // dispatch went on
+    EXPECT_EQ(j.window->mirror().localseat, 1);
+    EXPECT_EQ(j.closed, 0);
+}
+
+TEST(TchatClosing, GameIsFullShowsItsMessageThenCloses) {
+    Joined j;
+    ASSERT_TRUE(j.start());
+    MessageBoxWatcher boxes;
+    j.host.send({"CMD_full+"});
+    j.host.closePeer(); // the host lets the connection go right after
+    ASSERT_TRUE(waitUntil([&] { return j.closed == 1; }));
+    EXPECT_EQ(boxes.texts, QStringList({"Game is full"}));
+    spin(50);
+    EXPECT_EQ(j.closed, 1);
+}
+
+TEST(TchatClosing, TheGameSocketClosingClosesTheWindow) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    j.host.send({"CMD_newplayerinfo+1+Alice", "CMD_chat+1+Alice chats: bye|clBlack"});
+    j.host.closePeer();
+    ASSERT_TRUE(waitUntil([&] { return j.closed == 1; }));
+    // What arrived before the close was still handled.
+    EXPECT_TRUE(chatText(*j.window).contains("Alice chats: bye"));
+    // The lobby sees its link end.
+    EXPECT_TRUE(waitUntil([&] { return j.lobby.disconnects() == 1; }));
+}
+
+TEST(TchatClosing, TheLobbyLinkClosingClosesTheWindow) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    j.lobby.closePeer();
+    ASSERT_TRUE(waitUntil([&] { return j.closed == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return j.host.disconnects() == 1; }));
+}
+
+TEST(TchatClosing, LobbyLinesAreDispatchedLikeHostLines) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    j.lobby.send({"CMD_chat+0+from the lobby|clBlack"});
+    ASSERT_TRUE(waitUntil([&] { return chatText(*j.window).contains("from the lobby"); }));
+    EXPECT_EQ(j.closed, 0);
+}
+
+TEST(TchatClosing, OwnSeatDisconnectedClosesTheWindow) {
+    Joined j;
+    ASSERT_TRUE(j.login(2));
+    j.host.send({"CMD_newplayerinfo+2+Alice", "CMD_playerdisconnected+1+Bob"});
+    spin(50);
+    EXPECT_EQ(j.closed, 0);
+    j.host.send({"CMD_playerdisconnected+2+Alice"});
+    ASSERT_TRUE(waitUntil([&] { return j.closed == 1; }));
+    EXPECT_FALSE(j.window->mirror().loggedin);
+}
+
+TEST(TchatClosing, UnreachableLobbyOrHostLeavesTheWindowOpen) {
+    Tchat w;
+    int closed = 0;
+    QObject::connect(&w, &Tchat::closed, [&] { ++closed; });
+    w.setPorts(unusedPort(), unusedPort());
+    w.setArguments({"Alice", "127.0.0.1", "join"});
+    w.show();
+    spin(200);
+    EXPECT_EQ(closed, 0);
+    EXPECT_FALSE(w.mirror().loggedin);
+    MessageBoxWatcher boxes;
+    w.findChild<QPushButton *>("button_startgame")->click(); // hidden when joining, but wired
+    EXPECT_EQ(boxes.texts, QStringList({"You are not connected"}));
+}
+
+TEST(TchatClosing, ExitClosesAndEndsBothConnections) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    j.window->findChild<QAction *>("Exit1")->trigger();
+    EXPECT_EQ(j.closed, 1);
+    EXPECT_TRUE(waitUntil([&] { return j.host.disconnects() == 1 && j.lobby.disconnects() == 1; }));
+}
+
+TEST(TchatStart, OneOrTwoArgumentsStayIdle) {
+    FakeHost host, lobby;
+    for (const QStringList &args : {QStringList{"Alice"}, QStringList{"Alice", "127.0.0.1"}}) {
+        Tchat w;
+        w.setPorts(host.port(), lobby.port());
+        w.setArguments(args);
+        w.show();
+        spin(150);
+        EXPECT_TRUE(chatText(w).contains("Loading Multi-player Game.. Please Wait."));
+    }
+    EXPECT_EQ(host.connections(), 0);
+    EXPECT_EQ(lobby.connections(), 0);
+}
+
+TEST(TchatStart, HostingStartsTheHostAndLogsIn) {
+    FakeHost lobby;
+    const quint16 port = unusedPort();
+    TServer server;
+    Tchat w;
+    w.setServer(&server);
+    w.setPorts(port, lobby.port());
+    w.setArguments({"Alice", "somewhere.invalid", "true"});
+    w.show();
+    ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "Alice"; }));
+    EXPECT_TRUE(w.mirror().ishost);
+    EXPECT_EQ(w.mirror().localseat, 1);
+    EXPECT_EQ(server.seat(1).name, "Alice");
+    EXPECT_TRUE(w.findChild<QAction *>("StartGame1")->isEnabled());
+    EXPECT_FALSE(w.findChild<QPushButton *>("button_startgame")->isHidden());
+    EXPECT_TRUE(waitUntil([&] { return lobby.connected(); }));
+
+    // A second player joins the same host and shows up in the seat table.
+    TestClient bob;
+    ASSERT_EQ(bob.join(port, "Bob"), 2);
+    ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername2")->text() == "Bob"; }));
+    // Chat both ways through the host.
+    w.chat()->entry()->setText("hello Bob");
+    w.chat()->sendit();
+    EXPECT_TRUE(bob.waitFor("CMD_chat+1+Alice chats: hello Bob").startsWith("CMD_chat"));
+    bob.send("CMD_chat+2+hi Alice|clBlack");
+    EXPECT_TRUE(waitUntil([&] { return chatText(w).contains("Bob chats: hi Alice"); }));
+    bob.close();
+    EXPECT_TRUE(waitUntil([&] { return label(w, "label_playername2")->text() == "<Waiting>"; }));
+}
+
+// Uses the fixed game port: runs under a resource lock with the other tests
+// that host on it.
+TEST(TchatSolo, NoArgumentsHostsASoloGameOnTheGamePort) {
+    FakeHost lobby;
+    TServer server;
+    Tchat w;
+    w.setServer(&server);
+    w.setPorts(Tchat::kGamePort, lobby.port());
+    w.setArguments({});
+    w.show();
+    ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "You"; }))
+        << chatText(w).toStdString();
+    EXPECT_EQ(server.port(), 7772);
+    EXPECT_TRUE(chatText(w).contains("Loading Solo Game..Please wait."));
+    spin(100);
+    EXPECT_EQ(lobby.connections(), 0); // no lobby link in a solo game
+}
+
+TEST(TchatScreen, NarrowScreenPanelEndsTheGame) {
+    Tchat w;
+    int closed = 0;
+    QObject::connect(&w, &Tchat::closed, [&] { ++closed; });
+    auto *panel = w.findChild<QWidget *>("panel_screen");
+    panel->hide();
+    w.checkScreenWidth(801);
+    EXPECT_TRUE(panel->isHidden());
+    w.checkScreenWidth(800);
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_EQ(w.findChild<QLabel *>("label_screen1")->text(),
+              "This game is designed to run on screen resolutions of 1024/768 or higher.");
+    w.findChild<QPushButton *>("Image4")->click();
+    EXPECT_EQ(closed, 1);
+}
+
+} // namespace

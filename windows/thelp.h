@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDialog>
+
+class QTabWidget;
+
+// The Help window: a few static pages on the rules, the scoring and the
+// sources this program is built from.
+class Thelp : public QDialog {
+    Q_OBJECT
+public:
+    explicit Thelp(QWidget *parent = nullptr);
+
+    QTabWidget *pages() const { return pages_; }
+
+private:
+    QTabWidget *pages_;
+};
