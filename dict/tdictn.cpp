@@ -20,7 +20,7 @@ const char *const wordFileName = "English";
 
 using Key = std::array<unsigned char, TDictn::FieldWidth>;
 
-unsigned char upper(unsigned char c) {
+constexpr unsigned char upper(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
@@ -53,18 +53,30 @@ bool searchKey(const QString &word, Key &key) {
     return true;
 }
 
+// NUL becomes a space and a to z become A to Z; every other byte stays.
+constexpr std::array<unsigned char, 256> keyBytes = [] {
+    std::array<unsigned char, 256> t{};
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = upper(static_cast<unsigned char>(i));
+    t[0] = ' ';
+    return t;
+}();
+
 // The key of one record: its 14-byte field plus a space, prepared as a search word is.
 void recordKey(const unsigned char *record, Key &key) {
     const unsigned char *field = record + 1;
     constexpr std::size_t fieldLength = TDictn::RecordSize - 1;
+    for (std::size_t i = 0; i < fieldLength; ++i)
+        key[i] = keyBytes[field[i]];
+    key[fieldLength] = ' ';
+    if (key[0] != ' ')
+        return;
+    // Leading spaces: move the rest to the front and fill up behind it.
     std::size_t first = 0;
-    while (first < fieldLength && (field[first] == ' ' || field[first] == 0))
+    while (first < fieldLength && key[first] == ' ')
         ++first;
-    std::size_t out = 0;
-    for (std::size_t i = first; i < fieldLength; ++i)
-        key[out++] = field[i] == 0 ? ' ' : upper(field[i]);
-    while (out < key.size())
-        key[out++] = ' ';
+    std::memmove(key.data(), key.data() + first, key.size() - first);
+    std::memset(key.data() + key.size() - first, ' ', first);
 }
 
 } // namespace
