@@ -1,0 +1,305 @@
+#include "chatview.h"
+
+#include "colortext.h"
+#include "protocol.h"
+#include "smilies.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <cstdio>
+
+namespace {
+
+constexpr char kLinkScheme[] = "zorble-link";
+
+void logDropped(const char *what, const QString &line) {
+    std::fprintf(stderr, "zorble: dropped chat line (%s): %s\n", what,
+                 qPrintable(proto::cut(line, 80)));
+}
+
+bool isLinkWord(const QString &word) {
+    return word.contains(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           word.contains(QLatin1String("https://"), Qt::CaseInsensitive) ||
+           word.contains(QLatin1String("www."), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+ChatView::ChatView(QWidget *parent) : QTextBrowser(parent) {
+    setObjectName(QStringLiteral("mainchat"));
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setUndoRedoEnabled(false);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setTextInteractionFlags(Qt::TextBrowserInteraction);
+    document()->setDocumentMargin(5);
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    setPalette(pal);
+
+    family_ = QStringLiteral("Arial");
+    const QColor windowText = palette().color(QPalette::WindowText);
+    const QColor blue(0, 0, 255), navy(0, 0, 128), maroon(128, 0, 0), green(0, 128, 0),
+        silver(192, 192, 192);
+    styles_[0] = {blue, false, false, false, kDefaultTextSize};
+    styles_[1] = {blue, true, false, false, kDefaultTextSize};
+    styles_[2] = {navy, true, false, false, kDefaultTextSize};
+    styles_[3] = {maroon, false, true, false, kDefaultTextSize};
+    styles_[4] = {green, false, false, true, kDefaultTextSize};
+    styles_[5] = {green, false, false, true, kDefaultTextSize};
+    styles_[6] = styles_[7] = {silver, false, false, false, kDefaultTextSize};
+    for (int i = 8; i < kStyleCount; ++i)
+        styles_[i] = {windowText, false, false, false, kDefaultTextSize};
+
+    opener_ = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    connect(this, &QTextBrowser::anchorClicked, this, &ChatView::mainchatJump);
+
+    selectAll_ = new QAction(QStringLiteral("Select All"), this);
+    connect(selectAll_, &QAction::triggered, this, &QTextEdit::selectAll);
+    copy_ = new QAction(QStringLiteral("Copy"), this);
+    copy_->setShortcut(QKeySequence(QKeySequence::Copy));
+    copy_->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy_, &QAction::triggered, this, &QTextEdit::copy);
+    clear_ = new QAction(QStringLiteral("Clear Chat"), this);
+    connect(clear_, &QAction::triggered, this, &ChatView::clearChat);
+    scrollOff_ = new QAction(QStringLiteral("Scroll Chat Off"), this);
+    scrollOff_->setCheckable(true);
+    scrollOff_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+}
+
+QString ChatView::smileyName(int index) {
+    return QStringLiteral("smiley:%1").arg(index);
+}
+
+QVariant ChatView::loadResource(int type, const QUrl &name) {
+    if (type == QTextDocument::ImageResource && name.scheme() == QLatin1String("smiley")) {
+        const auto n = proto::toInt(name.path());
+        return smilies::image(n ? *n : 0);
+    }
+    // Nothing else is ever loaded: no files, no network.
+    return {};
+}
+
+QTextCharFormat ChatView::formatOf(const Style &style, int index) const {
+    QTextCharFormat f;
+    f.setFontFamilies({family_});
+    f.setFontPointSize(style.size);
+    f.setForeground(style.colour);
+    f.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(style.italic);
+    f.setFontUnderline(style.underline);
+    f.setProperty(kStyleProperty, index);
+    return f;
+}
+
+QTextCharFormat ChatView::styleFormat(int style) const {
+    if (style < 0 || style >= kStyleCount)
+        return {};
+    return formatOf(styles_[style], style);
+}
+
+void ChatView::restyle(std::optional<int> onlyStyle) {
+    struct Run {
+        int start;
+        int length;
+        int style;
+    };
+    QList<Run> runs;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.hasProperty(kStyleProperty) || format.isImageFormat())
+                continue;
+            const int style = format.intProperty(kStyleProperty);
+            if (style < 0 || style >= kStyleCount || (onlyStyle && *onlyStyle != style))
+                continue;
+            runs.append({fragment.position(), fragment.length(), style});
+        }
+    }
+    if (runs.isEmpty())
+        return;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (const Run &run : runs) {
+        const Style &s = styles_[run.style];
+        QTextCharFormat look;
+        look.setFontPointSize(s.size);
+        look.setForeground(s.colour);
+        look.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
+        cursor.setPosition(run.start);
+        cursor.setPosition(run.start + run.length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(look);
+    }
+    cursor.endEditBlock();
+}
+
+void ChatView::addlinetochat(const QString &line, quint32 colour) {
+    const qsizetype plus = line.indexOf(QLatin1Char('+'));
+    if (plus < 0) {
+        logDropped("no selector", line);
+        return;
+    }
+    const auto selector = proto::toInt(QStringView(line).left(plus));
+    if (!selector || *selector < 0) {
+        logDropped("bad selector", line);
+        return;
+    }
+    const QString text = line.mid(plus + 1);
+
+    // Selectors 0 .. 9 have a shared style; a larger one gets a look of its own.
+    const int style = *selector == 0 ? 0 : *selector + 5;
+    QTextCharFormat format;
+    if (style < kStyleCount) {
+        Style &s = styles_[style];
+        const QColor c = toQColor(colour);
+        if (s.colour != c || !s.bold) {
+            s.colour = c;
+            s.bold = true;
+            // A style is shared: its earlier lines take on the new look too.
+            restyle(style);
+        }
+        format = formatOf(s, style);
+    } else {
+        format = formatOf({toQColor(colour), true, false, false, styles_[0].size}, -1);
+        format.clearProperty(kStyleProperty);
+    }
+
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    const QString head = colon >= 0 ? text.left(colon + 1) : QString();
+    QString body = colon >= 0 ? text.mid(colon + 1) : text;
+
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    if (!document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(head + QLatin1Char(' '), format);
+
+    const QLatin1String marker(smilies::kMarker);
+    for (qsizetype at = body.indexOf(marker); at >= 0; at = body.indexOf(marker)) {
+        addWords(cursor, body.left(at), format);
+        const QString code = body.mid(at + marker.size(), 2);
+        body = body.mid(at + marker.size() + code.size());
+        QTextImageFormat picture;
+        picture.setName(smileyName(smilies::indexOfCode(code)));
+        picture.setWidth(17);
+        picture.setHeight(16);
+        cursor.insertImage(picture);
+    }
+    if (!body.isEmpty())
+        addWords(cursor, body, format);
+    cursor.endEditBlock();
+
+    if (!scrollOff()) {
+        // Lay the text out now so that the scroll range includes the new line.
+        document()->documentLayout()->documentSize();
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    }
+}
+
+void ChatView::addWords(QTextCursor &cursor, QString piece, const QTextCharFormat &format) {
+    piece.append(QLatin1Char(' '));
+    while (!piece.isEmpty()) {
+        const qsizetype space = piece.indexOf(QLatin1Char(' '));
+        const QString word = piece.left(space + 1);
+        piece.remove(0, space + 1);
+        if (isLinkWord(word)) {
+            const qint64 number = nextLink_++;
+            links_.insert(number, word);
+            QTextCharFormat link = formatOf(styles_[kLinkStyle], kLinkStyle);
+            link.setAnchor(true);
+            link.setAnchorHref(QString::fromLatin1(kLinkScheme) + QLatin1Char(':') +
+                               QString::number(number));
+            link.setProperty(kLinkProperty, number);
+            cursor.insertText(word, link);
+        } else {
+            cursor.insertText(word, format);
+        }
+    }
+}
+
+std::optional<QUrl> ChatView::linkTarget(const QString &shownText) {
+    QString text = shownText;
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    QString address;
+    if (text.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+        address = QStringLiteral("http://") + text;
+    else if (text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+             text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        address = text;
+    else
+        return std::nullopt;
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return std::nullopt;
+    return url;
+}
+
+void ChatView::mainchatJump(const QUrl &href) {
+    if (href.scheme() != QLatin1String(kLinkScheme))
+        return;
+    bool ok = false;
+    const qint64 number = href.path().toLongLong(&ok);
+    if (!ok)
+        return;
+    const auto shown = links_.constFind(number);
+    if (shown == links_.cend())
+        return;
+    const auto url = linkTarget(*shown);
+    if (!url)
+        return;
+    if (opener_ && !opener_(*url))
+        QMessageBox::warning(this, QStringLiteral("Zorble"), QStringLiteral("Cannot open Webpage"));
+}
+
+void ChatView::setTextSize(int points) {
+    if (points <= 0)
+        return;
+    for (Style &s : styles_)
+        s.size = points;
+    restyle(std::nullopt);
+}
+
+void ChatView::setScrollOff(bool off) {
+    scrollOff_->setChecked(off);
+}
+
+bool ChatView::scrollOff() const {
+    return scrollOff_->isChecked();
+}
+
+void ChatView::clearChat() {
+    clear();
+    links_.clear();
+    document()->setDocumentMargin(5);
+    emit chatCleared();
+}
+
+void ChatView::contextMenuEvent(QContextMenuEvent *event) {
+    QMenu menu(this);
+    copy_->setEnabled(textCursor().hasSelection());
+    menu.addAction(selectAll_);
+    menu.addAction(copy_);
+    menu.addAction(clear_);
+    menu.addSeparator();
+    menu.addAction(scrollOff_);
+    menu.exec(event->globalPos());
+    copy_->setEnabled(true);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+// The chat view: a read-only rich-text view that shows every chat line from
+// the host and from this client, with per-seat styles, inline smilies and
+// clickable links.
+//
+// Chat text comes from the network: it is only ever inserted as plain text
+// with character formats, never interpreted as markup.
+
+#include <QColor>
+#include <QHash>
+#include <QTextBrowser>
+#include <QTextCharFormat>
+#include <QUrl>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QAction;
+
+class ChatView : public QTextBrowser {
+    Q_OBJECT
+public:
+    static constexpr int kStyleCount = 15;
+    static constexpr int kLinkStyle = 4;
+    static constexpr int kDefaultTextSize = 10;
+    // The size the view is laid out at in the chat column.
+    static constexpr int kWidth = 299;
+    static constexpr int kHeight = 274;
+
+    // Hands a link's address to the desktop; answers false when that failed.
+    using LinkOpener = std::function<bool(const QUrl &)>;
+
+    explicit ChatView(QWidget *parent = nullptr);
+
+    // Adds one line: selector "+" text, the selector being 0 for the program's
+    // own notices or the speaker's seat. colour is 0x00BBGGRR. A line whose
+    // selector does not read as a number is dropped with a note on stderr.
+    void addlinetochat(const QString &line, quint32 colour);
+
+    // The address a link showing this text opens: http and https addresses as
+    // they stand, "www." words with "http://" in front; nothing otherwise.
+    static std::optional<QUrl> linkTarget(const QString &shownText);
+    void setLinkOpener(LinkOpener opener) { opener_ = std::move(opener); }
+
+    // The font size of all styles.
+    void setTextSize(int points);
+    int textSize() const { return styles_[0].size; }
+
+    void setScrollOff(bool off);
+    bool scrollOff() const;
+
+    // "Clear Chat": empties the view.
+    void clearChat();
+
+    // The shared actions of the pop-up menu; "Scroll Chat Off" is also meant
+    // for the window's Options menu so that both show one state.
+    QAction *selectAllAction() const { return selectAll_; }
+    QAction *copyAction() const { return copy_; }
+    QAction *clearAction() const { return clear_; }
+    QAction *scrollOffAction() const { return scrollOff_; }
+
+    // The character format style n currently gives its text.
+    QTextCharFormat styleFormat(int style) const;
+
+    // Property of every inserted run: the style it belongs to.
+    static constexpr int kStyleProperty = QTextFormat::UserProperty + 1;
+    // Property of link runs: the link's number in this view.
+    static constexpr int kLinkProperty = QTextFormat::UserProperty + 2;
+    // Image name of smiley picture n: "smiley:" n.
+    static QString smileyName(int index);
+
+signals:
+    // "Clear Chat" emptied the view (the chat column gives the entry line focus).
+    void chatCleared();
+
+public:
+    // The view's pictures: only the smilies; no file or network is ever read.
+    QVariant loadResource(int type, const QUrl &name) override;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    struct Style {
+        QColor colour;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+        int size = kDefaultTextSize;
+    };
+
+    void mainchatJump(const QUrl &href);
+    void addWords(QTextCursor &cursor, QString piece, const QTextCharFormat &format);
+    QTextCharFormat formatOf(const Style &style, int index) const;
+    // Gives every run of the style (or of every style) its style's current look.
+    void restyle(std::optional<int> onlyStyle);
+
+    std::array<Style, kStyleCount> styles_;
+    QString family_;
+    QHash<qint64, QString> links_; // link number -> the text shown
+    qint64 nextLink_ = 0;
+    LinkOpener opener_;
+    QAction *selectAll_ = nullptr;
+    QAction *copy_ = nullptr;
+    QAction *clear_ = nullptr;
+    QAction *scrollOff_ = nullptr;
+};

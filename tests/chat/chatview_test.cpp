@@ -1,0 +1,255 @@
+#include "chatview.h"
+#include "colortext.h"
+#include "qtapp.h"
+#include "smilies.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TextRun {
+    QString text;
+    QTextCharFormat format;
+};
+
+QList<TextRun> runsOf(const QTextBlock &block) {
+    QList<TextRun> runs;
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        runs.append({it.fragment().text(), it.fragment().charFormat()});
+    return runs;
+}
+
+QTextBlock lastBlock(const ChatView &view) {
+    return view.document()->lastBlock();
+}
+
+QList<QTextFragment> linkFragments(const ChatView &view) {
+    QList<QTextFragment> links;
+    for (QTextBlock b = view.document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isAnchor())
+                links.append(it.fragment());
+    return links;
+}
+
+class ChatViewTest : public WithQtApp, public ::testing::Test {
+protected:
+    void SetUp() override {
+        qtApp();
+        view.resize(ChatView::kWidth, ChatView::kHeight);
+        view.setLinkOpener([this](const QUrl &url) {
+            opened.append(url.toString());
+            return true;
+        });
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+
+    // Clicks the middle of the link fragment, as a user would.
+    void click(const QTextFragment &link) {
+        QTextCursor c(view.document());
+        c.setPosition(link.position() + link.length() / 2);
+        view.setTextCursor(c);
+        view.ensureCursorVisible();
+        const QRect r = view.cursorRect(c);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+    ChatView view;
+    QStringList opened;
+};
+
+} // namespace
+
+TEST_F(ChatViewTest, SystemLineIsOneBoldGreenParagraphWithEmptyHead) {
+    view.addlinetochat("0+You are Connected.", kColourGreen);
+    ASSERT_EQ(view.document()->blockCount(), 1);
+    EXPECT_EQ(lastBlock(view).text(), " You are Connected. ");
+    for (const TextRun &run : runsOf(lastBlock(view))) {
+        EXPECT_EQ(run.format.foreground().color(), QColor(0, 128, 0));
+        EXPECT_EQ(run.format.fontWeight(), QFont::Bold);
+        EXPECT_EQ(run.format.intProperty(ChatView::kStyleProperty), 0);
+    }
+    view.addlinetochat("0+Second line", kColourGreen);
+    EXPECT_EQ(view.document()->blockCount(), 2);
+}
+
+TEST_F(ChatViewTest, SeatLinesUseSeatPlusFiveAndShareTheirStyle) {
+    view.addlinetochat("1+Alice chats: see www.example.com", 0x0000FF);
+    QList<TextRun> runs = runsOf(lastBlock(view));
+    ASSERT_GE(runs.size(), 2);
+    EXPECT_TRUE(runs[0].text.startsWith("Alice chats: "));
+    EXPECT_EQ(runs[0].format.intProperty(ChatView::kStyleProperty), 6);
+    EXPECT_EQ(runs[0].format.foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(runs.last().text, "www.example.com ");
+    EXPECT_TRUE(runs.last().format.isAnchor());
+    EXPECT_TRUE(runs.last().format.fontUnderline());
+    EXPECT_EQ(runs.last().format.intProperty(ChatView::kStyleProperty), ChatView::kLinkStyle);
+
+    // A second line of the same seat in another colour recolours the first.
+    view.addlinetochat("1+Alice chats: now blue", 0xFF0000);
+    const QTextBlock first = view.document()->firstBlock();
+    EXPECT_EQ(runsOf(first)[0].format.foreground().color(), QColor(0, 0, 255));
+    // ... but not another seat's lines, nor the link.
+    view.addlinetochat("4+Dan chats: hi", 0x00FF00);
+    EXPECT_EQ(runsOf(first)[0].format.foreground().color(), QColor(0, 0, 255));
+    EXPECT_EQ(runsOf(first).last().format.foreground().color(), QColor(0, 128, 0));
+    EXPECT_EQ(runsOf(lastBlock(view))[0].format.intProperty(ChatView::kStyleProperty), 9);
+}
+
+TEST_F(ChatViewTest, MalformedSelectorsAreDroppedLargeOnesShown) {
+    view.addlinetochat("0+first", kColourGreen);
+    view.addlinetochat("x+hello", kColourGreen);
+    view.addlinetochat("no selector at all", kColourGreen);
+    view.addlinetochat("-1+negative", kColourGreen);
+    EXPECT_EQ(view.document()->blockCount(), 1);
+    view.addlinetochat("12+late watcher: hi", 0x0000FF);
+    EXPECT_EQ(view.document()->blockCount(), 2);
+    EXPECT_EQ(lastBlock(view).text(), "late watcher:  hi ");
+}
+
+TEST_F(ChatViewTest, MarkupInChatTextShowsLiterally) {
+    // The head is followed by one space, and the body keeps its own leading one.
+    view.addlinetochat("1+Eve chats: <b>bold</b> <img src=\"x.png\"> &amp;", 0);
+    EXPECT_EQ(lastBlock(view).text(), "Eve chats:  <b>bold</b> <img src=\"x.png\"> &amp; ");
+    for (const TextRun &run : runsOf(lastBlock(view))) {
+        EXPECT_FALSE(run.format.isImageFormat());
+        EXPECT_EQ(run.format.fontWeight(), QFont::Bold); // the line's own bold, nothing more
+    }
+    EXPECT_TRUE(view.toPlainText().contains("<b>bold</b>"));
+}
+
+TEST_F(ChatViewTest, SmiliesBecomeInlinePictures) {
+    auto pictures = [this] {
+        QStringList names;
+        for (const TextRun &run : runsOf(lastBlock(view)))
+            if (run.format.isImageFormat())
+                names.append(run.format.toImageFormat().name());
+        return names;
+    };
+    view.addlinetochat("1+Bob chats: hi:)#15", 0);
+    EXPECT_EQ(pictures(), QStringList{ChatView::smileyName(5)});
+    EXPECT_TRUE(lastBlock(view).text().startsWith("Bob chats:  hi "));
+
+    // The picture the view shows is the embedded smiley.
+    const QImage shown =
+        view.loadResource(QTextDocument::ImageResource, QUrl(ChatView::smileyName(5)))
+            .value<QImage>();
+    EXPECT_EQ(shown.size(), QSize(17, 16));
+    EXPECT_EQ(shown, QImage(":/pictures/smiley15.png"));
+    EXPECT_NE(shown, smilies::image(0));
+
+    view.addlinetochat("1+Bob chats: :)#9x and :)#27:)#10 end", 0);
+    EXPECT_EQ(pictures(), (QStringList{ChatView::smileyName(0), ChatView::smileyName(17),
+                                       ChatView::smileyName(0)}));
+    EXPECT_TRUE(lastBlock(view).text().endsWith(" end "));
+
+    // A marker cut short at the end still shows picture 0 and nothing else.
+    view.addlinetochat("1+Bob chats: bye:)#2", 0);
+    EXPECT_EQ(pictures(), QStringList{ChatView::smileyName(0)});
+    // In the head a smiley code is plain text.
+    view.addlinetochat("1+x:)#15 chats: y", 0);
+    EXPECT_TRUE(pictures().isEmpty());
+}
+
+TEST_F(ChatViewTest, ClickOpensExactlyTheShownLink) {
+    view.addlinetochat("1+Alice chats: see www.example.com now", 0);
+    view.addlinetochat("2+Bob chats: http://example.org/a?b=1&c=2 and https://example.net/x", 0);
+    const auto links = linkFragments(view);
+    ASSERT_EQ(links.size(), 3);
+    click(links[0]);
+    click(links[1]);
+    click(links[2]);
+    EXPECT_EQ(opened, (QStringList{"http://www.example.com", "http://example.org/a?b=1&c=2",
+                                   "https://example.net/x"}));
+}
+
+TEST_F(ChatViewTest, OnlyWebAddressesAreEverOpened) {
+    view.addlinetochat("1+Mallory chats: javascript:alert('http://x') file://www.host/etc/passwd "
+                       "xhttp://evil.example ftp://www.example.com",
+                       0);
+    const auto links = linkFragments(view);
+    ASSERT_EQ(links.size(), 4); // shown as links, since they mention an address
+    for (const auto &link : links)
+        click(link);
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(' ').toStdString();
+
+    EXPECT_FALSE(ChatView::linkTarget("file:///etc/passwd").has_value());
+    EXPECT_FALSE(ChatView::linkTarget("javascript:alert(1)").has_value());
+    EXPECT_FALSE(ChatView::linkTarget("http://").has_value());
+    EXPECT_EQ(ChatView::linkTarget("www.a.com  ").value(), QUrl("http://www.a.com"));
+}
+
+TEST_F(ChatViewTest, LinksKeepTheirTargetsPastAHundredAndAfterClearing) {
+    for (int i = 0; i < 130; ++i)
+        view.addlinetochat(QStringLiteral("1+A chats: www.site%1.com").arg(i), 0);
+    auto links = linkFragments(view);
+    ASSERT_EQ(links.size(), 130);
+    click(links[3]);
+    click(links[101]);
+    click(links[129]);
+    EXPECT_EQ(opened, (QStringList{"http://www.site3.com", "http://www.site101.com",
+                                   "http://www.site129.com"}));
+
+    QSignalSpy cleared(&view, &ChatView::chatCleared);
+    view.clearAction()->trigger();
+    EXPECT_EQ(cleared.count(), 1);
+    EXPECT_TRUE(view.toPlainText().isEmpty());
+    opened.clear();
+    view.addlinetochat("1+A chats: www.after.com", 0);
+    links = linkFragments(view);
+    ASSERT_EQ(links.size(), 1);
+    click(links[0]);
+    EXPECT_EQ(opened, QStringList{"http://www.after.com"});
+}
+
+TEST_F(ChatViewTest, ScrollChatOffKeepsTheViewWhereItIs) {
+    for (int i = 0; i < 60; ++i)
+        view.addlinetochat(QStringLiteral("0+line %1").arg(i), kColourGreen);
+    QScrollBar *bar = view.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    view.scrollOffAction()->trigger();
+    ASSERT_TRUE(view.scrollOff());
+    bar->setValue(0);
+    const int before = bar->maximum();
+    for (int i = 0; i < 20; ++i)
+        view.addlinetochat(QStringLiteral("0+more %1").arg(i), kColourGreen);
+    QCoreApplication::processEvents();
+    EXPECT_GT(bar->maximum(), before);
+    EXPECT_EQ(bar->value(), 0);
+
+    view.setScrollOff(false);
+    view.addlinetochat("0+last", kColourGreen);
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(ChatViewTest, TextSizeReachesEveryStyleAndLine) {
+    view.addlinetochat("0+system", kColourGreen);
+    view.addlinetochat("3+Carol chats: www.c.com", 0);
+    view.setTextSize(14);
+    for (QTextBlock b = view.document()->begin(); b.isValid(); b = b.next())
+        for (const TextRun &run : runsOf(b))
+            EXPECT_EQ(run.format.fontPointSize(), 14) << run.text.toStdString();
+    for (int s = 0; s < ChatView::kStyleCount; ++s)
+        EXPECT_EQ(view.styleFormat(s).fontPointSize(), 14);
+    view.addlinetochat("4+Dan chats: later", 0);
+    EXPECT_EQ(runsOf(lastBlock(view))[0].format.fontPointSize(), 14);
+}
+
+TEST_F(ChatViewTest, SelectAllAndCopyPutTheChatOnTheClipboard) {
+    view.addlinetochat("1+Alice chats: <i>hello</i>", 0);
+    QApplication::clipboard()->clear();
+    view.selectAllAction()->trigger();
+    view.copyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "Alice chats:  <i>hello</i> ");
+}
