@@ -55,6 +55,25 @@ struct EngineProbe {
     }
     void login(int slot) { host.catchUp(slot); }
     void findplayer() { host.findplayer(); }
+
+    // A move put straight into the table of the move under test, and the
+    // line tests run on it without committing it.
+    void clearPlaced() {
+        for (auto &e : host.placed)
+            e = TServer::PlacedEntry{};
+        host.touching = false;
+    }
+    void place(int k, int x, int y, int letter) {
+        host.placed[k].x = x;
+        host.placed[k].y = y;
+        host.placed[k].letter = letter;
+    }
+    bool validate() { return host.checkfordown() || host.checkforacross(); }
+    void resetUsed() {
+        for (auto &e : host.placed)
+            e.used = false;
+        host.touching = false;
+    }
     int &arrangement() { return host.arrangement; }
 
     // Game state.
