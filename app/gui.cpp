@@ -1,4 +1,5 @@
 // The game window.
+#include "chatconsole.h"
 #include "gameprocess.h"
 #include "instanceguard.h"
 #include "modes.h"
@@ -35,6 +36,9 @@ int runGui(int argc, char **argv) {
     GameProcess game(args);
     Tchat &window = game.window();
     QObject::connect(&guard, &InstanceGuard::raiseRequested, &window, &Tchat::bringToFront);
+
+    if (ChatConsole::requested())
+        new ChatConsole(window);
 
     // SIGINT and SIGTERM close the window just as File > Exit does.
     SignalWatcher watcher;

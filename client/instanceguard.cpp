@@ -28,7 +28,7 @@ QString lockDir() {
 } // namespace
 
 InstanceGuard::InstanceGuard(const QString &baseName, QObject *parent)
-    : QObject(parent), serverName_(baseName + userSuffix()),
+    : QObject(parent), serverName_(lockDir() + QLatin1Char('/') + baseName + userSuffix()),
       lockPath_(lockDir() + QLatin1Char('/') + baseName + userSuffix() + QStringLiteral(".lock")) {}
 
 InstanceGuard::~InstanceGuard() = default;

@@ -17,7 +17,9 @@ class InstanceGuard : public QObject {
 public:
     enum Outcome { First, AlreadyRunning, Failed };
 
-    // baseName names both the socket and the lock file; the user id is added.
+    // baseName names both the socket and the lock file, which lie in the
+    // user's runtime folder (the temporary folder without one); the user id
+    // is added to the name.
     explicit InstanceGuard(const QString &baseName = QStringLiteral("xenrov"),
                            QObject *parent = nullptr);
     ~InstanceGuard() override;

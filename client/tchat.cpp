@@ -206,6 +206,7 @@ void Tchat::bringToFront() {
 
 void Tchat::addlinetochat(const QString &line, quint32 colour) {
     chat_->addlinetochat(line, colour);
+    emit chatLineShown(line);
 }
 
 void Tchat::sendToHost(const QString &message) {
@@ -382,6 +383,7 @@ void Tchat::sendloginfo(const QString &payload) {
 
 void Tchat::chatrecieved(const QString &payload) {
     chat_->chatrecieved(payload);
+    emit chatLineShown(proto::splitColour(payload).text);
 }
 
 void Tchat::playasound(const QString &payload) {

@@ -70,6 +70,8 @@ public:
 signals:
     // The window has closed; the program ends with it.
     void closed();
+    // A line went to the chat view ("selector+text").
+    void chatLineShown(const QString &line);
     // A message line is about to be handled (tests watch the order).
     void dispatching(const QString &line);
 

@@ -1,0 +1,63 @@
+#include "chatconsole.h"
+
+#include "chatentry.h"
+#include "chatpanel.h"
+#include "tchat.h"
+
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kMaxLine = 4096;
+
+} // namespace
+
+bool ChatConsole::requested() {
+    return qEnvironmentVariable("ZORBLE_CHAT_CONSOLE") == QLatin1String("1");
+}
+
+ChatConsole::ChatConsole(Tchat &window, int inputFd)
+    : QObject(&window), window_(window), fd_(inputFd) {
+    connect(&window_, &Tchat::chatLineShown, this, [](const QString &line) {
+        QByteArray bytes = line.toUtf8();
+        for (char &c : bytes)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    });
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &ChatConsole::readInput);
+}
+
+void ChatConsole::readInput() {
+    char area[1024];
+    for (;;) {
+        const ssize_t n = ::read(fd_, area, sizeof area);
+        if (n == 0) {
+            // End of input: nothing more will come.
+            notifier_->setEnabled(false);
+            return;
+        }
+        if (n < 0)
+            break;
+        carry_.append(area, n);
+    }
+    qsizetype end;
+    while ((end = carry_.indexOf('\n')) >= 0) {
+        const QString line = QString::fromUtf8(carry_.left(end)).trimmed();
+        carry_.remove(0, end + 1);
+        if (line.isEmpty())
+            continue;
+        window_.chat()->entry()->setText(line);
+        window_.chat()->sendit();
+    }
+    if (carry_.size() > kMaxLine)
+        carry_.clear();
+}
