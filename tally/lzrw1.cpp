@@ -18,6 +18,7 @@ constexpr int MaxMatch = 18;
 constexpr int MinRun = 16;
 constexpr int MaxRun = 4095;
 constexpr int GroupItems = 16;
+constexpr int16_t Empty = -32768;
 
 // Number of leading bytes, up to max, on which a and b agree.
 inline int matchLength(const uint8_t *a, const uint8_t *b, int max) {
@@ -48,9 +49,14 @@ inline int runLength(const uint8_t *p, int max) {
     return r;
 }
 
-inline uint32_t hashOf(const uint8_t *p) {
-    const uint32_t key = (((uint32_t(p[0]) << 4) ^ p[1]) << 4) ^ p[2];
+inline uint32_t hashOf(uint32_t c0, uint32_t c1, uint32_t c2) {
+    const uint32_t key = (((c0 << 4) ^ c1) << 4) ^ c2;
     return ((key * 40543u) >> 4) & 0xFFF;
+}
+
+// Four bytes as a little-endian number, whatever the machine's byte order.
+inline uint32_t load32(const uint8_t *p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 inline QString percent(qint64 part, qint64 whole) {
@@ -71,8 +77,10 @@ TLZR::TLZR() : hash_(new (std::nothrow) int16_t[HashSize]) {
 TLZR::~TLZR() = default;
 
 int TLZR::CompressBlock(const uint8_t *src, int n, uint8_t *dst) {
+    // An empty entry holds a position so far back that it is never within a
+    // copy's reach, which spares a separate test for "empty".
     int16_t *const table = hash_.get();
-    std::fill(table, table + HashSize, int16_t(-1));
+    std::fill(table, table + HashSize, Empty);
 
     dst[0] = FlagCoded;
     int control = 1; // where the current group's control word goes
@@ -90,39 +98,71 @@ int TLZR::CompressBlock(const uint8_t *src, int n, uint8_t *dst) {
             items = 0;
         }
 
+        const uint8_t *const p = src + pos;
         const int left = n - pos;
-        const int run = runLength(src + pos, std::min(left, MaxRun));
-        uint32_t bit = 1;
-        if (run >= MinRun) {
-            const int count = run - MinRun;
-            dst[out] = 0;
-            dst[out + 1] = uint8_t(count >> 8);
-            dst[out + 2] = uint8_t(count);
-            dst[out + 3] = src[pos];
-            out += 4;
-            pos += run;
-        } else {
-            int length = 0;
-            int offset = 0;
-            // Fewer than three bytes left can never make a match, so the hash
-            // is only taken where its three bytes lie inside the chunk.
-            if (left >= MinMatch) {
-                const uint32_t h = hashOf(src + pos);
-                const int candidate = table[h];
-                table[h] = int16_t(pos);
-                if (candidate != -1 && pos - candidate <= MaxOffset) {
-                    length = matchLength(src + pos, src + candidate, std::min(left, MaxMatch));
-                    offset = pos - candidate;
-                }
+        const uint32_t word = left >= 4 ? load32(p) : 0;
+        // A run of 16 starts with four equal bytes; most positions fail that
+        // test at once and go straight to the match search.
+        if (left >= 4 && ((word ^ (word >> 8)) & 0xFFFFFF) == 0) {
+            const int run = runLength(p, std::min(left, MaxRun));
+            if (run >= MinRun) {
+                const int count = run - MinRun;
+                dst[out] = 0;
+                dst[out + 1] = uint8_t(count >> 8);
+                dst[out + 2] = uint8_t(count);
+                dst[out + 3] = p[0];
+                out += 4;
+                pos += run;
+                bits = ((bits << 1) | 1) & 0xFFFF;
+                ++items;
+                continue;
             }
-            if (length >= MinMatch) {
-                const uint32_t v = uint32_t(offset) * 16 + uint32_t(length - MinMatch);
+        }
+
+        uint32_t bit;
+        if (left >= MaxMatch) {
+            // Away from the chunk's end a full-length comparison is always
+            // possible. Most candidates differ in their first three bytes and
+            // are dismissed with one comparison.
+            const uint32_t h = hashOf(word & 0xFF, (word >> 8) & 0xFF, (word >> 16) & 0xFF);
+            const int candidate = table[h];
+            table[h] = int16_t(pos);
+            const int distance = pos - candidate;
+            if (distance <= MaxOffset && ((load32(src + candidate) ^ word) & 0xFFFFFF) == 0) {
+                const int length = matchLength(p, src + candidate, MaxMatch);
+                const uint32_t v = uint32_t(distance) * 16 + uint32_t(length - MinMatch);
                 dst[out] = uint8_t(v >> 8);
                 dst[out + 1] = uint8_t(v);
                 out += 2;
                 pos += length;
+                bit = 1;
             } else {
-                dst[out++] = src[pos++];
+                dst[out++] = p[0];
+                ++pos;
+                bit = 0;
+            }
+        } else {
+            int length = 0;
+            int candidate = 0;
+            // Fewer than three bytes left can never make a match, so the hash
+            // is only taken where its three bytes lie inside the chunk.
+            if (left >= MinMatch) {
+                const uint32_t h = hashOf(p[0], p[1], p[2]);
+                candidate = table[h];
+                table[h] = int16_t(pos);
+                if (pos - candidate <= MaxOffset)
+                    length = matchLength(p, src + candidate, left);
+            }
+            if (length >= MinMatch) {
+                const uint32_t v = uint32_t(pos - candidate) * 16 + uint32_t(length - MinMatch);
+                dst[out] = uint8_t(v >> 8);
+                dst[out + 1] = uint8_t(v);
+                out += 2;
+                pos += length;
+                bit = 1;
+            } else {
+                dst[out++] = p[0];
+                ++pos;
                 bit = 0;
             }
         }
@@ -177,7 +217,12 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
             const int k = int(std::min<ptrdiff_t>(std::min(zeros, available), iend - ip));
             if (k > oend - op)
                 return -1;
-            std::memcpy(op, ip, size_t(k));
+            // Sixteen bytes are moved when the block has them: the surplus
+            // lands in the output margin or is overwritten by later items.
+            if (iend - ip >= 16)
+                std::memcpy(op, ip, 16);
+            else
+                std::memcpy(op, ip, size_t(k));
             op += k;
             ip += k;
             control = (control << k) & 0xFFFF;
@@ -201,11 +246,12 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
             if (offset > op - dst || length > oend - op)
                 return -1;
             const uint8_t *from = op - offset;
-            if (offset >= 16 && length <= 16) {
+            if (offset >= MaxMatch) {
                 // Source and destination do not overlap; the bytes moved past
-                // the copy's end land in the buffer's margin or are written
+                // the copy's end land in the output margin or are written
                 // over by the next items.
                 std::memcpy(op, from, 16);
+                std::memcpy(op + 16, from + 16, 2);
             } else if (offset >= length) {
                 std::memcpy(op, from, size_t(length));
             } else {
