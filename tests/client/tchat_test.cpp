@@ -6,6 +6,7 @@
 #include "tabout.h"
 #include "tchat.h"
 #include "testclient.h"
+#include "thelp.h"
 #include "tserver.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <memory>
@@ -370,6 +372,49 @@ TEST(TchatScreen, NarrowScreenPanelEndsTheGame) {
               "This game is designed to run on screen resolutions of 1024/768 or higher.");
     w.findChild<QPushButton *>("Image4")->click();
     EXPECT_EQ(closed, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TchatStart, AHostPortInUseIsReportedAndNothingConnects) {
+    FakeHost other, lobby; // somebody else's game already listens on the port
+    TServer server;
+    Tchat w;
+    w.setServer(&server);
+    w.setPorts(other.port(), lobby.port());
+    w.setArguments({"Alice", "x", "true"});
+    testing::internal::CaptureStderr();
+    w.show();
+    spin(150);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("cannot host"), std::string::npos) << err;
+    EXPECT_TRUE(chatText(w).contains("Cannot host the game"));
+    EXPECT_EQ(other.connections(), 0); // it does not join the other game as its host
+    EXPECT_FALSE(w.mirror().ishost);
+    EXPECT_FALSE(w.findChild<QAction *>("StartGame1")->isEnabled());
+}
+
+TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
+    Tchat w;
+    Tabout about;
+    Thelp help;
+    w.setAbout(&about);
+    w.setHelp(&help);
+    EXPECT_EQ(about.findChild<QLabel *>("version")->text(), "2.1.1");
+    EXPECT_EQ(w.versionText(), "2.1.1");
+    w.findChild<QAction *>("About1")->trigger();
+    EXPECT_TRUE(about.isVisible());
+    w.findChild<QAction *>("Help2")->trigger();
+    EXPECT_TRUE(help.isVisible());
+    QStringList tabs;
+    for (int i = 0; i < help.pages()->count(); ++i)
+        tabs << help.pages()->tabText(i);
+    EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Credits"}));
+    const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
+    EXPECT_TRUE(credits.contains("Qt"));
+    EXPECT_TRUE(credits.contains("SCOWL"));
 }
 
 } // namespace
