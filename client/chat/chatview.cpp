@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -302,4 +303,38 @@ void ChatView::contextMenuEvent(QContextMenuEvent *event) {
     menu.addAction(scrollOff_);
     menu.exec(event->globalPos());
     copy_->setEnabled(true);
+}
+
+QMimeData *ChatView::createMimeDataFromSelection() const {
+    const QTextCursor selection = textCursor();
+    const int start = selection.selectionStart();
+    const int end = selection.selectionEnd();
+    QString text;
+    for (QTextBlock block = document()->findBlock(start);
+         block.isValid() && block.position() <= end; block = block.next()) {
+        if (block.position() > start)
+            text.append(QLatin1Char('\n'));
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int from = std::max(start, fragment.position());
+            const int to = std::min(end, fragment.position() + fragment.length());
+            if (from >= to)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.isImageFormat()) {
+                const QString name = format.toImageFormat().name();
+                const int index =
+                    proto::toInt(QStringView(name).mid(name.indexOf(QLatin1Char(':')) + 1))
+                        .value_or(0);
+                for (int i = from; i < to; ++i)
+                    text.append(QLatin1String(smilies::kMarker) +
+                                QString::number(index + smilies::kFirstCode));
+            } else {
+                text.append(fragment.text().mid(from - fragment.position(), to - from));
+            }
+        }
+    }
+    auto *data = new QMimeData;
+    data->setText(text);
+    return data;
 }

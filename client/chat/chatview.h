@@ -81,6 +81,8 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    // Copies plain text, with each smiley written back as its code.
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     struct Style {

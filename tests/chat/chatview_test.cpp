@@ -252,4 +252,11 @@ TEST_F(ChatViewTest, SelectAllAndCopyPutTheChatOnTheClipboard) {
     view.selectAllAction()->trigger();
     view.copyAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "Alice chats:  <i>hello</i> ");
+
+    // Smilies copy as their codes; lines end with a line break.
+    view.addlinetochat("2+Bob chats: hi:)#15 and:)#x", 0);
+    view.selectAllAction()->trigger();
+    view.copyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "Alice chats:  <i>hello</i> \nBob chats:  hi :)#15 and :)#10");
 }
