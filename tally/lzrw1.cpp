@@ -199,7 +199,8 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
     const uint8_t *const iend = src + L;
     uint8_t *op = dst;
     uint8_t *const oend = dst + ChunkSize;
-    uint32_t control = (uint32_t(src[1]) << 8) | src[2];
+    // The control word sits in the top half, so that shifting drops used bits.
+    uint32_t control = (uint32_t(src[1]) << 24) | uint32_t(src[2]) << 16;
     int available = 16;
 
     while (ip < iend) {
@@ -207,28 +208,30 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
             // A control word must be followed by at least one item byte.
             if (iend - ip < 3)
                 return -1;
-            control = (uint32_t(ip[0]) << 8) | ip[1];
+            control = (uint32_t(ip[0]) << 24) | uint32_t(ip[1]) << 16;
             ip += 2;
             available = 16;
         }
-        if (!(control & 0x8000)) {
-            // A stretch of literals: one per leading zero bit, moved at once.
-            const int zeros = std::countl_zero(uint16_t(control));
-            const int k = int(std::min<ptrdiff_t>(std::min(zeros, available), iend - ip));
-            if (k > oend - op)
-                return -1;
-            // Sixteen bytes are moved when the block has them: the surplus
-            // lands in the output margin or is overwritten by later items.
-            if (iend - ip >= 16)
-                std::memcpy(op, ip, 16);
-            else
-                std::memcpy(op, ip, size_t(k));
-            op += k;
-            ip += k;
-            control = (control << k) & 0xFFFF;
-            available -= k;
+        // The literals before the next copy or run, one per leading zero
+        // bit, moved at once. Taking this step even when there are none
+        // spares a branch on each item's kind, which text makes unpredictable.
+        const int zeros = std::countl_zero(control);
+        const int k = int(std::min<ptrdiff_t>(std::min(zeros, available), iend - ip));
+        if (k > oend - op)
+            return -1;
+        // Sixteen bytes are moved when the block has them: the surplus
+        // lands in the output margin or is overwritten by later items.
+        if (iend - ip >= 16)
+            std::memcpy(op, ip, 16);
+        else
+            std::memcpy(op, ip, size_t(k));
+        op += k;
+        ip += k;
+        control <<= k;
+        available -= k;
+        if (available == 0 || ip == iend)
             continue;
-        }
+
         if (iend - ip < 2)
             return -1;
         const int offset = (int(ip[0]) << 4) | (ip[1] >> 4);
@@ -262,7 +265,7 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
             op += length;
             ip += 2;
         }
-        control = (control << 1) & 0xFFFF;
+        control <<= 1;
         --available;
     }
     return int(op - dst);
