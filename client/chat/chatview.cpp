@@ -112,7 +112,15 @@ QTextCharFormat ChatView::styleFormat(int style) const {
     return formatOf(styles_[style], style);
 }
 
-void ChatView::restyle(std::optional<int> onlyStyle) {
+QTextCharFormat ChatView::lookOf(const Style &style) {
+    QTextCharFormat look;
+    look.setFontPointSize(style.size);
+    look.setForeground(style.colour);
+    look.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
+    return look;
+}
+
+void ChatView::restyleAll() {
     struct Run {
         int start;
         int length;
@@ -126,9 +134,8 @@ void ChatView::restyle(std::optional<int> onlyStyle) {
             if (!format.hasProperty(kStyleProperty) || format.isImageFormat())
                 continue;
             const int style = format.intProperty(kStyleProperty);
-            if (style < 0 || style >= kStyleCount || (onlyStyle && *onlyStyle != style))
-                continue;
-            runs.append({fragment.position(), fragment.length(), style});
+            if (style >= 0 && style < kStyleCount)
+                runs.append({fragment.position(), fragment.length(), style});
         }
     }
     if (runs.isEmpty())
@@ -136,16 +143,44 @@ void ChatView::restyle(std::optional<int> onlyStyle) {
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     for (const Run &run : runs) {
-        const Style &s = styles_[run.style];
-        QTextCharFormat look;
-        look.setFontPointSize(s.size);
-        look.setForeground(s.colour);
-        look.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
         cursor.setPosition(run.start);
         cursor.setPosition(run.start + run.length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(lookOf(styles_[run.style]));
+    }
+    cursor.endEditBlock();
+}
+
+void ChatView::restyleRecent(int style) {
+    const QList<std::pair<int, int>> &runs = recent_[size_t(style)];
+    if (runs.isEmpty())
+        return;
+    const QTextCharFormat look = lookOf(styles_[size_t(style)]);
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (const auto &[start, length] : runs) {
+        cursor.setPosition(start);
+        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(look);
     }
     cursor.endEditBlock();
+}
+
+void ChatView::insertStyled(QTextCursor &cursor, const QString &text,
+                            const QTextCharFormat &format) {
+    const int start = cursor.position();
+    cursor.insertText(text, format);
+    const int style = format.hasProperty(kStyleProperty) ? format.intProperty(kStyleProperty) : -1;
+    if (style < 0 || style >= kStyleCount || text.isEmpty())
+        return;
+    // The view only ever grows at its end (or is emptied), so these places stay valid.
+    QList<std::pair<int, int>> &runs = recent_[size_t(style)];
+    if (!runs.isEmpty() && runs.last().first + runs.last().second == start) {
+        runs.last().second += int(text.size());
+        return;
+    }
+    runs.append({start, int(text.size())});
+    if (runs.size() > kRecolouredRuns)
+        runs.removeFirst();
 }
 
 void ChatView::addlinetochat(const QString &line, quint32 colour) {
@@ -171,7 +206,7 @@ void ChatView::addlinetochat(const QString &line, quint32 colour) {
             s.colour = c;
             s.bold = true;
             // A style is shared: its earlier lines take on the new look too.
-            restyle(style);
+            restyleRecent(style);
         }
         format = formatOf(s, style);
     } else {
@@ -181,28 +216,29 @@ void ChatView::addlinetochat(const QString &line, quint32 colour) {
 
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString head = colon >= 0 ? text.left(colon + 1) : QString();
-    QString body = colon >= 0 ? text.mid(colon + 1) : text;
+    const QString body = colon >= 0 ? text.mid(colon + 1) : text;
 
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
     if (!document()->isEmpty())
         cursor.insertBlock();
-    cursor.insertText(head + QLatin1Char(' '), format);
+    insertStyled(cursor, head + QLatin1Char(' '), format);
 
     const QLatin1String marker(smilies::kMarker);
-    for (qsizetype at = body.indexOf(marker); at >= 0; at = body.indexOf(marker)) {
-        addWords(cursor, body.left(at), format);
+    qsizetype from = 0;
+    for (qsizetype at = body.indexOf(marker); at >= 0; at = body.indexOf(marker, from)) {
+        addWords(cursor, QStringView(body).mid(from, at - from), format);
         const QString code = body.mid(at + marker.size(), 2);
-        body = body.mid(at + marker.size() + code.size());
+        from = at + marker.size() + code.size();
         QTextImageFormat picture;
         picture.setName(smileyName(smilies::indexOfCode(code)));
         picture.setWidth(17);
         picture.setHeight(16);
         cursor.insertImage(picture);
     }
-    if (!body.isEmpty())
-        addWords(cursor, body, format);
+    if (from < body.size())
+        addWords(cursor, QStringView(body).mid(from), format);
     cursor.endEditBlock();
 
     if (!scrollOff()) {
@@ -212,12 +248,14 @@ void ChatView::addlinetochat(const QString &line, quint32 colour) {
     }
 }
 
-void ChatView::addWords(QTextCursor &cursor, QString piece, const QTextCharFormat &format) {
-    piece.append(QLatin1Char(' '));
-    while (!piece.isEmpty()) {
-        const qsizetype space = piece.indexOf(QLatin1Char(' '));
-        const QString word = piece.left(space + 1);
-        piece.remove(0, space + 1);
+void ChatView::addWords(QTextCursor &cursor, QStringView piece, const QTextCharFormat &format) {
+    // Each word keeps its following space; the piece's end counts as one more space.
+    qsizetype from = 0;
+    while (from <= piece.size()) {
+        const qsizetype space = piece.indexOf(QLatin1Char(' '), from);
+        const qsizetype end = space < 0 ? piece.size() : space;
+        const QString word = piece.mid(from, end - from).toString() + QLatin1Char(' ');
+        from = end + 1;
         if (isLinkWord(word)) {
             const qint64 number = nextLink_++;
             links_.insert(number, word);
@@ -228,7 +266,7 @@ void ChatView::addWords(QTextCursor &cursor, QString piece, const QTextCharForma
             link.setProperty(kLinkProperty, number);
             cursor.insertText(word, link);
         } else {
-            cursor.insertText(word, format);
+            insertStyled(cursor, word, format);
         }
     }
 }
@@ -275,7 +313,7 @@ void ChatView::setTextSize(int points) {
         return;
     for (Style &s : styles_)
         s.size = points;
-    restyle(std::nullopt);
+    restyleAll();
 }
 
 void ChatView::setScrollOff(bool off) {
@@ -289,6 +327,8 @@ bool ChatView::scrollOff() const {
 void ChatView::clearChat() {
     clear();
     links_.clear();
+    for (auto &runs : recent_)
+        runs.clear();
     document()->setDocumentMargin(5);
     emit chatCleared();
 }

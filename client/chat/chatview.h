@@ -94,12 +94,22 @@ private:
     };
 
     void mainchatJump(const QUrl &href);
-    void addWords(QTextCursor &cursor, QString piece, const QTextCharFormat &format);
+    void addWords(QTextCursor &cursor, QStringView piece, const QTextCharFormat &format);
+    // Inserts text and remembers where it stands when it belongs to a style.
+    void insertStyled(QTextCursor &cursor, const QString &text, const QTextCharFormat &format);
     QTextCharFormat formatOf(const Style &style, int index) const;
-    // Gives every run of the style (or of every style) its style's current look.
-    void restyle(std::optional<int> onlyStyle);
+    static QTextCharFormat lookOf(const Style &style);
+    // Gives every styled run its style's current look (a new text size).
+    void restyleAll();
+    // Gives the style's latest runs its new colour and weight. Older runs, long
+    // scrolled away, keep theirs: that bounds the work of a line however long
+    // the chat or however often a speaker changes colour.
+    void restyleRecent(int style);
+
+    static constexpr int kRecolouredRuns = 200;
 
     std::array<Style, kStyleCount> styles_;
+    std::array<QList<std::pair<int, int>>, kStyleCount> recent_; // (start, length) per style
     QString family_;
     QHash<qint64, QString> links_; // link number -> the text shown
     qint64 nextLink_ = 0;

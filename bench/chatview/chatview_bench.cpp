@@ -1,0 +1,80 @@
+// Adding lines to the chat view. Baseline: the same text inserted as one
+// paragraph with a plain text cursor, no parsing, no styles.
+//   QT_QPA_PLATFORM=offscreen chatview_bench
+
+#include "chatview.h"
+
+#include <QApplication>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const QString kLine = QStringLiteral("1+Alice chats: hello there, see www.example.com :)#12 ok");
+
+// Fills the view with n lines of seat 2 so that every case works on a chat of that size.
+void fill(ChatView &view, int n) {
+    for (int i = 0; i < n; ++i)
+        view.addlinetochat(QStringLiteral("2+Bob chats: earlier line %1").arg(i), 0x008000);
+}
+
+void BM_PlainInsert(benchmark::State &state) {
+    ChatView view;
+    fill(view, int(state.range(0)));
+    const QString text = kLine.mid(2);
+    for (auto _ : state) {
+        QTextCursor c(view.document());
+        c.movePosition(QTextCursor::End);
+        c.insertBlock();
+        c.insertText(text);
+    }
+}
+
+void BM_AddLine(benchmark::State &state) {
+    ChatView view;
+    fill(view, int(state.range(0)));
+    for (auto _ : state)
+        view.addlinetochat(kLine, 0x0000FF);
+}
+
+// Every line changes its seat's colour: the shared style recolours the
+// seat's earlier lines each time.
+void BM_AddLineNewColour(benchmark::State &state) {
+    ChatView view;
+    fill(view, int(state.range(0)));
+    quint32 colour = 0;
+    for (auto _ : state)
+        view.addlinetochat(QStringLiteral("2+Bob chats: hello"), ++colour & 0xFFFFFF);
+}
+
+// One very long line: many words and smilies, as a hostile client could send.
+void BM_AddLongLine(benchmark::State &state) {
+    ChatView view;
+    QString line = QStringLiteral("3+Eve chats: ");
+    for (int i = 0; i < state.range(0); ++i)
+        line += QStringLiteral("w%1 :)#1%2").arg(i).arg(i % 10);
+    for (auto _ : state) {
+        view.addlinetochat(line, 0xFF);
+        state.PauseTiming();
+        view.clearChat();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+} // namespace
+
+BENCHMARK(BM_AddLongLine)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainInsert)->Arg(100)->Arg(2000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AddLine)->Arg(100)->Arg(2000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AddLineNewColour)->Arg(100)->Arg(2000)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
