@@ -235,6 +235,7 @@ void ChatView::addlinetochat(const QString &line, quint32 colour) {
         picture.setName(smileyName(smilies::indexOfCode(code)));
         picture.setWidth(17);
         picture.setHeight(16);
+        picture.setVerticalAlignment(QTextCharFormat::AlignMiddle);
         cursor.insertImage(picture);
     }
     if (from < body.size())

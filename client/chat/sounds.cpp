@@ -27,7 +27,12 @@ QString resourcePath(const QString &name) {
 
 Sounds::Sounds(QObject *parent) : QObject(parent) {
     initSoundResources();
-    hasOutput_ = !QMediaDevices::defaultAudioOutput().isNull();
+}
+
+bool Sounds::hasOutput() {
+    if (!hasOutput_)
+        hasOutput_ = !QMediaDevices::defaultAudioOutput().isNull();
+    return *hasOutput_;
 }
 
 Sounds::~Sounds() = default;
@@ -60,7 +65,7 @@ void Sounds::play(const QString &name) {
         return;
     const QString key = name.toLower();
     emit started(key);
-    if (!hasOutput_)
+    if (!hasOutput())
         return;
     QSoundEffect *&effect = effects_[key];
     if (!effect) {

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QSoundEffect;
 
 class Sounds : public QObject {
@@ -29,7 +31,8 @@ public:
     // Every embedded sound name, lower case.
     static QStringList names();
     // False when the machine offers no audio output; nothing is played then.
-    bool hasOutput() const { return hasOutput_; }
+    // Asked once, at the first sound, so that start-up does not wait for it.
+    bool hasOutput();
 
 signals:
     // A sound was started (or would have been, on a machine without audio).
@@ -39,6 +42,6 @@ private:
     void play(const QString &name);
 
     bool enabled_ = true;
-    bool hasOutput_ = false;
+    std::optional<bool> hasOutput_;
     QHash<QString, QSoundEffect *> effects_;
 };
