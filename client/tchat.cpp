@@ -10,9 +10,8 @@
 #include "thelp.h"
 #include "tserver.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,7 +19,6 @@
 #include <QScreen>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
