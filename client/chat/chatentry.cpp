@@ -48,7 +48,13 @@ void ChatEntry::pasteAtEnd() {
 }
 
 void ChatEntry::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Any key but a lone modifier clears the prompt first, Enter included:
+    // the prompt itself is never sent.
+    const int key = event->key();
+    if (key != Qt::Key_Shift && key != Qt::Key_Control && key != Qt::Key_Alt &&
+        key != Qt::Key_Meta && key != Qt::Key_AltGr)
+        clearPrompt();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         event->accept();
         emit enterPressed();
         return;
@@ -58,10 +64,6 @@ void ChatEntry::keyPressEvent(QKeyEvent *event) {
         pasteAtEnd();
         return;
     }
-    const int key = event->key();
-    if (key != Qt::Key_Shift && key != Qt::Key_Control && key != Qt::Key_Alt &&
-        key != Qt::Key_Meta && key != Qt::Key_AltGr)
-        clearPrompt();
     QLineEdit::keyPressEvent(event);
 }
 

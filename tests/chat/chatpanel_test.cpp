@@ -96,6 +96,9 @@ TEST_F(ChatPanelTest, EnterSendsChatOrActionAndSlashCommandsSendNothing) {
     panel->entry()->clear();
 
     login(2);
+    panel->entry()->setText(ChatEntry::kPrompt);
+    QTest::keyClick(panel->entry(), Qt::Key_Return); // the prompt is never sent
+    EXPECT_TRUE(sent.isEmpty());
     panel->setTextColour(0x0000FF);
     type("hello | there");
     type("/me waves");
