@@ -418,3 +418,36 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TchatInbound, PartialMessagesOfBothSocketsAreJoinedSeparately) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    j.host.sendRaw("CMD_chat+1+from ho");
+    j.lobby.sendRaw("CMD_chat+0+from lob");
+    spin(50);
+    j.host.sendRaw("st|clBlack\xFF");
+    j.lobby.sendRaw("by|clBlack\xFF");
+    ASSERT_TRUE(waitUntil([&] {
+        return chatText(*j.window).contains("from host") &&
+               chatText(*j.window).contains("from lobby");
+    })) << chatText(*j.window).toStdString();
+}
+
+TEST(TchatInbound, AnEndlessMessageIsThrownAwayAndReadingGoesOn) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    testing::internal::CaptureStderr();
+    j.host.sendRaw(QByteArray(100 * 1024, 'x'));
+    spin(100);
+    j.host.send({"", "CMD_newplayerinfo+4+Zed"});
+    const bool seen =
+        waitUntil([&] { return label(*j.window, "label_playername4")->text() == "Zed"; });
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(seen);
+    EXPECT_NE(err.find("without a message end"), std::string::npos) << err;
+    EXPECT_EQ(j.closed, 0);
+}
+
+} // namespace
