@@ -34,9 +34,9 @@ protected:
         p.clear();
     }
     // Lays "t" under the "a" of "cat": 10 points for any seat but 2.
-    void playAt(int seat) {
+    void playAt(int seat, const QString &rack = QStringLiteral("t")) {
         p.lay(4, 9, false, QStringLiteral("cat"));
-        p.setRack(seat, QStringLiteral("t"));
+        p.setRack(seat, rack);
         p.done(seat, QString::number(seat) + QStringLiteral("+1+n+5+10"));
     }
     int indexOf(int slot, const QString &prefix) const {
@@ -362,6 +362,22 @@ TEST_F(Turns, EndReasonsComeInTheirOrder) {
     EXPECT_TRUE(p.to(1).contains(QStringLiteral("CMD_winner")));
 }
 
+TEST_F(Turns, ATurnTakenAfterAPassClearsThePass) {
+    start(QStringLiteral("Host+60+0+0+0+n+n+"));
+    takeOver(1);
+    for (int seat = 1; seat <= 3; ++seat)
+        p.pass(seat);
+    playAt(4, QStringLiteral("tee")); // seat 1's turn begins: no pass this time round
+    p.clearBoard();
+    playAt(1);
+    for (int seat = 2; seat <= 4; ++seat)
+        p.pass(seat);
+    EXPECT_TRUE(p.gamerunning());
+    EXPECT_EQ(p.currentplayer(), 1);
+    p.pass(1);
+    EXPECT_FALSE(p.gamerunning());
+}
+
 TEST_F(Turns, SeatsWithoutTilesAreSkipped) {
     start(QStringLiteral("Host+60+0+0+0+n+n+"));
     takeOver(1);
@@ -435,6 +451,23 @@ TEST_F(Turns, OnlyTheHostingPlayerStartsAGame) {
     p.startgame(QStringLiteral("Host+sixty+0+0+0+n+n+"), 1);
     EXPECT_FALSE(p.gamerunning());
     EXPECT_TRUE(p.sent.isEmpty());
+}
+
+TEST(Seed, SameSeedReplaysTheSameGame) {
+    needCoreApp();
+    auto game = [](quint32 seed) {
+        TServer host{[](const QString &) { return false; }};
+        EngineProbe p{host};
+        for (int i = 1; i <= 4; ++i)
+            p.connect(i);
+        host.seed(seed);
+        p.startgame(QStringLiteral("Host+60+20+0+0+n+n+"));
+        p.newtiles(p.currentplayer());
+        return p.sent;
+    };
+    const auto first = game(11);
+    EXPECT_EQ(game(11), first);
+    EXPECT_NE(game(12), first);
 }
 
 } // namespace
