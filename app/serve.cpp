@@ -30,8 +30,9 @@ int runServe(int argc, char **argv) {
             }
             seed = n;
         } else {
-            std::fprintf(stderr, "zorble: unknown argument for --serve: %s\n"
-                                 "usage: zorble --serve [--port N] [--seed N]\n",
+            std::fprintf(stderr,
+                         "zorble: unknown argument for --serve: %s\n"
+                         "usage: zorble --serve [--port N] [--seed N]\n",
                          argv[i]);
             return 2;
         }
