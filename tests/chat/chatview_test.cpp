@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -259,4 +261,19 @@ TEST_F(ChatViewTest, SelectAllAndCopyPutTheChatOnTheClipboard) {
     view.copyAction()->trigger();
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
               "Alice chats:  <i>hello</i> \nBob chats:  hi :)#15 and :)#10");
+}
+
+TEST_F(ChatViewTest, ALinkThatCannotBeOpenedSaysSo) {
+    view.setLinkOpener([](const QUrl &) { return false; });
+    view.addlinetochat("1+Alice chats: www.example.com", 0);
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    click(linkFragments(view).at(0));
+    EXPECT_EQ(shown.toStdString(), "Cannot open Webpage");
+    EXPECT_EQ(view.document()->blockCount(), 1); // the chat stays as it was
 }
