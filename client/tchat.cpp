@@ -10,8 +10,8 @@
 #include "thelp.h"
 #include "tserver.h"
 
-#include <QGuiApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -221,9 +221,9 @@ void Tchat::systemLine(const QString &text) {
     addlinetochat(QStringLiteral("0+") + text, GameMirror::kSystemColour);
 }
 
-void Tchat::malformed(const QString &line, const char *why) {
+void Tchat::malformed(const char *why) {
     std::fprintf(stderr, "zorble: dropped a message from the host (%s): %s\n", why,
-                 printable(line).constData());
+                 printable(current_).constData());
 }
 
 void Tchat::showMessage(const QString &text) {
@@ -350,6 +350,7 @@ void Tchat::Timer1Timer() {
 
 void Tchat::dispatch(const QString &line) {
     ++dispatched_;
+    current_ = line;
     emit dispatching(line);
     const proto::Line parts = proto::splitLine(line);
     if (parts.command.isEmpty())
@@ -368,7 +369,7 @@ void Tchat::dispatch(const QString &line) {
 void Tchat::sendloginfo(const QString &payload) {
     const auto seat = proto::toInt(payload);
     if (!seat || !GameMirror::isSlot(*seat))
-        return malformed(QStringLiteral("CMD_sendlogininfo+") + payload, "bad seat");
+        return malformed("bad seat");
     const QByteArray bytes = mirror_.sendloginfo(*seat, versionText());
     chat_->setLocalSeat(*seat);
     chat_->setLoggedIn(true);
@@ -391,14 +392,14 @@ void Tchat::playasound(const QString &payload) {
 void Tchat::newplayerinfo(const QString &payload) {
     const auto seat = proto::parseSlotName(payload);
     if (!seat || !GameMirror::isSlot(seat->slot))
-        return malformed(payload, "bad seat announcement");
+        return malformed("bad seat");
     mirror_.newplayerinfo(seat->slot, seat->name);
 }
 
 void Tchat::playerdisconnected(const QString &payload) {
     const auto seat = proto::parseSlotName(payload);
     if (!seat || !GameMirror::isSlot(seat->slot))
-        return malformed(QStringLiteral("CMD_playerdisconnected+") + payload, "bad seat");
+        return malformed("bad seat");
     mirror_.playerdisconnected(seat->slot, seat->name);
 }
 

@@ -98,7 +98,8 @@ private:
     void addlinetochat(const QString &line, quint32 colour);
     void sendToHost(const QString &message);
     void systemLine(const QString &text);
-    void malformed(const QString &line, const char *why);
+    // Drops the message being handled, with one line on stderr.
+    void malformed(const char *why);
     void showMessage(const QString &text);
 
     // Inbound path.
@@ -143,6 +144,7 @@ private:
     bool closing_ = false;
     bool shown_ = false;
     int dispatched_ = 0;
+    QString current_; // the line being handled
 
     QStringList args_;
     TServer *server_ = nullptr;

@@ -211,10 +211,15 @@ TEST(TchatDispatch, MalformedMessagesAreDroppedWithOneLineOnStderr) {
         waitUntil([&] { return j.window->dispatchedCount() == before + bad.size() + 1; });
     const std::string err = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(handled);
-    int lines = 0;
-    for (char c : err)
-        lines += c == '\n';
-    EXPECT_EQ(lines, bad.size()) << err;
+    // One line per dropped message, naming it.
+    const QStringList lines = QString::fromStdString(err).split('\n', Qt::SkipEmptyParts);
+    QStringList dropped;
+    for (const QString &l : lines)
+        if (l.startsWith("zorble: dropped"))
+            dropped << l;
+    ASSERT_EQ(dropped.size(), bad.size()) << err;
+    for (int i = 0; i < bad.size(); ++i)
+        EXPECT_TRUE(dropped[i].endsWith(QString::fromUtf8(bad[i]))) << dropped[i].toStdString();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(label(*j.window, "label_playername4")->text(), "Zed"); // dispatch went on
     EXPECT_EQ(j.window->mirror().localseat, 1);
