@@ -231,7 +231,8 @@ std::optional<QList<BoardLetter>> parseTileList(const QString &payload); // neww
 std::optional<JustWatching> parseJustWatching(const QString &payload);
 std::optional<QList<int>> parseWinner(const QString &payload);
 
-// Chat and action texts carry their colour after the last "|".
+// Chat and action texts carry their colour after the first "|"; a "|" typed in
+// the text therefore cuts it there.
 struct ColouredText {
     QString text;
     QString colour; // empty when there is no "|"
