@@ -602,3 +602,100 @@ TEST_F(FullGame, EveryonePassesWhileOneSitsOut) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FullGame, NewcomerCatchesUpAndALeavingTurnMovesOn) {
+    host.seed(5);
+    // Seat 4 leaves before the game, so it gets no tiles at the deal.
+    players[4].client.close();
+    ASSERT_FALSE(players[1].client.waitFor(QStringLiteral("CMD_playerdisconnected+4+")).isEmpty());
+    proto::GameOptions o;
+    o.name = QStringLiteral("P1");
+    o.turntime = 60;
+    o.squarecount = 4;
+    o.gametime = 10;
+    o.doubletiles = true;
+    players[1].client.send(proto::client::startgame(o));
+
+    auto pump = [&] {
+        for (int i = 1; i <= 3; ++i) {
+            Player &pl = players[i];
+            while (pl.read < pl.client.lines().size())
+                handle(pl, pl.client.lines().at(pl.read++));
+        }
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        pump();
+        return players[1].current != 0;
+    }));
+    const int first = players[1].current;
+    ASSERT_GE(first, 1);
+    ASSERT_LE(first, 3);
+    act(players[first], false);
+    ASSERT_TRUE(waitUntil([&] {
+        pump();
+        return players[1].tokens.contains(QLatin1Char('w')) && players[1].current != first;
+    }));
+    const int second = players[1].current;
+    EXPECT_EQ(second, first % 3 + 1); // seat 4 has nobody and is passed over
+
+    // A newcomer takes seat 4 and is caught up on the game.
+    TestClient newcomer;
+    ASSERT_EQ(newcomer.join(host.port(), QStringLiteral("Late")), 4);
+    ASSERT_TRUE(waitUntil(
+        [&] { return newcomer.countStartingWith(QStringLiteral("CMD_nextplayer+")) == 1; }));
+    QStringList caughtUp;
+    for (const QString &l : newcomer.lines())
+        if (!l.startsWith(QStringLiteral("CMD_sendlogininfo")) &&
+            !l.startsWith(QStringLiteral("CMD_newplayerinfo")) &&
+            !l.startsWith(QStringLiteral("CMD_existingplayers")))
+            caughtUp << l;
+    QString tokens;
+    for (const QString &l : caughtUp)
+        tokens += l.startsWith(QStringLiteral("CMD_showboard+"))      ? QLatin1Char('b')
+                  : l.startsWith(QStringLiteral("CMD_gamesettings+")) ? QLatin1Char('g')
+                                                                      : tokenOf(l);
+    const int laid = int(players[first].sent.size());
+    EXPECT_EQ(tokens, QStringLiteral("A") + QString(laid, QLatin1Char('b')) +
+                          QString(10, QLatin1Char('a')) + QStringLiteral("gN"));
+    Board seen{};
+    for (auto &column : seen)
+        column.fill(kEmpty);
+    for (const QString &l : caughtUp) {
+        if (l.startsWith(QStringLiteral("CMD_showboard+"))) {
+            const auto b = proto::parseBoardLetter(l.mid(14));
+            ASSERT_TRUE(b);
+            seen[b->x][b->y] = b->letter;
+        }
+    }
+    EXPECT_EQ(seen, players[1].board);
+    const auto settings = proto::parseGameSettings(
+        caughtUp.filter(QStringLiteral("CMD_gamesettings+")).value(0).mid(17));
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->turntime, 60);
+    EXPECT_EQ(settings->squarecount, 4);
+    EXPECT_EQ(settings->gametime, 10);
+    EXPECT_GE(settings->elapsed, 0);
+    EXPECT_LT(settings->elapsed, 30);
+    EXPECT_EQ(settings->playtoscore, 0);
+    EXPECT_TRUE(settings->doubletiles);
+    EXPECT_FALSE(settings->partners);
+    EXPECT_EQ(caughtUp.last(), QStringLiteral("CMD_nextplayer+%1").arg(second));
+
+    // The seat holding the turn leaves: the others hear of it, then the next
+    // connected seat gets the turn.
+    const int other = second == 1 ? 2 : 1;
+    const int before = int(players[other].client.lines().size());
+    players[second].client.close();
+    const int third = second % 4 + 1;
+    ASSERT_FALSE(
+        players[other].client.waitFor(QStringLiteral("CMD_nextplayer+%1").arg(third)).isEmpty());
+    const QStringList after = players[other].client.lines().mid(before);
+    ASSERT_EQ(after.size(), 3);
+    EXPECT_TRUE(after[0].startsWith(QStringLiteral("CMD_playerdisconnected+%1+").arg(second)));
+    EXPECT_TRUE(after[1].startsWith(QStringLiteral("CMD_tilecount+")));
+    EXPECT_EQ(after[2], QStringLiteral("CMD_nextplayer+%1").arg(third));
+}
+
+} // namespace
