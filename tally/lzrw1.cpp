@@ -322,7 +322,8 @@ void openOutput(QFile &out, const QString &inputName) {
 }
 
 // Runs work on an opened output file; if it raises, the file is closed and
-// deleted before the error goes on to the caller.
+// deleted before the error goes on to the caller. Only a regular file is
+// deleted: an output such as /dev/null or a pipe is not ours to remove.
 template <typename Work> int withOutput(QFile &out, const QString &writeError, Work work) {
     try {
         const int written = work();
@@ -332,7 +333,8 @@ template <typename Work> int withOutput(QFile &out, const QString &writeError, W
         return written;
     } catch (...) {
         out.close();
-        out.remove();
+        if (QFileInfo(out.fileName()).isFile())
+            out.remove();
         throw;
     }
 }

@@ -12,6 +12,10 @@
 
 #include <random>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 QByteArray randomData(int n, unsigned seed) {
@@ -259,6 +263,33 @@ TEST_F(LzrwFile, OpeningFailuresNameTheFile) {
     EXPECT_EQ(messageOf([&] { compress(in, in); }),
               "Lzrw1 (de)compression : Failed to open output file : " + in);
     EXPECT_EQ(read(in), "some text");
+}
+
+TEST_F(LzrwFile, WriteFailuresAreReported) {
+    QBuffer source;
+    source.setData("some text");
+    source.open(QIODevice::ReadOnly);
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    codec.setOutputFile(QStringLiteral("target"));
+    try {
+        codec.CompressStream(source, 9, readOnly);
+        ADD_FAILURE() << "a write that failed went unnoticed";
+    } catch (const ELzrw1Exception &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Lzrw1 : Error writing to output file : target"));
+    }
+}
+
+TEST_F(LzrwFile, OnlyRegularOutputFilesAreRemoved) {
+    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A reader, so that opening the pipe for writing does not wait.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    write(packed, "not compressed");
+    EXPECT_THROW(decompress(packed, fifo), ELzrw1Exception);
+    EXPECT_TRUE(QFileInfo(fifo).exists());
+    ::close(reader);
 }
 
 TEST_F(LzrwFile, ExistingOutputIsReplaced) {
