@@ -54,6 +54,7 @@ struct EngineProbe {
             host.Timer2Timer();
     }
     void login(int slot) { host.catchUp(slot); }
+    void sitOut(int seat) { host.justwatch(seat, QString::number(seat) + QStringLiteral("+1")); }
     void findplayer() { host.findplayer(); }
 
     // A move put straight into the table of the move under test, and the

@@ -310,9 +310,13 @@ TEST_F(Turns, GameTimeEndsOnTheSixtiethTick) {
     EXPECT_EQ(p.currentplayer(), mover);
     EXPECT_EQ(p.to(1), (QStringList{QStringLiteral("CMD_gametimeup+"),
                                     QStringLiteral("CMD_winner+1+2+3+4")}));
-    // The game is over: a turn request from the last mover changes nothing.
+    // The game is over: a turn request from the last mover changes nothing,
+    // and its sitting out starts no turn.
     p.clear();
     p.pass(mover);
+    EXPECT_TRUE(p.sent.isEmpty());
+    p.sitOut(mover);
+    EXPECT_TRUE(p.seat(mover).watching);
     EXPECT_TRUE(p.sent.isEmpty());
 }
 
