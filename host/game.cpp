@@ -244,10 +244,16 @@ void TServer::catchUp(int slot) {
             if (board[x][y] != kEmpty)
                 gameSendTo(slot, proto::host::showboard(x, y, board[x][y]));
     // A player seat that had nobody at the deal gets a full rack now; a
-    // watcher's rack holds no empty marks and gets nothing.
-    for (int k = 1; k <= 10; ++k)
-        if (seats[slot].rack[k] == kEmpty)
+    // watcher's rack holds no empty marks and gets nothing. A player who takes
+    // over a seat that still holds tiles is told those tiles, or its window
+    // would show an empty rack while the host counts ten.
+    for (int k = 1; k <= 10; ++k) {
+        const int letter = seats[slot].rack[k];
+        if (letter == kEmpty)
             gettile(slot, k);
+        else if (slot <= 4 && letter >= 0 && letter <= 25)
+            gameSendTo(slot, proto::host::atile(k, letter));
+    }
     proto::GameSettings s;
     s.turntime = turntime;
     s.squarecount = squarecount;

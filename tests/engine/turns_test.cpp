@@ -447,6 +447,23 @@ TEST_F(Turns, NewcomerCatchesUp) {
     EXPECT_TRUE(p.startingWith(6, QStringLiteral("CMD_atile")).isEmpty());
 }
 
+TEST_F(Turns, PlayerTakingOverASeatIsToldTheTilesItHolds) {
+    start(QStringLiteral("Host+30+8+0+0+n+n+"), 3);
+    takeOver(1);
+    p.setRack(3, QStringLiteral("xyz"));
+    p.login(3);
+    const QStringList tiles = p.startingWith(3, QStringLiteral("CMD_atile+"));
+    ASSERT_EQ(tiles.size(), 10);
+    // The three held tiles are told as they are; the empty slots are filled.
+    EXPECT_EQ(tiles[0], QStringLiteral("CMD_atile+1+23"));
+    EXPECT_EQ(tiles[1], QStringLiteral("CMD_atile+2+24"));
+    EXPECT_EQ(tiles[2], QStringLiteral("CMD_atile+3+25"));
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_TRUE(tiles[k - 1].startsWith(QStringLiteral("CMD_atile+%1+").arg(k)));
+    EXPECT_EQ(letters(p.seat(3).rack).left(3), QStringLiteral("xyz"));
+    EXPECT_EQ(letters(p.seat(3).rack).size(), 10);
+}
+
 TEST_F(Turns, OnlyTheHostingPlayerStartsAGame) {
     p.connect(1);
     p.connect(2);
