@@ -212,6 +212,30 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
             ip += 2;
             available = 16;
         }
+        if (iend - ip >= 20 && oend - op >= 34) {
+            // Far from both ends: up to 16 literals and the copy after them
+            // (at most 20 bytes in, 34 out) need no bounds checks.
+            const int k = std::min(std::countl_zero(control), available);
+            std::memcpy(op, ip, 16);
+            op += k;
+            ip += k;
+            control <<= k;
+            available -= k;
+            if (available == 0)
+                continue;
+            const int offset = (int(ip[0]) << 4) | (ip[1] >> 4);
+            if (offset >= MaxMatch && offset <= op - dst) {
+                const uint8_t *from = op - offset;
+                std::memcpy(op, from, 16);
+                std::memcpy(op + 16, from + 16, 2);
+                op += (ip[1] & 0x0F) + MinMatch;
+                ip += 2;
+                control <<= 1;
+                --available;
+                continue;
+            }
+            // A run, an overlapping copy or a bad offset: handled below.
+        }
         // The literals before the next copy or run, one per leading zero
         // bit, moved at once. Taking this step even when there are none
         // spares a branch on each item's kind, which text makes unpredictable.

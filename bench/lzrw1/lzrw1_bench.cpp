@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -236,12 +238,15 @@ template <typename Codec> void decompressBench(benchmark::State &state, const In
         std::memcmp(out.data(), input->data.data(), produced) != 0)
         fail("round trip differs for " + input->name);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(input->data.size()));
+    state.counters["ratio%"] = 100.0 * double(length) / double(input->data.size());
 }
 
 // Keeps each run's speed for the summary after the usual table.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> speed; // name -> MB/s
+
+    SummaryReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run> &runs) override {
         for (const Run &run : runs) {
