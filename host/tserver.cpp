@@ -262,7 +262,9 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
     slot.carry.clear();
     // Lines this connection queued before it closed are left to be handled: a
     // request it made while it was still there still counts.
-    if (s == currentplayer && seats[1].connected && gamerunning)
+    // The turn moves on even when the hosting player's own connection is the
+    // one gone: a host without a window keeps the game going for the others.
+    if (s == currentplayer && gamerunning)
         findplayer();
 }
 

@@ -271,3 +271,22 @@ TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
     for (int i = 0; i < 500; ++i)
         ASSERT_EQ(chats[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
 }
+
+TEST_F(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    join("Cy");
+    a.send("CMD_startgame+Ann+600+4+0+0+n+n+");
+    // Whoever starts passes until the hosting player's turn comes.
+    int current = b.waitFor("CMD_nextplayer+").mid(15).toInt();
+    for (int guard = 0; current != 1 && guard < 3; ++guard) {
+        ASSERT_TRUE(current == 2 || current == 3);
+        clients[current - 1]->send(QStringLiteral("CMD_pass+%1").arg(current));
+        current = b.waitFor("CMD_nextplayer+").mid(15).toInt();
+    }
+    ASSERT_EQ(current, 1);
+    a.close();
+    EXPECT_FALSE(b.waitFor("CMD_playerdisconnected+1+Ann").isEmpty());
+    EXPECT_EQ(b.waitFor("CMD_nextplayer+"), "CMD_nextplayer+2");
+    EXPECT_EQ(host->currentPlayer(), 2);
+}
