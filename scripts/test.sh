@@ -11,7 +11,7 @@ export ZORBLE_NO_INSTANCE_GUARD=1
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j 2
 
-scripts/build.sh build-asan -DZORBLE_SANITIZE=ON
+scripts/build.sh build-asan -DZORBLE_SANITIZE=ON -DZORBLE_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
