@@ -18,6 +18,10 @@ int runGui(int argc, char **argv) {
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Zorble"));
+    // Catch SIGINT and SIGTERM from the start: one that comes while the
+    // windows are still being made waits in the watcher until the window can
+    // close as File > Exit does.
+    SignalWatcher watcher;
 
     InstanceGuard guard;
     if (!InstanceGuard::disabled()) {
@@ -40,8 +44,6 @@ int runGui(int argc, char **argv) {
     if (ChatConsole::requested())
         new ChatConsole(window);
 
-    // SIGINT and SIGTERM close the window just as File > Exit does.
-    SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &window,
                      [&window](int) { window.close(); });
     // The help and about windows do not keep the program alive.
