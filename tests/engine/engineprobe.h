@@ -2,9 +2,9 @@
 
 // Test access to the host's game state: the rules are driven directly, on
 // boards built by the test, and every message the host sends is recorded.
+#include "testclient.h"
 #include "tserver.h"
 
-#include <QCoreApplication>
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -16,15 +16,6 @@
 // Readable failure messages for texts.
 inline void PrintTo(const QString &text, std::ostream *os) {
     *os << '"' << text.toStdString() << '"';
-}
-
-inline void needCoreApp() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "engine-tests";
-    static char *argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv);
 }
 
 struct EngineProbe {

@@ -119,7 +119,7 @@ const QRegularExpression &gameGrammar() {
 class FullGame : public ::testing::Test {
 protected:
     struct AppFirst {
-        AppFirst() { needCoreApp(); }
+        AppFirst() { ensureCoreApp(); }
     } app;
     TServer host; // the real word list
     TDictn dict;

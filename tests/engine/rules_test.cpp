@@ -18,7 +18,7 @@ struct Tile {
 class Rules : public ::testing::Test {
 protected:
     struct AppFirst {
-        AppFirst() { needCoreApp(); }
+        AppFirst() { ensureCoreApp(); }
     } app;
     QSet<QString> words{QStringLiteral("cat"),
                         QStringLiteral("cats"),

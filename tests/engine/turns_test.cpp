@@ -13,7 +13,7 @@ namespace {
 class Turns : public ::testing::Test {
 protected:
     struct AppFirst {
-        AppFirst() { needCoreApp(); }
+        AppFirst() { ensureCoreApp(); }
     } app;
     QSet<QString> words{QStringLiteral("at"), QStringLiteral("cat"), QStringLiteral("example")};
     TServer host{[this](const QString &w) { return words.contains(w); }};
@@ -475,7 +475,7 @@ TEST_F(Turns, OnlyTheHostingPlayerStartsAGame) {
 }
 
 TEST(Seed, SameSeedReplaysTheSameGame) {
-    needCoreApp();
+    ensureCoreApp();
     auto game = [](quint32 seed) {
         TServer host{[](const QString &) { return false; }};
         EngineProbe p{host};
