@@ -9,6 +9,7 @@
 #include "testclient.h"
 #include "tserver.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
