@@ -8,6 +8,7 @@
 #include "testclient.h"
 #include "tserver.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <benchmark/benchmark.h>
@@ -298,7 +299,7 @@ BENCHMARK(BM_DoneToLastNewwordLoopback)->UseManualTime();
 } // namespace
 
 int main(int argc, char **argv) {
-    needCoreApp();
+    ensureCoreApp();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
