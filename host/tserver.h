@@ -17,19 +17,19 @@
 // One entry of the slot table. Slots 1..4 are player seats, 5..9 watchers;
 // slot 10 exists only for a moment, to refuse a tenth connection.
 struct SeatSlot {
-    QString name;                   // at most 20 characters; empty when free
-    std::array<int, 11> rack{};     // rack slots 1..10: letter 0..25, 100 empty
-    int partner = 0;                // 3, 4, 1, 2 for seats 1..4
-    bool connected = false;         // the slot holds an open connection
-    TSock *connection = nullptr;    // owned by Sock1
-    int score = 0;                  // total in the current game
-    int turnscore = 0;              // points of the move being tested or last accepted
-    int bonus = 0;                  // Zorble effect of the last accepted move, 0..3
-    bool watching = false;          // sits out: keeps its place, gets no turn
-    bool boughttiles = false;       // exchanged its rack during the current turn
-    bool passed = false;            // passed on its last turn
-    QString lastword;               // main word of the last accepted move
-    FrameSplitter carry{8 * 1024};  // bytes after the connection's last 0xFF
+    QString name;                  // at most 20 characters; empty when free
+    std::array<int, 11> rack{};    // rack slots 1..10: letter 0..25, 100 empty
+    int partner = 0;               // 3, 4, 1, 2 for seats 1..4
+    bool connected = false;        // the slot holds an open connection
+    TSock *connection = nullptr;   // owned by Sock1
+    int score = 0;                 // total in the current game
+    int turnscore = 0;             // points of the move being tested or last accepted
+    int bonus = 0;                 // Zorble effect of the last accepted move, 0..3
+    bool watching = false;         // sits out: keeps its place, gets no turn
+    bool boughttiles = false;      // exchanged its rack during the current turn
+    bool passed = false;           // passed on its last turn
+    QString lastword;              // main word of the last accepted move
+    FrameSplitter carry{8 * 1024}; // bytes after the connection's last 0xFF
 };
 
 class TDictn;
@@ -44,9 +44,9 @@ using WordLookup = std::function<bool(const QString &word)>;
 class TServer : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kSlots = 9;              // slots 1..9 hold connections
-    static constexpr int kMaxLine = 8 * 1024;     // longest message without 0xFF
-    static constexpr int kMaxOutbound = 1 << 20;  // unsent bytes before a peer is dropped
+    static constexpr int kSlots = 9;             // slots 1..9 hold connections
+    static constexpr int kMaxLine = 8 * 1024;    // longest message without 0xFF
+    static constexpr int kMaxOutbound = 1 << 20; // unsent bytes before a peer is dropped
 
     static constexpr int kBoard = 19;         // squares per row and column
     static constexpr int kBagSize = 99;       // tiles in the bag
