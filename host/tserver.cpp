@@ -91,9 +91,9 @@ void TServer::Sock1Accept(TSock *sender) {
 
 void TServer::Sock1Read(TSock *sender, int) {
     const int slot = sender->Tag;
-    if (slot < 1 || slot > kSlots || seats[slot].connection != sender)
-        return;
     const QByteArray bytes = sender->Receive();
+    if (slot < 1 || slot > kSlots || seats[slot].connection != sender)
+        return; // not a connection of ours any more: its bytes go nowhere
     const bool withinLimit = seats[slot].carry.feed(bytes, [&](const QByteArray &message) {
         receivedlist.push_back({slot, message});
     });
