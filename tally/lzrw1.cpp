@@ -18,45 +18,43 @@ constexpr int MaxMatch = 18;
 constexpr int MinRun = 16;
 constexpr int MaxRun = 4095;
 constexpr int GroupItems = 16;
-constexpr int16_t Empty = -32768;
+// Each chunk's table positions are offset by an epoch that grows by this step,
+// so that every entry left by an earlier chunk lies more than MaxOffset back
+// and counts as empty. That spares clearing the table for every chunk, which
+// costs more than coding a small one.
+constexpr uint32_t EpochStep = 0x10000;
+constexpr uint32_t LastEpoch = 0xFFF00000u;
+
+// Bytes as little-endian numbers, whatever the machine's byte order.
+inline uint32_t load32(const uint8_t *p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+inline uint64_t load64(const uint8_t *p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    if constexpr (std::endian::native == std::endian::big)
+        v = __builtin_bswap64(v);
+    return v;
+}
 
 // Number of leading bytes, up to max, on which a and b agree.
 inline int matchLength(const uint8_t *a, const uint8_t *b, int max) {
     int k = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        while (k + 8 <= max) {
-            uint64_t x, y;
-            std::memcpy(&x, a + k, 8);
-            std::memcpy(&y, b + k, 8);
-            if (const uint64_t diff = x ^ y)
-                return k + std::countr_zero(diff) / 8;
-            k += 8;
-        }
+    while (k + 8 <= max) {
+        if (const uint64_t diff = load64(a + k) ^ load64(b + k))
+            return k + std::countr_zero(diff) / 8;
+        k += 8;
     }
     while (k < max && a[k] == b[k])
         ++k;
     return k;
 }
 
-// Number of bytes from p on, up to max, that equal *p.
-inline int runLength(const uint8_t *p, int max) {
-    if (max < 2 || p[1] != p[0])
-        return 1;
-    const uint8_t c = p[0];
-    int r = 2;
-    while (r < max && p[r] == c)
-        ++r;
-    return r;
-}
-
-inline uint32_t hashOf(uint32_t c0, uint32_t c1, uint32_t c2) {
-    const uint32_t key = (((c0 << 4) ^ c1) << 4) ^ c2;
+// The table entry for the three bytes that start at the low end of word.
+inline uint32_t hashOf(uint32_t word) {
+    const uint32_t key = ((word & 0xFF) << 8) ^ ((word >> 4) & 0xFF0) ^ ((word >> 16) & 0xFF);
     return ((key * 40543u) >> 4) & 0xFFF;
-}
-
-// Four bytes as a little-endian number, whatever the machine's byte order.
-inline uint32_t load32(const uint8_t *p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 inline QString percent(qint64 part, qint64 whole) {
@@ -64,123 +62,250 @@ inline QString percent(qint64 part, qint64 whole) {
     return QString::number(whole > 0 ? part * 100 / whole : 100);
 }
 
+// One chunk being coded. The control bits carry a marker bit above the items
+// of the current group, so that the marker reaching bit 16 says the group is
+// full.
+struct Lane {
+    const uint8_t *src;
+    const uint8_t *end;
+    uint8_t *dst;
+    uint32_t *table;
+    uint32_t bias; // added to a byte's address, gives its position in the table
+    const uint8_t *p;
+    uint8_t *out;
+    uint8_t *control;
+    uint32_t bits;
+    // The fast loops stop where a comparison could run past the chunk or the
+    // output could pass n, which the exact loop then checks item by item.
+    const uint8_t *fastEnd;
+    uint8_t *fastOut;
+
+    Lane(const uint8_t *chunk, int n, uint8_t *coded, uint32_t *hash, uint32_t epoch)
+        : src(chunk), end(chunk + n), dst(coded), table(hash),
+          bias(epoch - uint32_t(reinterpret_cast<uintptr_t>(chunk))), p(chunk), out(coded + 3),
+          control(coded + 1), bits(1), fastEnd(n > MaxMatch ? end - MaxMatch : chunk),
+          fastOut(coded + std::max(n - 6, 0)) {
+        dst[0] = TLZR::FlagCoded;
+    }
+
+    bool fast() const { return p < fastEnd && out < fastOut; }
+
+    uint32_t position(const uint8_t *at) const {
+        return uint32_t(reinterpret_cast<uintptr_t>(at)) + bias;
+    }
+
+    [[gnu::always_inline]] void closeGroupIfFull() {
+        if (bits & 0x10000) [[unlikely]] {
+            control[0] = uint8_t(bits >> 8);
+            control[1] = uint8_t(bits);
+            control = out;
+            out += 2;
+            bits = 1;
+        }
+    }
+
+    // Codes a run item when at least 16 equal bytes start at p. A run starts
+    // with four equal bytes; most positions fail that test at once.
+    [[gnu::always_inline]] bool run(uint32_t word) {
+        if (((word ^ (word >> 8)) & 0xFFFFFF) != 0) [[likely]]
+            return false;
+        const uint8_t c = p[0];
+        const int max = int(std::min<std::ptrdiff_t>(MaxRun, end - p));
+        int length = 4;
+        while (length < max && p[length] == c)
+            ++length;
+        if (length < MinRun)
+            return false;
+        const int count = length - MinRun;
+        out[0] = 0;
+        out[1] = uint8_t(count >> 8);
+        out[2] = uint8_t(count);
+        out[3] = c;
+        out += 4;
+        p += length;
+        bits = (bits << 1) | 1;
+        return true;
+    }
+
+    // One item of the fast stretch. The choice between literal and copy is
+    // made with arithmetic rather than a branch: two lanes coded this way
+    // overlap their work instead of waiting on each other's mispredictions.
+    [[gnu::always_inline]] void stepWithoutBranches() {
+        closeGroupIfFull();
+        const uint64_t word = load64(p);
+        if (run(uint32_t(word)))
+            return;
+        const uint32_t here = position(p);
+        uint32_t &slot = table[hashOf(uint32_t(word))];
+        const uint32_t distance = here - slot;
+        slot = here;
+        // Out of reach, the candidate is replaced by the chunk's start, which
+        // is always readable; the comparison's result is then ignored.
+        const uint8_t *const from = distance <= MaxOffset ? p - distance : src;
+        int length = std::countr_zero(word ^ load64(from)) / 8;
+        if (length == 8) [[unlikely]]
+            length = 8 + matchLength(p + 8, from + 8, MaxMatch - 8);
+        const uint32_t copy = uint32_t(distance <= MaxOffset) & uint32_t(length >= MinMatch);
+        const uint32_t mask = 0u - copy;
+        const uint32_t v = distance * 16 + uint32_t(length - MinMatch);
+        out[0] = uint8_t(((v >> 8) & mask) | (uint32_t(word) & ~mask));
+        out[1] = uint8_t(v);
+        out += 1 + copy;
+        p += 1 + (uint32_t(length - 1) & mask);
+        bits = (bits << 1) | copy;
+    }
+
+    // One item of the fast stretch of a lane coded alone. Here branches pay:
+    // the processor runs ahead along the likelier path.
+    [[gnu::always_inline]] void stepWithBranches() {
+        closeGroupIfFull();
+        const uint32_t word = load32(p);
+        if (run(word))
+            return;
+        const uint32_t here = position(p);
+        uint32_t &slot = table[hashOf(word)];
+        const uint32_t distance = here - slot;
+        slot = here;
+        if (distance <= MaxOffset && ((load32(p - distance) ^ word) & 0xFFFFFF) == 0) {
+            const int length =
+                MinMatch + matchLength(p + MinMatch, p - distance + MinMatch, MaxMatch - MinMatch);
+            const uint32_t v = distance * 16 + uint32_t(length - MinMatch);
+            out[0] = uint8_t(v >> 8);
+            out[1] = uint8_t(v);
+            out += 2;
+            p += length;
+            bits = (bits << 1) | 1;
+        } else {
+            *out++ = *p++;
+            bits <<= 1;
+        }
+    }
+
+    // The rest of the chunk, every limit checked; then the last control word
+    // and the choice between coded and stored. Returns the coded length.
+    int finish() {
+        const int n = int(end - src);
+        while (p < end && out - dst <= n) {
+            closeGroupIfFull();
+            const int left = int(end - p);
+            int runLength = 1;
+            while (runLength < std::min(left, MaxRun) && p[runLength] == p[0])
+                ++runLength;
+            if (runLength >= MinRun) {
+                const int count = runLength - MinRun;
+                out[0] = 0;
+                out[1] = uint8_t(count >> 8);
+                out[2] = uint8_t(count);
+                out[3] = p[0];
+                out += 4;
+                p += runLength;
+                bits = (bits << 1) | 1;
+                continue;
+            }
+            // Fewer than three bytes left can never make a match, so the hash
+            // is only taken where its three bytes lie inside the chunk.
+            int length = 0;
+            uint32_t distance = 0;
+            if (left >= MinMatch) {
+                const uint32_t here = position(p);
+                uint32_t &slot =
+                    table[hashOf(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16)];
+                distance = here - slot;
+                slot = here;
+                if (distance <= MaxOffset)
+                    length = matchLength(p, p - distance, std::min(left, MaxMatch));
+            }
+            if (length >= MinMatch) {
+                const uint32_t v = distance * 16 + uint32_t(length - MinMatch);
+                out[0] = uint8_t(v >> 8);
+                out[1] = uint8_t(v);
+                out += 2;
+                p += length;
+                bits = (bits << 1) | 1;
+            } else {
+                *out++ = *p++;
+                bits <<= 1;
+            }
+        }
+
+        const int items = std::bit_width(bits) - 1;
+        const uint32_t last = (bits << (GroupItems - items)) & 0xFFFF;
+        control[0] = uint8_t(last >> 8);
+        control[1] = uint8_t(last);
+
+        if (out - dst > n) {
+            dst[0] = TLZR::FlagStored;
+            if (n > 0)
+                std::memcpy(dst + 1, src, size_t(n));
+            return n + 1;
+        }
+        return int(out - dst);
+    }
+};
+
+// The fast loops work on copies of their lanes whose address is never taken,
+// so that the byte stores of the coding cannot alias them and the compiler
+// keeps them in registers.
+
+void codeFast(Lane &lane) {
+    Lane l = lane;
+    while (l.fast())
+        l.stepWithBranches();
+    lane = l;
+}
+
+// Two lanes item by item in turn, while both are in their fast stretch.
+void codeFastTogether(Lane &first, Lane &second) {
+    Lane a = first;
+    Lane b = second;
+    while (a.fast() && b.fast()) {
+        a.stepWithoutBranches();
+        b.stepWithoutBranches();
+    }
+    first = a;
+    second = b;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
 // TLZR
 
-TLZR::TLZR() : hash_(new (std::nothrow) int16_t[HashSize]) {
+TLZR::TLZR() : hash_(new (std::nothrow) uint32_t[2 * HashSize]) {
     if (!hash_)
         throw ELzrw1KHCompressor(QStringLiteral("LZRW1KH : no memory for HASH table"));
+    std::fill(hash_.get(), hash_.get() + 2 * HashSize, 0u);
 }
 
 TLZR::~TLZR() = default;
 
+uint32_t TLZR::nextEpoch() {
+    epoch_ += EpochStep;
+    if (epoch_ > LastEpoch) {
+        std::fill(hash_.get(), hash_.get() + 2 * HashSize, 0u);
+        epoch_ = EpochStep;
+    }
+    return epoch_;
+}
+
 int TLZR::CompressBlock(const uint8_t *src, int n, uint8_t *dst) {
-    // An empty entry holds a position so far back that it is never within a
-    // copy's reach, which spares a separate test for "empty".
-    int16_t *const table = hash_.get();
-    std::fill(table, table + HashSize, Empty);
+    n = std::clamp(n, 0, ChunkSize);
+    Lane lane(src, n, dst, hash_.get(), nextEpoch());
+    codeFast(lane);
+    return lane.finish();
+}
 
-    dst[0] = FlagCoded;
-    int control = 1; // where the current group's control word goes
-    int out = 3;
-    uint32_t bits = 0;
-    int items = 0;
-    int pos = 0;
-
-    while (pos < n && out <= n) {
-        if (items == GroupItems) {
-            dst[control] = uint8_t(bits >> 8);
-            dst[control + 1] = uint8_t(bits);
-            control = out;
-            out += 2;
-            items = 0;
-        }
-
-        const uint8_t *const p = src + pos;
-        const int left = n - pos;
-        const uint32_t word = left >= 4 ? load32(p) : 0;
-        // A run of 16 starts with four equal bytes; most positions fail that
-        // test at once and go straight to the match search.
-        if (left >= 4 && ((word ^ (word >> 8)) & 0xFFFFFF) == 0) {
-            const int run = runLength(p, std::min(left, MaxRun));
-            if (run >= MinRun) {
-                const int count = run - MinRun;
-                dst[out] = 0;
-                dst[out + 1] = uint8_t(count >> 8);
-                dst[out + 2] = uint8_t(count);
-                dst[out + 3] = p[0];
-                out += 4;
-                pos += run;
-                bits = ((bits << 1) | 1) & 0xFFFF;
-                ++items;
-                continue;
-            }
-        }
-
-        uint32_t bit;
-        if (left >= MaxMatch) {
-            // Away from the chunk's end a full-length comparison is always
-            // possible. Most candidates differ in their first three bytes and
-            // are dismissed with one comparison.
-            const uint32_t h = hashOf(word & 0xFF, (word >> 8) & 0xFF, (word >> 16) & 0xFF);
-            const int candidate = table[h];
-            table[h] = int16_t(pos);
-            const int distance = pos - candidate;
-            if (distance <= MaxOffset && ((load32(src + candidate) ^ word) & 0xFFFFFF) == 0) {
-                const int length = matchLength(p, src + candidate, MaxMatch);
-                const uint32_t v = uint32_t(distance) * 16 + uint32_t(length - MinMatch);
-                dst[out] = uint8_t(v >> 8);
-                dst[out + 1] = uint8_t(v);
-                out += 2;
-                pos += length;
-                bit = 1;
-            } else {
-                dst[out++] = p[0];
-                ++pos;
-                bit = 0;
-            }
-        } else {
-            int length = 0;
-            int candidate = 0;
-            // Fewer than three bytes left can never make a match, so the hash
-            // is only taken where its three bytes lie inside the chunk.
-            if (left >= MinMatch) {
-                const uint32_t h = hashOf(p[0], p[1], p[2]);
-                candidate = table[h];
-                table[h] = int16_t(pos);
-                if (pos - candidate <= MaxOffset)
-                    length = matchLength(p, src + candidate, left);
-            }
-            if (length >= MinMatch) {
-                const uint32_t v = uint32_t(pos - candidate) * 16 + uint32_t(length - MinMatch);
-                dst[out] = uint8_t(v >> 8);
-                dst[out + 1] = uint8_t(v);
-                out += 2;
-                pos += length;
-                bit = 1;
-            } else {
-                dst[out++] = p[0];
-                ++pos;
-                bit = 0;
-            }
-        }
-        bits = ((bits << 1) | bit) & 0xFFFF;
-        ++items;
-    }
-
-    bits = (bits << (GroupItems - items)) & 0xFFFF;
-    dst[control] = uint8_t(bits >> 8);
-    dst[control + 1] = uint8_t(bits);
-
-    if (out > n) {
-        dst[0] = FlagStored;
-        if (n > 0)
-            std::memcpy(dst + 1, src, size_t(n));
-        return n + 1;
-    }
-    return out;
+std::array<int, 2> TLZR::CompressBlocks(const uint8_t *first, int n1, uint8_t *firstDst,
+                                        const uint8_t *second, int n2, uint8_t *secondDst) {
+    n1 = std::clamp(n1, 0, ChunkSize);
+    n2 = std::clamp(n2, 0, ChunkSize);
+    const uint32_t epoch = nextEpoch();
+    Lane a(first, n1, firstDst, hash_.get(), epoch);
+    Lane b(second, n2, secondDst, hash_.get() + HashSize, epoch);
+    codeFastTogether(a, b);
+    codeFast(a);
+    codeFast(b);
+    return {a.finish(), b.finish()};
 }
 
 int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
@@ -298,16 +423,23 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
 // ---------------------------------------------------------------------------
 // Tlzrw1
 
+// Compression codes chunks in pairs and so takes two input and two output
+// buffers; decompression takes one of each.
 struct Tlzrw1::Buffers {
     std::unique_ptr<uint8_t[]> in;
     std::unique_ptr<uint8_t[]> out;
+    std::unique_ptr<uint8_t[]> in2;
+    std::unique_ptr<uint8_t[]> out2;
 
-    explicit Buffers(const QString &failure)
-        : in(new (std::nothrow) uint8_t[TLZR::BufferSize]),
-          out(new (std::nothrow) uint8_t[TLZR::BufferSize]) {
-        if (!in || !out)
+    Buffers(const QString &failure, bool pairs)
+        : in(allocate()), out(allocate()), in2(pairs ? allocate() : nullptr),
+          out2(pairs ? allocate() : nullptr) {
+        if (!in || !out || (pairs && (!in2 || !out2)))
             throw ELzrw1Exception(failure);
     }
+
+private:
+    static uint8_t *allocate() { return new (std::nothrow) uint8_t[TLZR::BufferSize]; }
 };
 
 // Refuses a second operation started from an event handler while one runs.
@@ -412,7 +544,7 @@ TCompressMode Tlzrw1::effectiveMode() {
 int Tlzrw1::Compress() {
     effectiveMode();
     BusyGuard guard(*this);
-    Buffers buffers(BufferFailure);
+    Buffers buffers(BufferFailure, true);
 
     QFile in(inputFile_);
     if (!in.open(QIODevice::ReadOnly))
@@ -432,7 +564,7 @@ int Tlzrw1::Compress() {
 
 int Tlzrw1::Decompress() {
     BusyGuard guard(*this);
-    Buffers buffers(BufferFailure);
+    Buffers buffers(BufferFailure, false);
 
     QFile in(inputFile_);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -448,13 +580,13 @@ int Tlzrw1::Decompress() {
 int Tlzrw1::CompressStream(QIODevice &in, qint64 size, QIODevice &out) {
     effectiveMode();
     BusyGuard guard(*this);
-    Buffers buffers(BufferFailure);
+    Buffers buffers(BufferFailure, true);
     return compressBlocks(in, size, out, buffers);
 }
 
 int Tlzrw1::DecompressStream(QIODevice &in, QIODevice &out) {
     BusyGuard guard(*this);
-    Buffers buffers(BufferFailure);
+    Buffers buffers(BufferFailure, false);
     return decompressBlocks(in, out, buffers);
 }
 
@@ -469,12 +601,11 @@ int Tlzrw1::compressBlocks(QIODevice &in, qint64 size, QIODevice &out, Buffers &
     writeOut(out, sizeField, 4);
     bytesOut_ = 8;
 
-    for (;;) {
-        // Fill the chunk; a short count means the input has ended.
+    // Fills a chunk; a short count means the input has ended.
+    const auto readChunk = [&](uint8_t *chunk) {
         qint64 got = 0;
         while (got < TLZR::ChunkSize) {
-            const qint64 n =
-                in.read(reinterpret_cast<char *>(buffers.in.get()) + got, TLZR::ChunkSize - got);
+            const qint64 n = in.read(reinterpret_cast<char *>(chunk) + got, TLZR::ChunkSize - got);
             if (n < 0)
                 throw ELzrw1Exception(QStringLiteral("Lzrw1 : Error reading from input file : ") +
                                       inputFile_ + QStringLiteral(" (LZRW1/KH)"));
@@ -483,16 +614,33 @@ int Tlzrw1::compressBlocks(QIODevice &in, qint64 size, QIODevice &out, Buffers &
             got += n;
         }
         idle();
+        return int(got);
+    };
+    const auto writeBlock = [&](int got, const uint8_t *coded, int length) {
         bytesIn_ += got;
-
-        const int coded = lzr_.CompressBlock(buffers.in.get(), int(got), buffers.out.get());
-        const uint8_t lengthField[2] = {uint8_t(coded), uint8_t(coded >> 8)};
+        const uint8_t lengthField[2] = {uint8_t(length), uint8_t(length >> 8)};
         writeOut(out, lengthField, 2);
-        writeOut(out, buffers.out.get(), coded);
-        bytesOut_ += 2 + coded;
+        writeOut(out, coded, length);
+        bytesOut_ += 2 + length;
         caption(
             QStringLiteral("(LZRW1/KH) Bytes in : %1 Bytes out : %2").arg(bytesIn_).arg(bytesOut_));
-        if (got < TLZR::ChunkSize)
+    };
+
+    // Chunks are read and coded two at a time; the last chunk, short or
+    // empty, may be the first of a pair and is then coded alone.
+    for (;;) {
+        const int first = readChunk(buffers.in.get());
+        if (first < TLZR::ChunkSize) {
+            writeBlock(first, buffers.out.get(),
+                       lzr_.CompressBlock(buffers.in.get(), first, buffers.out.get()));
+            break;
+        }
+        const int second = readChunk(buffers.in2.get());
+        const auto coded = lzr_.CompressBlocks(buffers.in.get(), first, buffers.out.get(),
+                                               buffers.in2.get(), second, buffers.out2.get());
+        writeBlock(first, buffers.out.get(), coded[0]);
+        writeBlock(second, buffers.out2.get(), coded[1]);
+        if (second < TLZR::ChunkSize)
             break;
     }
 
@@ -570,24 +718,25 @@ TCompressMode Tlzrw1::Advise() {
         return Good;
     }
 
-    Buffers buffers(QStringLiteral("Lzrw1 advise : Error getting I/O buffers"));
+    Buffers buffers(QStringLiteral("Lzrw1 advise : Error getting I/O buffers"), true);
     QFile in(inputFile_);
     if (!in.open(QIODevice::ReadOnly))
         throw ELzrw1Exception(QStringLiteral("Lzrw1 advise : can open input file : ") + inputFile_);
 
-    qint64 coded = 0;
-    qint64 read = 0;
-    for (const qint64 at : {size / 3, size * 2 / 3}) {
-        const qint64 start = at / TLZR::ChunkSize * TLZR::ChunkSize;
+    uint8_t *const samples[2] = {buffers.in.get(), buffers.in2.get()};
+    const qint64 offsets[2] = {size / 3, size * 2 / 3};
+    for (int i = 0; i < 2; ++i) {
+        const qint64 start = offsets[i] / TLZR::ChunkSize * TLZR::ChunkSize;
         const qint64 got =
-            in.seek(start) ? in.read(reinterpret_cast<char *>(buffers.in.get()), TLZR::ChunkSize)
-                           : -1;
+            in.seek(start) ? in.read(reinterpret_cast<char *>(samples[i]), TLZR::ChunkSize) : -1;
         if (got != TLZR::ChunkSize)
             throw ELzrw1Exception(QStringLiteral("Lzrw1 advise : read error on input file : ") +
                                   inputFile_);
-        coded += lzr_.CompressBlock(buffers.in.get(), int(got), buffers.out.get());
-        read += got;
     }
+    const auto lengths = lzr_.CompressBlocks(samples[0], TLZR::ChunkSize, buffers.out.get(),
+                                             samples[1], TLZR::ChunkSize, buffers.out2.get());
+    const qint64 coded = qint64(lengths[0]) + lengths[1];
+    const qint64 read = 2 * qint64(TLZR::ChunkSize);
     in.close();
 
     const QString ratio = percent(coded, read) + QStringLiteral("%.");

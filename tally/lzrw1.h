@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,6 +63,13 @@ public:
     // BufferSize bytes; returns the coded length (1 .. n + 1).
     int CompressBlock(const uint8_t *src, int n, uint8_t *dst);
 
+    // Codes two chunks at once, each exactly as CompressBlock would, and
+    // returns their coded lengths. Chunks are coded independently of each
+    // other, so a file's chunks can be coded in pairs; working on two at a
+    // time keeps the processor busy while each chunk waits on its own table.
+    std::array<int, 2> CompressBlocks(const uint8_t *first, int n1, uint8_t *firstDst,
+                                      const uint8_t *second, int n2, uint8_t *secondDst);
+
     // Decodes the coded chunk of length L at src into dst, which must hold
     // BufferSize bytes. Returns the number of bytes produced (at most
     // ChunkSize), or -1 when the block is malformed: a copy reaching back
@@ -71,7 +79,11 @@ public:
     static int DecompressBlock(const uint8_t *src, int L, uint8_t *dst);
 
 private:
-    std::unique_ptr<int16_t[]> hash_;
+    uint32_t nextEpoch();
+
+    // Two tables of 4,096 chunk positions, one for each chunk of a pair.
+    std::unique_ptr<uint32_t[]> hash_;
+    uint32_t epoch_ = 0;
 };
 
 enum TCompressMode { Good, Fast, Auto };

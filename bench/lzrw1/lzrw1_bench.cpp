@@ -143,25 +143,41 @@ std::map<std::string, size_t> &compressedSizes() {
 }
 
 // LZRW1/KH over a whole input: coded blocks with their 2-byte lengths, one
-// after another, as in a file.
+// after another, as in a file. Chunks are coded in pairs, as the file
+// compressor does; the last, short chunk may be coded alone.
 struct Lzrw1 {
     TLZR lzr;
     static size_t bound(size_t n) { return n + (n / TLZR::ChunkSize + 1) * 3 + TLZR::BufferSize; }
     size_t compress(const Bytes &in, Bytes &out) {
+        constexpr size_t Chunk = TLZR::ChunkSize;
         size_t at = 0;
         size_t pos = 0;
-        do {
-            const int n = int(std::min(in.size() - pos, size_t(TLZR::ChunkSize)));
-            const int coded = lzr.CompressBlock(in.data() + pos, n, out.data() + at + 2);
+        const auto putLength = [&](int coded) {
             out[at] = uint8_t(coded);
             out[at + 1] = uint8_t(coded >> 8);
-            at += 2 + size_t(coded);
-            pos += size_t(n);
-            if (n < TLZR::ChunkSize)
-                break;
-        } while (true);
-        return at;
+        };
+        for (;;) {
+            // The first chunk of a pair is coded in place, the second beside
+            // and then moved behind it.
+            const int n1 = int(std::min(in.size() - pos, Chunk));
+            if (n1 < int(Chunk)) {
+                putLength(lzr.CompressBlock(in.data() + pos, n1, out.data() + at + 2));
+                return at + 2 + size_t(out[at] | out[at + 1] << 8);
+            }
+            const int n2 = int(std::min(in.size() - pos - Chunk, Chunk));
+            const auto coded = lzr.CompressBlocks(in.data() + pos, n1, out.data() + at + 2,
+                                                  in.data() + pos + Chunk, n2, second.data());
+            putLength(coded[0]);
+            at += 2 + size_t(coded[0]);
+            putLength(coded[1]);
+            std::memcpy(out.data() + at + 2, second.data(), size_t(coded[1]));
+            at += 2 + size_t(coded[1]);
+            pos += size_t(n1) + size_t(n2);
+            if (n2 < int(Chunk))
+                return at;
+        }
     }
+    Bytes second = Bytes(TLZR::BufferSize);
     static size_t decompress(const Bytes &in, size_t length, Bytes &out) {
         size_t at = 0;
         size_t produced = 0;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -169,6 +171,89 @@ TEST(LzrwBlockCoder, MatchesTheCodingRulesAndRoundTrips) {
         ASSERT_LE(coded.size(), inputs[i].size() + 1);
         EXPECT_EQ(decode(coded), inputs[i]);
     }
+}
+
+// Coding two chunks at once must give each the block it gets alone, whatever
+// the two hold: either may be short, empty, stored, made of runs or cut so
+// that the fast stretch of one ends long before the other's.
+TEST(LzrwBlockCoder, PairsOfChunksCodeAsTheyDoAlone) {
+    TLZR lzr;
+    const std::vector<Bytes> chunks = {
+        {},
+        bytesOf("ab"),
+        bytesOf("abcabcabcabcabcabcabcabc"),
+        textBytes(32768, 41),
+        textBytes(32768 - 17, 42),
+        randomBytes(32768, 43),
+        randomBytes(32768, 44, 3),
+        Bytes(32768, 'r'),
+        concat({textBytes(20000, 45), Bytes(4100, 0), textBytes(8668, 46)}),
+        concat({randomBytes(30000, 47), textBytes(2768, 48)}),
+        textBytes(700, 49),
+    };
+    for (size_t i = 0; i < chunks.size(); ++i)
+        for (size_t j = 0; j < chunks.size(); ++j) {
+            SCOPED_TRACE(testing::Message() << "chunks " << i << " and " << j);
+            Bytes first(TLZR::BufferSize), second(TLZR::BufferSize);
+            const auto lengths =
+                lzr.CompressBlocks(chunks[i].data(), int(chunks[i].size()), first.data(),
+                                   chunks[j].data(), int(chunks[j].size()), second.data());
+            first.resize(size_t(lengths[0]));
+            second.resize(size_t(lengths[1]));
+            EXPECT_EQ(first, referenceCode(chunks[i]));
+            EXPECT_EQ(second, referenceCode(chunks[j]));
+        }
+}
+
+// The coder does not clear its tables between chunks; whatever an earlier
+// chunk left there must never be taken for a match, also when the
+// bookkeeping that tells old entries from new ones starts over, which happens
+// after some 65,000 chunks.
+TEST(LzrwBlockCoder, EarlierChunksLeaveNoMatchesBehind) {
+    TLZR lzr;
+    Bytes out(TLZR::BufferSize), other(TLZR::BufferSize);
+    int wrong = 0;
+    const auto check = [&](const Bytes &chunk, bool pair) {
+        const Bytes expected = referenceCode(chunk);
+        int length;
+        if (pair) {
+            const auto lengths = lzr.CompressBlocks(chunk.data(), int(chunk.size()), out.data(),
+                                                    chunk.data(), int(chunk.size()), other.data());
+            length = lengths[0];
+            if (lengths[1] != int(expected.size()) ||
+                !std::equal(expected.begin(), expected.end(), other.begin()))
+                ++wrong;
+        } else {
+            length = lzr.CompressBlock(chunk.data(), int(chunk.size()), out.data());
+        }
+        if (length != int(expected.size()) ||
+            !std::equal(expected.begin(), expected.end(), out.begin()))
+            ++wrong;
+    };
+
+    // The same bytes over and over: an entry left from the previous chunk
+    // would point at the very position being coded, or just behind it.
+    const Bytes same = concat({bytesOf("0123456789abcdefghijklmnopqrstuvwxyz"), textBytes(40, 51)});
+    for (int round = 0; round < 1000; ++round)
+        check(same, round % 2 == 1);
+
+    // Chunks of one byte are a single run and touch no entry, so entries
+    // stay as they were for many chunks. Now and then, and around the
+    // 65,536th chunk, a probe starts with a run (which enters nothing) and
+    // later holds three bytes equal to the chunk's first three, at an entry
+    // it has not used before: only a stale entry could make that a copy.
+    const Bytes filler(40, 'f');
+    int probes = 0;
+    for (int round = 1000; round < 70000; ++round) {
+        const bool probe = round % 997 == 0 || std::abs(round - 65536) < 20;
+        if (!probe) {
+            lzr.CompressBlock(filler.data(), int(filler.size()), out.data());
+            continue;
+        }
+        const uint8_t c = uint8_t(0x80 + probes++);
+        check(concat({Bytes(20, c), bytesOf("xy"), Bytes(3, c), bytesOf("z")}), round % 2 == 1);
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(LzrwBlockCoder, StoresChunksThatCodingWouldNotShrink) {
