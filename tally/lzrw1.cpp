@@ -349,17 +349,23 @@ int TLZR::DecompressBlock(const uint8_t *src, int L, uint8_t *dst) {
             if (available == 0)
                 continue;
             const int offset = (int(ip[0]) << 4) | (ip[1] >> 4);
-            if (offset >= MaxMatch && offset <= op - dst) {
+            if (offset >= 8 && offset <= op - dst) {
+                // Eight bytes at a time: each move reads only bytes that are
+                // already final, even where the copy overlaps itself. The
+                // bytes written beyond the copy's end land in the output
+                // margin or are written over by the next items.
                 const uint8_t *from = op - offset;
-                std::memcpy(op, from, 16);
-                std::memcpy(op + 16, from + 16, 2);
+                std::memcpy(op, from, 8);
+                std::memcpy(op + 8, from + 8, 8);
+                std::memcpy(op + 16, from + 16, 8);
                 op += (ip[1] & 0x0F) + MinMatch;
                 ip += 2;
                 control <<= 1;
                 --available;
                 continue;
             }
-            // A run, an overlapping copy or a bad offset: handled below.
+            // A run, a copy from fewer than 8 bytes back or a bad offset:
+            // handled below.
         }
         // The literals before the next copy or run, one per leading zero
         // bit, moved at once. Taking this step even when there are none

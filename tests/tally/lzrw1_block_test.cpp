@@ -306,6 +306,52 @@ TEST(LzrwBlockCoder, OverlappingCopiesRepeatWhatTheyWrite) {
     EXPECT_EQ(decode(coded), pattern);
 }
 
+// Every offset and length a copy can take near the start of the output,
+// overlapping itself or not, decodes as the byte-by-byte rule says, whether
+// the item sits far from the block's ends or close to them.
+TEST(LzrwBlockDecoder, CopiesOfEveryShortOffsetAndLength) {
+    for (int offset = 1; offset <= 24; ++offset)
+        for (int length = 3; length <= 18; ++length)
+            for (int tail : {0, 30}) {
+                SCOPED_TRACE(testing::Message()
+                             << "offset " << offset << " length " << length << " tail " << tail);
+                // 24 literals, the copy, then tail more literals.
+                Bytes literals;
+                for (int i = 0; i < 24 + tail; ++i)
+                    literals.push_back(uint8_t('A' + i % 26 + (i / 26) * 7));
+                Bytes expected(literals.begin(), literals.begin() + 24);
+                for (int i = 0; i < length; ++i)
+                    expected.push_back(expected[expected.size() - size_t(offset)]);
+                expected.insert(expected.end(), literals.begin() + 24, literals.end());
+
+                Bytes block{0x40};
+                int item = 0;
+                size_t control = 0;
+                const auto next = [&](bool copy) {
+                    if (item % 16 == 0) {
+                        control = block.size();
+                        block.insert(block.end(), {0, 0});
+                    }
+                    if (copy)
+                        block[control + (item % 16 < 8 ? 0 : 1)] |= uint8_t(0x80 >> (item % 8));
+                    ++item;
+                };
+                for (int i = 0; i < 24; ++i) {
+                    next(false);
+                    block.push_back(literals[size_t(i)]);
+                }
+                next(true);
+                const unsigned v = unsigned(offset) * 16 + unsigned(length - 3);
+                block.push_back(uint8_t(v >> 8));
+                block.push_back(uint8_t(v));
+                for (int i = 24; i < 24 + tail; ++i) {
+                    next(false);
+                    block.push_back(literals[size_t(i)]);
+                }
+                EXPECT_EQ(decode(block), expected);
+            }
+}
+
 // The last item of a chunk being a long copy is where coders of this kind
 // tend to slip: the length field's top values and the chunk's end meet there.
 TEST(LzrwBlockCoder, FinalCopyOfLength17Or18) {
