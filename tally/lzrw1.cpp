@@ -104,6 +104,31 @@ struct Lane {
         }
     }
 
+    [[gnu::always_inline]] void putRun(int length) {
+        const int count = length - MinRun;
+        out[0] = 0;
+        out[1] = uint8_t(count >> 8);
+        out[2] = uint8_t(count);
+        out[3] = p[0];
+        out += 4;
+        p += length;
+        bits = (bits << 1) | 1;
+    }
+
+    [[gnu::always_inline]] void putCopy(uint32_t distance, int length) {
+        const uint32_t v = distance * 16 + uint32_t(length - MinMatch);
+        out[0] = uint8_t(v >> 8);
+        out[1] = uint8_t(v);
+        out += 2;
+        p += length;
+        bits = (bits << 1) | 1;
+    }
+
+    [[gnu::always_inline]] void putLiteral() {
+        *out++ = *p++;
+        bits <<= 1;
+    }
+
     // Codes a run item when at least 16 equal bytes start at p. A run starts
     // with four equal bytes; most positions fail that test at once.
     [[gnu::always_inline]] bool run(uint32_t word) {
@@ -116,14 +141,7 @@ struct Lane {
             ++length;
         if (length < MinRun)
             return false;
-        const int count = length - MinRun;
-        out[0] = 0;
-        out[1] = uint8_t(count >> 8);
-        out[2] = uint8_t(count);
-        out[3] = c;
-        out += 4;
-        p += length;
-        bits = (bits << 1) | 1;
+        putRun(length);
         return true;
     }
 
@@ -167,17 +185,10 @@ struct Lane {
         const uint32_t distance = here - slot;
         slot = here;
         if (distance <= MaxOffset && ((load32(p - distance) ^ word) & 0xFFFFFF) == 0) {
-            const int length =
-                MinMatch + matchLength(p + MinMatch, p - distance + MinMatch, MaxMatch - MinMatch);
-            const uint32_t v = distance * 16 + uint32_t(length - MinMatch);
-            out[0] = uint8_t(v >> 8);
-            out[1] = uint8_t(v);
-            out += 2;
-            p += length;
-            bits = (bits << 1) | 1;
+            putCopy(distance, MinMatch + matchLength(p + MinMatch, p - distance + MinMatch,
+                                                     MaxMatch - MinMatch));
         } else {
-            *out++ = *p++;
-            bits <<= 1;
+            putLiteral();
         }
     }
 
@@ -192,14 +203,7 @@ struct Lane {
             while (runLength < std::min(left, MaxRun) && p[runLength] == p[0])
                 ++runLength;
             if (runLength >= MinRun) {
-                const int count = runLength - MinRun;
-                out[0] = 0;
-                out[1] = uint8_t(count >> 8);
-                out[2] = uint8_t(count);
-                out[3] = p[0];
-                out += 4;
-                p += runLength;
-                bits = (bits << 1) | 1;
+                putRun(runLength);
                 continue;
             }
             // Fewer than three bytes left can never make a match, so the hash
@@ -215,17 +219,10 @@ struct Lane {
                 if (distance <= MaxOffset)
                     length = matchLength(p, p - distance, std::min(left, MaxMatch));
             }
-            if (length >= MinMatch) {
-                const uint32_t v = distance * 16 + uint32_t(length - MinMatch);
-                out[0] = uint8_t(v >> 8);
-                out[1] = uint8_t(v);
-                out += 2;
-                p += length;
-                bits = (bits << 1) | 1;
-            } else {
-                *out++ = *p++;
-                bits <<= 1;
-            }
+            if (length >= MinMatch)
+                putCopy(distance, length);
+            else
+                putLiteral();
         }
 
         const int items = std::bit_width(bits) - 1;
