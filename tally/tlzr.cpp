@@ -87,6 +87,16 @@ struct Lane {
         return uint32_t(reinterpret_cast<uintptr_t>(at)) + bias;
     }
 
+    // Enters p in the table under the hash of the three bytes at the low end
+    // of word, and returns how far back the position it replaces lies.
+    [[gnu::always_inline]] uint32_t enter(uint32_t word) {
+        const uint32_t here = position(p);
+        uint32_t &slot = table[hashOf(word)];
+        const uint32_t distance = here - slot;
+        slot = here;
+        return distance;
+    }
+
     [[gnu::always_inline]] void closeGroupIfFull() {
         if (bits & 0x10000) [[unlikely]] {
             control[0] = uint8_t(bits >> 8);
@@ -146,10 +156,7 @@ struct Lane {
         const uint64_t word = load64(p);
         if (run(uint32_t(word)))
             return;
-        const uint32_t here = position(p);
-        uint32_t &slot = table[hashOf(uint32_t(word))];
-        const uint32_t distance = here - slot;
-        slot = here;
+        const uint32_t distance = enter(uint32_t(word));
         // Out of reach, the candidate is replaced by the chunk's start, which
         // is always readable; the comparison's result is then ignored.
         const uint8_t *const from = distance <= MaxOffset ? p - distance : src;
@@ -173,10 +180,7 @@ struct Lane {
         const uint32_t word = load32(p);
         if (run(word))
             return;
-        const uint32_t here = position(p);
-        uint32_t &slot = table[hashOf(word)];
-        const uint32_t distance = here - slot;
-        slot = here;
+        const uint32_t distance = enter(word);
         if (distance <= MaxOffset && ((load32(p - distance) ^ word) & 0xFFFFFF) == 0) {
             putCopy(distance, MinMatch + matchLength(p + MinMatch, p - distance + MinMatch,
                                                      MaxMatch - MinMatch));
@@ -204,11 +208,7 @@ struct Lane {
             int length = 0;
             uint32_t distance = 0;
             if (left >= MinMatch) {
-                const uint32_t here = position(p);
-                uint32_t &slot =
-                    table[hashOf(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16)];
-                distance = here - slot;
-                slot = here;
+                distance = enter(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16);
                 if (distance <= MaxOffset)
                     length = matchLength(p, p - distance, std::min(left, MaxMatch));
             }
