@@ -1,7 +1,7 @@
 // Game engine: start of a game, board quarters, Zorble squares, the tile bag,
 // turns, the one-second clock and the end of a game.
-#include "tdictn.h"
-#include "tserver.h"
+#include "dict/tdictn.h"
+#include "host/tserver.h"
 
 #include <chrono>
 #include <climits>
@@ -62,12 +62,11 @@ bool holdsTile(const SeatSlot &s) {
 void TServer::initGame(WordLookup lookup) {
     rng.seed(static_cast<std::mt19937::result_type>(
         std::chrono::system_clock::now().time_since_epoch().count()));
-    if (lookup) {
-        lookup_ = std::move(lookup);
-    } else {
+    if (!lookup) {
         spellit = std::make_shared<TDictn>();
-        lookup_ = [dict = spellit](const QString &word) { return dict->FindWord(word); };
+        lookup = [dict = spellit](const QString &word) { return dict->FindWord(word); };
     }
+    rules_.emplace(std::move(lookup));
     for (auto &column : board)
         column.fill(kEmpty);
     Timer2.setInterval(1000);
@@ -110,16 +109,9 @@ void TServer::gameSendSeats(const QString &message) {
     sendSeats(message);
 }
 
-void TServer::startgame(int sender, const QString &payload) {
+void TServer::startgame(int sender, const proto::tohost::Start &request) {
     if (sender != 1) {
-        drop(sender, "a game start not sent by the hosting player", payload);
-        return;
-    }
-    // Read every option before anything changes: a request that does not
-    // convert starts nothing.
-    const auto request = proto::parseStartGame(payload);
-    if (!request) {
-        drop(sender, "a malformed game start", payload);
+        drop(sender, "a game start not sent by the hosting player");
         return;
     }
 
@@ -137,7 +129,7 @@ void TServer::startgame(int sender, const QString &payload) {
             s.rack[k] = kEmpty;
     }
 
-    const proto::GameOptions &o = request->options;
+    const proto::GameOptions &o = request.options;
     turntime = o.turntime;
     squarecount = o.squarecount;
     gametime = o.gametime;
@@ -151,7 +143,7 @@ void TServer::startgame(int sender, const QString &payload) {
     seats[3].partner = 1;
     seats[4].partner = 2;
 
-    gameSendAll(proto::host::startgame(payload, partners));
+    gameSendAll(proto::host::startgame(request.payload, partners));
     arrangement = randomInt(0, 3);
     const std::array<int, 4> q = quarters();
     getboard(q[0], q[1], q[2], q[3]);
@@ -206,7 +198,7 @@ void TServer::getzorble(int count) {
     if (count != 4 && count != 8 && count != 12 && count != 16 && count != 20)
         return;
     for (int i = 0; i < count; ++i)
-        squares[kZorbleSquares[i][0]][kZorbleSquares[i][1]] = 5;
+        squares[kZorbleSquares[i][0]][kZorbleSquares[i][1]] = rules::kZorbleSquare;
 }
 
 void TServer::createtileorder() {
@@ -321,33 +313,32 @@ void TServer::findplayer() {
     }
 }
 
-void TServer::pass(int sender, const QString &payload) {
-    const auto seat = proto::parseSeat(payload);
-    if (!seat || !ownSeat(sender, *seat, payload))
+void TServer::pass(int sender, const proto::tohost::Pass &request) {
+    if (!ownSeat(sender, request.seat))
         return;
-    if (!gamerunning || *seat != currentplayer)
+    if (!gamerunning || request.seat != currentplayer)
         return;
-    seats[*seat].passed = true;
-    gameSendAll(proto::host::pass(payload));
+    seats[request.seat].passed = true;
+    gameSendAll(proto::host::pass(request.seatText));
     if (checkforwin())
         currentplayer = 0;
     else
         findplayer();
 }
 
-void TServer::newtiles(int sender, const QString &payload) {
-    const auto seat = proto::parseSeat(payload);
-    if (!seat || !ownSeat(sender, *seat, payload))
+void TServer::newtiles(int sender, const proto::tohost::Exchange &request) {
+    const int seat = request.seat;
+    if (!ownSeat(sender, seat))
         return;
-    if (!gamerunning || *seat != currentplayer || *seat < 1 || *seat > 4)
+    if (!gamerunning || seat != currentplayer || seat < 1 || seat > 4)
         return;
-    SeatSlot &s = seats[*seat];
+    SeatSlot &s = seats[seat];
     if (s.boughttiles) {
-        gameSendTo(*seat, proto::host::already());
+        gameSendTo(seat, proto::host::already());
         return;
     }
     if (tilesdrawn > kExchangeLimit) {
-        gameSendTo(*seat, proto::host::notenough());
+        gameSendTo(seat, proto::host::notenough());
         return;
     }
     s.boughttiles = true;
@@ -355,36 +346,29 @@ void TServer::newtiles(int sender, const QString &payload) {
     for (int k = 1; k <= 10; ++k) {
         const int r = randomInt(tilesdrawn + 1, kMaxDrawn);
         std::swap(s.rack[k], tileorder[r]);
-        gameSendTo(*seat, proto::host::atile(k, s.rack[k]));
+        gameSendTo(seat, proto::host::atile(k, s.rack[k]));
     }
     s.score -= 10;
     SeatSlot &partner = seats[s.partner];
     if (partners)
         partner.score = s.score;
-    gameSendAll(proto::host::newtiles(payload, s.score, s.partner, partner.score));
+    gameSendAll(proto::host::newtiles(request.seatText, s.score, s.partner, partner.score));
 }
 
-void TServer::endturn() {
+void TServer::endturn(const rules::Verdict &move) {
     SeatSlot &mover = seats[currentplayer];
     turnclock = kUntimed;
     mover.bonus = 0;
     QList<proto::BoardLetter> tiles;
-    for (int k = 1; k <= 10; ++k) {
-        const PlacedEntry &e = placed[k];
-        if (e.letter == kEmpty)
-            continue;
-        board[e.x][e.y] = e.letter;
-        tiles.append({e.x, e.y, e.letter});
-        mover.rack[k] = kEmpty;
-        if (squares[e.x][e.y] == 5)
-            mover.bonus = randomInt(1, 3); // a later Zorble square draws again
+    for (const rules::Placed &p : move.tiles) {
+        board[p.x][p.y] = p.letter;
+        tiles.append({p.x, p.y, p.letter});
+        mover.rack[p.rackslot] = kEmpty;
     }
-    if (mover.bonus == 1)
-        mover.turnscore += 20;
-    else if (mover.bonus == 2)
-        mover.turnscore -= 20;
-    else if (mover.bonus == 3)
-        mover.turnscore *= 2;
+    // Each Zorble square covered draws an outcome; the last one drawn counts.
+    for (int i = 0; i < move.zorbles; ++i)
+        mover.bonus = randomInt(1, 3);
+    mover.turnscore = rules::withZorble(mover.turnscore, mover.bonus);
     mover.score += mover.turnscore;
     SeatSlot &partner = seats[mover.partner];
     if (partners)

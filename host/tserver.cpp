@@ -1,6 +1,6 @@
 // Host sessions: connection slots, the inbound queue and its dispatcher,
 // login, removal, leaving, watching and the chat relays.
-#include "tserver.h"
+#include "host/tserver.h"
 
 #include <cstdio>
 
@@ -118,40 +118,38 @@ void TServer::socktimerTimer() {
 }
 
 void TServer::dispatch(int slot, const QString &line) {
-    const proto::Line l = proto::splitLine(line);
-    if (l.command.isEmpty())
-        return;
-    using Handler = void (TServer::*)(int, const QString &);
-    static const std::pair<QLatin1String, Handler> table[] = {
-        {QLatin1String("CMD_logininfo"), &TServer::receivedlogininfo},
-        {QLatin1String("CMD_kickhim"), &TServer::kickhim},
-        {QLatin1String("CMD_chat"), &TServer::chat},
-        {QLatin1String("CMD_action"), &TServer::action},
-        {QLatin1String("CMD_startgame"), &TServer::startgame},
-        {QLatin1String("CMD_done"), &TServer::done},
-        {QLatin1String("CMD_newtiles"), &TServer::newtiles},
-        {QLatin1String("CMD_pass"), &TServer::pass},
-        {QLatin1String("CMD_justwatch"), &TServer::justwatch},
-        {QLatin1String("CMD_playasound"), &TServer::playasound},
-    };
-    for (const auto &[word, handler] : table) {
-        if (l.command == word) {
-            (this->*handler)(slot, l.payload);
-            return;
-        }
-    }
+    current_ = line;
+    const proto::DecodedRequest decoded = proto::decodeRequest(line);
+    if (const auto *refused = std::get_if<proto::Refused>(&decoded))
+        return drop(slot, refused->why);
+    const auto *request = std::get_if<proto::Request>(&decoded);
+    if (!request)
+        return; // no command word, or one the host does not take
+    using namespace proto::tohost;
+    std::visit(proto::Overloaded{
+                   [&](const Login &m) { receivedlogininfo(slot, m); },
+                   [&](const Chat &m) { chat(slot, m); },
+                   [&](const PlaySound &m) { playasound(slot, m); },
+                   [&](const Kick &m) { kickhim(slot, m); },
+                   [&](const Watch &m) { justwatch(slot, m); },
+                   [&](const Start &m) { startgame(slot, m); },
+                   [&](const Move &m) { done(slot, m); },
+                   [&](const Exchange &m) { newtiles(slot, m); },
+                   [&](const Pass &m) { pass(slot, m); },
+               },
+               *request);
 }
 
-void TServer::drop(int slot, const char *why, const QString &line) {
+void TServer::drop(int slot, const char *why) {
     ++dropped_;
     std::fprintf(stderr, "zorble host: dropped %s from slot %d: %s\n", why, slot,
-                 qPrintable(preview(line)));
+                 qPrintable(preview(current_)));
 }
 
-bool TServer::ownSeat(int sender, int seat, const QString &line) {
+bool TServer::ownSeat(int sender, int seat) {
     if (seat == sender)
         return true;
-    drop(sender, "a request for another seat", line);
+    drop(sender, "a request for another seat");
     return false;
 }
 
@@ -188,25 +186,20 @@ void TServer::sendSeats(const QString &message) {
 
 // ---- Login --------------------------------------------------------------------
 
-void TServer::receivedlogininfo(int sender, const QString &payload) {
-    const auto login = proto::parseLoginInfo(payload);
-    if (!login) {
-        drop(sender, "a malformed login", payload);
+void TServer::receivedlogininfo(int sender, const proto::tohost::Login &login) {
+    if (!ownSeat(sender, login.slot))
         return;
-    }
-    if (!ownSeat(sender, login->slot, payload))
-        return;
-    const int slot = login->slot;
-    seats[slot].name = login->name;
+    const int slot = login.slot;
+    seats[slot].name = login.name;
     seats[slot].connected = true;
 
-    sendAll(proto::host::newplayerinfo(slot, login->name));
+    sendAll(proto::host::newplayerinfo(slot, login.name));
     for (int j = 1; j <= slotcount; ++j)
         if (j != slot)
             sendTo(slot, proto::host::existingplayers(j, seats[j].name));
 
-    if (login->version != QLatin1String(proto::kVersion)) {
-        sendTo(1, proto::host::havewrongversion(login->name));
+    if (login.version != QLatin1String(proto::kVersion)) {
+        sendTo(1, proto::host::havewrongversion(login.name));
         sendTo(slot, proto::host::wrongversion());
     }
     if (gamerunning)
@@ -215,22 +208,17 @@ void TServer::receivedlogininfo(int sender, const QString &payload) {
 
 // ---- Removal and leaving ------------------------------------------------------
 
-void TServer::kickhim(int sender, const QString &payload) {
-    const auto kick = proto::parseKickHim(payload);
-    if (!kick) {
-        drop(sender, "a malformed removal", payload);
-        return;
-    }
+void TServer::kickhim(int sender, const proto::tohost::Kick &kick) {
     // Only the hosting player, in slot 1, removes anybody.
-    if (kick->requester != 1 || sender != 1) {
-        drop(sender, "a removal not sent by the hosting player", payload);
+    if (kick.requester != 1 || sender != 1) {
+        drop(sender, "a removal not sent by the hosting player");
         return;
     }
-    if (kick->target < 1 || kick->target > kSlots) {
-        drop(sender, "a removal of a slot out of range", payload);
+    if (kick.target < 1 || kick.target > kSlots) {
+        drop(sender, "a removal of a slot out of range");
         return;
     }
-    disconnectsock(kick->target);
+    disconnectsock(kick.target);
 }
 
 void TServer::disconnectsock(int slot) {
@@ -270,20 +258,19 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
 
 // ---- Watching -------------------------------------------------------------------
 
-void TServer::justwatch(int sender, const QString &payload) {
-    const auto watch = proto::parseJustWatch(payload);
-    if (!watch || watch->seat < 1 || watch->seat > 4) {
-        drop(sender, "a malformed watch request", payload);
+void TServer::justwatch(int sender, const proto::tohost::Watch &watch) {
+    if (watch.seat < 1 || watch.seat > 4) {
+        drop(sender, "a malformed watch request");
         return;
     }
     // Players switch their own seat; the hosting player may switch any seat.
-    if (sender != 1 && !ownSeat(sender, watch->seat, payload))
+    if (sender != 1 && !ownSeat(sender, watch.seat))
         return;
-    const int seat = watch->seat;
-    if (watch->code == QLatin1String("2")) {
+    const int seat = watch.seat;
+    if (watch.code == QLatin1String("2")) {
         seats[seat].watching = false;
         sendAll(proto::host::justwatching(seat, 2));
-    } else if (watch->code == QLatin1String("1")) {
+    } else if (watch.code == QLatin1String("1")) {
         bool anotherActive = false;
         for (int i = 1; i <= 4; ++i)
             if (i != seat && seats[i].connected && !seats[i].watching)
@@ -295,45 +282,22 @@ void TServer::justwatch(int sender, const QString &payload) {
         if (seat == currentplayer)
             findplayer();
     } else {
-        drop(sender, "a watch request with an unknown code", payload);
+        drop(sender, "a watch request with an unknown code");
     }
 }
 
 // ---- Relays ---------------------------------------------------------------------
 
-void TServer::chat(int sender, const QString &payload) {
-    const qsizetype plus = payload.indexOf(QLatin1Char('+'));
-    const QString seatText = plus < 0 ? payload : payload.left(plus);
-    const auto seat = proto::toInt(seatText);
-    if (!seat || plus < 0) {
-        drop(sender, "a malformed chat line", payload);
+void TServer::chat(int sender, const proto::tohost::Chat &line) {
+    if (!ownSeat(sender, line.seat))
         return;
-    }
-    if (!ownSeat(sender, *seat, payload))
-        return;
-    sendAll(proto::host::chat(seatText, seats[sender].name, payload.mid(plus + 1)));
+    const QString &name = seats[sender].name;
+    sendAll(line.action ? proto::host::action(line.seatText, name, line.rest)
+                        : proto::host::chat(line.seatText, name, line.rest));
 }
 
-void TServer::action(int sender, const QString &payload) {
-    const qsizetype plus = payload.indexOf(QLatin1Char('+'));
-    const QString seatText = plus < 0 ? payload : payload.left(plus);
-    const auto seat = proto::toInt(seatText);
-    if (!seat || plus < 0) {
-        drop(sender, "a malformed action line", payload);
+void TServer::playasound(int sender, const proto::tohost::PlaySound &sound) {
+    if (!ownSeat(sender, sound.seat))
         return;
-    }
-    if (!ownSeat(sender, *seat, payload))
-        return;
-    sendAll(proto::host::action(seatText, seats[sender].name, payload.mid(plus + 1)));
-}
-
-void TServer::playasound(int sender, const QString &payload) {
-    const auto request = proto::parseSeatText(payload);
-    if (!request || !payload.contains(QLatin1Char('+'))) {
-        drop(sender, "a malformed sound request", payload);
-        return;
-    }
-    if (!ownSeat(sender, request->seat, payload))
-        return;
-    sendAll(proto::host::playasound(request->seat, request->rest));
+    sendAll(proto::host::playasound(sound.seat, sound.rest));
 }

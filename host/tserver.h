@@ -1,8 +1,9 @@
 #pragma once
 
-#include "framing.h"
-#include "protocol.h"
-#include "tsock.h"
+#include "net/framing.h"
+#include "net/messages.h"
+#include "net/tsock.h"
+#include "rules/rules.h"
 
 #include <QObject>
 #include <QString>
@@ -12,13 +13,16 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
+
+static_assert(proto::kEmpty == rules::kEmpty);
 
 // One entry of the slot table. Slots 1..4 are player seats, 5..9 watchers;
 // slot 10 exists only for a moment, to refuse a tenth connection.
 struct SeatSlot {
     QString name;                  // at most 20 characters; empty when free
-    std::array<int, 11> rack{};    // rack slots 1..10: letter 0..25, 100 empty
+    rules::Rack rack{};            // rack slots 1..10: letter 0..25, 100 empty
     int partner = 0;               // 3, 4, 1, 2 for seats 1..4
     bool connected = false;        // the slot holds an open connection
     TSock *connection = nullptr;   // owned by Sock1
@@ -36,7 +40,7 @@ class TDictn;
 struct EngineProbe;
 
 // Answers whether a lower-case word is in the word list.
-using WordLookup = std::function<bool(const QString &word)>;
+using WordLookup = rules::WordLookup;
 
 // The game host: accepts up to nine connections, logs players in, relays
 // chat and runs the game. It has no window; the hosting player's own client
@@ -48,11 +52,11 @@ public:
     static constexpr int kMaxLine = 8 * 1024;    // longest message without 0xFF
     static constexpr int kMaxOutbound = 1 << 20; // unsent bytes before a peer is dropped
 
-    static constexpr int kBoard = 19;         // squares per row and column
-    static constexpr int kBagSize = 99;       // tiles in the bag
-    static constexpr int kMaxDrawn = 98;      // the last tile of the bag is never drawn
-    static constexpr int kExchangeLimit = 86; // no exchange once more tiles are drawn
-    static constexpr int kUntimed = -1000;    // turnclock while no turn is timed
+    static constexpr int kBoard = rules::kBoard; // squares per row and column
+    static constexpr int kBagSize = 99;          // tiles in the bag
+    static constexpr int kMaxDrawn = 98;         // the last tile of the bag is never drawn
+    static constexpr int kExchangeLimit = 86;    // no exchange once more tiles are drawn
+    static constexpr int kUntimed = -1000;       // turnclock while no turn is timed
 
     // Looks words up in the built-in word list (spellit).
     explicit TServer(QObject *parent = nullptr);
@@ -83,14 +87,7 @@ public:
 private:
     friend struct EngineProbe; // unit tests of the rules
 
-    // The move under test: one entry per rack slot 1..10.
-    struct PlacedEntry {
-        int x = proto::kEmpty;
-        int y = proto::kEmpty;
-        int letter = proto::kEmpty;
-        bool used = false; // found in the main word
-    };
-    using Grid = std::array<std::array<int, kBoard>, kBoard>; // [x][y]
+    using Grid = rules::Grid;
 
     // A message taken off a connection, with the slot it came from.
     struct QueuedLine {
@@ -103,29 +100,28 @@ private:
     void Sock1Read(TSock *sender, int count);
     void socktimerTimer();
     void dispatch(int slot, const QString &line);
-    void receivedlogininfo(int sender, const QString &payload);
-    void kickhim(int sender, const QString &payload);
+    void receivedlogininfo(int sender, const proto::tohost::Login &login);
+    void kickhim(int sender, const proto::tohost::Kick &kick);
     void disconnectsock(int slot);
     void tempsockDisconnect(TSock *sender);
     void tempsockInfo(TSock *sender, TSocketInfo info, const QString &msg);
-    void justwatch(int sender, const QString &payload);
-    void chat(int sender, const QString &payload);
-    void action(int sender, const QString &payload);
-    void playasound(int sender, const QString &payload);
+    void justwatch(int sender, const proto::tohost::Watch &watch);
+    void chat(int sender, const proto::tohost::Chat &line);
+    void playasound(int sender, const proto::tohost::PlaySound &sound);
     void catchUp(int slot);
 
     // Game engine.
-    void startgame(int sender, const QString &payload);
-    void done(int sender, const QString &payload);
-    void newtiles(int sender, const QString &payload);
-    void pass(int sender, const QString &payload);
+    void startgame(int sender, const proto::tohost::Start &request);
+    void done(int sender, const proto::tohost::Move &move);
+    void newtiles(int sender, const proto::tohost::Exchange &request);
+    void pass(int sender, const proto::tohost::Pass &request);
     void gettile(int seat, int rackslot);
     void findplayer();
     void initGame(WordLookup lookup);
     void getboard(int a, int b, int c, int d);
     void getzorble(int count);
     void createtileorder();
-    void endturn();
+    void endturn(const rules::Verdict &move);
     void Timer2Timer();
     bool checkforwin();
     void findwinner();
@@ -136,28 +132,12 @@ private:
     void gameSendAll(const QString &message);
     void gameSendSeats(const QString &message);
 
-    // Moves.
-    void checkword();
-    bool checkfordown();
-    bool checkforacross();
-    bool checkmainworddown() { return checkmainword(true); }
-    bool checkmainwordacross() { return checkmainword(false); }
-    bool checkmainword(bool down);
-    bool checkotheracross(int k) { return checkother(k, false); }
-    bool checkotherdown(int k) { return checkother(k, true); }
-    bool checkother(int k, bool down);
-    bool checkline(bool down);
-    int squarePoints(int x, int y) const;
-    bool findWord(const QString &word) const;
-    static QString converttoletter(int letter);
-    static int flippedletter(int letter);
-
     // Sending.
     void sendTo(int slot, const QString &message);
     void sendAll(const QString &message);
     void sendSeats(const QString &message);
-    void drop(int slot, const char *why, const QString &line);
-    bool ownSeat(int sender, int seat, const QString &line);
+    void drop(int slot, const char *why);
+    bool ownSeat(int sender, int seat);
 
     TSock Sock1;
     TSock tempsock;
@@ -185,11 +165,10 @@ private:
     int tilesdrawn = 0;                        // the next draw takes slot tilesdrawn + 1
     Grid board{};                              // letter on each square, 100 empty
     Grid squares{};                            // 0 centre, 1..4 quarter colour, 5 Zorble
-    std::array<PlacedEntry, 11> placed{};      // rack slots 1..10
-    bool touching = false;                     // a tested word uses a tile on the board
     QTimer Timer2;                             // the game clock, once a second
     std::mt19937 rng;
     std::shared_ptr<TDictn> spellit; // the word list, unless a lookup was given
-    WordLookup lookup_;
+    std::optional<rules::Rules> rules_;
+    QString current_; // the line being handled, for the log
     std::function<void(int slot, const QString &message)> tap_; // tests watch the output
 };

@@ -1,11 +1,19 @@
-#include "protocol.h"
+#include "net/protocol.h"
 
-#include "framing.h"
+#include "net/command.h"
+#include "net/framing.h"
 
 namespace proto {
 
 namespace {
 
+// A command word alone, and with the "+" that starts its first field.
+QString word(Command c) {
+    return QString(commandName(c));
+}
+QString head(Command c) {
+    return word(c) + QLatin1Char('+');
+}
 QString num(int n) {
     return QString::number(n);
 }
@@ -29,8 +37,8 @@ template <size_t N> std::optional<std::array<int, N>> ints(const QString &payloa
     return out;
 }
 
-QString joinTiles(const QString &command, const QList<BoardLetter> &tiles) {
-    QString s = command;
+QString joinTiles(Command command, const QList<BoardLetter> &tiles) {
+    QString s = word(command);
     for (const BoardLetter &t : tiles)
         s += QLatin1Char('+') + num(t.x) + QLatin1Char('+') + num(t.y) + QLatin1Char('+') +
              num(t.letter);
@@ -144,37 +152,37 @@ ColouredText splitColour(const QString &text) {
 namespace client {
 
 QString logininfo(int slot, const QString &version, const QString &name) {
-    return QStringLiteral("CMD_logininfo+") + num(slot) + QLatin1Char('+') + version +
+    return head(Command::logininfo) + num(slot) + QLatin1Char('+') + version +
            QLatin1Char('+') + name;
 }
 QString chat(int seat, const QString &text, const QString &colour) {
-    return QStringLiteral("CMD_chat+") + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
+    return head(Command::chat) + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
            colour;
 }
 QString action(int seat, const QString &text, const QString &colour) {
-    return QStringLiteral("CMD_action+") + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
+    return head(Command::action) + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
            colour;
 }
 QString playasound(int seat, int wave) {
-    return QStringLiteral("CMD_playasound+") + num(seat) + QStringLiteral("+wave") + num(wave) +
+    return head(Command::playasound) + num(seat) + QStringLiteral("+wave") + num(wave) +
            QLatin1Char('+');
 }
 QString kickhim(int requester, int target) {
-    return QStringLiteral("CMD_kickhim+") + num(requester) + QLatin1Char('+') + num(target) +
+    return head(Command::kickhim) + num(requester) + QLatin1Char('+') + num(target) +
            QLatin1Char('+');
 }
 QString justwatch(int seat, bool sitOut) {
-    return QStringLiteral("CMD_justwatch+") + num(seat) +
+    return head(Command::justwatch) + num(seat) +
            (sitOut ? QStringLiteral("+1") : QStringLiteral("+2"));
 }
 QString startgame(const GameOptions &o) {
-    return QStringLiteral("CMD_startgame+") + o.name + QLatin1Char('+') + num(o.turntime) +
+    return head(Command::startgame) + o.name + QLatin1Char('+') + num(o.turntime) +
            QLatin1Char('+') + num(o.squarecount) + QLatin1Char('+') + num(o.gametime) +
            QLatin1Char('+') + num(o.playtoscore) + QLatin1Char('+') + flag(o.doubletiles) +
            QLatin1Char('+') + flag(o.partners) + QLatin1Char('+');
 }
 QString done(int seat, const QList<PlacedTile> &tiles) {
-    QString s = QStringLiteral("CMD_done+") + num(seat);
+    QString s = head(Command::done) + num(seat);
     for (const PlacedTile &t : tiles)
         s += QLatin1Char('+') + num(t.rackslot) + QLatin1Char('+') +
              (t.flipped ? QStringLiteral("y") : QStringLiteral("n")) + QLatin1Char('+') + num(t.x) +
@@ -182,10 +190,10 @@ QString done(int seat, const QList<PlacedTile> &tiles) {
     return s;
 }
 QString newtiles(int seat) {
-    return QStringLiteral("CMD_newtiles+") + num(seat);
+    return head(Command::newtiles) + num(seat);
 }
 QString pass(int seat) {
-    return QStringLiteral("CMD_pass+") + num(seat);
+    return head(Command::pass) + num(seat);
 }
 
 } // namespace client
@@ -266,123 +274,123 @@ std::optional<int> parseSeat(const QString &payload) {
 namespace host {
 
 QString sendlogininfo(int slot) {
-    return QStringLiteral("CMD_sendlogininfo+") + num(slot);
+    return head(Command::sendlogininfo) + num(slot);
 }
 QString full() {
-    return QStringLiteral("CMD_full+");
+    return head(Command::full);
 }
 QString newplayerinfo(int slot, const QString &name) {
-    return QStringLiteral("CMD_newplayerinfo+") + num(slot) + QLatin1Char('+') + name;
+    return head(Command::newplayerinfo) + num(slot) + QLatin1Char('+') + name;
 }
 QString existingplayers(int slot, const QString &name) {
-    return QStringLiteral("CMD_existingplayers+") + num(slot) + QLatin1Char('+') + name;
+    return head(Command::existingplayers) + num(slot) + QLatin1Char('+') + name;
 }
 QString wrongversion() {
-    return QStringLiteral("CMD_wrongversion+");
+    return head(Command::wrongversion);
 }
 QString havewrongversion(const QString &name) {
-    return QStringLiteral("CMD_havewrongversion+") + name;
+    return head(Command::havewrongversion) + name;
 }
 QString arrangeboard(const std::array<int, 4> &q) {
-    return QStringLiteral("CMD_arrangeboard+") + num(q[0]) + QLatin1Char('+') + num(q[1]) +
+    return head(Command::arrangeboard) + num(q[0]) + QLatin1Char('+') + num(q[1]) +
            QLatin1Char('+') + num(q[2]) + QLatin1Char('+') + num(q[3]);
 }
 QString showboard(int x, int y, int letter) {
-    return QStringLiteral("CMD_showboard+") + num(x) + QLatin1Char('+') + num(y) +
+    return head(Command::showboard) + num(x) + QLatin1Char('+') + num(y) +
            QLatin1Char('+') + num(letter);
 }
 QString gamesettings(const GameSettings &s) {
-    return QStringLiteral("CMD_gamesettings+") + num(s.turntime) + QLatin1Char('+') +
+    return head(Command::gamesettings) + num(s.turntime) + QLatin1Char('+') +
            num(s.squarecount) + QLatin1Char('+') + num(s.gametime) + QLatin1Char('+') +
            num(s.elapsed) + QLatin1Char('+') + num(s.playtoscore) + QLatin1Char('+') +
            flag(s.doubletiles) + QLatin1Char('+') + flag(s.partners);
 }
 QString nextplayer(int seat) {
-    return QStringLiteral("CMD_nextplayer+") + num(seat);
+    return head(Command::nextplayer) + num(seat);
 }
 QString startgame(const QString &requestPayload, bool partners) {
-    return QStringLiteral("CMD_startgame+") + requestPayload + QLatin1Char('+') + flag(partners);
+    return head(Command::startgame) + requestPayload + QLatin1Char('+') + flag(partners);
 }
 QString zb() {
-    return QStringLiteral("CMD_zb");
+    return word(Command::zb);
 }
 QString atile(int rackslot, int letter) {
-    return QStringLiteral("CMD_atile+") + num(rackslot) + QLatin1Char('+') + num(letter);
+    return head(Command::atile) + num(rackslot) + QLatin1Char('+') + num(letter);
 }
 QString tilecount(int count) {
-    return QStringLiteral("CMD_tilecount+") + num(count);
+    return head(Command::tilecount) + num(count);
 }
 QString notiles(int seat) {
-    return QStringLiteral("CMD_notiles+") + num(seat) + QLatin1Char('+');
+    return head(Command::notiles) + num(seat) + QLatin1Char('+');
 }
 QString pass(const QString &seatText) {
-    return QStringLiteral("CMD_pass+") + seatText;
+    return head(Command::pass) + seatText;
 }
 QString already() {
-    return QStringLiteral("CMD_already+");
+    return head(Command::already);
 }
 QString notenough() {
-    return QStringLiteral("CMD_notenough+");
+    return head(Command::notenough);
 }
 QString newtiles(const QString &seatText, int score, int partner, int partnerscore) {
-    return QStringLiteral("CMD_newtiles+") + seatText + QLatin1Char('+') + num(score) +
+    return head(Command::newtiles) + seatText + QLatin1Char('+') + num(score) +
            QLatin1Char('+') + num(partner) + QLatin1Char('+') + num(partnerscore);
 }
 QString invalid() {
-    return QStringLiteral("CMD_invalid+");
+    return head(Command::invalid);
 }
 QString reposition(const QList<BoardLetter> &tiles) {
-    return joinTiles(QStringLiteral("CMD_reposition"), tiles);
+    return joinTiles(Command::reposition, tiles);
 }
 QString postscore(const PostScore &p) {
-    return QStringLiteral("CMD_postscore+") + num(p.count) + QLatin1Char('+') + num(p.seat) +
+    return head(Command::postscore) + num(p.count) + QLatin1Char('+') + num(p.seat) +
            QLatin1Char('+') + num(p.bonus) + QLatin1Char('+') + num(p.turnscore) +
            QLatin1Char('+') + num(p.score) + QLatin1Char('+') + num(p.partner) + QLatin1Char('+') +
            num(p.partnerscore) + QLatin1Char('+') + p.word + QLatin1Char('+');
 }
 QString newword(const QList<BoardLetter> &tiles) {
-    return joinTiles(QStringLiteral("CMD_newword"), tiles);
+    return joinTiles(Command::newword, tiles);
 }
 QString timeup(int seat) {
-    return QStringLiteral("CMD_timeup+") + num(seat);
+    return head(Command::timeup) + num(seat);
 }
 QString justwatching(int seat, int code) {
-    return QStringLiteral("CMD_justwatching+") + num(seat) + QLatin1Char('+') + num(code);
+    return head(Command::justwatching) + num(seat) + QLatin1Char('+') + num(code);
 }
 QString playerdisconnected(int slot, const QString &name) {
-    return QStringLiteral("CMD_playerdisconnected+") + num(slot) + QLatin1Char('+') + name;
+    return head(Command::playerdisconnected) + num(slot) + QLatin1Char('+') + name;
 }
 QString chat(const QString &seatText, const QString &name, const QString &rest) {
-    return QStringLiteral("CMD_chat+") + seatText + QLatin1Char('+') + name +
+    return head(Command::chat) + seatText + QLatin1Char('+') + name +
            QStringLiteral(" chats: ") + rest;
 }
 QString action(const QString &seatText, const QString &name, const QString &rest) {
-    return QStringLiteral("CMD_action+") + seatText + QLatin1Char('+') + name + QLatin1Char(' ') +
+    return head(Command::action) + seatText + QLatin1Char('+') + name + QLatin1Char(' ') +
            rest;
 }
 QString playasound(int seat, const QString &rest) {
-    return QStringLiteral("CMD_playasound+") + num(seat) + QLatin1Char('+') + rest;
+    return head(Command::playasound) + num(seat) + QLatin1Char('+') + rest;
 }
 QString nomoretiles() {
-    return QStringLiteral("CMD_nomoretiles+");
+    return head(Command::nomoretiles);
 }
 QString everyonepassed() {
-    return QStringLiteral("CMD_everyonepassed+");
+    return head(Command::everyonepassed);
 }
 QString playergotscore() {
-    return QStringLiteral("CMD_playergotscore+");
+    return head(Command::playergotscore);
 }
 QString gametimeup() {
-    return QStringLiteral("CMD_gametimeup+");
+    return head(Command::gametimeup);
 }
 QString winner(const QList<int> &seats) {
-    QString s = QStringLiteral("CMD_winner");
+    QString s = word(Command::winner);
     for (int seat : seats)
         s += QLatin1Char('+') + num(seat);
     return s;
 }
 QString placeletter(int x, int y, int letter) {
-    return QStringLiteral("CMD_placeletter+") + num(x) + QLatin1Char('+') + num(y) +
+    return head(Command::placeletter) + num(x) + QLatin1Char('+') + num(y) +
            QLatin1Char('+') + num(letter);
 }
 

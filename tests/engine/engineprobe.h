@@ -2,8 +2,9 @@
 
 // Test access to the host's game state: the rules are driven directly, on
 // boards built by the test, and every message the host sends is recorded.
+#include "host/tserver.h"
+#include "net/messages.h"
 #include "testclient.h"
-#include "tserver.h"
 
 #include <QList>
 #include <QPair>
@@ -35,37 +36,23 @@ struct EngineProbe {
     }
     SeatSlot &seat(int slot) { return host.seats[slot]; }
 
-    // Requests, as the dispatcher hands them over.
-    void startgame(const QString &payload, int sender = 1) { host.startgame(sender, payload); }
-    void done(int sender, const QString &payload) { host.done(sender, payload); }
-    void pass(int sender) { host.pass(sender, QString::number(sender)); }
-    void newtiles(int sender) { host.newtiles(sender, QString::number(sender)); }
+    // Requests, decoded and dispatched as if they came from the sender's slot.
+    void request(int sender, const QString &line) { host.dispatch(sender, line); }
+    void startgame(const QString &payload, int sender = 1) {
+        request(sender, QStringLiteral("CMD_startgame+") + payload);
+    }
+    void done(int sender, const QString &payload) {
+        request(sender, QStringLiteral("CMD_done+") + payload);
+    }
+    void pass(int sender) { request(sender, proto::client::pass(sender)); }
+    void newtiles(int sender) { request(sender, proto::client::newtiles(sender)); }
     void tick(int n = 1) {
         for (int i = 0; i < n; ++i)
             host.Timer2Timer();
     }
     void login(int slot) { host.catchUp(slot); }
-    void sitOut(int seat) { host.justwatch(seat, QString::number(seat) + QStringLiteral("+1")); }
+    void sitOut(int seat) { request(seat, proto::client::justwatch(seat, true)); }
     void findplayer() { host.findplayer(); }
-
-    // A move put straight into the table of the move under test, and the
-    // line tests run on it without committing it.
-    void clearPlaced() {
-        for (auto &e : host.placed)
-            e = TServer::PlacedEntry{};
-        host.touching = false;
-    }
-    void place(int k, int x, int y, int letter) {
-        host.placed[k].x = x;
-        host.placed[k].y = y;
-        host.placed[k].letter = letter;
-    }
-    bool validate() { return host.checkfordown() || host.checkforacross(); }
-    void resetUsed() {
-        for (auto &e : host.placed)
-            e.used = false;
-        host.touching = false;
-    }
     int &arrangement() { return host.arrangement; }
 
     // Game state.

@@ -271,6 +271,7 @@ TEST_F(Rules, ImpossibleMovesAreRefusedAndChangeNothing) {
         move(1, {{1, 5, 19}}),                 // row outside the board
         move(1, {{1, 5, 9}}),                  // onto the "a" of "cat"
         move(1, {{3, 5, 10}}),                 // an empty rack slot
+        move(1, {{3, 6, 8, true}}),            // an empty rack slot turned over ("at" if read as a)
         move(1, {{1, 5, 10}, {2, 5, 10}}),     // two tiles on one square
         QStringLiteral("1+1+n+5+99999999999"), // a number that does not fit
         QStringLiteral("1+1+n+5"),             // an entry cut short

@@ -1,0 +1,244 @@
+#include "net/messages.h"
+
+namespace proto {
+
+namespace {
+
+// The result of a field parser as a decoded message of type M, or a refusal.
+template <class M, class Variant, class Parsed>
+Variant wrap(const std::optional<Parsed> &parsed, const char *why) {
+    if (!parsed)
+        return Refused{why};
+    return M{*parsed};
+}
+
+// The seat field of a request and the text after it; a request that carries
+// text must have the "+" that starts it.
+struct SeatAndRest {
+    QString seatText;
+    std::optional<int> seat;
+    QString rest;
+    bool hasRest = false;
+};
+SeatAndRest seatAndRest(const QString &payload) {
+    const qsizetype plus = payload.indexOf(QLatin1Char('+'));
+    SeatAndRest s;
+    s.seatText = plus < 0 ? payload : payload.left(plus);
+    s.seat = toInt(s.seatText);
+    s.hasRest = plus >= 0;
+    if (s.hasRest)
+        s.rest = payload.mid(plus + 1);
+    return s;
+}
+
+bool isSlot(int n) {
+    return n >= 1 && n <= 9;
+}
+
+} // namespace
+
+DecodedRequest decodeRequest(const QString &line) {
+    using namespace tohost;
+    const Line l = splitLine(line);
+    const std::optional<Command> command = commandOf(l.command);
+    if (!command)
+        return Ignored{};
+    const QString &p = l.payload;
+    switch (*command) {
+    case Command::logininfo: {
+        const auto login = parseLoginInfo(p);
+        if (!login)
+            return Refused{"a malformed login"};
+        return Request{Login{*login}};
+    }
+    case Command::chat:
+    case Command::action: {
+        const bool action = *command == Command::action;
+        const SeatAndRest s = seatAndRest(p);
+        if (!s.seat || !s.hasRest)
+            return Refused{action ? "a malformed action line" : "a malformed chat line"};
+        return Request{Chat{s.seatText, *s.seat, s.rest, action}};
+    }
+    case Command::playasound: {
+        const SeatAndRest s = seatAndRest(p);
+        if (!s.seat || !s.hasRest)
+            return Refused{"a malformed sound request"};
+        return Request{PlaySound{*s.seat, s.rest}};
+    }
+    case Command::kickhim: {
+        const auto kick = parseKickHim(p);
+        if (!kick)
+            return Refused{"a malformed removal"};
+        return Request{Kick{*kick}};
+    }
+    case Command::justwatch: {
+        const auto watch = parseJustWatch(p);
+        if (!watch)
+            return Refused{"a malformed watch request"};
+        return Request{Watch{*watch}};
+    }
+    case Command::startgame: {
+        const auto start = parseStartGame(p);
+        if (!start)
+            return Refused{"a malformed game start"};
+        return Request{Start{*start}};
+    }
+    case Command::done: {
+        const auto move = parseDone(p);
+        if (!move)
+            return Refused{"a malformed move"};
+        return Request{Move{*move}};
+    }
+    case Command::newtiles:
+    case Command::pass: {
+        const auto seat = parseSeat(p);
+        if (!seat)
+            return Refused{"a request with a malformed seat"};
+        if (*command == Command::pass)
+            return Request{Pass{p, *seat}};
+        return Request{Exchange{p, *seat}};
+    }
+    default:
+        return Ignored{}; // a word only the host sends
+    }
+}
+
+DecodedHostMessage decodeHostMessage(const QString &line) {
+    using namespace toclient;
+    const Line l = splitLine(line);
+    const std::optional<Command> command = commandOf(l.command);
+    if (!command)
+        return Ignored{};
+    const QString &p = l.payload;
+    using V = DecodedHostMessage;
+    auto message = [](auto m) -> V { return HostMessage{std::move(m)}; };
+    auto seatIn = [&](int lo, int hi) -> std::optional<int> {
+        const auto seat = toInt(p);
+        return seat && *seat >= lo && *seat <= hi ? seat : std::nullopt;
+    };
+    auto slotName = [&]() -> std::optional<SlotName> {
+        const auto s = parseSlotName(p);
+        return s && isSlot(s->slot) ? s : std::nullopt;
+    };
+
+    switch (*command) {
+    case Command::sendlogininfo: {
+        const auto slot = seatIn(1, 9);
+        if (!slot)
+            return Refused{"bad seat"};
+        return message(SendLoginInfo{*slot});
+    }
+    case Command::full:
+        return message(Full{});
+    case Command::newplayerinfo:
+    case Command::existingplayers: {
+        const auto s = slotName();
+        if (!s)
+            return Refused{"bad seat"};
+        return message(NewPlayerInfo{*s});
+    }
+    case Command::playerdisconnected: {
+        const auto s = slotName();
+        if (!s)
+            return Refused{"bad seat"};
+        return message(PlayerDisconnected{*s});
+    }
+    case Command::wrongversion:
+        return message(WrongVersion{});
+    case Command::havewrongversion:
+        return message(HaveWrongVersion{p});
+    case Command::arrangeboard: {
+        const auto q = parseArrangeBoard(p);
+        if (!q)
+            return Refused{"bad board arrangement"};
+        return message(ArrangeBoard{*q});
+    }
+    case Command::showboard:
+    case Command::placeletter:
+        return wrap<ShowBoard, V>(parseBoardLetter(p), "bad board letter");
+    case Command::gamesettings:
+        return wrap<Settings, V>(parseGameSettings(p), "bad game settings");
+    case Command::nextplayer: {
+        const auto seat = seatIn(0, 10);
+        if (!seat)
+            return Refused{"bad seat"};
+        return message(NextPlayer{*seat});
+    }
+    case Command::startgame:
+        return wrap<Started, V>(parseGameStarted(p), "bad game start");
+    case Command::atile:
+        return wrap<Atile, V>(parseAtile(p), "bad rack tile");
+    case Command::tilecount: {
+        const auto count = parseCount(p);
+        if (!count)
+            return Refused{"bad tile count"};
+        return message(TileCount{*count});
+    }
+    case Command::notiles: {
+        const auto seat = toInt(FieldReader(p).field());
+        if (!seat || *seat < 0 || *seat > 10)
+            return Refused{"bad seat"};
+        return message(NoTiles{*seat});
+    }
+    case Command::pass:
+    case Command::timeup: {
+        const auto seat = seatIn(0, 10);
+        if (!seat)
+            return Refused{"bad seat"};
+        if (*command == Command::pass)
+            return message(Passed{*seat});
+        return message(TimeUp{*seat});
+    }
+    case Command::already:
+        return message(Already{});
+    case Command::notenough:
+        return message(NotEnough{});
+    case Command::invalid:
+        return message(Invalid{});
+    case Command::newtiles:
+        return wrap<Exchanged, V>(parseNewTiles(p), "bad exchange");
+    case Command::reposition:
+    case Command::newword: {
+        const auto tiles = parseTileList(p);
+        if (!tiles)
+            return Refused{"bad tile list"};
+        if (*command == Command::reposition)
+            return message(Reposition{*tiles});
+        return message(NewWord{*tiles});
+    }
+    case Command::postscore:
+        return wrap<Scored, V>(parsePostScore(p), "bad score");
+    case Command::justwatching:
+        return wrap<Watching, V>(parseJustWatching(p), "bad watching mark");
+    case Command::chat:
+    case Command::action: {
+        const qsizetype plus = p.indexOf(QLatin1Char('+'));
+        const auto seat = toInt(plus < 0 ? QStringView(p) : QStringView(p).left(plus));
+        if (plus < 0 || !seat || *seat < 0)
+            return Refused{"bad chat line"};
+        const ColouredText text = splitColour(p.mid(plus + 1));
+        return message(Chat{*seat, text.text, text.colour});
+    }
+    case Command::playasound: {
+        FieldReader r(p);
+        const auto seat = r.intField();
+        if (!seat)
+            return Refused{"chatter sound with a bad seat"};
+        return message(ChatterSound{*seat, r.field()});
+    }
+    case Command::playergotscore:
+        return message(GameOver{EndReason::PlayToScore});
+    case Command::gametimeup:
+        return message(GameOver{EndReason::GameTime});
+    case Command::nomoretiles:
+        return message(GameOver{EndReason::NoMoreTiles});
+    case Command::everyonepassed:
+        return message(GameOver{EndReason::EveryonePassed});
+    case Command::winner:
+        return wrap<Winner, V>(parseWinner(p), "bad winner list");
+    default:
+        return Ignored{}; // a word only clients send
+    }
+}
+
+} // namespace proto

@@ -1,0 +1,139 @@
+#pragma once
+
+// Typed messages. A queue line is decoded once, into one small struct per
+// message; receivers dispatch on the type with std::visit, so a receiver that
+// lacks a handler for some message does not compile.
+//
+// Decoding yields Ignored for a line that no receiver acts on (no "+", or a
+// command word this side does not handle), Refused for a line whose fields do
+// not read (the receiver drops it with one line on standard error), or the
+// message.
+
+#include "net/command.h"
+#include "net/protocol.h"
+
+#include <variant>
+
+namespace proto {
+
+struct Ignored {};
+struct Refused {
+    const char *why;
+};
+
+// ---- Requests to the host ---------------------------------------------------
+
+namespace tohost {
+struct Login : LoginInfo {};
+struct Chat {         // also CMD_action
+    QString seatText; // the seat field as sent; the relay repeats it unchanged
+    int seat = 0;
+    QString rest; // the text, a "|" and the colour
+    bool action = false;
+};
+struct PlaySound {
+    int seat = 0;
+    QString rest; // "wave" N "+"
+};
+struct Kick : KickHim {};
+struct Watch : JustWatch {};
+struct Start : StartGame {};
+struct Move : Done {};
+struct Exchange { // CMD_newtiles
+    QString seatText;
+    int seat = 0;
+};
+struct Pass {
+    QString seatText;
+    int seat = 0;
+};
+} // namespace tohost
+
+using Request =
+    std::variant<tohost::Login, tohost::Chat, tohost::PlaySound, tohost::Kick, tohost::Watch,
+                 tohost::Start, tohost::Move, tohost::Exchange, tohost::Pass>;
+using DecodedRequest = std::variant<Ignored, Refused, Request>;
+DecodedRequest decodeRequest(const QString &line);
+
+// ---- Messages to a client ---------------------------------------------------
+
+namespace toclient {
+struct SendLoginInfo {
+    int slot = 0;
+};
+struct Full {};
+struct NewPlayerInfo : SlotName {}; // also CMD_existingplayers
+struct PlayerDisconnected : SlotName {};
+struct WrongVersion {};
+struct HaveWrongVersion {
+    QString name;
+};
+struct ArrangeBoard {
+    std::array<int, 4> quarters{};
+};
+struct ShowBoard : BoardLetter {}; // also CMD_placeletter
+struct Settings : GameSettings {};
+struct NextPlayer {
+    int seat = 0;
+};
+struct Started : GameStarted {};
+struct Atile : RackTile {};
+struct TileCount {
+    int count = 0;
+};
+struct NoTiles {
+    int seat = 0;
+};
+struct Passed {
+    int seat = 0;
+};
+struct Already {};
+struct NotEnough {};
+struct Invalid {};
+struct Exchanged : NewTiles {};
+struct Reposition {
+    QList<BoardLetter> tiles;
+};
+struct Scored : PostScore {};
+struct NewWord {
+    QList<BoardLetter> tiles;
+};
+struct TimeUp {
+    int seat = 0;
+};
+struct Watching : JustWatching {};
+struct Chat { // also CMD_action
+    int seat = 0;
+    QString text;   // the name and the text, as the host relayed them
+    QString colour; // the colour text; null when the line had no "|"
+};
+struct ChatterSound {
+    int seat = 0;
+    QString sound; // "wave" N
+};
+enum class EndReason { PlayToScore, GameTime, NoMoreTiles, EveryonePassed };
+struct GameOver {
+    EndReason reason;
+};
+struct Winner {
+    QList<int> seats;
+};
+} // namespace toclient
+
+using HostMessage =
+    std::variant<toclient::SendLoginInfo, toclient::Full, toclient::NewPlayerInfo,
+                 toclient::PlayerDisconnected, toclient::WrongVersion, toclient::HaveWrongVersion,
+                 toclient::ArrangeBoard, toclient::ShowBoard, toclient::Settings,
+                 toclient::NextPlayer, toclient::Started, toclient::Atile, toclient::TileCount,
+                 toclient::NoTiles, toclient::Passed, toclient::Already, toclient::NotEnough,
+                 toclient::Invalid, toclient::Exchanged, toclient::Reposition, toclient::Scored,
+                 toclient::NewWord, toclient::TimeUp, toclient::Watching, toclient::Chat,
+                 toclient::ChatterSound, toclient::GameOver, toclient::Winner>;
+using DecodedHostMessage = std::variant<Ignored, Refused, HostMessage>;
+DecodedHostMessage decodeHostMessage(const QString &line);
+
+// Calls the overload of a set of lambdas that fits (for std::visit).
+template <class... F> struct Overloaded : F... { using F::operator()...; };
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
+
+} // namespace proto
