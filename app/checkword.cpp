@@ -2,8 +2,8 @@
 //
 // Prints, for each word given (or, with none, for each line of standard input), the word as
 // given followed by ": found" or ": not found". Needs no display and starts no host.
-#include "modes.h"
-#include "tdictn.h"
+#include "app/modes.h"
+#include "dict/tdictn.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 // The game window.
-#include "chatconsole.h"
-#include "gameprocess.h"
-#include "instanceguard.h"
-#include "modes.h"
-#include "signalwatcher.h"
-#include "tchat.h"
+#include "client/chatconsole.h"
+#include "client/gameprocess.h"
+#include "client/instanceguard.h"
+#include "app/modes.h"
+#include "app/signalwatcher.h"
+#include "client/tchat.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "modes.h"
+#include "app/modes.h"
 
 #include <cstring>
 

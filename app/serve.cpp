@@ -1,7 +1,7 @@
 // zorble --serve [--port N] [--seed N]: the game host alone, without a window.
-#include "modes.h"
-#include "signalwatcher.h"
-#include "tserver.h"
+#include "app/modes.h"
+#include "app/signalwatcher.h"
+#include "host/tserver.h"
 
 #include <QCoreApplication>
 

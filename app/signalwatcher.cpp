@@ -1,4 +1,4 @@
-#include "signalwatcher.h"
+#include "app/signalwatcher.h"
 
 #include <QSocketNotifier>
 

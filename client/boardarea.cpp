@@ -1,4 +1,4 @@
-#include "boardarea.h"
+#include "client/boardarea.h"
 
 #include <QLabel>
 #include <QPushButton>

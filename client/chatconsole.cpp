@@ -1,8 +1,8 @@
-#include "chatconsole.h"
+#include "client/chatconsole.h"
 
-#include "chatentry.h"
-#include "chatpanel.h"
-#include "tchat.h"
+#include "client/chat/chatentry.h"
+#include "client/chat/chatpanel.h"
+#include "client/tchat.h"
 
 #include <QSocketNotifier>
 

@@ -1,9 +1,9 @@
-#include "gameprocess.h"
+#include "client/gameprocess.h"
 
-#include "tabout.h"
-#include "tchat.h"
-#include "thelp.h"
-#include "tserver.h"
+#include "windows/tabout.h"
+#include "client/tchat.h"
+#include "windows/thelp.h"
+#include "host/tserver.h"
 
 GameProcess::GameProcess(const QStringList &args)
     : chat_(std::make_unique<Tchat>()), help_(std::make_unique<Thelp>()),

@@ -1,4 +1,4 @@
-#include "instanceguard.h"
+#include "client/instanceguard.h"
 
 #include <QDir>
 #include <QElapsedTimer>

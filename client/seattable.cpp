@@ -1,6 +1,6 @@
-#include "seattable.h"
+#include "client/seattable.h"
 
-#include "gamemirror.h"
+#include "clientcore/gamemirror.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -91,7 +91,7 @@ void SeatTable::showSeat(const GameMirror &mirror, int seat) {
         return;
     const int i = seat - 1;
     names_[i]->setText(mirror.name(seat));
-    scores_[i]->setText(mirror.score(seat));
+    scores_[i]->setText(QString::number(mirror.score(seat)));
     bonuses_[i]->setText(mirror.bonus(seat));
     eyes_[i]->setVisible(mirror.watching(seat));
 }

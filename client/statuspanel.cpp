@@ -1,4 +1,4 @@
-#include "statuspanel.h"
+#include "client/statuspanel.h"
 
 #include <QLabel>
 #include <QPushButton>

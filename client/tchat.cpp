@@ -1,14 +1,14 @@
-#include "tchat.h"
+#include "client/tchat.h"
 
-#include "boardarea.h"
-#include "chatpanel.h"
-#include "protocol.h"
-#include "seattable.h"
-#include "sounds.h"
-#include "statuspanel.h"
-#include "tabout.h"
-#include "thelp.h"
-#include "tserver.h"
+#include "client/boardarea.h"
+#include "client/chat/chatpanel.h"
+#include "client/chat/sounds.h"
+#include "client/seattable.h"
+#include "client/statuspanel.h"
+#include "host/tserver.h"
+#include "net/protocol.h"
+#include "windows/tabout.h"
+#include "windows/thelp.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -20,63 +20,7 @@
 
 #include <cstdio>
 
-namespace {
-
-// Bytes a connection may send without a terminator before they are thrown away.
-constexpr qsizetype kMaxPending = 64 * 1024;
-
-// One printable line for a log: control characters become '?', long texts
-// are cut.
-QByteArray printable(const QString &text) {
-    QByteArray bytes = text.left(200).toUtf8();
-    for (char &c : bytes)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return bytes;
-}
-
-} // namespace
-
-// Every command a host may send, in the order they are tried.
-const Tchat::Command Tchat::kCommands[] = {
-    {"CMD_sendlogininfo", &Tchat::sendloginfo},
-    {"CMD_chat", &Tchat::chatrecieved},
-    {"CMD_action", &Tchat::chatrecieved},
-    {"CMD_newplayerinfo", &Tchat::newplayerinfo},
-    {"CMD_havewrongversion", &Tchat::havewrongversion},
-    {"CMD_wrongversion", &Tchat::wrongversion},
-    {"CMD_existingplayers", &Tchat::newplayerinfo},
-    {"CMD_playerdisconnected", &Tchat::playerdisconnected},
-    {"CMD_startgame", nullptr},
-    {"CMD_nextplayer", nullptr},
-    {"CMD_winner", nullptr},
-    {"CMD_full", &Tchat::full},
-    {"CMD_playasound", &Tchat::playasound},
-    {"CMD_arrangeboard", nullptr},
-    {"CMD_atile", nullptr},
-    {"CMD_placeletter", nullptr},
-    {"CMD_reposition", nullptr},
-    {"CMD_postscore", nullptr},
-    {"CMD_newword", nullptr},
-    {"CMD_showboard", nullptr},
-    {"CMD_newtiles", nullptr},
-    {"CMD_pass", nullptr},
-    {"CMD_timeup", nullptr},
-    {"CMD_invalid", &Tchat::invalid},
-    {"CMD_playergotscore", &Tchat::playergotscore},
-    {"CMD_gametimeup", &Tchat::gametimeup},
-    {"CMD_nomoretiles", &Tchat::nomoretiles},
-    {"CMD_everyonepassed", &Tchat::everyonepassed},
-    {"CMD_gamesettings", nullptr},
-    {"CMD_justwatching", nullptr},
-    {"CMD_tilecount", nullptr},
-    {"CMD_already", &Tchat::already},
-    {"CMD_notenough", &Tchat::notenough},
-    {"CMD_notiles", nullptr},
-};
-
-Tchat::Tchat(QWidget *parent)
-    : QMainWindow(parent), sockCarry_(kMaxPending), lobbyCarry_(kMaxPending) {
+Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("chatform"));
     setWindowTitle(QStringLiteral("Zorble"));
     resize(kDefaultWidth, kDefaultHeight);
@@ -87,39 +31,28 @@ Tchat::Tchat(QWidget *parent)
     connect(&mirror_, &GameMirror::chatLine, this, &Tchat::addlinetochat);
     connect(&mirror_, &GameMirror::seatChanged, this, &Tchat::seatChanged);
     connect(&mirror_, &GameMirror::soundRequested, chat_->sounds(), &Sounds::playsounds);
+    connect(&mirror_, &GameMirror::chatterSoundRequested, chat_, &ChatPanel::chatterSound);
+    connect(&mirror_, &GameMirror::ownSeatAnnounced, this, [this](int seat) {
+        chat_->setLocalSeat(seat);
+        chat_->setLoggedIn(true);
+    });
     connect(&mirror_, &GameMirror::ownSeatLost, this, [this] {
         chat_->setLoggedIn(false);
         close();
     });
-    mirror_.clearall();
-    mirror_.ishost = false;
-    mirror_.currentplayer = 0;
-
-    for (TSock *s : {&sock, &Sock11}) {
-        s->setPortName(QString::number(s == &sock ? kGamePort : kLobbyPort));
-        s->OnRead = [this](TSock *sender, int) { sockRead(sender); };
-        s->OnInfo = [this](TSock *sender, TSocketInfo kind, const QString &text) {
-            sockInfo(sender, kind, text);
-        };
-    }
-
-    // The queue is worked off as soon as control returns to the event loop:
-    // every line in arrival order, each handler to its end before the next.
-    Timer1.setSingleShot(true);
-    Timer1.setInterval(0);
-    connect(&Timer1, &QTimer::timeout, this, &Tchat::Timer1Timer);
+    connect(&mirror_, &GameMirror::gameFull, this, [this] {
+        showMessage(QStringLiteral("Game is full"));
+        close();
+    });
+    connect(&mirror_, &GameMirror::reasonChanged, this, &Tchat::setReason);
+    connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
+    connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         checkScreenWidth(screen->geometry().width());
 }
 
-Tchat::~Tchat() {
-    // Closing the sockets reports "Socket Closed"; nobody is left to hear it.
-    for (TSock *s : {&sock, &Sock11}) {
-        s->OnInfo = nullptr;
-        s->OnRead = nullptr;
-    }
-}
+Tchat::~Tchat() = default;
 
 void Tchat::buildPanel() {
     panel_ = new QWidget(this);
@@ -140,7 +73,7 @@ void Tchat::buildPanel() {
     chat_ = new ChatPanel(panel_);
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
     chat_->setSeatNames([this](int seat) { return mirror_.name(seat); });
-    connect(chat_, &ChatPanel::sendMessage, this, &Tchat::sendToHost);
+    connect(chat_, &ChatPanel::sendMessage, &link_, &HostLink::send);
 }
 
 void Tchat::buildMenus() {
@@ -202,28 +135,15 @@ void Tchat::bringToFront() {
 
 // ---- Chat -------------------------------------------------------------------
 
-void Tchat::addlinetochat(const QString &line, quint32 colour) {
+void Tchat::addlinetochat(int seat, const QString &text, quint32 colour) {
+    // The chat view takes the speaker's seat as the line's selector.
+    const QString line = QString::number(seat) + QLatin1Char('+') + text;
     chat_->addlinetochat(line, colour);
     emit chatLineShown(line);
 }
 
-void Tchat::sendToHost(const QString &message) {
-    if (!sock.Connected())
-        return;
-    try {
-        sock.Send(proto::encode(message));
-    } catch (const ESockException &e) {
-        std::fprintf(stderr, "zorble: cannot send to the host: %s\n", e.what());
-    }
-}
-
 void Tchat::systemLine(const QString &text) {
-    addlinetochat(QStringLiteral("0+") + text, GameMirror::kSystemColour);
-}
-
-void Tchat::malformed(const char *why) {
-    std::fprintf(stderr, "zorble: dropped a message from the host (%s): %s\n", why,
-                 printable(current_).constData());
+    addlinetochat(0, text, GameMirror::kSystemColour);
 }
 
 void Tchat::showMessage(const QString &text) {
@@ -243,27 +163,20 @@ void Tchat::showEvent(QShowEvent *event) {
 void Tchat::processparams() {
     StartGame1->setEnabled(false);
     status_->startButton()->hide();
-    mirror_.logintail.clear();
+    mirror_.setLogin(QString());
 
     const StartPlan plan = planStart(args_);
     systemLine(plan.loadingLine);
     if (plan.mode == StartPlan::Idle)
         return;
-    mirror_.playername = plan.playername;
-    mirror_.hostaddress = plan.hostaddress;
+    mirror_.setPlayerName(plan.playername);
+    mirror_.setHostAddress(plan.hostaddress);
     if (plan.mode == StartPlan::Join)
         joinpress();
     else
         hostpress();
-    if (plan.openLobby) {
-        Sock11.setHostName(QStringLiteral("127.0.0.1"));
-        Sock11.setPortName(QString::number(lobbyPort_));
-        try {
-            Sock11.Open();
-        } catch (const ESockException &e) {
-            std::fprintf(stderr, "zorble: cannot reach the lobby: %s\n", e.what());
-        }
-    }
+    if (plan.openLobby)
+        link_.openLobby(lobbyPort_);
 }
 
 void Tchat::hostpress() {
@@ -278,172 +191,28 @@ void Tchat::hostpress() {
         systemLine(QStringLiteral("Cannot host the game: port %1 is in use.").arg(gamePort_));
         return;
     }
-    mirror_.setLogin(mirror_.playername);
-    mirror_.ishost = true;
-    sock.setHostName(QStringLiteral("127.0.0.1"));
-    sock.setPortName(QString::number(gamePort_));
-    try {
-        sock.Open();
-    } catch (const ESockException &e) {
-        std::fprintf(stderr, "zorble: cannot connect to the host: %s\n", e.what());
-    }
+    mirror_.setLogin(mirror_.playerName());
+    mirror_.setHost(true);
+    link_.setVersion(versionText());
+    link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
     StartGame1->setEnabled(true);
     status_->startButton()->show();
 }
 
 void Tchat::joinpress() {
-    mirror_.setLogin(mirror_.playername);
-    sock.setHostName(mirror_.hostaddress);
-    sock.setPortName(QString::number(gamePort_));
-    try {
-        sock.Open();
-    } catch (const ESockException &e) {
-        // An address that cannot be looked up leaves the window unconnected.
-        std::fprintf(stderr, "zorble: cannot connect to %s: %s\n",
-                     printable(mirror_.hostaddress).constData(), e.what());
-    }
+    mirror_.setLogin(mirror_.playerName());
+    // An address that cannot be looked up leaves the window unconnected.
+    link_.setVersion(versionText());
+    link_.connectToHost(mirror_.hostAddress(), gamePort_);
     StartGame1->setEnabled(false);
     status_->startButton()->hide();
 }
 
-// ---- Inbound path -------------------------------------------------------------
-
-void Tchat::sockRead(TSock *sender) {
-    FrameSplitter &carry = sender == &Sock11 ? lobbyCarry_ : sockCarry_;
-    const QByteArray bytes = sender->Receive();
-    const bool ok = carry.feed(bytes, [this](const QByteArray &message) {
-        receivedlist.push_back({proto::decode(message), false});
-    });
-    if (!ok) {
-        std::fprintf(stderr, "zorble: dropped %lld bytes without a message end\n",
-                     static_cast<long long>(carry.pending().size()));
-        carry.clear();
-    }
-    if (!receivedlist.empty())
-        Timer1.start();
-}
-
-void Tchat::sockInfo(TSock *, TSocketInfo, const QString &text) {
-    if (text != QLatin1String("Socket Closed"))
-        return;
-    // The lines that arrived before the close are handled first.
-    receivedlist.push_back({QString(), true});
-    Timer1.start();
-}
-
-void Tchat::Timer1Timer() {
-    // A handler that waits on a dialog lets the event loop run; the lines
-    // that arrive meanwhile wait until it has finished.
-    if (handling_)
-        return;
-    handling_ = true;
-    while (!receivedlist.empty() && !closing_) {
-        Queued next = std::move(receivedlist.front());
-        receivedlist.pop_front();
-        if (next.socketClosed)
-            close();
-        else
-            dispatch(next.line);
-    }
-    handling_ = false;
-}
-
-void Tchat::dispatch(const QString &line) {
-    ++dispatched_;
-    current_ = line;
-    emit dispatching(line);
-    const proto::Line parts = proto::splitLine(line);
-    if (parts.command.isEmpty())
-        return;
-    for (const Command &c : kCommands) {
-        if (parts.command == QLatin1String(c.name)) {
-            if (c.handler)
-                (this->*c.handler)(parts.payload);
-            return;
-        }
-    }
-}
-
-// ---- Handlers -------------------------------------------------------------------
-
-void Tchat::sendloginfo(const QString &payload) {
-    const auto seat = proto::toInt(payload);
-    if (!seat || !GameMirror::isSlot(*seat))
-        return malformed("bad seat");
-    const QByteArray bytes = mirror_.sendloginfo(*seat, versionText());
-    chat_->setLocalSeat(*seat);
-    chat_->setLoggedIn(true);
-    try {
-        sock.Send(bytes);
-    } catch (const ESockException &e) {
-        std::fprintf(stderr, "zorble: cannot send the login: %s\n", e.what());
-    }
-}
-
-void Tchat::chatrecieved(const QString &payload) {
-    chat_->chatrecieved(payload);
-    emit chatLineShown(proto::splitColour(payload).text);
-}
-
-void Tchat::playasound(const QString &payload) {
-    chat_->playasound(payload);
-}
-
-void Tchat::newplayerinfo(const QString &payload) {
-    const auto seat = proto::parseSlotName(payload);
-    if (!seat || !GameMirror::isSlot(seat->slot))
-        return malformed("bad seat");
-    mirror_.newplayerinfo(seat->slot, seat->name);
-}
-
-void Tchat::playerdisconnected(const QString &payload) {
-    const auto seat = proto::parseSlotName(payload);
-    if (!seat || !GameMirror::isSlot(seat->slot))
-        return malformed("bad seat");
-    mirror_.playerdisconnected(seat->slot, seat->name);
-}
-
-void Tchat::havewrongversion(const QString &payload) {
-    systemLine(payload + QStringLiteral(" has a different version of the game then you."));
-}
-
-void Tchat::wrongversion(const QString &) {
-    systemLine(QStringLiteral("You have a differnt version of the game then the host."));
-}
-
-void Tchat::full(const QString &) {
-    showMessage(QStringLiteral("Game is full"));
-    close();
-}
-
-void Tchat::invalid(const QString &) {
-    systemLine(QStringLiteral("Invalid Word!"));
-}
+// ---- Game events -----------------------------------------------------------------
 
 void Tchat::setReason(const QString &text) {
     if (auto *reason = boardArea_->findChild<QLabel *>(QStringLiteral("label_reason")))
         reason->setText(text);
-}
-
-void Tchat::playergotscore(const QString &) {
-    setReason(QStringLiteral("Play to Score Reached, Game Over!"));
-}
-void Tchat::gametimeup(const QString &) {
-    setReason(QStringLiteral("Game Time is Up, Game Over!"));
-}
-void Tchat::nomoretiles(const QString &) {
-    setReason(QStringLiteral("No More tiles, Game Over!"));
-}
-void Tchat::everyonepassed(const QString &) {
-    setReason(QStringLiteral("Everyone has passed, Game Over!"));
-}
-
-void Tchat::already(const QString &) {
-    systemLine(QStringLiteral("You already bought new tiles."));
-}
-
-void Tchat::notenough(const QString &) {
-    systemLine(QStringLiteral("Not enough tiles left to Buy New Ones."));
 }
 
 // ---- User actions and closing ------------------------------------------------------
@@ -453,7 +222,7 @@ void Tchat::seatChanged(int seat) {
 }
 
 void Tchat::button_startClick() {
-    if (!mirror_.loggedin) {
+    if (!mirror_.loggedIn()) {
         showMessage(QStringLiteral("You are not connected"));
         return;
     }
@@ -474,14 +243,8 @@ void Tchat::closeEvent(QCloseEvent *event) {
     if (closing_)
         return;
     closing_ = true;
-    receivedlist.clear();
-    // The game is over for this window: let the host and the lobby see the
+    // The game is over for this window: the host and the lobby see the
     // connections end at once.
-    for (TSock *s : {&sock, &Sock11}) {
-        s->OnInfo = nullptr;
-        s->OnRead = nullptr;
-        if (s->hasSocket())
-            s->Close();
-    }
+    link_.close();
     emit closed();
 }

@@ -1,16 +1,13 @@
 #pragma once
 
-#include "framing.h"
-#include "gamemirror.h"
-#include "instanceguard.h"
-#include "tsock.h"
+#include "client/instanceguard.h"
+#include "clientcore/gamemirror.h"
+#include "clientcore/hostlink.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-
-#include <deque>
 
 class BoardArea;
 class ChatPanel;
@@ -27,8 +24,8 @@ class TServer;
 class Tchat : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr quint16 kGamePort = 7772;
-    static constexpr quint16 kLobbyPort = 9001;
+    static constexpr quint16 kGamePort = HostLink::kGamePort;
+    static constexpr quint16 kLobbyPort = HostLink::kLobbyPort;
     static constexpr int kDefaultWidth = 866;
     static constexpr int kDefaultHeight = 650;
     static constexpr int kNarrowestScreen = 801;
@@ -54,7 +51,7 @@ public:
     QString versionText() const;
     bool isClosing() const { return closing_; }
     // Messages taken off the queue and handed to the dispatcher so far.
-    int dispatchedCount() const { return dispatched_; }
+    int dispatchedCount() const { return link_.dispatchedCount(); }
 
     // Shows the panel that asks for a larger screen when the width is below
     // the narrowest the layout fits.
@@ -80,50 +77,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    using Handler = void (Tchat::*)(const QString &payload);
-    struct Command {
-        const char *name;
-        Handler handler; // nullptr: handled by a part of the window not built yet
-    };
-    static const Command kCommands[];
-
-    // A queued line, or the mark that one of the sockets closed.
-    struct Queued {
-        QString line;
-        bool socketClosed = false;
-    };
-
     void buildMenus();
     void buildPanel();
-    void addlinetochat(const QString &line, quint32 colour);
-    void sendToHost(const QString &message);
+    void addlinetochat(int seat, const QString &text, quint32 colour);
     void systemLine(const QString &text);
-    // Drops the message being handled, with one line on stderr.
-    void malformed(const char *why);
     void showMessage(const QString &text);
-
-    // Inbound path.
-    void sockRead(TSock *sender);
-    void sockInfo(TSock *sender, TSocketInfo kind, const QString &text);
-    void Timer1Timer();
-    void dispatch(const QString &line);
-
-    // Handlers.
-    void sendloginfo(const QString &payload);
-    void chatrecieved(const QString &payload);
-    void newplayerinfo(const QString &payload);
-    void playerdisconnected(const QString &payload);
-    void havewrongversion(const QString &payload);
-    void wrongversion(const QString &payload);
-    void full(const QString &payload);
-    void playasound(const QString &payload);
-    void invalid(const QString &payload);
-    void playergotscore(const QString &payload);
-    void gametimeup(const QString &payload);
-    void nomoretiles(const QString &payload);
-    void everyonepassed(const QString &payload);
-    void already(const QString &payload);
-    void notenough(const QString &payload);
     void setReason(const QString &text);
 
     // User actions.
@@ -134,17 +92,9 @@ private:
 
     RunningMark running_;
     GameMirror mirror_;
-    TSock sock;
-    TSock Sock11;
-    FrameSplitter sockCarry_;
-    FrameSplitter lobbyCarry_;
-    std::deque<Queued> receivedlist;
-    QTimer Timer1;
-    bool handling_ = false;
+    HostLink link_{mirror_};
     bool closing_ = false;
     bool shown_ = false;
-    int dispatched_ = 0;
-    QString current_; // the line being handled
 
     QStringList args_;
     TServer *server_ = nullptr;

@@ -1,5 +1,5 @@
-#include "tdictn.h"
-#include "wordlist.h"
+#include "dict/tdictn.h"
+#include "resources/words/wordlist.h"
 
 #include <QDir>
 #include <QFile>

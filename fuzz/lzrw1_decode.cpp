@@ -2,7 +2,7 @@
 // as a whole compressed file. Nothing may crash, read or write outside its
 // buffers, or produce more than the limits allow.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <QBuffer>
 

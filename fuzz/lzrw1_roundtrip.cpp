@@ -2,7 +2,7 @@
 // result must be the input, and no block may grow by more than its flag byte.
 // Chunks coded in pairs must come out as they do alone.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <QBuffer>
 

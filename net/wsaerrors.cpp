@@ -1,4 +1,4 @@
-#include "tsock.h"
+#include "net/tsock.h"
 
 #include <cerrno>
 

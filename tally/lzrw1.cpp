@@ -1,6 +1,6 @@
 // The LZRW1/KH file compressor: Tlzrw1's container, files and advice.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <QFile>
 #include <QFileInfo>

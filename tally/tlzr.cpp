@@ -1,6 +1,6 @@
 // The LZRW1/KH block coder: TLZR's coding and decoding of single chunks.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "tabout.h"
+#include "windows/tabout.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "thelp.h"
+#include "windows/thelp.h"
 
 #include <QPushButton>
 #include <QTabWidget>

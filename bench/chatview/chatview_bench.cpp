@@ -2,7 +2,7 @@
 // paragraph with a plain text cursor, no parsing, no styles.
 //   QT_QPA_PLATFORM=offscreen chatview_bench
 
-#include "chatview.h"
+#include "client/chat/chatview.h"
 
 #include <QApplication>
 #include <QTextCursor>

@@ -2,8 +2,8 @@
 //
 // The allocation counter counts global operator new calls made during the timed lookups;
 // the lookup itself should make none.
-#include "lookupwords.h"
-#include "tdictn.h"
+#include "bench/dict/lookupwords.h"
+#include "dict/tdictn.h"
 
 #include <benchmark/benchmark.h>
 

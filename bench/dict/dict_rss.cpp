@@ -1,8 +1,8 @@
 // Resident memory of this process before and after a million lookups, split into anonymous
 // memory (heap) and file-backed pages (the mapped word file, shared with the page cache).
 // For comparison, the same figures for building a std::unordered_set of the whole list.
-#include "lookupwords.h"
-#include "tdictn.h"
+#include "bench/dict/lookupwords.h"
+#include "dict/tdictn.h"
 
 #include <QFile>
 

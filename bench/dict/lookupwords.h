@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordlist.h"
+#include "resources/words/wordlist.h"
 
 #include <QByteArray>
 #include <QFile>

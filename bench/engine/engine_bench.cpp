@@ -2,11 +2,11 @@
 // time from "CMD_done" to the last "CMD_newword" over loopback with four
 // clients. Baselines measured in the same run: one word-list lookup, and a
 // chat line relayed to the same four clients.
-#include "engineprobe.h"
-#include "protocol.h"
-#include "tdictn.h"
-#include "testclient.h"
-#include "tserver.h"
+#include "dict/tdictn.h"
+#include "host/tserver.h"
+#include "net/protocol.h"
+#include "tests/engine/engineprobe.h"
+#include "tests/support/testclient.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -142,8 +142,7 @@ struct Scene {
             if (tiles.isEmpty() || tiles.size() > 10)
                 continue;
             p.currentplayer() = 1;
-            loadMove(tiles);
-            if (p.validate())
+            if (validate(tiles))
                 move = tiles;
         }
         p.clear();
@@ -151,11 +150,17 @@ struct Scene {
             clients[i].drain();
     }
 
-    void loadMove(const QList<Tile> &tiles) {
-        p.clearPlaced();
+    // Judges the tiles as seat 1's move on the host's board, without laying them.
+    static QList<rules::Placed> placed(const QList<Tile> &tiles) {
+        QList<rules::Placed> out;
         for (int k = 0; k < tiles.size(); ++k)
-            p.place(k + 1, tiles[k].x, tiles[k].y, tiles[k].letter);
+            out.append({k + 1, tiles[k].x, tiles[k].y, tiles[k].letter});
+        return out;
     }
+    bool validate(const QList<Tile> &tiles) const {
+        return judge.judge(p.boardGrid(), p.squaresGrid(), 1, placed(tiles), false).valid;
+    }
+    rules::Rules judge{[this](const QString &w) { return dict.FindWord(w); }};
     void restore() {
         for (int x = 0; x < 19; ++x)
             for (int y = 0; y < 19; ++y)
@@ -211,12 +216,10 @@ void BM_CheckwordAccepted(benchmark::State &state) {
         state.SkipWithError("no move found");
         return;
     }
-    s.loadMove(s.move);
-    s.p.currentplayer() = 1;
-    for (auto _ : state) {
-        s.p.resetUsed();
-        benchmark::DoNotOptimize(s.p.validate());
-    }
+    const QList<rules::Placed> move = Scene::placed(s.move);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            s.judge.judge(s.p.boardGrid(), s.p.squaresGrid(), 1, move, false).valid);
     state.counters["words_on_board"] = s.laid + 1;
     state.counters["tiles"] = double(s.move.size());
 }
@@ -229,11 +232,10 @@ void BM_CheckwordRejected(benchmark::State &state) {
     QList<Tile> moved = s.move;
     for (Tile &t : moved)
         t.y = (t.y + 7) % 19;
-    s.p.currentplayer() = 1;
-    for (auto _ : state) {
-        s.loadMove(moved);
-        benchmark::DoNotOptimize(s.p.validate());
-    }
+    const QList<rules::Placed> move = Scene::placed(moved);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            s.judge.judge(s.p.boardGrid(), s.p.squaresGrid(), 1, move, false).valid);
 }
 BENCHMARK(BM_CheckwordRejected)->Repetitions(5);
 

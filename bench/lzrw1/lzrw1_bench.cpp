@@ -9,7 +9,7 @@
 //
 // Environment: ZORBLE_BENCH_BINARY names another file for the binary input.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <benchmark/benchmark.h>
 #include <lz4.h>

@@ -1,4 +1,4 @@
-#include "chatentry.h"
+#include "client/chat/chatentry.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,11 +1,11 @@
-#include "chatpanel.h"
+#include "client/chat/chatpanel.h"
 
-#include "chatentry.h"
-#include "chatview.h"
-#include "colortext.h"
-#include "protocol.h"
-#include "smilies.h"
-#include "sounds.h"
+#include "client/chat/chatentry.h"
+#include "client/chat/chatview.h"
+#include "client/chat/colortext.h"
+#include "client/chat/smilies.h"
+#include "client/chat/sounds.h"
+#include "net/protocol.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -317,23 +317,26 @@ void ChatPanel::chatrecieved(const QString &payload) {
 void ChatPanel::playasound(const QString &payload) {
     proto::FieldReader reader(payload);
     const auto seat = reader.intField();
-    const QString name = reader.field();
     if (!seat) {
         logDropped("chatter sound with a bad seat", payload);
         return;
     }
+    chatterSound(*seat, reader.field());
+}
+
+void ChatPanel::chatterSound(int seat, const QString &sound) {
     int number = -1;
-    if (name.startsWith(QLatin1String("wave")))
-        number = proto::toInt(QStringView(name).mid(4)).value_or(-1);
+    if (sound.startsWith(QLatin1String("wave")))
+        number = proto::toInt(QStringView(sound).mid(4)).value_or(-1);
     if (number < 1 || number >= int(kChatter.size())) {
-        logDropped("unknown chatter sound", payload);
+        logDropped("unknown chatter sound", QString::number(seat) + QLatin1Char('+') + sound);
         return;
     }
     if (options_.chatterSounds) {
         sounds_->playchatter(QStringLiteral("wave%1").arg(number));
         return;
     }
-    const QString speaker = seatName_ ? seatName_(*seat) : QString();
+    const QString speaker = seatName_ ? seatName_(seat) : QString();
     if (speaker.isEmpty())
         return;
     addlinetochat(QStringLiteral("0+") + speaker + QStringLiteral(": <Chatter Sound> ") +

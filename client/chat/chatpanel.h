@@ -5,7 +5,7 @@
 // and the sound effects. The panel sends through sendMessage(); the window
 // delivers CMD_chat, CMD_action and CMD_playasound to it.
 
-#include "chatoptions.h"
+#include "client/chat/chatoptions.h"
 
 #include <QString>
 #include <QWidget>
@@ -64,6 +64,8 @@ public:
     void chatrecieved(const QString &payload);
     // The payload of CMD_playasound after the command's "+".
     void playasound(const QString &payload);
+    // A player's chatter sound ("wave" N) from the seat.
+    void chatterSound(int seat, const QString &sound);
 
     // The turn sound's name as chosen in the Options menu.
     QString turnSoundName() const;

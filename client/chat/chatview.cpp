@@ -1,8 +1,8 @@
-#include "chatview.h"
+#include "client/chat/chatview.h"
 
-#include "colortext.h"
-#include "protocol.h"
-#include "smilies.h"
+#include "client/chat/colortext.h"
+#include "net/protocol.h"
+#include "client/chat/smilies.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "smilies.h"
+#include "client/chat/smilies.h"
 
 #include <QPixmap>
 

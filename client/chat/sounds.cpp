@@ -1,4 +1,4 @@
-#include "sounds.h"
+#include "client/chat/sounds.h"
 
 #include <QAudioDevice>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "wordlist.h"
+#include "resources/words/wordlist.h"
 
 #include <QtGlobal>
 

@@ -8,7 +8,7 @@
 // recommendation. On any error the message goes to standard error, the exit
 // status is 1 and no output file is left behind.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "chatentry.h"
-#include "chatpanel.h"
-#include "chatview.h"
-#include "colortext.h"
-#include "qtapp.h"
-#include "smilies.h"
-#include "sounds.h"
+#include "client/chat/chatentry.h"
+#include "client/chat/chatpanel.h"
+#include "client/chat/chatview.h"
+#include "client/chat/colortext.h"
+#include "tests/chat/qtapp.h"
+#include "client/chat/smilies.h"
+#include "client/chat/sounds.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,7 +1,7 @@
-#include "chatview.h"
-#include "colortext.h"
-#include "qtapp.h"
-#include "smilies.h"
+#include "client/chat/chatview.h"
+#include "client/chat/colortext.h"
+#include "tests/chat/qtapp.h"
+#include "client/chat/smilies.h"
 
 #include <QAction>
 #include <QClipboard>

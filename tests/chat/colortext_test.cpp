@@ -1,4 +1,4 @@
-#include "colortext.h"
+#include "client/chat/colortext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "qtapp.h"
-#include "sounds.h"
+#include "tests/chat/qtapp.h"
+#include "client/chat/sounds.h"
 
 #include <QFile>
 #include <QSignalSpy>

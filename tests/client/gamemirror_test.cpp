@@ -1,4 +1,4 @@
-#include "gamemirror.h"
+#include "clientcore/gamemirror.h"
 
 #include <gtest/gtest.h>
 
@@ -45,8 +45,8 @@ TEST(GameMirror, LoginBytesEndInTwoTerminators) {
     m.setLogin("Alice");
     const QByteArray bytes = m.sendloginfo(3, "2.1.1");
     EXPECT_EQ(bytes, QByteArray("CMD_logininfo+3+2.1.1+Alice\xFF\xFF"));
-    EXPECT_EQ(m.localseat, 3);
-    EXPECT_TRUE(m.loggedin);
+    EXPECT_EQ(m.localSeat(), 3);
+    EXPECT_TRUE(m.loggedIn());
 }
 
 struct Recorded {
@@ -57,10 +57,11 @@ struct Recorded {
 };
 
 void record(GameMirror &m, Recorded &r) {
-    QObject::connect(&m, &GameMirror::chatLine, [&r](const QString &line, quint32 colour) {
-        EXPECT_EQ(colour, 0x008000u);
-        r.lines << line;
-    });
+    QObject::connect(&m, &GameMirror::chatLine,
+                     [&r](int seat, const QString &text, quint32 colour) {
+                         EXPECT_EQ(colour, 0x008000u);
+                         r.lines << QString::number(seat) + '+' + text;
+                     });
     QObject::connect(&m, &GameMirror::soundRequested, [&r](const QString &s) { r.sounds << s; });
     QObject::connect(&m, &GameMirror::ownSeatAnnounced, [&r](int) { ++r.own; });
     QObject::connect(&m, &GameMirror::ownSeatLost, [&r] { ++r.lost; });
@@ -90,11 +91,11 @@ TEST(GameMirror, SeatsAreAnnouncedAndFreed) {
     EXPECT_EQ(m.name(1), "<Waiting>");
     EXPECT_EQ(r.lines, QStringList({"0+Bob disconnected."}));
     EXPECT_EQ(r.lost, 0);
-    EXPECT_TRUE(m.loggedin);
+    EXPECT_TRUE(m.loggedIn());
 
     m.playerdisconnected(2, "Alice");
     EXPECT_EQ(r.lost, 1);
-    EXPECT_FALSE(m.loggedin);
+    EXPECT_FALSE(m.loggedIn());
 }
 
 TEST(GameMirror, OwnWatcherSeatIsSpying) {

@@ -1,6 +1,6 @@
-#include "instanceguard.h"
+#include "client/instanceguard.h"
 
-#include "testclient.h"
+#include "tests/support/testclient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "fakehost.h"
+#include "tests/client/fakehost.h"
 
-#include "chatentry.h"
-#include "chatpanel.h"
-#include "chatview.h"
-#include "tabout.h"
-#include "tchat.h"
-#include "testclient.h"
-#include "thelp.h"
-#include "tserver.h"
+#include "client/chat/chatentry.h"
+#include "client/chat/chatpanel.h"
+#include "client/chat/chatview.h"
+#include "client/tchat.h"
+#include "host/tserver.h"
+#include "tests/support/testclient.h"
+#include "windows/tabout.h"
+#include "windows/thelp.h"
 
 #include <gtest/gtest.h>
 
@@ -122,8 +122,8 @@ TEST(TchatLogin, SendsTheExactLoginBytes) {
     j.host.send({"CMD_sendlogininfo+3"});
     ASSERT_TRUE(waitUntil([&] { return j.host.received().endsWith("\xFF\xFF"); }));
     EXPECT_EQ(j.host.received(), QByteArray("CMD_logininfo+3+2.1.1+ABCDEFGHIJKLMNOPQRST\xFF\xFF"));
-    EXPECT_EQ(j.window->mirror().localseat, 3);
-    EXPECT_TRUE(j.window->mirror().loggedin);
+    EXPECT_EQ(j.window->mirror().localSeat(), 3);
+    EXPECT_TRUE(j.window->mirror().loggedIn());
     EXPECT_EQ(j.lobby.received(), QByteArray()); // the lobby link never carries anything out
 }
 
@@ -222,7 +222,7 @@ TEST(TchatDispatch, MalformedMessagesAreDroppedWithOneLineOnStderr) {
         EXPECT_TRUE(dropped[i].endsWith(QString::fromUtf8(bad[i]))) << dropped[i].toStdString();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(label(*j.window, "label_playername4")->text(), "Zed"); // dispatch went on
-    EXPECT_EQ(j.window->mirror().localseat, 1);
+    EXPECT_EQ(j.window->mirror().localSeat(), 1);
     EXPECT_EQ(j.closed, 0);
 }
 
@@ -274,7 +274,7 @@ TEST(TchatClosing, OwnSeatDisconnectedClosesTheWindow) {
     EXPECT_EQ(j.closed, 0);
     j.host.send({"CMD_playerdisconnected+2+Alice"});
     ASSERT_TRUE(waitUntil([&] { return j.closed == 1; }));
-    EXPECT_FALSE(j.window->mirror().loggedin);
+    EXPECT_FALSE(j.window->mirror().loggedIn());
 }
 
 TEST(TchatClosing, UnreachableLobbyOrHostLeavesTheWindowOpen) {
@@ -286,7 +286,7 @@ TEST(TchatClosing, UnreachableLobbyOrHostLeavesTheWindowOpen) {
     w.show();
     spin(200);
     EXPECT_EQ(closed, 0);
-    EXPECT_FALSE(w.mirror().loggedin);
+    EXPECT_FALSE(w.mirror().loggedIn());
     MessageBoxWatcher boxes;
     w.findChild<QPushButton *>("button_startgame")->click(); // hidden when joining, but wired
     EXPECT_EQ(boxes.texts, QStringList({"You are not connected"}));
@@ -324,8 +324,8 @@ TEST(TchatStart, HostingStartsTheHostAndLogsIn) {
     w.setArguments({"Alice", "somewhere.invalid", "true"});
     w.show();
     ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "Alice"; }));
-    EXPECT_TRUE(w.mirror().ishost);
-    EXPECT_EQ(w.mirror().localseat, 1);
+    EXPECT_TRUE(w.mirror().isHost());
+    EXPECT_EQ(w.mirror().localSeat(), 1);
     EXPECT_EQ(server.seat(1).name, "Alice");
     EXPECT_TRUE(w.findChild<QAction *>("StartGame1")->isEnabled());
     EXPECT_FALSE(w.findChild<QPushButton *>("button_startgame")->isHidden());
@@ -397,7 +397,7 @@ TEST(TchatStart, AHostPortInUseIsReportedAndNothingConnects) {
     EXPECT_NE(err.find("cannot host"), std::string::npos) << err;
     EXPECT_TRUE(chatText(w).contains("Cannot host the game"));
     EXPECT_EQ(other.connections(), 0); // it does not join the other game as its host
-    EXPECT_FALSE(w.mirror().ishost);
+    EXPECT_FALSE(w.mirror().isHost());
     EXPECT_FALSE(w.findChild<QAction *>("StartGame1")->isEnabled());
 }
 

@@ -1,4 +1,4 @@
-#include "testclient.h"
+#include "tests/support/testclient.h"
 
 #include <gtest/gtest.h>
 

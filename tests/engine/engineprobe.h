@@ -4,7 +4,7 @@
 // boards built by the test, and every message the host sends is recorded.
 #include "host/tserver.h"
 #include "net/messages.h"
-#include "testclient.h"
+#include "tests/support/testclient.h"
 
 #include <QList>
 #include <QPair>
@@ -64,6 +64,8 @@ struct EngineProbe {
     int &elapsed() { return host.elapsed; }
     bool timerActive() const { return host.Timer2.isActive(); }
     int &board(int x, int y) { return host.board[x][y]; }
+    const rules::Grid &boardGrid() const { return host.board; }
+    const rules::Grid &squaresGrid() const { return host.squares; }
     int &square(int x, int y) { return host.squares[x][y]; }
     std::array<int, TServer::kBagSize + 1> &tileorder() { return host.tileorder; }
     std::mt19937 &rng() { return host.rng; }

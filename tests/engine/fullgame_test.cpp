@@ -3,12 +3,12 @@
 // search over real words of that list. Every message each client receives is
 // checked against the message sequences of the protocol, and the totals each
 // client shows against the sum of the posted turn scores.
-#include "engineprobe.h"
-#include "gameclient.h"
-#include "protocol.h"
-#include "tdictn.h"
-#include "testclient.h"
-#include "tserver.h"
+#include "tests/engine/engineprobe.h"
+#include "tests/engine/gameclient.h"
+#include "net/protocol.h"
+#include "dict/tdictn.h"
+#include "tests/support/testclient.h"
+#include "host/tserver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

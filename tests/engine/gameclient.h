@@ -3,9 +3,9 @@
 // The client's side of a whole game in the full-game tests: short words of
 // the list, a player's mirror of the game, and the order in which one
 // connection sees the messages of a game.
-#include "protocol.h"
-#include "tdictn.h"
-#include "testclient.h"
+#include "net/protocol.h"
+#include "dict/tdictn.h"
+#include "tests/support/testclient.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
 // The headless host as a real process: zorble --serve.
-#include "testclient.h"
+#include "tests/support/testclient.h"
 
 #include <gtest/gtest.h>
 

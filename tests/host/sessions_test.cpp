@@ -1,6 +1,6 @@
 // Real TCP clients on loopback log in, chat and leave against an in-process host.
-#include "testclient.h"
-#include "tserver.h"
+#include "tests/support/testclient.h"
+#include "host/tserver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "framing.h"
+#include "net/framing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "protocol.h"
+#include "net/protocol.h"
 
 #include <gtest/gtest.h>
 

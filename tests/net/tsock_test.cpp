@@ -1,5 +1,5 @@
-#include "testclient.h"
-#include "tsock.h"
+#include "tests/support/testclient.h"
+#include "net/tsock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The LZRW1/KH block coder: exact coding, round trips and malformed blocks.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <gtest/gtest.h>
 

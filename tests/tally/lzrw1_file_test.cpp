@@ -1,6 +1,6 @@
 // The file compressor: container layout, round trips, errors and clean-up.
 
-#include "lzrw1.h"
+#include "tally/lzrw1.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,0 +1,216 @@
+#pragma once
+
+#include "net/messages.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// How the command line starts the game window.
+struct StartPlan {
+    enum Mode { Solo, Host, Join, Idle };
+    Mode mode = Idle;
+    QString playername;  // at most 20 characters
+    QString hostaddress; // at most 20 characters
+    bool openLobby = false;
+    QString loadingLine; // the chat line written before anything connects
+};
+
+// Reads the arguments that follow the program name: none is a solo game,
+// three or more are name, address and role ("true" hosts, anything else
+// joins), one or two leave the window idle.
+StartPlan planStart(const QStringList &args);
+
+// The client's mirror of the game: who sits where, the scores, the settings,
+// whose turn it is, the board, the rack and the end of a game. Only host
+// messages change it, each through handle(); views paint from it and learn of
+// changes through its signals. It needs no window, so a program without one
+// (tests, a computer player) follows a game with it as a window does.
+class GameMirror : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSeats = 4;   // player seats 1..4
+    static constexpr int kMaxSlot = 9; // watchers take slots 5..9
+    static constexpr int kBoard = 19;
+    static constexpr int kEmpty = proto::kEmpty;
+    static constexpr int kMaxDrawn = 98; // tiles that can be drawn from the bag
+    static constexpr quint32 kSystemColour = 0x008000;
+    static inline const QString kWaiting = QStringLiteral("<Waiting>");
+
+    using Grid = std::array<std::array<int, kBoard>, kBoard>; // [column][row]
+
+    explicit GameMirror(QObject *parent = nullptr);
+
+    static bool isSeat(int n) { return n >= 1 && n <= kSeats; }
+    static bool isSlot(int n) { return n >= 1 && n <= kMaxSlot; }
+
+    // ---- Connection state ----
+    QString playerName() const { return playername_; }
+    void setPlayerName(const QString &name) { playername_ = name; }
+    QString hostAddress() const { return hostaddress_; }
+    void setHostAddress(const QString &address) { hostaddress_ = address; }
+    bool isHost() const { return ishost_; }
+    void setHost(bool on) { ishost_ = on; }
+    int localSeat() const { return localseat_; }
+    bool loggedIn() const { return loggedin_; }
+    // Remembers the name to log in with; an empty name forgets it.
+    void setLogin(const QString &name);
+    // Takes the seat the host gave and returns the login message, bytes and
+    // both terminators included.
+    QByteArray sendloginfo(int seat, const QString &version);
+
+    // ---- Seats ----
+    QString name(int seat) const { return isSeat(seat) ? names_[seat] : QString(); }
+    int score(int seat) const { return isSeat(seat) ? scores_[seat] : 0; }
+    // The seat's last change of score as shown: "+N" for a move, "-10" for
+    // new tiles, empty otherwise.
+    QString bonus(int seat) const { return isSeat(seat) ? bonuses_[seat] : QString(); }
+    bool watching(int seat) const { return isSeat(seat) && watching_[seat]; }
+
+    // ---- The game ----
+    int currentPlayer() const { return currentplayer_; }
+    // A turn is the local player's when the current seat's name is the
+    // player's own (names, not seat numbers, decide).
+    bool ownTurn() const;
+    bool gameRunning() const { return running_; }
+    int turnTime() const { return turntime_; }
+    int squareCount() const { return squarecount_; }
+    int gameTime() const { return gametime_; }
+    int playToScore() const { return playtoscore_; }
+    bool doubleTiles() const { return doubletiles_; }
+    bool partners() const { return partners_; }
+    int elapsed() const { return elapsed_; }
+    int tilesLeft() const { return tilesleft_; }
+    QList<int> winners() const { return winners_; }
+    QString reason() const { return reason_; }
+    // The seat colour of each board quarter (top left, bottom left, top
+    // right, bottom right).
+    std::array<int, 4> quarters() const { return quarters_; }
+    // The letter on a square, kEmpty when none.
+    int letterAt(int x, int y) const { return squareletter_[x][y]; }
+    const Grid &board() const { return squareletter_; }
+    // Whether the square's letter belongs to the newest word.
+    bool newest(int x, int y) const { return newestword_[x][y] != 0; }
+    // The letter in rack slot 1..10, kEmpty when none.
+    int rackLetter(int slot) const { return slot >= 1 && slot <= 10 ? rack_[slot] : kEmpty; }
+
+    // ---- A move being laid ----
+    // Lays rack tile `slot` on an empty square; false when it cannot go there.
+    bool layTile(int slot, int x, int y);
+    // The tiles laid this turn, in rack-slot order, as a move names them.
+    QList<proto::PlacedTile> laidTiles() const;
+    // The Clear action: the tiles laid this turn go back to the rack.
+    void clearLaid();
+
+    // Resets scores, bonuses, watching marks and the board and rack tables;
+    // names stay.
+    void clearall();
+
+    // ---- Host messages ----
+    void handle(const proto::toclient::SendLoginInfo &m);
+    void handle(const proto::toclient::Full &m);
+    void handle(const proto::toclient::NewPlayerInfo &m);
+    void handle(const proto::toclient::PlayerDisconnected &m);
+    void handle(const proto::toclient::WrongVersion &m);
+    void handle(const proto::toclient::HaveWrongVersion &m);
+    void handle(const proto::toclient::ArrangeBoard &m);
+    void handle(const proto::toclient::ShowBoard &m);
+    void handle(const proto::toclient::Settings &m);
+    void handle(const proto::toclient::NextPlayer &m);
+    void handle(const proto::toclient::Started &m);
+    void handle(const proto::toclient::Atile &m);
+    void handle(const proto::toclient::TileCount &m);
+    void handle(const proto::toclient::NoTiles &m);
+    void handle(const proto::toclient::Passed &m);
+    void handle(const proto::toclient::Already &m);
+    void handle(const proto::toclient::NotEnough &m);
+    void handle(const proto::toclient::Invalid &m);
+    void handle(const proto::toclient::Exchanged &m);
+    void handle(const proto::toclient::Reposition &m);
+    void handle(const proto::toclient::Scored &m);
+    void handle(const proto::toclient::NewWord &m);
+    void handle(const proto::toclient::TimeUp &m);
+    void handle(const proto::toclient::Watching &m);
+    void handle(const proto::toclient::Chat &m);
+    void handle(const proto::toclient::ChatterSound &m);
+    void handle(const proto::toclient::GameOver &m);
+    void handle(const proto::toclient::Winner &m);
+
+    // Shorthands of the two seat announcements.
+    void newplayerinfo(int seat, const QString &name) {
+        handle(proto::toclient::NewPlayerInfo{{seat, name}});
+    }
+    void playerdisconnected(int seat, const QString &name) {
+        handle(proto::toclient::PlayerDisconnected{{seat, name}});
+    }
+
+signals:
+    // A chat line: seat 0 for the program's own notices, else the seat that
+    // spoke. The text never carries markup.
+    void chatLine(int seat, const QString &text, quint32 colour);
+    void seatChanged(int seat);
+    void soundRequested(const QString &name);
+    // A player chose a chatter sound ("wave" N).
+    void chatterSoundRequested(int seat, const QString &sound);
+    void ownSeatAnnounced(int seat);
+    void ownSeatLost();
+    // The host had no slot left.
+    void gameFull();
+    void settingsChanged();
+    void boardChanged();
+    void rackChanged();
+    void tilesLeftChanged(int tiles);
+    void gameStarted();
+    // A turn began; `own` when it is the local player's.
+    void turnChanged(int seat, bool own);
+    // The move buttons show during the local player's turn only.
+    void moveButtonsShown(bool shown);
+    void reasonChanged(const QString &reason);
+    void gameOver(const QList<int> &winners);
+    // The Zorble outcome of a move (1 plus 20, 2 minus 20, 3 double).
+    void zorbleOutcome(int outcome);
+
+private:
+    void systemLine(const QString &text);
+    // "the name" of a seat as the lines use it.
+    QString seatName(int seat) const { return name(seat); }
+    void applySettings(const proto::GameOptions &o);
+    void setScore(int seat, int total);
+    void endOfTurn();
+
+    QString playername_;
+    QString hostaddress_;
+    QByteArray logintail_; // playername and one 0xFF byte, sent as the login's last field
+    bool ishost_ = false;
+    int localseat_ = 0;
+    bool loggedin_ = false;
+
+    std::array<QString, kSeats + 1> names_;
+    std::array<int, kSeats + 1> scores_{};
+    std::array<QString, kSeats + 1> bonuses_;
+    std::array<bool, kSeats + 1> watching_{};
+
+    int currentplayer_ = 0;
+    bool running_ = false;
+    int turntime_ = 0;
+    int squarecount_ = 0;
+    int gametime_ = 0;
+    int playtoscore_ = 0;
+    bool doubletiles_ = false;
+    bool partners_ = false;
+    int elapsed_ = 0;
+    int tilesleft_ = 100;
+    QList<int> winners_;
+    QString reason_ = QStringLiteral("Game Over!");
+
+    std::array<int, 4> quarters_{1, 2, 3, 4};
+    Grid squareletter_{};
+    Grid newestword_{};
+    Grid placedtile_{};          // rack slot laid on a square this turn, or kEmpty
+    std::array<int, 11> rack_{}; // rack slots 1..10: letter or kEmpty
+    std::array<std::array<int, 2>, 11> tilesquare_{}; // square of each laid rack tile
+};

@@ -1,0 +1,163 @@
+#include "clientcore/hostlink.h"
+
+#include "net/messages.h"
+
+#include <cstdio>
+
+namespace {
+
+// Bytes a connection may send without a terminator before they are thrown away.
+constexpr qsizetype kMaxPending = 64 * 1024;
+
+// One printable line for a log: control characters become '?', long texts
+// are cut.
+QByteArray printable(const QString &text) {
+    QByteArray bytes = text.left(200).toUtf8();
+    for (char &c : bytes)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return bytes;
+}
+
+} // namespace
+
+HostLink::HostLink(GameMirror &mirror, QObject *parent)
+    : QObject(parent), mirror_(mirror), sockCarry_(kMaxPending), lobbyCarry_(kMaxPending) {
+    for (TSock *s : {&sock, &Sock11}) {
+        s->setPortName(QString::number(s == &sock ? kGamePort : kLobbyPort));
+        s->OnRead = [this](TSock *sender, int) { sockRead(sender); };
+        s->OnInfo = [this](TSock *sender, TSocketInfo kind, const QString &text) {
+            sockInfo(sender, kind, text);
+        };
+    }
+    // The queue is worked off as soon as control returns to the event loop:
+    // every line in arrival order, each handler to its end before the next.
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(0);
+    connect(&Timer1, &QTimer::timeout, this, &HostLink::Timer1Timer);
+}
+
+HostLink::~HostLink() {
+    // Closing the sockets reports "Socket Closed"; nobody is left to hear it.
+    for (TSock *s : {&sock, &Sock11}) {
+        s->OnInfo = nullptr;
+        s->OnRead = nullptr;
+    }
+}
+
+void HostLink::connectToHost(const QString &address, quint16 port) {
+    sock.setHostName(address);
+    sock.setPortName(QString::number(port));
+    try {
+        sock.Open();
+    } catch (const ESockException &e) {
+        std::fprintf(stderr, "zorble: cannot connect to %s: %s\n", printable(address).constData(),
+                     e.what());
+    }
+}
+
+void HostLink::openLobby(quint16 port) {
+    Sock11.setHostName(QStringLiteral("127.0.0.1"));
+    Sock11.setPortName(QString::number(port));
+    try {
+        Sock11.Open();
+    } catch (const ESockException &e) {
+        std::fprintf(stderr, "zorble: cannot reach the lobby: %s\n", e.what());
+    }
+}
+
+bool HostLink::connected() const {
+    return sock.Connected();
+}
+
+void HostLink::send(const QString &message) {
+    if (!sock.Connected())
+        return;
+    try {
+        sock.Send(proto::encode(message));
+    } catch (const ESockException &e) {
+        std::fprintf(stderr, "zorble: cannot send to the host: %s\n", e.what());
+    }
+}
+
+void HostLink::close() {
+    if (closed_)
+        return;
+    closed_ = true;
+    receivedlist.clear();
+    // Let the host and the lobby see the connections end at once.
+    for (TSock *s : {&sock, &Sock11}) {
+        s->OnInfo = nullptr;
+        s->OnRead = nullptr;
+        if (s->hasSocket())
+            s->Close();
+    }
+}
+
+// ---- Inbound path -------------------------------------------------------------
+
+void HostLink::sockRead(TSock *sender) {
+    FrameSplitter &carry = sender == &Sock11 ? lobbyCarry_ : sockCarry_;
+    const QByteArray bytes = sender->Receive();
+    const bool ok = carry.feed(bytes, [this](const QByteArray &message) {
+        receivedlist.push_back({proto::decode(message), false});
+    });
+    if (!ok) {
+        std::fprintf(stderr, "zorble: dropped %lld bytes without a message end\n",
+                     static_cast<long long>(carry.pending().size()));
+        carry.clear();
+    }
+    if (!receivedlist.empty())
+        Timer1.start();
+}
+
+void HostLink::sockInfo(TSock *, TSocketInfo, const QString &text) {
+    if (text != QLatin1String("Socket Closed"))
+        return;
+    // The lines that arrived before the close are handled first.
+    receivedlist.push_back({QString(), true});
+    Timer1.start();
+}
+
+void HostLink::Timer1Timer() {
+    // A handler that waits on a dialog lets the event loop run; the lines
+    // that arrive meanwhile wait until it has finished.
+    if (handling_)
+        return;
+    handling_ = true;
+    while (!receivedlist.empty() && !closed_) {
+        Queued next = std::move(receivedlist.front());
+        receivedlist.pop_front();
+        if (next.socketClosed)
+            emit connectionClosed();
+        else
+            dispatch(next.line);
+    }
+    handling_ = false;
+}
+
+void HostLink::dispatch(const QString &line) {
+    ++dispatched_;
+    emit dispatching(line);
+    const proto::DecodedHostMessage decoded = proto::decodeHostMessage(line);
+    if (const auto *refused = std::get_if<proto::Refused>(&decoded)) {
+        std::fprintf(stderr, "zorble: dropped a message from the host (%s): %s\n", refused->why,
+                     printable(line).constData());
+        return;
+    }
+    const auto *message = std::get_if<proto::HostMessage>(&decoded);
+    if (!message)
+        return; // no command word, or one a client does not take
+    std::visit(proto::Overloaded{
+                   [&](const proto::toclient::SendLoginInfo &m) {
+                       const QByteArray bytes = mirror_.sendloginfo(m.slot, version_);
+                       try {
+                           sock.Send(bytes);
+                       } catch (const ESockException &e) {
+                           std::fprintf(stderr, "zorble: cannot send the login: %s\n", e.what());
+                       }
+                   },
+                   [&](const auto &m) { mirror_.handle(m); },
+               },
+               *message);
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "clientcore/gamemirror.h"
+#include "net/framing.h"
+#include "net/tsock.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+
+// The client's link to its host: the game connection `sock`, the lobby link
+// `Sock11`, the framing of both, the inbound queue `receivedlist` and the
+// dispatcher. Every line is decoded once into a typed message and handed to
+// the game mirror; a line that does not read is dropped with one line on
+// standard error. It has no window: a program without one follows a game
+// through a HostLink and its GameMirror as the game window does.
+class HostLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint16 kGamePort = 7772;
+    static constexpr quint16 kLobbyPort = 9001;
+
+    explicit HostLink(GameMirror &mirror, QObject *parent = nullptr);
+    ~HostLink() override;
+
+    // The version text sent at login.
+    void setVersion(const QString &version) { version_ = version; }
+    // Connects to the host; an address that cannot be looked up leaves the
+    // link unconnected, with the reason on standard error.
+    void connectToHost(const QString &address, quint16 port);
+    // Connects the lobby link on the loopback address.
+    void openLobby(quint16 port);
+    bool connected() const;
+    // Sends one message to the host; nothing when not connected.
+    void send(const QString &message);
+    // Ends both connections at once and drops whatever is queued. Nothing is
+    // dispatched or reported afterwards.
+    void close();
+
+    // Messages taken off the queue and handed to the dispatcher so far.
+    int dispatchedCount() const { return dispatched_; }
+
+signals:
+    // A message line is about to be handled (tests watch the order).
+    void dispatching(const QString &line);
+    // A connection closed; the lines that came before it have been handled.
+    void connectionClosed();
+
+private:
+    // A queued line, or the mark that one of the sockets closed.
+    struct Queued {
+        QString line;
+        bool socketClosed = false;
+    };
+
+    void sockRead(TSock *sender);
+    void sockInfo(TSock *sender, TSocketInfo kind, const QString &text);
+    void Timer1Timer();
+    void dispatch(const QString &line);
+
+    GameMirror &mirror_;
+    TSock sock;
+    TSock Sock11;
+    FrameSplitter sockCarry_;
+    FrameSplitter lobbyCarry_;
+    std::deque<Queued> receivedlist;
+    QTimer Timer1;
+    QString version_ = QString::fromLatin1(proto::kVersion);
+    bool handling_ = false;
+    bool closed_ = false;
+    int dispatched_ = 0;
+};
