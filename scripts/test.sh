@@ -8,15 +8,13 @@ scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 export ZORBLE_NO_INSTANCE_GUARD=1
 
-scripts/build.sh build
+scripts/build.sh build -DZORBLE_WERROR=ON
 ctest --test-dir build --output-on-failure -j 2
 
-scripts/build.sh build-asan -DZORBLE_SANITIZE=ON -DZORBLE_BENCH=OFF
+scripts/build.sh build-asan -DZORBLE_SANITIZE=ON -DZORBLE_BENCH=OFF -DZORBLE_WERROR=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j 2
 
-if [ -x scripts/fuzz.sh ]; then
-  scripts/fuzz.sh 60
-fi
+scripts/fuzz.sh 60

@@ -1,8 +1,8 @@
 #include "client/chat/chatview.h"
 
 #include "client/chat/colortext.h"
-#include "net/protocol.h"
 #include "client/chat/smilies.h"
+#include "net/protocol.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -375,7 +375,7 @@ QMimeData *ChatView::createMimeDataFromSelection() const {
             }
         }
     }
-    auto *data = new QMimeData;
-    data->setText(text);
-    return data;
+    auto *mime = new QMimeData;
+    mime->setText(text);
+    return mime;
 }

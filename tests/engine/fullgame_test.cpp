@@ -3,12 +3,12 @@
 // search over real words of that list. Every message each client receives is
 // checked against the message sequences of the protocol, and the totals each
 // client shows against the sum of the posted turn scores.
+#include "dict/tdictn.h"
+#include "host/tserver.h"
+#include "net/protocol.h"
 #include "tests/engine/engineprobe.h"
 #include "tests/engine/gameclient.h"
-#include "net/protocol.h"
-#include "dict/tdictn.h"
 #include "tests/support/testclient.h"
-#include "host/tserver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -95,13 +95,14 @@ protected:
                 // its middle on the centre square; the tiles in rack-slot order.
                 const int n = int(pl.sent.size());
                 int low = 18;
-                for (const auto &t : pl.sent)
-                    low = std::min(low, t.x);
+                for (const auto &tile : pl.sent)
+                    low = std::min(low, tile.x);
                 if (pl.current != pl.seat || tiles->size() != n)
                     pl.problems << QStringLiteral("unexpected reposition: ") + m;
                 for (int i = 0; i < n && i < tiles->size(); ++i) {
-                    const proto::PlacedTile &t = pl.sent[i];
-                    const proto::BoardLetter moved{t.x + 9 - n / 2 - low, 9, pl.rack[t.rackslot]};
+                    const proto::PlacedTile &tile = pl.sent[i];
+                    const proto::BoardLetter moved{tile.x + 9 - n / 2 - low, 9,
+                                                   pl.rack[tile.rackslot]};
                     const proto::BoardLetter &got = tiles->at(i);
                     if (got.x != moved.x || got.y != moved.y || got.letter != moved.letter)
                         pl.problems << QStringLiteral("first word not on the centre row: ") + m;

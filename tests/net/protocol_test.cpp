@@ -1,3 +1,4 @@
+#include "net/messages.h"
 #include "net/protocol.h"
 
 #include <gtest/gtest.h>
@@ -157,4 +158,43 @@ TEST(Protocol, EncodingAppendsOneTerminator) {
     EXPECT_EQ(cut(QStringLiteral("abc"), 2), "ab");
     // A cut never leaves half a surrogate pair behind.
     EXPECT_EQ(cut(QStringLiteral("a\U0001F600"), 2), "a");
+}
+
+// Messages whose numbers a client would index its tables with, just below
+// the lowest value each may take, or a field that is not a number at all.
+TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
+    const char *const refused[] = {
+        "CMD_sendlogininfo+0",
+        "CMD_newplayerinfo+0+Eve",
+        "CMD_playerdisconnected+0+Eve",
+        "CMD_arrangeboard+0+1+2+3",
+        "CMD_showboard+-1+0+0",
+        "CMD_showboard+0+-1+0",
+        "CMD_placeletter+0+0+-1",
+        "CMD_atile+0+3",
+        "CMD_atile+1+-1",
+        "CMD_newword+0+0+0+-1+0+0",
+        "CMD_reposition+0+-1+0",
+        "CMD_tilecount+-1",
+        "CMD_nextplayer+-1",
+        "CMD_justwatching+0+1",
+        "CMD_newtiles+0+10+2+0",
+        "CMD_postscore+0+0+0+5+5+3+0+at+",
+        "CMD_winner+0",
+        "CMD_chat+-1+Eve chats: hi|clRed",
+        "CMD_notiles+x+",
+    };
+    for (const char *line : refused) {
+        SCOPED_TRACE(line);
+        EXPECT_TRUE(std::holds_alternative<proto::Refused>(
+            proto::decodeHostMessage(QString::fromLatin1(line))));
+    }
+    // The lowest values that stand.
+    const char *const accepted[] = {"CMD_atile+1+0", "CMD_showboard+0+0+0", "CMD_nextplayer+0",
+                                    "CMD_tilecount+0", "CMD_winner+1"};
+    for (const char *line : accepted) {
+        SCOPED_TRACE(line);
+        EXPECT_TRUE(std::holds_alternative<proto::HostMessage>(
+            proto::decodeHostMessage(QString::fromLatin1(line))));
+    }
 }

@@ -1,0 +1,113 @@
+// The client without a window: a HostLink and its GameMirror log in to a
+// real `zorble --serve`, play a move and follow the game to its end, as a
+// computer player would.
+#include "clientcore/gamemirror.h"
+#include "clientcore/hostlink.h"
+#include "net/protocol.h"
+#include "tests/support/testclient.h"
+
+#include <QProcess>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// Two-letter words that a rack of ten tiles very likely spells.
+const char *const kShortWords[] = {"at", "an", "in", "on", "it", "is", "as", "to", "no",
+                                   "so", "do", "go", "he", "me", "we", "be", "of", "or",
+                                   "up", "us", "my", "by", "ah", "ai", "ad", "ae", "ta"};
+
+// Rack rackSlots that spell the word, or nothing.
+QList<int> spell(const GameMirror &m, const QString &word) {
+    QList<int> rackSlots;
+    for (QChar c : word) {
+        int found = 0;
+        for (int k = 1; k <= 10 && !found; ++k)
+            if (m.rackLetter(k) == c.unicode() - u'a' && !rackSlots.contains(k))
+                found = k;
+        if (!found)
+            return {};
+        rackSlots << found;
+    }
+    return rackSlots;
+}
+
+TEST(HostLink, FollowsAWholeGameAgainstARealHost) {
+    ensureCoreApp();
+    const quint16 port = freePort();
+    QProcess host;
+    host.start(QStringLiteral(ZORBLE_BINARY),
+               {QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(port),
+                QStringLiteral("--seed"), QStringLiteral("11")});
+    ASSERT_TRUE(host.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return host.canReadLine(); }, 10000));
+
+    GameMirror mirror;
+    HostLink link(mirror);
+    QStringList lines;
+    QObject::connect(&mirror, &GameMirror::chatLine,
+                     [&](int, const QString &text, quint32) { lines << text; });
+    mirror.setPlayerName(QStringLiteral("Bot"));
+    mirror.setLogin(QStringLiteral("Bot"));
+    link.connectToHost(QStringLiteral("127.0.0.1"), port);
+    ASSERT_TRUE(waitUntil([&] { return mirror.name(1) == QStringLiteral("Bot"); }));
+    EXPECT_EQ(mirror.localSeat(), 1);
+
+    proto::GameOptions options;
+    options.name = QStringLiteral("Bot");
+    options.turntime = 60;
+    link.send(proto::client::startgame(options));
+    ASSERT_TRUE(waitUntil([&] { return mirror.ownTurn() && mirror.rackLetter(10) != 100; }));
+    EXPECT_TRUE(mirror.gameRunning());
+    EXPECT_EQ(mirror.turnTime(), 60);
+    EXPECT_EQ(mirror.tilesLeft(), 88);
+
+    QString word;
+    QList<int> rackSlots;
+    for (const char *w : kShortWords) {
+        rackSlots = spell(mirror, QString::fromLatin1(w));
+        if (!rackSlots.isEmpty()) {
+            word = QString::fromLatin1(w);
+            break;
+        }
+    }
+    ASSERT_FALSE(word.isEmpty()) << "the rack spells none of the short words";
+    const int first = mirror.rackLetter(rackSlots[0]);
+    const int second = mirror.rackLetter(rackSlots[1]);
+    ASSERT_TRUE(mirror.layTile(rackSlots[0], 2, 3));
+    ASSERT_TRUE(mirror.layTile(rackSlots[1], 3, 3));
+    EXPECT_FALSE(mirror.layTile(rackSlots[1], 4, 3)); // a tile lies in one place at a time
+    link.send(proto::client::done(1, mirror.laidTiles()));
+
+    // The first word moves onto the centre row and becomes the board's.
+    ASSERT_TRUE(waitUntil([&] { return mirror.score(1) > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return mirror.newest(9, 9); }));
+    EXPECT_EQ(mirror.letterAt(8, 9), first);
+    EXPECT_EQ(mirror.letterAt(9, 9), second);
+    EXPECT_EQ(mirror.letterAt(2, 3), 100);
+    EXPECT_TRUE(mirror.laidTiles().isEmpty());
+    EXPECT_TRUE(lines.contains(QStringLiteral("*Bot: ") + word.toUpper() + QStringLiteral(" +") +
+                               QString::number(mirror.score(1)) + QStringLiteral(" points.*")));
+
+    // Alone at the table, a pass leaves no seat that has not passed holding a
+    // tile: the game ends with the only seat winning.
+    ASSERT_TRUE(waitUntil([&] { return mirror.ownTurn(); }));
+    link.send(proto::client::pass(1));
+    ASSERT_TRUE(waitUntil([&] { return !mirror.winners().isEmpty(); }));
+    EXPECT_EQ(mirror.winners(), QList<int>{1});
+    EXPECT_EQ(mirror.reason(), QStringLiteral("No More tiles, Game Over!"));
+    EXPECT_FALSE(mirror.gameRunning());
+
+    link.close();
+    host.terminate();
+    EXPECT_TRUE(host.waitForFinished(5000));
+}
+
+} // namespace
