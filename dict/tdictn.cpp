@@ -1,11 +1,10 @@
 #include "dict/tdictn.h"
 #include "resources/words/wordlist.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
@@ -16,7 +15,7 @@
 namespace {
 
 const char *const notFoundMessage = "English.dic dictionary not found!";
-const char *const wordFileName = "English";
+const char *const wordFileName = "zorble-words";
 
 using Key = std::array<unsigned char, TDictn::FieldWidth>;
 
@@ -99,26 +98,18 @@ void TDictn::OpenDictionary(const QString &sourcePath) {
     }
 }
 
-// Copies the list into a fresh private folder, up to its first NUL byte (the list itself
-// holds none). A source that cannot be read leaves no file; a copy that fails half-way is
-// removed rather than left to be searched as a shortened list.
+// Copies the list, up to its first NUL byte (the list itself holds none), into an anonymous
+// memory file. The file lives in no folder: the kernel frees it with the last descriptor,
+// so nothing is left behind even when the process is killed. A source that cannot be read,
+// or a copy that fails half-way, leaves the object closed rather than searching a shortened
+// list.
 bool TDictn::writeWordFile(const QString &sourcePath) {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         return false;
 
-    // QDir::tempPath() is empty when TMPDIR names no existing folder; the folder would then
-    // land in the root directory.
-    QString base = QDir::tempPath();
-    if (base.isEmpty())
-        base = QStringLiteral("/tmp");
-    folder = std::make_unique<QTemporaryDir>(base + QLatin1String("/zorble-XXXXXX"));
-    if (!folder->isValid())
-        return false;
-    filePath = folder->filePath(QString::fromLatin1(wordFileName));
-
-    QFile target(filePath);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    fd = ::memfd_create(wordFileName, MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd < 0)
         return false;
 
     std::array<char, 64 * 1024> chunk;
@@ -129,39 +120,46 @@ bool TDictn::writeWordFile(const QString &sourcePath) {
         if (got == 0)
             break;
         const void *nul = std::memchr(chunk.data(), 0, static_cast<std::size_t>(got));
-        const qint64 keep = nul ? static_cast<const char *>(nul) - chunk.data() : got;
-        if (target.write(chunk.data(), keep) != keep)
-            return false;
+        const std::size_t keep =
+            static_cast<std::size_t>(nul ? static_cast<const char *>(nul) - chunk.data() : got);
+        for (std::size_t done = 0; done < keep;) {
+            const ssize_t n = ::write(fd, chunk.data() + done, keep - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
         if (nul)
             break;
     }
-    return target.flush();
+    // The list is final: nobody, not even through wordFilePath(), may change its size or
+    // contents under the mapping (a shortened file would fault the lookups).
+    if (::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0)
+        return false;
+    filePath = QStringLiteral("/proc/self/fd/%1").arg(fd);
+    return true;
 }
 
 bool TDictn::mapWordFile() {
-    const QByteArray path = QFile::encodeName(filePath);
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const qint64 count = ok ? static_cast<qint64>(info.st_size) / RecordSize : 0;
+    if (::fstat(fd, &info) != 0)
+        return false;
+    const qint64 count = static_cast<qint64>(info.st_size) / RecordSize;
     // A list without a single whole record would silently reject every word: treat it as
     // missing so the user is told.
-    ok = ok && count > 0;
-    if (ok) {
-        mappedLength = static_cast<std::size_t>(count) * RecordSize;
-        void *map = ::mmap(nullptr, mappedLength, PROT_READ, MAP_SHARED, fd, 0);
-        ok = map != MAP_FAILED;
-        if (ok) {
-            records = static_cast<const unsigned char *>(map);
-            lastIndex = count - 1;
-        } else {
-            mappedLength = 0;
-        }
-    }
-    ::close(fd);
-    return ok;
+    if (count <= 0)
+        return false;
+    // A private read-only mapping of the sealed file: the pages are the file's own, nothing
+    // is copied.
+    const std::size_t length = static_cast<std::size_t>(count) * RecordSize;
+    void *map = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (map == MAP_FAILED)
+        return false;
+    records = static_cast<const unsigned char *>(map);
+    mappedLength = length;
+    lastIndex = count - 1;
+    return true;
 }
 
 void TDictn::CloseDictionary() {
@@ -171,12 +169,10 @@ void TDictn::CloseDictionary() {
     mappedLength = 0;
     lastIndex = -1;
     open = false;
-    if (!filePath.isEmpty())
-        QFile::remove(filePath);
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
     filePath.clear();
-    if (folder)
-        folder->remove();
-    folder.reset();
 }
 
 bool TDictn::FindWord(const QString &word) const {

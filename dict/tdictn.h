@@ -3,9 +3,6 @@
 #include <QString>
 
 #include <cstddef>
-#include <memory>
-
-class QTemporaryDir;
 
 // The word list and its lookup.
 //
@@ -13,10 +10,11 @@ class QTemporaryDir;
 // upper-case letters, left-aligned and filled with spaces. Records stand in ascending order
 // of their 14-byte fields compared as unsigned bytes.
 //
-// On creation the list is written out to a file "English" in a temporary folder that belongs
-// to this object alone, so that two running games never share or delete each other's file.
-// Lookups bisect over the file through a read-only memory map; nothing of the list is copied
-// into memory. On destruction the file and its folder are deleted.
+// On creation the list is written out to an anonymous memory file (memfd) that belongs to
+// this object alone and is sealed against any change. It has no name in any folder, so two
+// running games never share it, and the kernel frees it with the process, even one that is
+// killed or crashes. Lookups bisect over the file through a read-only memory map; nothing of
+// the list is copied onto the heap. On destruction the file is released.
 //
 // When the file cannot be made or opened, the object stays closed: every lookup answers
 // false and errorMessage() gives the text to show the user.
@@ -40,7 +38,8 @@ public:
     bool isOpen() const { return open; }
     // "English.dic dictionary not found!" when the list could not be opened, else empty.
     QString errorMessage() const { return error; }
-    // Where the working copy of the list lives while this object is open; empty otherwise.
+    // A path under which this process can read the working copy of the list
+    // ("/proc/self/fd/N") while this object is open; empty otherwise.
     QString wordFilePath() const { return filePath; }
     // The number of records in the list (0 when closed).
     qint64 recordCount() const { return lastIndex + 1; }
@@ -51,7 +50,7 @@ private:
     bool writeWordFile(const QString &sourcePath);
     bool mapWordFile();
 
-    std::unique_ptr<QTemporaryDir> folder;
+    int fd = -1;
     QString filePath;
     const unsigned char *records = nullptr;
     std::size_t mappedLength = 0;

@@ -37,6 +37,18 @@ bool startsWithDigit(const QString &s) {
     return !s.isEmpty() && s.at(0).isDigit();
 }
 
+// Settings every connection gets: no delay for small messages, and keep-alive
+// probes so that a peer that is gone without a word is noticed.
+void tuneConnection(int fd) {
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &TSock::KeepAliveIdle, sizeof(int));
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &TSock::KeepAliveInterval, sizeof(int));
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &TSock::KeepAliveProbes, sizeof(int));
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &TSock::UnacknowledgedTimeoutMs, sizeof(int));
+}
+
 } // namespace
 
 TSock::TSock(QObject *parent) : QObject(parent) {}
@@ -265,8 +277,7 @@ bool TSock::Open() {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         throw ESockException(QStringLiteral("Open - Could Not Create Socket"));
-    const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    tuneConnection(fd);
     fd_ = fd;
     connecting_ = true;
     if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 &&
@@ -376,8 +387,7 @@ bool TSock::Accept(TSock *&newSock) {
         info(siAccept, QStringLiteral("Could Not Accept Connection"));
         return false;
     }
-    const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    tuneConnection(fd);
     auto *sock = new TSock(this);
     sock->blocking_ = blocking_;
     sock->blockingTimeout_ = blockingTimeout_;
@@ -448,7 +458,8 @@ void TSock::readyRead() {
             return;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            // A failed connection (reset by the peer, most often) is unusable:
+            // A failed connection (reset by the peer, most often, or timed out
+            // when the peer stopped answering keep-alive probes) is unusable:
             // after the error report it is closed, so that its owner frees
             // whatever it holds for it instead of waiting forever.
             const int code = wsaCodeFromErrno(errno);

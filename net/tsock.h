@@ -46,6 +46,22 @@ public:
     // Size of the area one read notification receives into.
     static constexpr int ReceiveAreaSize = 32768;
 
+    // TCP keep-alive on every connection, accepted or opened: after this many
+    // idle seconds the system starts probing, every KeepAliveInterval seconds,
+    // and gives up after KeepAliveProbes unanswered probes. A peer that
+    // vanished without closing (power cut, lost network) is so noticed after
+    // about 90 seconds; its connection then ends with "Error #10060
+    // (WSAETIMEDOUT)" and "Socket Closed", as a reset one does.
+    static constexpr int KeepAliveIdle = 60;
+    static constexpr int KeepAliveInterval = 10;
+    static constexpr int KeepAliveProbes = 3;
+    // Keep-alive probes are only sent while nothing is waiting for an
+    // acknowledgement; sent data that the peer never acknowledges is given up
+    // on after the same time, instead of after the system's retransmission
+    // limit of a quarter of an hour or more.
+    static constexpr int UnacknowledgedTimeoutMs =
+        (KeepAliveIdle + KeepAliveInterval * KeepAliveProbes) * 1000;
+
     explicit TSock(QObject *parent = nullptr);
     ~TSock() override;
 
@@ -73,6 +89,8 @@ public:
 
     bool Connected() const { return connected_; }
     bool hasSocket() const { return fd_ >= 0; }
+    // The system's descriptor of the socket, -1 without one.
+    int descriptor() const { return fd_; }
     qsizetype inboundSize() const { return inbound_.size(); }
     qsizetype outboundSize() const { return outbound_.size(); }
     // Local port of a listening or connected socket, 0 without a socket.

@@ -5,8 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
 
 #include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Compression codes chunks in pairs and so takes two input and two output
 // buffers; decompression takes one of each.
@@ -49,51 +54,97 @@ const QString BufferFailure =
     QStringLiteral("Lzrw1 (de)compression : Failed to get memory for I/O buffers !");
 const QByteArray FastId = QByteArrayLiteral("WRZL");
 
-// Opens the output file, refusing the input file itself: creating it would
-// empty the file that is about to be read.
-void openOutput(QFile &out, const QString &inputName) {
-    const QFileInfo outInfo(out.fileName());
-    const QFileInfo inInfo(inputName);
-    const bool same = outInfo.exists() && inInfo.exists() &&
-                      outInfo.canonicalFilePath() == inInfo.canonicalFilePath();
-    if (same || !out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+// Opens the input file for reading and returns its status in info. Only a
+// regular file is read: the descriptor is opened without waiting and checked
+// before anything is read, so that a pipe with no writer cannot stall the
+// program and a device is not read from. openFailure is the message for an
+// input that cannot be opened at all.
+void openInput(QFile &in, const QString &name, struct stat &info, const QString &openFailure) {
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw ELzrw1Exception(openFailure + name);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
         throw ELzrw1Exception(
-            QStringLiteral("Lzrw1 (de)compression : Failed to open output file : ") +
-            out.fileName());
-}
-
-// Runs work on an opened output file; if it raises, the file is closed and
-// deleted before the error goes on to the caller. Only a regular file is
-// deleted: an output such as /dev/null or a pipe is not ours to remove.
-template <typename Work> int withOutput(QFile &out, const QString &writeError, Work work) {
-    try {
-        const int written = work();
-        out.close();
-        if (out.error() != QFileDevice::NoError)
-            throw ELzrw1Exception(writeError);
-        return written;
-    } catch (...) {
-        out.close();
-        if (QFileInfo(out.fileName()).isFile())
-            out.remove();
-        throw;
+            QStringLiteral("Lzrw1 (de)compression : Input file is not a regular file : ") + name);
+    }
+    // Reads from a regular file never wait; clear the flag all the same.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!in.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw ELzrw1Exception(openFailure + name);
     }
 }
 
-void openInput(QFile &in) {
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw ELzrw1Exception(
-            QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + in.fileName());
-}
+// The output while it is being written. A regular file (or a new one) is
+// written to a temporary file in the same folder, which replaces it only once
+// everything has been written, so that a failure leaves the old file as it
+// was. Anything else, such as /dev/null or a pipe, is written directly.
+class Output {
+public:
+    // Refuses an output that is the input itself (by the same name, a hard
+    // link or a symbolic link) before anything is opened for writing: the
+    // result would replace the file while it is still being read.
+    Output(const QString &name, const struct stat &input) : name_(name) {
+        const QByteArray path = QFile::encodeName(name);
+        struct stat existing {};
+        const bool exists = ::stat(path.constData(), &existing) == 0;
+        if (exists && existing.st_dev == input.st_dev && existing.st_ino == input.st_ino)
+            throw ELzrw1Exception(
+                QStringLiteral("Lzrw1 (de)compression : Output file is the input file : ") + name);
+        if (exists && S_ISDIR(existing.st_mode))
+            throw openFailure();
+        if (exists && !S_ISREG(existing.st_mode)) {
+            auto *direct = new QFile(name);
+            device_.reset(direct);
+            if (!direct->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+                throw openFailure();
+        } else {
+            // A symbolic link stays in place; the file it points to is replaced.
+            save_ = new QSaveFile(name);
+            device_.reset(save_);
+            if (!save_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                throw openFailure();
+        }
+    }
 
-// Creates the output file and runs work(out) on it, removing the file again
-// if work raises.
+    QIODevice &device() { return *device_; }
+
+    // Puts the written output in place. Until then, and when this fails, an
+    // earlier file of the name is untouched and the temporary file is removed
+    // (by QSaveFile when it is destroyed without being committed).
+    void commit() {
+        bool ok;
+        if (save_) {
+            ok = save_->commit();
+        } else {
+            device_->close();
+            ok = device_->error() == QFileDevice::NoError;
+        }
+        if (!ok)
+            throw ELzrw1Exception(QStringLiteral("Lzrw1 : Error writing to output file : ") +
+                                  name_);
+    }
+
+private:
+    ELzrw1Exception openFailure() const {
+        return ELzrw1Exception(
+            QStringLiteral("Lzrw1 (de)compression : Failed to open output file : ") + name_);
+    }
+
+    QString name_;
+    std::unique_ptr<QFileDevice> device_;
+    QSaveFile *save_ = nullptr;
+};
+
+// Runs work(out) on the output file and puts the result in place when it
+// succeeds; when it raises, the output is left as it was before.
 template <typename Work>
-int intoOutputFile(const QString &outputName, const QString &inputName, Work work) {
-    QFile out(outputName);
-    openOutput(out, inputName);
-    return withOutput(out, QStringLiteral("Lzrw1 : Error writing to output file : ") + outputName,
-                      [&] { return work(out); });
+int intoOutputFile(const QString &outputName, const struct stat &input, Work work) {
+    Output out(outputName, input);
+    const int written = work(out.device());
+    out.commit();
+    return written;
 }
 
 inline QString percent(qint64 part, qint64 whole) {
@@ -152,25 +203,25 @@ int Tlzrw1::Compress() {
     BusyGuard guard(*this);
     Buffers buffers(BufferFailure, true);
 
-    QFile in(inputFile_);
-    if (!in.open(QIODevice::ReadOnly))
-        throw ELzrw1Exception(
-            QStringLiteral("Lzrw1 compression : Failed to obtain the size of : ") + inputFile_);
-    const qint64 size = in.size();
-    in.close();
-    openInput(in);
-    return intoOutputFile(outputFile_, inputFile_,
-                          [&](QFile &out) { return compressBlocks(in, size, out, buffers); });
+    QFile in;
+    struct stat info {};
+    openInput(in, inputFile_, info,
+              QStringLiteral("Lzrw1 compression : Failed to obtain the size of : "));
+    const qint64 size = info.st_size;
+    return intoOutputFile(outputFile_, info,
+                          [&](QIODevice &out) { return compressBlocks(in, size, out, buffers); });
 }
 
 int Tlzrw1::Decompress() {
     BusyGuard guard(*this);
     Buffers buffers(BufferFailure, false);
 
-    QFile in(inputFile_);
-    openInput(in);
-    return intoOutputFile(outputFile_, inputFile_,
-                          [&](QFile &out) { return decompressBlocks(in, out, buffers); });
+    QFile in;
+    struct stat info {};
+    openInput(in, inputFile_, info,
+              QStringLiteral("Lzrw1 (de)compression : Failed to open input file : "));
+    return intoOutputFile(outputFile_, info,
+                          [&](QIODevice &out) { return decompressBlocks(in, out, buffers); });
 }
 
 int Tlzrw1::CompressStream(QIODevice &in, qint64 size, QIODevice &out) {

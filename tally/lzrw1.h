@@ -119,6 +119,12 @@ public:
 
     // Compresses InputFile into OutputFile (replacing it); returns the number of
     // bytes written, header included.
+    //
+    // For both directions, InputFile must be a regular file, and OutputFile
+    // must not be that same file under any name. A regular OutputFile is
+    // replaced only when everything has been written: after an error it is
+    // as it was before (or still absent), and no temporary file is left. An
+    // OutputFile that is a device or a pipe is written directly.
     int Compress();
     // Decompresses InputFile into OutputFile; returns the number of bytes written.
     int Decompress();

@@ -6,7 +6,7 @@
 //
 // compress and decompress print nothing when they succeed; advise prints its
 // recommendation. On any error the message goes to standard error, the exit
-// status is 1 and no output file is left behind.
+// status is 1 and the output file is left as it was (or absent).
 
 #include "tally/lzrw1.h"
 

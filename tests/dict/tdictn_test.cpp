@@ -284,37 +284,11 @@ TEST(BrokenList, UnreadableSourcesRejectEverything) {
     }
 }
 
-TEST(BrokenList, NoPlaceForTheWordFileRejectsEverything) {
+TEST(Lifecycle, EachInstanceHasItsOwnFileGoneAtTheEnd) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString source = writeFile(dir, recordsOf({"CAT"}));
-    ASSERT_FALSE(source.isEmpty());
-    const QByteArray saved = qgetenv("TMPDIR");
-    const bool hadTmpDir = qEnvironmentVariableIsSet("TMPDIR");
-    // TMPDIR names a plain file: no folder can be made in it.
-    qputenv("TMPDIR", QFile::encodeName(source));
-    {
-        TDictn dict(source);
-        expectClosed(dict);
-    }
-    // TMPDIR names nothing: the usual /tmp serves.
-    qputenv("TMPDIR", QFile::encodeName(source + QStringLiteral("/nothing")));
-    {
-        TDictn dict(source);
-        EXPECT_TRUE(dict.isOpen());
-        EXPECT_TRUE(dict.wordFilePath().startsWith(QStringLiteral("/tmp/")));
-        EXPECT_TRUE(dict.FindWord(QStringLiteral("cat")));
-    }
-    if (hadTmpDir)
-        qputenv("TMPDIR", saved);
-    else
-        qunsetenv("TMPDIR");
-}
-
-TEST(Lifecycle, EachInstanceHasItsOwnFileDeletedAtTheEnd) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString source = writeFile(dir, recordsOf({"CAT", "DOG"}));
+    const QByteArray records = recordsOf({"CAT", "DOG"});
+    const QString source = writeFile(dir, records);
     const QString cwdFile = QDir::current().filePath(QStringLiteral("English"));
     const bool cwdFileBefore = QFile::exists(cwdFile);
 
@@ -325,10 +299,11 @@ TEST(Lifecycle, EachInstanceHasItsOwnFileDeletedAtTheEnd) {
     const QString firstPath = first->wordFilePath();
     const QString secondPath = second.wordFilePath();
     EXPECT_NE(firstPath, secondPath);
-    EXPECT_EQ(QFileInfo(firstPath).fileName(), QStringLiteral("English"));
-    EXPECT_TRUE(QFile::exists(firstPath));
+    QFile copy(firstPath);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), records);
+    copy.close();
     EXPECT_TRUE(QFile::exists(secondPath));
-    EXPECT_NE(QFileInfo(firstPath).absolutePath(), QDir::currentPath());
     EXPECT_EQ(QFile::exists(cwdFile), cwdFileBefore);
 
     // The word file is a copy: changing the source afterwards does not change the lookups.
@@ -337,11 +312,55 @@ TEST(Lifecycle, EachInstanceHasItsOwnFileDeletedAtTheEnd) {
 
     first.reset();
     EXPECT_FALSE(QFile::exists(firstPath));
-    EXPECT_FALSE(QFileInfo::exists(QFileInfo(firstPath).absolutePath()));
     // The other instance is undisturbed.
     EXPECT_TRUE(second.FindWord(QStringLiteral("cat")));
     EXPECT_TRUE(second.FindWord(QStringLiteral("dog")));
     EXPECT_TRUE(QFile::exists(secondPath));
+}
+
+// The word file lives in no folder: a temporary folder that is unusable does not matter, and
+// a usable one stays empty.
+TEST(Lifecycle, NeedsNoTemporaryFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString source = writeFile(dir, recordsOf({"CAT"}));
+    ASSERT_FALSE(source.isEmpty());
+    const QString scratch = dir.filePath(QStringLiteral("scratch"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("scratch")));
+    const QByteArray saved = qgetenv("TMPDIR");
+    const bool hadTmpDir = qEnvironmentVariableIsSet("TMPDIR");
+    for (const QString &tmp : {source, scratch}) {
+        SCOPED_TRACE(tmp.toStdString());
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+        TDictn dict(source);
+        EXPECT_TRUE(dict.isOpen());
+        EXPECT_TRUE(dict.FindWord(QStringLiteral("cat")));
+        EXPECT_TRUE(QDir(scratch).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                          QDir::NoDotAndDotDot));
+    }
+    if (hadTmpDir)
+        qputenv("TMPDIR", saved);
+    else
+        qunsetenv("TMPDIR");
+}
+
+// Nobody may shorten or rewrite the list under the lookups' mapping, not even through the
+// path this object hands out.
+TEST(Lifecycle, TheWordFileCannotBeChanged) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray records = recordsOf({"CAT", "DOG"});
+    TDictn dict(writeFile(dir, records));
+    ASSERT_TRUE(dict.isOpen());
+    QFile file(dict.wordFilePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+    EXPECT_FALSE(file.resize(0));
+    EXPECT_FALSE(file.resize(records.size() * 2));
+    EXPECT_EQ(file.write(recordsOf({"AAA"})), -1);
+    file.close();
+    EXPECT_EQ(QFileInfo(dict.wordFilePath()).size(), records.size());
+    EXPECT_TRUE(dict.FindWord(QStringLiteral("cat")));
+    EXPECT_TRUE(dict.FindWord(QStringLiteral("dog")));
 }
 
 TEST(Lifecycle, BuiltInListFileGoesAwayWithTheInstance) {

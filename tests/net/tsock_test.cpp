@@ -6,6 +6,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <memory>
@@ -222,6 +224,34 @@ TEST_F(TSockTest, ResetConnectionIsReportedAndClosed) {
     EXPECT_FALSE(conn->hasSocket());
 }
 
+// A peer that vanishes without closing must not hold its connection for ever:
+// both ends of every connection probe it, or wait for it to acknowledge what
+// was sent, and give up after about 90 s.
+TEST_F(TSockTest, EveryConnectionProbesAPeerThatFallsSilent) {
+    listen();
+    TSock client;
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(QString::number(port));
+    client.Open();
+    ASSERT_TRUE(waitUntil([&] { return accepted.size() == 1; }));
+    const TSock *const sides[] = {&client, accepted[0]};
+    for (const TSock *s : sides) {
+        SCOPED_TRACE(s == &client ? "connecting side" : "accepted side");
+        const auto option = [s](int level, int name) {
+            int value = -1;
+            socklen_t len = sizeof value;
+            EXPECT_EQ(::getsockopt(s->descriptor(), level, name, &value, &len), 0);
+            return value;
+        };
+        EXPECT_EQ(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+        EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPIDLE), 60);
+        EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPINTVL), 10);
+        EXPECT_EQ(option(IPPROTO_TCP, TCP_KEEPCNT), 3);
+        // Sent data left unacknowledged stops the probes; it is given up on as soon.
+        EXPECT_EQ(option(IPPROTO_TCP, TCP_USER_TIMEOUT), 90000);
+    }
+}
+
 TEST_F(TSockTest, PortAndHostNamesAreResolvedOnce) {
     TSock s;
     s.setPortName("no-such-service-zorble");
@@ -317,6 +347,8 @@ TEST(WsaErrors, NamesAndCodes) {
     EXPECT_EQ(wsaErrorName(10072), "UNKNOWN ERROR");
     EXPECT_EQ(wsaCodeFromErrno(ECONNREFUSED), 10061);
     EXPECT_EQ(wsaCodeFromErrno(ECONNRESET), 10054);
+    // What a connection whose peer stopped answering keep-alive probes reports.
+    EXPECT_EQ(wsaErrorName(wsaCodeFromErrno(ETIMEDOUT)), "WSAETIMEDOUT");
     EXPECT_EQ(wsaCodeFromErrno(EADDRINUSE), 10048);
     EXPECT_EQ(socketInfoName(siError), "Error");
     EXPECT_EQ(socketInfoName(siLookup), "Lookup");

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <random>
 
 #include <fcntl.h>
@@ -56,6 +58,12 @@ protected:
     static QByteArray read(const QString &path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // The names in the test folder, so that a left-over temporary file shows.
+    QStringList entries() const {
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDir::Name);
     }
 
     int compress(const QString &from, const QString &to) {
@@ -186,7 +194,7 @@ TEST_F(LzrwFile, StreamsCodeLikeFiles) {
     EXPECT_EQ(plain.data(), data);
 }
 
-TEST_F(LzrwFile, BadFilesAreRefusedAndLeaveNoOutput) {
+TEST_F(LzrwFile, BadFilesAreRefusedAndLeaveTheOutputAsItWas) {
     write(in, textData(50000, 9));
     compress(in, packed);
     const QByteArray good = read(packed);
@@ -232,9 +240,15 @@ TEST_F(LzrwFile, BadFilesAreRefusedAndLeaveNoOutput) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         write(packed, c.file);
-        write(unpacked, "previous");
+        QFile::remove(unpacked);
         EXPECT_EQ(decompressError(), c.message);
         EXPECT_FALSE(QFile::exists(unpacked));
+        // An earlier output survives the failure unchanged, with no temporary
+        // file beside it.
+        write(unpacked, "previous");
+        EXPECT_EQ(decompressError(), c.message);
+        EXPECT_EQ(read(unpacked), "previous");
+        EXPECT_EQ(entries(), QStringList({"in.txt", "packed.tld", "unpacked.txt"}));
     }
 }
 
@@ -259,10 +273,80 @@ TEST_F(LzrwFile, OpeningFailuresNameTheFile) {
     write(in, "some text");
     EXPECT_EQ(messageOf([&] { compress(in, nowhere); }),
               "Lzrw1 (de)compression : Failed to open output file : " + nowhere);
-    // Writing over the input would destroy it before it is read.
-    EXPECT_EQ(messageOf([&] { compress(in, in); }),
-              "Lzrw1 (de)compression : Failed to open output file : " + in);
-    EXPECT_EQ(read(in), "some text");
+    EXPECT_EQ(messageOf([&] { compress(in, dir.path()); }),
+              "Lzrw1 (de)compression : Failed to open output file : " + dir.path());
+}
+
+// Writing over the input would destroy it before it is read, whatever name
+// the output gives it.
+TEST_F(LzrwFile, OutputThatIsTheInputIsRefused) {
+    write(in, "some text");
+    compress(in, packed);
+    const QByteArray plain = read(in);
+    const QByteArray coded = read(packed);
+    const QString hard = dir.filePath(QStringLiteral("hard"));
+    const QString soft = dir.filePath(QStringLiteral("soft"));
+    for (const bool packing : {true, false}) {
+        const QString source = packing ? in : packed;
+        SCOPED_TRACE(source.toStdString());
+        QFile::remove(hard);
+        QFile::remove(soft);
+        ASSERT_EQ(
+            ::link(QFile::encodeName(source).constData(), QFile::encodeName(hard).constData()), 0);
+        ASSERT_TRUE(QFile::link(source, soft));
+        for (const QString &output : {source, hard, soft}) {
+            SCOPED_TRACE(output.toStdString());
+            try {
+                packing ? compress(source, output) : decompress(source, output);
+                ADD_FAILURE() << "the input was taken as the output";
+            } catch (const ELzrw1Exception &e) {
+                EXPECT_EQ(e.message(),
+                          "Lzrw1 (de)compression : Output file is the input file : " + output);
+            }
+            EXPECT_EQ(read(in), plain);
+            EXPECT_EQ(read(packed), coded);
+            EXPECT_TRUE(QFileInfo(soft).isSymLink());
+        }
+    }
+    EXPECT_EQ(entries(), QStringList({"hard", "in.txt", "packed.tld", "soft"}));
+}
+
+// Only a regular file is read: a pipe without a writer would otherwise hold
+// the call for ever, so the call runs aside and a hang is undone by writing.
+TEST_F(LzrwFile, InputThatIsNotARegularFileIsRefused) {
+    const QString fifo = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const bool packing : {true, false}) {
+        for (const QString &source : {fifo, dir.path()}) {
+            SCOPED_TRACE(source.toStdString() + (packing ? " compress" : " decompress"));
+            auto call = std::async(std::launch::async, [&] {
+                Tlzrw1 aside;
+                aside.setCompressMode(Fast);
+                aside.setInputFile(source);
+                aside.setOutputFile(unpacked);
+                try {
+                    packing ? aside.Compress() : aside.Decompress();
+                } catch (const ELzrw1Exception &e) {
+                    return e.message();
+                }
+                return QString();
+            });
+            if (call.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+                ADD_FAILURE() << "the call waited for a writer";
+                // Each writer that comes and goes ends one wait of the reader.
+                while (call.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+                    const int fd =
+                        ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+            }
+            EXPECT_EQ(call.get().toStdString(),
+                      ("Lzrw1 (de)compression : Input file is not a regular file : " + source)
+                          .toStdString());
+            EXPECT_FALSE(QFile::exists(unpacked));
+        }
+    }
 }
 
 TEST_F(LzrwFile, WriteFailuresAreReported) {
@@ -280,7 +364,7 @@ TEST_F(LzrwFile, WriteFailuresAreReported) {
     }
 }
 
-TEST_F(LzrwFile, OnlyRegularOutputFilesAreRemoved) {
+TEST_F(LzrwFile, PipeOutputIsWrittenDirectlyAndKept) {
     const QString fifo = dir.filePath(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // A reader, so that opening the pipe for writing does not wait.
@@ -292,11 +376,22 @@ TEST_F(LzrwFile, OnlyRegularOutputFilesAreRemoved) {
     ::close(reader);
 }
 
-TEST_F(LzrwFile, ExistingOutputIsReplaced) {
+TEST_F(LzrwFile, ExistingOutputIsReplacedKeepingItsPermissionsAndLinks) {
     write(packed, QByteArray(5000, 'o'));
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(packed, mode));
     write(in, "short");
     EXPECT_EQ(compress(in, packed), 16);
     EXPECT_EQ(read(packed).size(), 16);
+    EXPECT_EQ(QFile::permissions(packed) & 0x7077, mode); // owner, group and others
+
+    // Through a symbolic link, the file it points to is replaced, not the link.
+    const QString link = dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(unpacked, link));
+    EXPECT_EQ(decompress(packed, link), 5);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(read(unpacked), "short");
+    EXPECT_EQ(entries(), QStringList({"in.txt", "link", "packed.tld", "unpacked.txt"}));
 }
 
 TEST_F(LzrwFile, GoodModeIsDeclined) {
@@ -339,7 +434,7 @@ TEST_F(LzrwFile, ProgressCaptionsAndIdleCalls) {
                                QString::number(100000 * 100 / written) + "%");
 }
 
-TEST_F(LzrwFile, FailureDuringIdleRemovesOutput) {
+TEST_F(LzrwFile, FailureDuringIdleLeavesTheOutputAsItWas) {
     write(in, textData(100000, 12));
     compress(in, packed);
     int calls = 0;
@@ -350,8 +445,10 @@ TEST_F(LzrwFile, FailureDuringIdleRemovesOutput) {
     EXPECT_THROW(compress(in, unpacked), ELzrw1Exception);
     EXPECT_FALSE(QFile::exists(unpacked));
     calls = 0;
+    write(unpacked, "kept");
     EXPECT_THROW(decompress(packed, unpacked), ELzrw1Exception);
-    EXPECT_FALSE(QFile::exists(unpacked));
+    EXPECT_EQ(read(unpacked), "kept");
+    EXPECT_EQ(entries(), QStringList({"in.txt", "packed.tld", "unpacked.txt"}));
     // Once the operation has ended, the next one may start.
     codec.setOnIdle({});
     EXPECT_EQ(decompress(packed, unpacked), 100000);

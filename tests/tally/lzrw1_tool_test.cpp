@@ -1,10 +1,13 @@
 // The zorble-lzrw1 command-line tool.
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -60,7 +63,7 @@ TEST_F(LzrwTool, RoundTripIsSilent) {
     EXPECT_EQ(advice.out, "Lzrw1 recommends GOOD compression :  small file !!\n");
 }
 
-TEST_F(LzrwTool, ErrorsGoToStandardErrorAndLeaveNoOutput) {
+TEST_F(LzrwTool, ErrorsGoToStandardErrorAndLeaveTheOutputAsItWas) {
     write(path("bad"), QByteArray("WRZL\x10\0\0\0\x03\0\x40\0\0", 13));
     const ToolRun mismatch = runTool({"decompress", path("bad"), path("out")});
     EXPECT_EQ(mismatch.code, 1);
@@ -68,6 +71,23 @@ TEST_F(LzrwTool, ErrorsGoToStandardErrorAndLeaveNoOutput) {
                             "not match !\n");
     EXPECT_TRUE(mismatch.out.isEmpty());
     EXPECT_FALSE(QFile::exists(path("out")));
+
+    write(path("existing"), "kept as it was");
+    EXPECT_EQ(runTool({"decompress", path("bad"), path("existing")}).code, 1);
+    EXPECT_EQ(read(path("existing")), "kept as it was");
+
+    // An output that is a hard link to the input is the input itself.
+    ASSERT_TRUE(QFile::copy(path("bad"), path("in.tld")));
+    ASSERT_EQ(::link(QFile::encodeName(path("in.tld")).constData(),
+                     QFile::encodeName(path("h")).constData()),
+              0);
+    const ToolRun same = runTool({"decompress", path("in.tld"), path("h")});
+    EXPECT_EQ(same.code, 1);
+    EXPECT_EQ(same.err, "Lzrw1 (de)compression : Output file is the input file : " +
+                            path("h").toLocal8Bit() + "\n");
+    EXPECT_EQ(read(path("in.tld")), read(path("bad")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"bad", "existing", "h", "in.tld"}));
 
     write(path("plain"), "not compressed at all");
     const ToolRun header = runTool({"decompress", path("plain"), path("out")});
