@@ -8,7 +8,7 @@
 // answers false exactly when the pending text is over the limit; and how the
 // stream is cut changes nothing that comes out.
 
-#include "framing.h"
+#include "net/framing.h"
 
 #include <QByteArray>
 #include <QList>
