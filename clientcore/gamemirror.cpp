@@ -297,15 +297,7 @@ void GameMirror::handle(const proto::toclient::ShowBoard &m) {
 
 void GameMirror::handle(const proto::toclient::Reposition &m) {
     // The tiles laid this turn leave the board; their rack tiles are spent.
-    for (int k = 1; k <= 10; ++k) {
-        const auto [x, y] = tilesquare_[k];
-        if (x == kEmpty)
-            continue;
-        placedtile_[x][y] = kEmpty;
-        squareletter_[x][y] = kEmpty;
-        tilesquare_[k] = {kEmpty, kEmpty};
-        rack_[k] = kEmpty;
-    }
+    liftLaid(true);
     for (const proto::BoardLetter &t : m.tiles)
         squareletter_[t.x][t.y] = t.letter;
     emit boardChanged();
@@ -356,7 +348,7 @@ QList<proto::PlacedTile> GameMirror::laidTiles() const {
     return tiles;
 }
 
-void GameMirror::clearLaid() {
+bool GameMirror::liftLaid(bool spend) {
     bool any = false;
     for (int k = 1; k <= 10; ++k) {
         const auto [x, y] = tilesquare_[k];
@@ -365,9 +357,15 @@ void GameMirror::clearLaid() {
         placedtile_[x][y] = kEmpty;
         squareletter_[x][y] = kEmpty;
         tilesquare_[k] = {kEmpty, kEmpty};
+        if (spend)
+            rack_[k] = kEmpty;
         any = true;
     }
-    if (any) {
+    return any;
+}
+
+void GameMirror::clearLaid() {
+    if (liftLaid(false)) {
         emit boardChanged();
         emit rackChanged();
     }

@@ -181,6 +181,9 @@ private:
     void applySettings(const proto::GameOptions &o);
     void setScore(int seat, int total);
     void endOfTurn();
+    // Takes the tiles laid this turn off the board; `spend` empties their
+    // rack slots too. Whether any tile was laid.
+    bool liftLaid(bool spend);
 
     QString playername_;
     QString hostaddress_;
