@@ -1,8 +1,8 @@
 // The rules of a move, on boards built here: the main word and its cross
 // words, the connection rule, the first word, double-sided tiles, and moves
 // that could never have come from a client.
-#include "tests/engine/engineprobe.h"
 #include "net/protocol.h"
+#include "tests/engine/engineprobe.h"
 
 #include <gtest/gtest.h>
 

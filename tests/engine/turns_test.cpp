@@ -1,8 +1,8 @@
 // The game cycle on the host: start and deal, board quarters and Zorble
 // squares, the bag, exchanges, the partner rule, the clocks, the end of a
 // game and a newcomer's catch-up.
-#include "tests/engine/engineprobe.h"
 #include "net/protocol.h"
+#include "tests/engine/engineprobe.h"
 
 #include <gtest/gtest.h>
 
