@@ -147,7 +147,7 @@ void GameMirror::setScore(int seat, int total) {
 
 // ---- Start and settings -----------------------------------------------------
 
-void GameMirror::applySettings(const proto::GameOptions &o) {
+template <class Fields> void GameMirror::applySettings(const Fields &o) {
     turntime_ = o.turntime;
     squarecount_ = o.squarecount;
     gametime_ = o.gametime;
@@ -177,14 +177,7 @@ void GameMirror::handle(const proto::toclient::Started &m) {
 }
 
 void GameMirror::handle(const proto::toclient::Settings &m) {
-    proto::GameOptions o;
-    o.turntime = m.turntime;
-    o.squarecount = m.squarecount;
-    o.gametime = m.gametime;
-    o.playtoscore = m.playtoscore;
-    o.doubletiles = m.doubletiles;
-    o.partners = m.partners;
-    applySettings(o);
+    applySettings(m);
     elapsed_ = m.elapsed;
     running_ = true;
 }

@@ -178,7 +178,9 @@ private:
     void systemLine(const QString &text);
     // "the name" of a seat as the lines use it.
     QString seatName(int seat) const { return name(seat); }
-    void applySettings(const proto::GameOptions &o);
+    // Takes the settings of a game start or of a newcomer's catch-up; both
+    // carry the same fields.
+    template <class Fields> void applySettings(const Fields &o);
     void setScore(int seat, int total);
     void endOfTurn();
     // Takes the tiles laid this turn off the board; `spend` empties their
