@@ -1,10 +1,11 @@
 // The game window.
+#include "app/modes.h"
+#include "app/signalwatcher.h"
 #include "client/chatconsole.h"
 #include "client/gameprocess.h"
 #include "client/instanceguard.h"
-#include "app/modes.h"
-#include "app/signalwatcher.h"
 #include "client/tchat.h"
+#include "clientcore/statefile.h"
 
 #include <QApplication>
 
@@ -50,6 +51,18 @@ int runGui(int argc, char **argv) {
     app.setQuitOnLastWindowClosed(false);
     QObject::connect(&window, &Tchat::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
+    // Scripts and tests read the game from a state file: written on SIGUSR1
+    // and once more when the program ends.
+    const QString statePath = qEnvironmentVariable("ZORBLE_STATE_FILE");
+    if (!statePath.isEmpty()) {
+        watcher.watchUser1();
+        QObject::connect(&watcher, &SignalWatcher::stateRequested, &window,
+                         [&] { writeMirrorState(statePath, window.mirror()); });
+    }
+
     window.show();
-    return app.exec();
+    const int code = app.exec();
+    if (!statePath.isEmpty())
+        writeMirrorState(statePath, window.mirror());
+    return code;
 }

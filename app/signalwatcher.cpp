@@ -23,8 +23,12 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent) {
     notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         unsigned char byte = 0;
-        while (::read(g_pipe[0], &byte, 1) == 1)
-            emit terminationRequested(byte);
+        while (::read(g_pipe[0], &byte, 1) == 1) {
+            if (byte == SIGUSR1)
+                emit stateRequested();
+            else
+                emit terminationRequested(byte);
+        }
     });
     struct sigaction action {};
     action.sa_handler = onSignal;
@@ -34,7 +38,18 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+void SignalWatcher::watchUser1() {
+    if (!notifier_)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGUSR1, &action, nullptr);
+}
+
 SignalWatcher::~SignalWatcher() {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGUSR1, SIG_DFL);
 }

@@ -23,33 +23,17 @@ StartPlan planStart(const QStringList &args) {
     return plan;
 }
 
-namespace {
-
-void fill(GameMirror::Grid &grid, int value) {
-    for (auto &column : grid)
-        column.fill(value);
-}
-
-} // namespace
-
 GameMirror::GameMirror(QObject *parent) : QObject(parent) {
     names_.fill(kWaiting);
     rack_.fill(kEmpty);
-    clearall();
-}
-
-void GameMirror::clearall() {
-    for (int n = 1; n <= kSeats; ++n) {
-        watching_[n] = false;
-        bonuses_[n].clear();
-        scores_[n] = 0;
-        emit seatChanged(n);
+    for (int i = 1; i <= 10; ++i) {
+        rackorder_[i] = {0, i};
+        tiletext_[i] = QStringLiteral("n+*");
     }
-    fill(squareletter_, kEmpty);
-    fill(placedtile_, kEmpty);
-    fill(newestword_, 0);
-    for (auto &square : tilesquare_)
-        square = {kEmpty, kEmpty};
+    clearall();
+    getboard(1, 2, 3, 4);
+    Timer2.setInterval(1000);
+    connect(&Timer2, &QTimer::timeout, this, &GameMirror::Timer2Timer);
 }
 
 // ---- Connection ---------------------------------------------------------------
@@ -111,8 +95,10 @@ void GameMirror::handle(const proto::toclient::NewPlayerInfo &m) {
         systemLine(m.name + QStringLiteral(" is spying."));
     }
     emit soundRequested(QStringLiteral("entered"));
-    if (own)
+    if (own) {
         emit ownSeatAnnounced(m.slot);
+        emit tallyPlayersChanged();
+    }
 }
 
 void GameMirror::handle(const proto::toclient::PlayerDisconnected &m) {
@@ -128,6 +114,7 @@ void GameMirror::handle(const proto::toclient::PlayerDisconnected &m) {
     }
     if (own)
         emit ownSeatLost();
+    emit tallyPlayersChanged();
 }
 
 void GameMirror::handle(const proto::toclient::Watching &m) {
@@ -149,17 +136,24 @@ void GameMirror::setScore(int seat, int total) {
 
 template <class Fields> void GameMirror::applySettings(const Fields &o) {
     turntime_ = o.turntime;
+    turntimetext_ = QString::number(o.turntime);
     squarecount_ = o.squarecount;
     gametime_ = o.gametime;
+    gametimetext_ = o.gametime == 0 ? QStringLiteral("No Limit")
+                                    : QString::number(o.gametime) + QStringLiteral(" mins");
     playtoscore_ = o.playtoscore;
+    playtoscoretext_ =
+        o.playtoscore == 0 ? QStringLiteral("Until out of Tiles") : QString::number(o.playtoscore);
     doubletiles_ = o.doubletiles;
     partners_ = o.partners;
     emit settingsChanged();
+    emit statusChanged();
 }
 
 void GameMirror::handle(const proto::toclient::Started &m) {
     tilesleft_ = 100;
     emit tilesLeftChanged(tilesleft_);
+    winnershown_ = false;
     clearall();
     rack_.fill(kEmpty);
     winners_.clear();
@@ -171,34 +165,85 @@ void GameMirror::handle(const proto::toclient::Started &m) {
         systemLine(m.options.name + QStringLiteral(" has started a game."));
     elapsed_ = 0;
     running_ = true;
+    Timer2.start();
     emit boardChanged();
     emit rackChanged();
     emit gameStarted();
+    emit tallyPlayersChanged();
 }
 
 void GameMirror::handle(const proto::toclient::Settings &m) {
+    // A newcomer to a running game: the clock goes on from the host's count,
+    // and starts with the turn that follows.
     applySettings(m);
     elapsed_ = m.elapsed;
     running_ = true;
+    zorbles(squarecount_);
+    emit boardChanged();
 }
 
 // ---- Turns ----------------------------------------------------------------------
 
 bool GameMirror::ownTurn() const {
-    return isSeat(currentplayer_) && names_[currentplayer_] == playername_;
+    return isSeat(currentplayer_) && currentplayer_ == localseat_;
+}
+
+quint32 GameMirror::seatColour(int seat) {
+    static constexpr std::array<quint32, 5> colours{0, 0xFF0000, 0x00FF00, 0x438DFC, 0xFFFF00};
+    return isSeat(seat) ? colours[seat] : 0;
 }
 
 void GameMirror::handle(const proto::toclient::NextPlayer &m) {
     clearLaid();
     currentplayer_ = m.seat;
+    turnclock_ = turntime_ - 1;
+    if (isSeat(m.seat))
+        turncolour_ = seatColour(m.seat);
     const bool own = ownTurn();
+    turntext_ = own ? QStringLiteral("Your Turn.") : name(m.seat) + QStringLiteral("'s turn.");
     emit turnChanged(m.seat, own);
-    if (own)
+    if (own) {
+        emit turnSoundRequested();
         emit moveButtonsShown(true);
+    }
+    if (!Timer2.isActive())
+        Timer2.start();
+    emit statusChanged();
+}
+
+namespace {
+
+// m:ss, minutes without a leading zero.
+QString clockText(int seconds) {
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString GameMirror::timeOfGameText() const {
+    return QStringLiteral("Game Time: ") + clockText(elapsed_);
+}
+
+QString GameMirror::tilesLeftText() const {
+    return QStringLiteral("Tiles Left: ") + QString::number(tilesleft_);
+}
+
+void GameMirror::Timer2Timer() {
+    ++elapsed_;
+    if (turnclock_ <= 0) {
+        timeofturn_ = QStringLiteral("Turn Time: 0:00");
+    } else {
+        --turnclock_;
+        if (turnclock_ == 20 || (turnclock_ >= 1 && turnclock_ <= 10))
+            emit soundRequested(QStringLiteral("tick"));
+        timeofturn_ = QStringLiteral("Turn Time: ") + clockText(turnclock_);
+    }
+    emit statusChanged();
 }
 
 void GameMirror::endOfTurn() {
     emit moveButtonsShown(false);
+    cancelDrag();
 }
 
 void GameMirror::handle(const proto::toclient::Passed &m) {
@@ -232,6 +277,7 @@ void GameMirror::handle(const proto::toclient::Exchanged &m) {
     } else {
         systemLine(seatName(m.seat) + QStringLiteral(" Bought New Tiles"));
     }
+    cancelDrag();
 }
 
 void GameMirror::handle(const proto::toclient::NoTiles &m) {
@@ -245,6 +291,7 @@ void GameMirror::handle(const proto::toclient::NoTiles &m) {
 void GameMirror::handle(const proto::toclient::TileCount &m) {
     tilesleft_ = kMaxDrawn - m.count;
     emit tilesLeftChanged(tilesleft_);
+    emit statusChanged();
 }
 
 void GameMirror::handle(const proto::toclient::Already &) {
@@ -273,94 +320,6 @@ void GameMirror::handle(const proto::toclient::Scored &m) {
     if (m.bonus >= 1 && m.bonus <= 3) {
         emit zorbleOutcome(m.bonus);
         emit soundRequested(m.bonus == 3 ? QStringLiteral("zbbad") : QStringLiteral("zbgood"));
-    }
-}
-
-// ---- Board and rack -------------------------------------------------------------
-
-void GameMirror::handle(const proto::toclient::ArrangeBoard &m) {
-    quarters_ = m.quarters;
-    emit boardChanged();
-}
-
-void GameMirror::handle(const proto::toclient::ShowBoard &m) {
-    squareletter_[m.x][m.y] = m.letter;
-    emit boardChanged();
-}
-
-void GameMirror::handle(const proto::toclient::Reposition &m) {
-    // The tiles laid this turn leave the board; their rack tiles are spent.
-    liftLaid(true);
-    for (const proto::BoardLetter &t : m.tiles)
-        squareletter_[t.x][t.y] = t.letter;
-    emit boardChanged();
-    emit rackChanged();
-}
-
-void GameMirror::handle(const proto::toclient::NewWord &m) {
-    fill(newestword_, 0);
-    emit soundRequested(QStringLiteral("word"));
-    for (const proto::BoardLetter &t : m.tiles) {
-        newestword_[t.x][t.y] = 1;
-        squareletter_[t.x][t.y] = t.letter;
-        const int k = placedtile_[t.x][t.y];
-        if (currentplayer_ == localseat_ && k != kEmpty) {
-            // The laid tile becomes a permanent letter.
-            tilesquare_[k] = {kEmpty, kEmpty};
-            placedtile_[t.x][t.y] = kEmpty;
-            rack_[k] = kEmpty;
-        }
-    }
-    endOfTurn();
-    emit boardChanged();
-    emit rackChanged();
-}
-
-void GameMirror::handle(const proto::toclient::Atile &m) {
-    rack_[m.rackslot] = m.letter;
-    emit rackChanged();
-}
-
-bool GameMirror::layTile(int slot, int x, int y) {
-    if (slot < 1 || slot > 10 || rack_[slot] == kEmpty || tilesquare_[slot][0] != kEmpty || x < 0 ||
-        x >= kBoard || y < 0 || y >= kBoard || squareletter_[x][y] != kEmpty)
-        return false;
-    tilesquare_[slot] = {x, y};
-    placedtile_[x][y] = slot;
-    squareletter_[x][y] = rack_[slot];
-    emit boardChanged();
-    emit rackChanged();
-    return true;
-}
-
-QList<proto::PlacedTile> GameMirror::laidTiles() const {
-    QList<proto::PlacedTile> tiles;
-    for (int k = 1; k <= 10; ++k)
-        if (tilesquare_[k][0] != kEmpty)
-            tiles.append({k, false, tilesquare_[k][0], tilesquare_[k][1]});
-    return tiles;
-}
-
-bool GameMirror::liftLaid(bool spend) {
-    bool any = false;
-    for (int k = 1; k <= 10; ++k) {
-        const auto [x, y] = tilesquare_[k];
-        if (x == kEmpty)
-            continue;
-        placedtile_[x][y] = kEmpty;
-        squareletter_[x][y] = kEmpty;
-        tilesquare_[k] = {kEmpty, kEmpty};
-        if (spend)
-            rack_[k] = kEmpty;
-        any = true;
-    }
-    return any;
-}
-
-void GameMirror::clearLaid() {
-    if (liftLaid(false)) {
-        emit boardChanged();
-        emit rackChanged();
     }
 }
 
@@ -394,13 +353,31 @@ void GameMirror::handle(const proto::toclient::GameOver &m) {
         break;
     }
     emit reasonChanged(reason_);
+    emit statusChanged();
 }
 
 void GameMirror::handle(const proto::toclient::Winner &m) {
+    if (m.seats.isEmpty())
+        return; // nobody named: the game goes on as far as this client knows
     currentplayer_ = 0;
     running_ = false;
-    winners_ = m.seats;
+    Timer2.stop();
+    cancelDrag();
     emit soundRequested(QStringLiteral("gameover"));
+    winners_ = m.seats;
+    QStringList names;
+    for (int seat : m.seats)
+        names << name(seat);
+    winnertitle_ = m.seats.size() > 1 ? QStringLiteral("Congratulations to the Winners!")
+                                      : QStringLiteral("Congratulations to the Winner!");
+    winnernames_ = names.join(QLatin1Char(','));
+    winnershown_ = true;
     emit soundRequested(QStringLiteral("winner"));
+    emit statusChanged();
     emit gameOver(winners_);
+    // The tally records games with one winner, by seat: two players may
+    // share a name.
+    if (m.seats.size() == 1)
+        emit tallyGame(m.seats.first() == localseat_ ? QStringLiteral("addtomine")
+                                                     : name(m.seats.first()));
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <array>
 
@@ -40,6 +41,10 @@ public:
     static constexpr int kMaxDrawn = 98; // tiles that can be drawn from the bag
     static constexpr quint32 kSystemColour = 0x008000;
     static inline const QString kWaiting = QStringLiteral("<Waiting>");
+    // Backgrounds of the squares (squareColor): the centre, the four seat
+    // colours, and the Zorble square.
+    static constexpr int kCentre = 0;
+    static constexpr int kZorbleSquare = 5;
 
     using Grid = std::array<std::array<int, kBoard>, kBoard>; // [column][row]
 
@@ -97,18 +102,79 @@ public:
     bool newest(int x, int y) const { return newestword_[x][y] != 0; }
     // The letter in rack slot 1..10, kEmpty when none.
     int rackLetter(int slot) const { return slot >= 1 && slot <= 10 ? rack_[slot] : kEmpty; }
+    // The background of a square: kCentre, a seat colour 1..4 or kZorbleSquare.
+    int squareColor(int x, int y) const { return squarecolor_[x][y]; }
+    // The squares drawn as Zorble squares, column by column.
+    QList<std::array<int, 2>> zorbleSquares() const;
+    // The rack tile laid on a square this turn, kEmpty when none.
+    int placedTile(int x, int y) const { return placedtile_[x][y]; }
+    // The square where rack tile 1..10 lies this turn, {kEmpty, kEmpty} while
+    // it is on the rack.
+    std::array<int, 2> tileSquare(int tile) const;
+    // A rack tile's text: side ("n" front, "y" turned over), "+", and the
+    // letter's index, or "*" before the tile was first dealt.
+    QString tileText(int tile) const;
+    // Whether rack tile 1..10 shows on the rack: dealt, and not laid or spent.
+    bool tileOnRack(int tile) const;
+    // One position of the rack, left to right: the tile standing there and
+    // its sort key (the letter last dealt to it, 0 before any deal).
+    struct RackPlace {
+        int key = 0;
+        int tile = 0;
+    };
+    // Rack positions 1..10 (entry 0 unused).
+    const std::array<RackPlace, 11> &rackOrder() const { return rackorder_; }
+    // The tile being dragged, 0 when none, and its text.
+    int dragTile() const { return dragtile_; }
+    QString dragText() const { return dragtext_; }
+    void cancelDrag();
+
+    // ---- Clocks ----
+    // Seconds left in the turn as the client counts them, and the game clock.
+    int turnClock() const { return turnclock_; }
+    bool clockRunning() const { return Timer2.isActive(); }
+    // One tick of the one-second clock: the game clock, the turn clock and
+    // its ticking sounds. Timer2 calls it; tests call it directly.
+    void Timer2Timer();
+
+    // ---- Texts on show ----
+    // The status labels, the settings on show and the winner panel, as the
+    // window shows them.
+    QString turnText() const { return turntext_; }
+    QString timeOfGameText() const;
+    QString timeOfTurnText() const { return timeofturn_; }
+    QString tilesLeftText() const;
+    QString turnTimeText() const { return turntimetext_; }
+    QString gameTimeText() const { return gametimetext_; }
+    QString playToScoreText() const { return playtoscoretext_; }
+    QString doubleText() const { return doubletiles_ ? yes() : no(); }
+    QString partnersText() const { return partners_ ? yes() : no(); }
+    // The colour of the status labels: the colour of the seat whose turn it
+    // is, as 0xRRGGBB.
+    quint32 turnColour() const { return turncolour_; }
+    static quint32 seatColour(int seat);
+    bool winnerShown() const { return winnershown_; }
+    QString winnerTitle() const { return winnertitle_; }
+    QString winnerNames() const { return winnernames_; }
 
     // ---- A move being laid ----
     // Lays rack tile `slot` on an empty square; false when it cannot go there.
     bool layTile(int slot, int x, int y);
     // The tiles laid this turn, in rack-slot order, as a move names them.
     QList<proto::PlacedTile> laidTiles() const;
-    // The Clear action: the tiles laid this turn go back to the rack.
+    // The Clear action: the tiles laid this turn go back to the rack, with
+    // the "remove" sound once for each.
     void clearLaid();
 
     // Resets scores, bonuses, watching marks and the board and rack tables;
     // names stay.
     void clearall();
+    // Colours the four board quarters (top left, bottom left, top right,
+    // bottom right) and draws the Zorble squares of the current game.
+    void getboard(int c1, int c2, int c3, int c4);
+    // Marks the Zorble squares of a game with `count` of them (4, 8, 12, 16
+    // or 20; any other count marks none).
+    void zorbles(int count);
 
     // ---- Host messages ----
     void handle(const proto::toclient::SendLoginInfo &m);
@@ -171,6 +237,18 @@ signals:
     void moveButtonsShown(bool shown);
     void reasonChanged(const QString &reason);
     void gameOver(const QList<int> &winners);
+    // The local player's turn began: the window plays its chosen turn sound.
+    void turnSoundRequested();
+    // The clocks or any status text changed.
+    void statusChanged();
+    // The drag was cancelled or began.
+    void dragChanged();
+    // The players that the tally can record against may have changed (own
+    // arrival, a departure, a game start).
+    void tallyPlayersChanged();
+    // A game with exactly one winner ended: "addtomine" when it is the local
+    // seat, else the winner's name.
+    void tallyGame(const QString &winner);
     // The Zorble outcome of a move (1 plus 20, 2 minus 20, 3 double).
     void zorbleOutcome(int outcome);
 
@@ -184,8 +262,8 @@ private:
     void setScore(int seat, int total);
     void endOfTurn();
     // Takes the tiles laid this turn off the board; `spend` empties their
-    // rack slots too. Whether any tile was laid.
-    bool liftLaid(bool spend);
+    // rack slots too. How many tiles were laid.
+    int liftLaid(bool spend);
 
     QString playername_;
     QString hostaddress_;
@@ -211,11 +289,30 @@ private:
     int tilesleft_ = 100;
     QList<int> winners_;
     QString reason_ = QStringLiteral("Game Over!");
+    int turnclock_ = 0;
+    QTimer Timer2; // the one-second clock
+    QString turntext_ = QStringLiteral("You");
+    QString timeofturn_ = QStringLiteral("Time Left: 0:00");
+    QString turntimetext_ = QStringLiteral("60");
+    QString gametimetext_ = QStringLiteral("0:00");
+    QString playtoscoretext_ = QStringLiteral("0");
+    quint32 turncolour_ = 0xFF0000;
+    bool winnershown_ = false;
+    QString winnertitle_;
+    QString winnernames_;
+    static QString yes() { return QStringLiteral("Yes"); }
+    static QString no() { return QStringLiteral("No"); }
 
     std::array<int, 4> quarters_{1, 2, 3, 4};
+    Grid squarecolor_{};
     Grid squareletter_{};
     Grid newestword_{};
     Grid placedtile_{};          // rack slot laid on a square this turn, or kEmpty
     std::array<int, 11> rack_{}; // rack slots 1..10: letter or kEmpty
     std::array<std::array<int, 2>, 11> tilesquare_{}; // square of each laid rack tile
+    std::array<bool, 11> flipped_{};                  // rack tile turned over
+    std::array<QString, 11> tiletext_;                // "n+" letter, "n+*" before a deal
+    std::array<RackPlace, 11> rackorder_{};
+    int dragtile_ = 0;
+    QString dragtext_;
 };

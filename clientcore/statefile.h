@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+class GameMirror;
+
+// The game as a client sees it, as one JSON object for scripts and tests:
+// the seats, the status and settings texts, the board, the rack and the
+// winner panel.
+QJsonObject mirrorState(const GameMirror &mirror);
+
+// Replaces the file at `path` with the mirror's state in one step (a
+// temporary file beside it, then a rename). False, with the reason on
+// standard error, when it cannot be written.
+bool writeMirrorState(const QString &path, const GameMirror &mirror);
