@@ -152,16 +152,14 @@ ColouredText splitColour(const QString &text) {
 namespace client {
 
 QString logininfo(int slot, const QString &version, const QString &name) {
-    return head(Command::logininfo) + num(slot) + QLatin1Char('+') + version +
-           QLatin1Char('+') + name;
+    return head(Command::logininfo) + num(slot) + QLatin1Char('+') + version + QLatin1Char('+') +
+           name;
 }
 QString chat(int seat, const QString &text, const QString &colour) {
-    return head(Command::chat) + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
-           colour;
+    return head(Command::chat) + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') + colour;
 }
 QString action(int seat, const QString &text, const QString &colour) {
-    return head(Command::action) + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') +
-           colour;
+    return head(Command::action) + num(seat) + QLatin1Char('+') + text + QLatin1Char('|') + colour;
 }
 QString playasound(int seat, int wave) {
     return head(Command::playasound) + num(seat) + QStringLiteral("+wave") + num(wave) +
@@ -245,15 +243,20 @@ std::optional<StartGame> parseStartGame(const QString &payload) {
 }
 
 std::optional<Done> parseDone(const QString &payload) {
-    FieldReader r(payload);
+    // "2" alone is a seat and no tile, as is "2+".
+    FieldReader r(payload.contains(QLatin1Char('+')) ? payload : payload + QLatin1Char('+'));
     const auto seat = r.intField();
     if (!seat)
         return std::nullopt;
+    Done done;
+    done.seat = *seat;
+    // A move of no tiles reads, so that the host can refuse it as it refuses
+    // any move that makes no word.
+    if (r.rest().isEmpty())
+        return done;
     const auto entries = readEntries(r.rest(), 4);
     if (!entries)
         return std::nullopt;
-    Done done;
-    done.seat = *seat;
     for (const QStringList &e : *entries) {
         const auto slot = toInt(e[0]);
         const auto x = toInt(e[2]);
@@ -296,14 +299,14 @@ QString arrangeboard(const std::array<int, 4> &q) {
            QLatin1Char('+') + num(q[2]) + QLatin1Char('+') + num(q[3]);
 }
 QString showboard(int x, int y, int letter) {
-    return head(Command::showboard) + num(x) + QLatin1Char('+') + num(y) +
-           QLatin1Char('+') + num(letter);
+    return head(Command::showboard) + num(x) + QLatin1Char('+') + num(y) + QLatin1Char('+') +
+           num(letter);
 }
 QString gamesettings(const GameSettings &s) {
-    return head(Command::gamesettings) + num(s.turntime) + QLatin1Char('+') +
-           num(s.squarecount) + QLatin1Char('+') + num(s.gametime) + QLatin1Char('+') +
-           num(s.elapsed) + QLatin1Char('+') + num(s.playtoscore) + QLatin1Char('+') +
-           flag(s.doubletiles) + QLatin1Char('+') + flag(s.partners);
+    return head(Command::gamesettings) + num(s.turntime) + QLatin1Char('+') + num(s.squarecount) +
+           QLatin1Char('+') + num(s.gametime) + QLatin1Char('+') + num(s.elapsed) +
+           QLatin1Char('+') + num(s.playtoscore) + QLatin1Char('+') + flag(s.doubletiles) +
+           QLatin1Char('+') + flag(s.partners);
 }
 QString nextplayer(int seat) {
     return head(Command::nextplayer) + num(seat);
@@ -333,8 +336,8 @@ QString notenough() {
     return head(Command::notenough);
 }
 QString newtiles(const QString &seatText, int score, int partner, int partnerscore) {
-    return head(Command::newtiles) + seatText + QLatin1Char('+') + num(score) +
-           QLatin1Char('+') + num(partner) + QLatin1Char('+') + num(partnerscore);
+    return head(Command::newtiles) + seatText + QLatin1Char('+') + num(score) + QLatin1Char('+') +
+           num(partner) + QLatin1Char('+') + num(partnerscore);
 }
 QString invalid() {
     return head(Command::invalid);
@@ -361,12 +364,11 @@ QString playerdisconnected(int slot, const QString &name) {
     return head(Command::playerdisconnected) + num(slot) + QLatin1Char('+') + name;
 }
 QString chat(const QString &seatText, const QString &name, const QString &rest) {
-    return head(Command::chat) + seatText + QLatin1Char('+') + name +
-           QStringLiteral(" chats: ") + rest;
+    return head(Command::chat) + seatText + QLatin1Char('+') + name + QStringLiteral(" chats: ") +
+           rest;
 }
 QString action(const QString &seatText, const QString &name, const QString &rest) {
-    return head(Command::action) + seatText + QLatin1Char('+') + name + QLatin1Char(' ') +
-           rest;
+    return head(Command::action) + seatText + QLatin1Char('+') + name + QLatin1Char(' ') + rest;
 }
 QString playasound(int seat, const QString &rest) {
     return head(Command::playasound) + num(seat) + QLatin1Char('+') + rest;
@@ -390,8 +392,8 @@ QString winner(const QList<int> &seats) {
     return s;
 }
 QString placeletter(int x, int y, int letter) {
-    return head(Command::placeletter) + num(x) + QLatin1Char('+') + num(y) +
-           QLatin1Char('+') + num(letter);
+    return head(Command::placeletter) + num(x) + QLatin1Char('+') + num(y) + QLatin1Char('+') +
+           num(letter);
 }
 
 } // namespace host

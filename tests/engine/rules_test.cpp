@@ -293,6 +293,16 @@ TEST_F(Rules, ImpossibleMovesAreRefusedAndChangeNothing) {
     }
 }
 
+TEST_F(Rules, AMoveOfNoTilesIsAnsweredAsInvalid) {
+    for (const QString &payload : {QStringLiteral("1"), QStringLiteral("1+")}) {
+        SCOPED_TRACE(payload.toStdString());
+        begin(1);
+        p.done(1, payload);
+        EXPECT_TRUE(refused(1));
+        EXPECT_EQ(p.currentplayer(), 1);
+    }
+}
+
 TEST_F(Rules, RackSlotNamedTwiceKeepsTheLaterEntry) {
     begin(1);
     p.lay(4, 9, false, QStringLiteral("cat"));
