@@ -1,0 +1,246 @@
+// The game mirror driven by host messages as they come off the wire, read
+// back without any window: the clocks, the settings and status texts, the
+// board's backgrounds, the rack, turns, scores, watching and the end.
+#include "clientcore/gamemirror.h"
+#include "clientcore/statefile.h"
+#include "net/messages.h"
+#include "net/protocol.h"
+
+#include <QJsonArray>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace proto;
+
+// Hands one wire line to the mirror as the host link does.
+void feed(GameMirror &m, const QString &line) {
+    const DecodedHostMessage decoded = decodeHostMessage(line);
+    const auto *message = std::get_if<HostMessage>(&decoded);
+    ASSERT_TRUE(message) << line.toStdString();
+    std::visit([&](const auto &x) { m.handle(x); }, *message);
+}
+
+// A mirror logged in to `seat` with four named seats.
+struct Table {
+    GameMirror m;
+    QStringList sounds;
+    explicit Table(int seat = 1, const QStringList &names = {"Ann", "Bob", "Cat", "Dan"}) {
+        QObject::connect(&m, &GameMirror::soundRequested,
+                         [this](const QString &s) { sounds << s; });
+        m.setPlayerName(names.value(seat - 1));
+        m.setLogin(m.playerName());
+        feed(m, host::sendlogininfo(seat));
+        for (int i = 1; i <= 4; ++i)
+            feed(m, host::newplayerinfo(i, names[i - 1]));
+    }
+    void start(const QString &options, bool partners = false) {
+        feed(m, host::startgame(options, partners));
+    }
+    void tick(int n) {
+        for (int i = 0; i < n; ++i)
+            m.Timer2Timer();
+    }
+};
+
+TEST(MirrorClocks, TurnAndGameClocksCountAsShown) {
+    Table t;
+    t.start("Ann+60+0+0+0+n+n+");
+    EXPECT_TRUE(t.m.clockRunning());
+    feed(t.m, host::nextplayer(2));
+    t.tick(1);
+    EXPECT_EQ(t.m.timeOfTurnText(), "Turn Time: 0:58");
+    t.sounds.clear();
+    t.tick(64); // the turn clock runs out on the way
+    EXPECT_EQ(t.m.timeOfGameText(), "Game Time: 1:05");
+    EXPECT_EQ(t.m.timeOfTurnText(), "Turn Time: 0:00");
+    // "tick" at 20 seconds left and at 10 down to 1.
+    EXPECT_EQ(t.sounds.count("tick"), 11);
+    t.tick(535);
+    EXPECT_EQ(t.m.timeOfGameText(), "Game Time: 10:00");
+    feed(t.m, host::winner({1}));
+    EXPECT_FALSE(t.m.clockRunning());
+}
+
+TEST(MirrorClocks, NewcomerGoesOnFromTheHostsCountAtTheFirstTick) {
+    Table t(4);
+    feed(t.m, host::arrangeboard({2, 3, 4, 1}));
+    feed(t.m, host::gamesettings({30, 12, 60, 3000, 0, true, true}));
+    EXPECT_FALSE(t.m.clockRunning()); // the turn that follows starts it
+    EXPECT_EQ(t.m.zorbleSquares().size(), 12);
+    feed(t.m, host::nextplayer(1));
+    EXPECT_TRUE(t.m.clockRunning());
+    t.tick(1);
+    EXPECT_EQ(t.m.timeOfGameText(), "Game Time: 50:01");
+    EXPECT_EQ(t.m.timeOfTurnText(), "Turn Time: 0:28");
+    EXPECT_EQ(t.m.partnersText(), "Yes");
+    EXPECT_EQ(t.m.doubleText(), "Yes");
+}
+
+TEST(MirrorTexts, SettingsOnShow) {
+    struct Case {
+        const char *options;
+        bool partners;
+        const char *gametime, *playtoscore, *partnersText;
+    };
+    const Case cases[] = {
+        {"Ann+60+0+0+0+n+n+", false, "No Limit", "Until out of Tiles", "No"},
+        {"Ann+45+4+15+200+y+y+", true, "15 mins", "200", "Yes"},
+        // The host's partner flag counts, not the one asked for.
+        {"Ann+45+4+15+200+y+y+", false, "15 mins", "200", "No"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.options);
+        Table t;
+        t.start(c.options, c.partners);
+        EXPECT_EQ(t.m.gameTimeText(), c.gametime);
+        EXPECT_EQ(t.m.playToScoreText(), c.playtoscore);
+        EXPECT_EQ(t.m.partnersText(), c.partnersText);
+    }
+    Table t;
+    t.start("Ann+60+0+0+0+n+n+");
+    feed(t.m, host::tilecount(40));
+    EXPECT_EQ(t.m.tilesLeftText(), "Tiles Left: 58");
+}
+
+TEST(MirrorTurns, OwnTurnIsDecidedBySeatNotByName) {
+    // Seats 1 and 3 share a name; seat 3 is ours.
+    Table t(3, {"Sam", "Bob", "Sam", "Dan"});
+    t.start("Sam+60+0+0+0+n+n+");
+    QSignalSpy buttons(&t.m, &GameMirror::moveButtonsShown);
+    feed(t.m, host::nextplayer(1));
+    EXPECT_FALSE(t.m.ownTurn());
+    EXPECT_EQ(t.m.turnText(), "Sam's turn.");
+    EXPECT_TRUE(buttons.isEmpty());
+    feed(t.m, host::nextplayer(3));
+    EXPECT_TRUE(t.m.ownTurn());
+    EXPECT_EQ(t.m.turnText(), "Your Turn.");
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(t.m.turnColour(), GameMirror::seatColour(3));
+}
+
+TEST(MirrorTurns, ZorbleOutcomeSounds) {
+    const std::pair<int, const char *> cases[] = {
+        {0, nullptr}, {1, "zbgood"}, {2, "zbgood"}, {3, "zbbad"}};
+    for (const auto &[outcome, sound] : cases) {
+        Table t;
+        t.start("Ann+60+0+0+0+n+n+");
+        QSignalSpy shown(&t.m, &GameMirror::zorbleOutcome);
+        t.sounds.clear();
+        feed(t.m, host::postscore({10, 2, outcome, 12, 12, 4, 0, "cat"}));
+        EXPECT_EQ(shown.size(), sound ? 1 : 0) << outcome;
+        EXPECT_EQ(t.sounds.filter("zb"), sound ? QStringList{sound} : QStringList{}) << outcome;
+        EXPECT_EQ(t.m.bonus(2), "+12");
+    }
+}
+
+TEST(MirrorTurns, ExchangeAndPartnersShowOnBothSeats) {
+    Table t(2);
+    t.start("Ann+60+0+0+0+n+y+", true);
+    feed(t.m, host::postscore({10, 1, 0, 30, 30, 3, 30, "word"}));
+    feed(t.m, host::newtiles("2", -10, 4, -10));
+    EXPECT_EQ(t.m.score(3), 30);
+    EXPECT_EQ(t.m.score(4), -10);
+    EXPECT_EQ(t.m.bonus(2), "-10");
+    EXPECT_EQ(t.m.bonus(1), "+30");
+}
+
+TEST(MirrorBoard, QuartersAndZorbleLayouts) {
+    const std::pair<int, int> cases[] = {{0, 0},   {4, 4},   {8, 8}, {12, 12},
+                                         {16, 16}, {20, 20}, {7, 0}};
+    for (const auto &[count, shown] : cases) {
+        Table t;
+        t.start(QStringLiteral("Ann+60+%1+0+0+n+n+").arg(count));
+        feed(t.m, host::arrangeboard({4, 1, 2, 3}));
+        EXPECT_EQ(t.m.zorbleSquares().size(), shown) << count;
+        if (count == 20) {
+            for (const auto &[x, y] : {std::pair{0, 0}, {18, 18}, {9, 3}, {3, 9}, {15, 9}, {9, 15}})
+                EXPECT_EQ(t.m.squareColor(x, y), GameMirror::kZorbleSquare) << x << "," << y;
+        }
+        EXPECT_EQ(t.m.squareColor(9, 9), GameMirror::kCentre);
+        EXPECT_EQ(t.m.squareColor(1, 1), 4);   // top left
+        EXPECT_EQ(t.m.squareColor(1, 17), 1);  // bottom left
+        EXPECT_EQ(t.m.squareColor(17, 1), 2);  // top right
+        EXPECT_EQ(t.m.squareColor(17, 17), 3); // bottom right
+    }
+}
+
+TEST(MirrorBoard, ClearReturnsEachLaidTileWithASound) {
+    Table t;
+    t.start("Ann+60+0+0+0+n+n+");
+    for (int k = 1; k <= 10; ++k)
+        feed(t.m, host::atile(k, k));
+    feed(t.m, host::nextplayer(1));
+    for (int k = 1; k <= 3; ++k)
+        ASSERT_TRUE(t.m.layTile(k, k, 5));
+    EXPECT_FALSE(t.m.tileOnRack(2));
+    t.sounds.clear();
+    t.m.clearLaid();
+    EXPECT_EQ(t.sounds, QStringList({"remove", "remove", "remove"}));
+    EXPECT_TRUE(t.m.tileOnRack(2));
+    EXPECT_EQ(t.m.letterAt(2, 5), GameMirror::kEmpty);
+    EXPECT_EQ(t.m.tileText(2), "n+2");
+}
+
+TEST(MirrorEnd, WinnersTitleNamesAndTally) {
+    struct Case {
+        int local;
+        QList<int> winners;
+        const char *title, *names, *tally;
+    };
+    // Seats 1 and 3 share a name: the tally goes by seat.
+    const Case cases[] = {
+        {1, {1}, "Congratulations to the Winner!", "Sam", "addtomine"},
+        {1, {3}, "Congratulations to the Winner!", "Sam", "Sam"},
+        {2, {2, 4}, "Congratulations to the Winners!", "Bob,Dan", nullptr},
+    };
+    for (const Case &c : cases) {
+        Table t(c.local, {"Sam", "Bob", "Sam", "Dan"});
+        t.start("Sam+60+0+0+0+n+n+");
+        QSignalSpy tally(&t.m, &GameMirror::tallyGame);
+        feed(t.m, host::winner(c.winners));
+        EXPECT_TRUE(t.m.winnerShown());
+        EXPECT_EQ(t.m.winnerTitle(), c.title);
+        EXPECT_EQ(t.m.winnerNames(), c.names);
+        ASSERT_EQ(tally.size(), c.tally ? 1 : 0);
+        if (c.tally) {
+            EXPECT_EQ(tally.first().first().toString(), c.tally);
+        }
+        EXPECT_EQ(t.m.currentPlayer(), 0);
+        t.start("Sam+60+0+0+0+n+n+");
+        EXPECT_FALSE(t.m.winnerShown());
+    }
+}
+
+TEST(MirrorSeats, LeavingFreesTheSeatAndWatchingShowsTheMark) {
+    Table t;
+    t.start("Ann+60+0+0+0+n+n+");
+    feed(t.m, host::postscore({10, 3, 0, 12, 12, 1, 0, "cat"}));
+    feed(t.m, host::justwatching(3, 1));
+    EXPECT_TRUE(t.m.watching(3));
+    feed(t.m, host::playerdisconnected(3, "Cat"));
+    EXPECT_EQ(t.m.name(3), GameMirror::kWaiting);
+    EXPECT_FALSE(t.m.watching(3));
+    EXPECT_EQ(t.m.score(3), 12); // the score stays until the next game
+}
+
+TEST(MirrorState, StateFileReadsTheBoardRackAndSeats) {
+    Table t(2);
+    t.start("Ann+60+4+0+0+n+n+");
+    feed(t.m, host::arrangeboard({1, 2, 3, 4}));
+    feed(t.m, host::atile(1, 4));
+    feed(t.m, host::newword({{9, 9, 2}, {10, 9, 0}, {11, 9, 19}}));
+    const QJsonObject s = mirrorState(t.m);
+    EXPECT_EQ(s["localseat"].toInt(), 2);
+    EXPECT_EQ(s["board"].toArray()[9].toString(), ".........cat.......");
+    EXPECT_EQ(s["newest"].toArray().size(), 3);
+    EXPECT_EQ(s["zorbles"].toArray().size(), 4);
+    EXPECT_EQ(s["rack"].toArray()[0].toString(), "n+e");
+    EXPECT_TRUE(s["rack"].toArray()[1].isNull());
+    EXPECT_EQ(s["seats"].toArray()[1].toObject()["name"].toString(), "Bob");
+    EXPECT_EQ(s["labels"].toObject()["label_reason"].toString(), "Game Over!");
+}
+
+} // namespace
