@@ -55,6 +55,18 @@ void ChatConsole::readInput() {
         carry_.remove(0, end + 1);
         if (line.isEmpty())
             continue;
+        if (line == QLatin1String("/start")) {
+            window_.button_startClick();
+            continue;
+        }
+        if (line == QLatin1String("/pass")) {
+            window_.button_passClick();
+            continue;
+        }
+        if (line == QLatin1String("/newtiles")) {
+            window_.button_newtilesClick();
+            continue;
+        }
         window_.chat()->entry()->setText(line);
         window_.chat()->sendit();
     }

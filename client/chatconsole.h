@@ -10,7 +10,9 @@ class Tchat;
 // and for playing from a terminal: every chat line the window shows is also
 // written to standard output ("selector+text"), and every line read from
 // standard input is sent as if typed into the entry line and confirmed with
-// Enter. Turned on with ZORBLE_CHAT_CONSOLE=1.
+// Enter. Three lines act as the window's buttons instead: "/start" starts a
+// game, "/pass" passes the turn and "/newtiles" buys new tiles. Turned on
+// with ZORBLE_CHAT_CONSOLE=1.
 class ChatConsole : public QObject {
     Q_OBJECT
 public:

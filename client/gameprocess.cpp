@@ -1,9 +1,9 @@
 #include "client/gameprocess.h"
 
-#include "windows/tabout.h"
 #include "client/tchat.h"
-#include "windows/thelp.h"
 #include "host/tserver.h"
+#include "windows/tabout.h"
+#include "windows/thelp.h"
 
 GameProcess::GameProcess(const QStringList &args)
     : chat_(std::make_unique<Tchat>()), help_(std::make_unique<Thelp>()),

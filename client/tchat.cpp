@@ -45,6 +45,14 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         close();
     });
     connect(&mirror_, &GameMirror::reasonChanged, this, &Tchat::setReason);
+    connect(&mirror_, &GameMirror::turnSoundRequested, this,
+            [this] { chat_->sounds()->playsounds(chat_->turnSoundName()); });
+    connect(&mirror_, &GameMirror::gameOver, this, [this] {
+        if (mirror_.isHost()) {
+            StartGame1->setEnabled(true);
+            status_->startButton()->show();
+        }
+    });
     connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
     connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
 
@@ -227,6 +235,24 @@ void Tchat::button_startClick() {
         return;
     }
     status_->startButton()->hide();
+    // Until the options can be chosen, a game starts with the usual ones.
+    proto::GameOptions options;
+    options.name = mirror_.playerName();
+    options.turntime = 90;
+    options.squarecount = 12;
+    link_.send(proto::client::startgame(options));
+}
+
+void Tchat::button_passClick() {
+    mirror_.clearLaid();
+    if (mirror_.ownTurn() && mirror_.loggedIn())
+        link_.send(proto::client::pass(mirror_.localSeat()));
+}
+
+void Tchat::button_newtilesClick() {
+    mirror_.clearLaid();
+    if (mirror_.ownTurn() && mirror_.loggedIn())
+        link_.send(proto::client::newtiles(mirror_.localSeat()));
 }
 
 void Tchat::Exit1Click() {

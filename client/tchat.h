@@ -64,6 +64,11 @@ public:
     void hostpress();
     void joinpress();
 
+    // The Start Game, Pass and New Tiles actions (buttons, menu, console).
+    void button_startClick();
+    void button_passClick();
+    void button_newtilesClick();
+
 signals:
     // The window has closed; the program ends with it.
     void closed();
@@ -85,7 +90,6 @@ private:
     void setReason(const QString &text);
 
     // User actions.
-    void button_startClick();
     void Exit1Click();
     void Image4Click();
     void seatChanged(int seat);

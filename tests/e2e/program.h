@@ -1,0 +1,68 @@
+#pragma once
+
+// The real program in its own process, for the end-to-end tests.
+#include "tests/support/testclient.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTcpServer>
+
+#include <csignal>
+
+constexpr quint16 kGamePort = 7772;
+
+// Another test or game may still hold the port for a moment.
+inline bool waitForFreePort(quint16 port, int timeoutMs = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::Any, port))
+            return true;
+        spin(100);
+    }
+    return false;
+}
+
+// The program with its chat console on: chat lines come out on stdout and
+// lines written to stdin are sent as chat.
+class Game {
+public:
+    explicit Game(const QStringList &args, bool guard = false, const QString &runtimeDir = {},
+                  const QString &stateFile = {}) {
+        ensureCoreApp();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("ZORBLE_CHAT_CONSOLE", "1");
+        if (guard)
+            env.remove("ZORBLE_NO_INSTANCE_GUARD");
+        else
+            env.insert("ZORBLE_NO_INSTANCE_GUARD", "1");
+        if (!runtimeDir.isEmpty())
+            env.insert("XDG_RUNTIME_DIR", runtimeDir);
+        if (!stateFile.isEmpty())
+            env.insert("ZORBLE_STATE_FILE", stateFile);
+        proc.setProcessEnvironment(env);
+        proc.setProcessChannelMode(QProcess::SeparateChannels);
+        QObject::connect(&proc, &QProcess::readyReadStandardOutput,
+                         [this] { out += QString::fromUtf8(proc.readAllStandardOutput()); });
+        proc.start(ZORBLE_BIN, args);
+    }
+    ~Game() {
+        if (proc.state() != QProcess::NotRunning) {
+            proc.kill();
+            proc.waitForFinished(5000);
+        }
+    }
+    bool waitForLine(const QString &line, int timeoutMs = 10000) {
+        return waitUntil([&] { return out.split('\n').contains(line); }, timeoutMs);
+    }
+    bool terminate(int timeoutMs = 10000) {
+        ::kill(static_cast<pid_t>(proc.processId()), SIGTERM);
+        return waitUntil([&] { return proc.state() == QProcess::NotRunning; }, timeoutMs);
+    }
+
+    QProcess proc;
+    QString out;
+};
