@@ -75,7 +75,10 @@ TEST(EndToEndGame, TwoProgramsAndTwoPlayersPlayToTheEnd) {
     for (const fullgame::Player &p : players)
         EXPECT_TRUE(p.problems.isEmpty()) << p.problems.join('\n').toStdString();
     EXPECT_GT(players[0].tokens.count('w'), 1) << "words were laid";
-    spin(200);
+    // SIGUSR1 asks for the state while the program runs.
+    ::kill(static_cast<pid_t>(ann.proc.processId()), SIGUSR1);
+    EXPECT_TRUE(waitUntil(
+        [&] { return readState(hostState)["winner"].toObject()["visible"].toBool(); }));
     ASSERT_TRUE(ann.terminate());
     ASSERT_TRUE(bob.terminate());
 
