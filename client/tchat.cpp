@@ -3,6 +3,7 @@
 #include "client/boardarea.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/sounds.h"
+#include "client/seatmenu.h"
 #include "client/seattable.h"
 #include "client/statuspanel.h"
 #include "host/tserver.h"
@@ -73,6 +74,20 @@ void Tchat::buildPanel() {
 
     seatTable_ = new SeatTable(panel_);
     seatTable_->setGeometry(548, 4, 306, 96);
+    popup_kick = new SeatMenu(this);
+    connect(popup_kick, &SeatMenu::kickRequested, this, &Tchat::kicking);
+    connect(popup_kick, &SeatMenu::watchRequested, this, [this](int seat, bool sitOut) {
+        if (mirror_.loggedIn() && GameMirror::isSeat(seat))
+            link_.send(proto::client::justwatch(seat, sitOut));
+    });
+    for (int seat = 1; seat <= GameMirror::kSeats; ++seat) {
+        QLabel *name = seatTable_->nameLabel(seat);
+        name->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(name, &QWidget::customContextMenuRequested, this, [this, name, seat](QPoint at) {
+            popup_kick->prepare(mirror_.isHost(), name->text(), seat);
+            popup_kick->popup(name->mapToGlobal(at));
+        });
+    }
 
     status_ = new StatusPanel(panel_);
     status_->setGeometry(548, 102, 306, 136);
@@ -101,6 +116,11 @@ void Tchat::buildMenus() {
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     optionsMenu_->setObjectName(QStringLiteral("Options1"));
+    JustWatch1 = optionsMenu_->addAction(QStringLiteral("Just Watch"));
+    JustWatch1->setObjectName(QStringLiteral("JustWatch1"));
+    JustWatch1->setCheckable(true);
+    connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
+    optionsMenu_->addSeparator();
     chat_->addOptionActions(optionsMenu_);
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
@@ -227,6 +247,21 @@ void Tchat::setReason(const QString &text) {
 
 void Tchat::seatChanged(int seat) {
     seatTable_->showSeat(mirror_, seat);
+    if (seat == mirror_.localSeat())
+        JustWatch1->setChecked(mirror_.watching(seat));
+}
+
+void Tchat::JustWatch1Click() {
+    // The tick changes only when the host says so.
+    JustWatch1->setChecked(mirror_.watching(mirror_.localSeat()));
+    if (mirror_.loggedIn() && GameMirror::isSeat(mirror_.localSeat()))
+        link_.send(
+            proto::client::justwatch(mirror_.localSeat(), !mirror_.watching(mirror_.localSeat())));
+}
+
+void Tchat::kicking(int seat) {
+    if (mirror_.isHost() && mirror_.loggedIn())
+        link_.send(proto::client::kickhim(mirror_.localSeat(), seat));
 }
 
 void Tchat::button_startClick() {

@@ -13,6 +13,7 @@ class BoardArea;
 class ChatPanel;
 class QAction;
 class QMenu;
+class SeatMenu;
 class SeatTable;
 class StatusPanel;
 class Tabout;
@@ -68,6 +69,14 @@ public:
     void button_startClick();
     void button_passClick();
     void button_newtilesClick();
+    // Options > Just Watch: asks the host to let the own seat sit out, or
+    // play again. The tick follows the host's answer.
+    void JustWatch1Click();
+    // Asks the host to remove the player in a slot (hosting player only).
+    void kicking(int seat);
+
+    SeatMenu *seatMenu() const { return popup_kick; }
+    QAction *justWatchAction() const { return JustWatch1; }
 
 signals:
     // The window has closed; the program ends with it.
@@ -118,4 +127,6 @@ private:
     QMenu *helpMenu_ = nullptr;
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
+    QAction *JustWatch1 = nullptr;
+    SeatMenu *popup_kick = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/chatview.h"
+#include "client/seatmenu.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "tests/support/testclient.h"
@@ -453,6 +454,57 @@ TEST(TchatInbound, AnEndlessMessageIsThrownAwayAndReadingGoesOn) {
     EXPECT_TRUE(seen);
     EXPECT_NE(err.find("without a message end"), std::string::npos) << err;
     EXPECT_EQ(j.closed, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TchatSeats, SeatMenuAndJustWatchAskTheHost) {
+    Joined j;
+    ASSERT_TRUE(j.login(2));
+    j.host.send({"CMD_newplayerinfo+1+Bob", "CMD_newplayerinfo+2+Alice"});
+    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().name(2) == "Alice"; }));
+    SeatMenu *menu = j.window->seatMenu();
+    auto openOn = [&](int seat) {
+        auto *name = j.window->findChild<QLabel *>(QStringLiteral("label_playername%1").arg(seat));
+        emit name->customContextMenuRequested(QPoint(1, 1));
+        menu->hide();
+    };
+    struct Case {
+        bool host;
+        int seat;
+        bool remove, watch;
+    };
+    for (const Case &c :
+         {Case{false, 1, false, false}, Case{true, 1, true, true}, Case{true, 3, false, true}}) {
+        j.window->mirror().setHost(c.host);
+        openOn(c.seat);
+        EXPECT_EQ(menu->seat(), c.seat);
+        EXPECT_EQ(menu->removeAction()->isEnabled(), c.remove) << c.host << c.seat;
+        EXPECT_EQ(menu->setWatchAction()->isEnabled(), c.watch) << c.host << c.seat;
+    }
+
+    const qsizetype sent = j.host.received().size();
+    j.window->mirror().setHost(false);
+    j.window->kicking(1); // not the hosting player: nothing goes out
+    j.window->mirror().setHost(true);
+    openOn(1);
+    menu->removeAction()->trigger();
+    menu->setWatchAction()->trigger();
+    ASSERT_TRUE(waitUntil([&] { return j.host.received().size() > sent; }));
+    spin(50);
+    EXPECT_EQ(j.host.received().mid(sent), "CMD_kickhim+2+1+\xFF"
+                                           "CMD_justwatch+1+1\xFF");
+
+    // The tick follows the host, not the click.
+    const qsizetype before = j.host.received().size();
+    j.window->justWatchAction()->trigger();
+    EXPECT_FALSE(j.window->justWatchAction()->isChecked());
+    ASSERT_TRUE(
+        waitUntil([&] { return j.host.received().mid(before) == "CMD_justwatch+2+1\xFF"; }));
+    j.host.send({"CMD_justwatching+2+1"});
+    EXPECT_TRUE(waitUntil([&] { return j.window->justWatchAction()->isChecked(); }));
 }
 
 } // namespace

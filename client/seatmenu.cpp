@@ -1,0 +1,26 @@
+#include "client/seatmenu.h"
+
+#include "clientcore/gamemirror.h"
+
+SeatMenu::SeatMenu(QWidget *parent) : QMenu(parent) {
+    setObjectName(QStringLiteral("popup_kick"));
+    RemoveFromGame1 = addAction(QStringLiteral("Remove From Game"));
+    RemoveFromGame1->setObjectName(QStringLiteral("RemoveFromGame1"));
+    SettoJustWatch1 = addAction(QStringLiteral("Set to Just Watch"));
+    SettoJustWatch1->setObjectName(QStringLiteral("SettoJustWatch1"));
+    UnsetJustWatch1 = addAction(QStringLiteral("Unset Just Watch"));
+    UnsetJustWatch1->setObjectName(QStringLiteral("UnsetJustWatch1"));
+    connect(RemoveFromGame1, &QAction::triggered, this, [this] { emit kickRequested(seat_); });
+    connect(SettoJustWatch1, &QAction::triggered, this,
+            [this] { emit watchRequested(seat_, true); });
+    connect(UnsetJustWatch1, &QAction::triggered, this,
+            [this] { emit watchRequested(seat_, false); });
+}
+
+void SeatMenu::prepare(bool isHost, const QString &name, int seat) {
+    for (QAction *a : {RemoveFromGame1, SettoJustWatch1, UnsetJustWatch1})
+        a->setEnabled(isHost);
+    if (name == GameMirror::kWaiting)
+        RemoveFromGame1->setEnabled(false);
+    seat_ = seat;
+}
