@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Makes three PNGs of a game under a virtual X server: Alice hosts in a real
+# window, three protocol players (Bob, Cat, Dan) lay real words. Alice passes
+# her turns from her console.
+#   docs/game-start.png   just after the start
+#   docs/game-middle.png  words on the board, a Zorble outcome showing
+#   docs/game-end.png     the winner panel
+#
+# usage: scripts/screenshots-game.sh [BUILD_DIR] [OUTPUT_DIR]
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+outdir="${2:-$root/docs}"
+zorble="$build/app/zorble"
+players="$build/tests/e2e/zorble_demo_players"
+for p in "$zorble" "$players"; do
+  [ -x "$p" ] || { echo "no program at $p (build it first)" >&2; exit 1; }
+done
+
+display=":$((90 + RANDOM % 100))"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+
+export ZORBLE_NO_INSTANCE_GUARD=1 ZORBLE_CHAT_CONSOLE=1
+state="$work/alice.json"
+mkfifo "$work/alice.in" "$work/players.in"
+
+DISPLAY="$display" QT_QPA_PLATFORM=xcb ZORBLE_STATE_FILE="$state" \
+  "$zorble" Alice x true <"$work/alice.in" >"$work/alice.out" 2>/dev/null &
+alice=$!
+pids+=($alice)
+exec 3>"$work/alice.in"
+for _ in $(seq 100); do grep -q 'You are Connected' "$work/alice.out" 2>/dev/null && break; sleep 0.1; done
+
+"$players" 7772 Bob Cat Dan <"$work/players.in" >"$work/players.out" 2>/dev/null &
+pids+=($!)
+exec 4>"$work/players.in"
+for _ in $(seq 100); do grep -q 'Dan is Connected' "$work/alice.out" 2>/dev/null && break; sleep 0.1; done
+
+# One field of Alice's state, asked for afresh.
+field() {
+  rm -f "$state"
+  kill -USR1 "$alice"
+  for _ in $(seq 50); do [ -s "$state" ] && break; sleep 0.05; done
+  /usr/bin/python3 -c "import json,sys; print(eval('json.load(open(sys.argv[1]))' + sys.argv[2]))" "$state" "$1"
+}
+shot() {
+  mkdir -p "$outdir"
+  DISPLAY="$display" import -window Zorble "$outdir/$1"
+  echo "wrote $outdir/$1"
+}
+# Passes Alice's turns until the condition's command succeeds.
+pass_until() {
+  for _ in $(seq 600); do
+    eval "$1" && return 0
+    [ "$(field "['ownturn']")" = True ] && echo /pass >&3
+    sleep 0.2
+  done
+  echo "gave up waiting for: $1" >&2
+  return 1
+}
+
+echo "Good luck everybody :)#10" >&3
+echo /start >&3
+sleep 1.5
+shot game-start.png
+
+echo "play 8" >&4
+pass_until 'grep -q ready "$work/players.out"'
+sleep 1
+shot game-middle.png
+
+echo pass >&4
+pass_until '[ "$(field "[\"winner\"][\"visible\"]")" = True ]'
+sleep 1
+shot game-end.png
+exec 3>&- 4>&-
