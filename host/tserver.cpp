@@ -80,6 +80,8 @@ void TServer::Sock1Accept(TSock *sender) {
         s.connection->deleteLater();
     s.connection = conn;
     s.connected = true;
+    s.link = ++links;
+    s.ending = false;
     s.carry.clear();
     conn->Tag = slot;
     conn->OnDisconnect = tempsock.OnDisconnect;
@@ -92,10 +94,11 @@ void TServer::Sock1Accept(TSock *sender) {
 void TServer::Sock1Read(TSock *sender, int) {
     const int slot = sender->Tag;
     const QByteArray bytes = sender->Receive();
-    if (slot < 1 || slot > kSlots || seats[slot].connection != sender)
+    if (slot < 1 || slot > kSlots || seats[slot].connection != sender || seats[slot].ending)
         return; // not a connection of ours any more: its bytes go nowhere
+    const quint64 link = seats[slot].link;
     const bool withinLimit = seats[slot].carry.feed(bytes, [&](const QByteArray &message) {
-        receivedlist.push_back({slot, message});
+        receivedlist.push_back({slot, link, false, message});
     });
     if (!receivedlist.empty() && !socktimer.isActive())
         socktimer.start();
@@ -111,10 +114,18 @@ void TServer::Sock1Read(TSock *sender, int) {
 
 void TServer::socktimerTimer() {
     while (!receivedlist.empty()) {
-        QueuedLine line = std::move(receivedlist.front());
+        Inbound entry = std::move(receivedlist.front());
         receivedlist.pop_front();
-        dispatch(line.slot, proto::decode(line.text));
+        serve(entry.slot, std::move(entry));
     }
+}
+
+void TServer::serve(int slot, Inbound entry) {
+    if (entry.link != seats[slot].link)
+        return; // left behind by an earlier connection of the slot
+    if (entry.end)
+        return connectionEnded(slot);
+    dispatch(slot, proto::decode(entry.text));
 }
 
 void TServer::dispatch(int slot, const QString &line) {
@@ -157,8 +168,8 @@ bool TServer::ownSeat(int sender, int seat) {
 
 void TServer::sendTo(int slot, const QString &message) {
     SeatSlot &s = seats[slot];
-    if (!s.connected || !s.connection)
-        return;
+    if (!s.connected || !s.connection || !s.connection->hasSocket())
+        return; // gone, or going: its end is still queued
     try {
         s.connection->Send(proto::encode(message));
     } catch (const ESockException &e) {
@@ -236,20 +247,34 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
     if (msg != QLatin1String("Socket Closed") || sender->Tag == 0)
         return;
     const int s = sender->Tag;
-    if (s < 1 || s > kSlots || seats[s].connection != sender)
-        return; // an old connection of a slot that has been taken again
+    if (s < 1 || s > kSlots || seats[s].connection != sender || seats[s].ending)
+        return; // an old connection, or an end already queued
+    // The end is handled after the messages that came before it, so a request
+    // made while the connection was there still counts and none acts for it
+    // once it is gone. Until then the slot stays taken.
+    seats[s].ending = true;
+    seats[s].carry.clear();
+    receivedlist.push_back({s, seats[s].link, true, {}});
+    if (!socktimer.isActive())
+        socktimer.start();
+}
+
+void TServer::connectionEnded(int s) {
     SeatSlot &slot = seats[s];
     if (slot.connected) {
         const QByteArray bytes = proto::encode(proto::host::playerdisconnected(s, slot.name));
         for (int i = 1; i <= slotcount; ++i)
-            if (i != s && seats[i].connected && seats[i].connection->hasSocket())
+            if (i != s && seats[i].connected && seats[i].connection &&
+                seats[i].connection->hasSocket())
                 seats[i].connection->Send(bytes);
     }
     slot.connected = false;
+    slot.ending = false;
     slot.name.clear();
     slot.carry.clear();
-    // Lines this connection queued before it closed are left to be handled: a
-    // request it made while it was still there still counts.
+    if (slot.connection)
+        slot.connection->deleteLater();
+    slot.connection = nullptr;
     // The turn moves on even when the hosting player's own connection is the
     // one gone: a host without a window keeps the game going for the others.
     if (s == currentplayer && gamerunning)

@@ -24,8 +24,10 @@ struct SeatSlot {
     QString name;                  // at most 20 characters; empty when free
     rules::Rack rack{};            // rack slots 1..10: letter 0..25, 100 empty
     int partner = 0;               // 3, 4, 1, 2 for seats 1..4
-    bool connected = false;        // the slot holds an open connection
+    bool connected = false;        // the slot holds a connection whose end is not yet handled
     TSock *connection = nullptr;   // owned by Sock1
+    quint64 link = 0;              // serial number of that connection
+    bool ending = false;           // its end is queued behind its messages
     int score = 0;                 // total in the current game
     int turnscore = 0;             // points of the move being tested or last accepted
     int bonus = 0;                 // Zorble effect of the last accepted move, 0..3
@@ -89,9 +91,13 @@ private:
 
     using Grid = rules::Grid;
 
-    // A message taken off a connection, with the slot it came from.
-    struct QueuedLine {
+    // An entry of the queue: a message, or the end of a connection, which
+    // comes after all of its messages. It names the connection it came from,
+    // so that nothing queued acts for a later connection in the same slot.
+    struct Inbound {
         int slot;
+        quint64 link;
+        bool end;
         QByteArray text;
     };
 
@@ -99,7 +105,9 @@ private:
     void Sock1Accept(TSock *sender);
     void Sock1Read(TSock *sender, int count);
     void socktimerTimer();
+    void serve(int slot, Inbound entry);
     void dispatch(int slot, const QString &line);
+    void connectionEnded(int slot);
     void receivedlogininfo(int sender, const proto::tohost::Login &login);
     void kickhim(int sender, const proto::tohost::Kick &kick);
     void disconnectsock(int slot);
@@ -142,7 +150,8 @@ private:
     TSock Sock1;
     TSock tempsock;
     QTimer socktimer;
-    std::deque<QueuedLine> receivedlist;
+    std::deque<Inbound> receivedlist;
+    quint64 links = 0; // connections accepted so far
 
     std::array<SeatSlot, 11> seats{};
     int slotcount = 0;
