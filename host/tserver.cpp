@@ -23,8 +23,10 @@ TServer::TServer(WordLookup lookup, QObject *parent) : QObject(parent) {
     tempsock.OnDisconnect = [this](TSock *s) { tempsockDisconnect(s); };
     tempsock.OnInfo = [this](TSock *s, TSocketInfo i, const QString &m) { tempsockInfo(s, i, m); };
 
-    // Queued lines are handled as soon as control returns to the event loop,
-    // all of them in arrival order, each to its end before the next.
+    // Queued messages are handled as soon as control returns to the event
+    // loop, each to its end before the next: the connections take turns, one
+    // message each, and every connection's messages keep their order. After
+    // kServiceSlice the rest waits for the next round of the event loop.
     socktimer.setSingleShot(true);
     socktimer.setInterval(0);
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
@@ -83,6 +85,7 @@ void TServer::Sock1Accept(TSock *sender) {
     s.link = ++links;
     s.ending = false;
     s.carry.clear();
+    inbox[slot].clear();
     conn->Tag = slot;
     conn->OnDisconnect = tempsock.OnDisconnect;
     conn->OnInfo = tempsock.OnInfo;
@@ -96,35 +99,57 @@ void TServer::Sock1Read(TSock *sender, int) {
     const QByteArray bytes = sender->Receive();
     if (slot < 1 || slot > kSlots || seats[slot].connection != sender || seats[slot].ending)
         return; // not a connection of ours any more: its bytes go nowhere
-    const quint64 link = seats[slot].link;
-    const bool withinLimit = seats[slot].carry.feed(bytes, [&](const QByteArray &message) {
-        receivedlist.push_back({slot, link, false, message});
+    SeatSlot &s = seats[slot];
+    std::deque<Inbound> &queue = inbox[slot];
+    const bool withinLimit = s.carry.feed(bytes, [&](const QByteArray &message) {
+        queue.push_back({s.link, false, message});
     });
-    if (!receivedlist.empty() && !socktimer.isActive())
+    if (!queue.empty() && !socktimer.isActive())
         socktimer.start();
     if (!withinLimit) {
         std::fprintf(stderr,
                      "zorble host: slot %d sent more than %d bytes without a message end; "
                      "closing it\n",
                      slot, kMaxLine);
-        seats[slot].carry.clear();
+        s.carry.clear();
         sender->Close();
+        return;
     }
+    // A connection that sends faster than it is served waits in the system's
+    // buffers, not in the host's memory.
+    if (queue.size() >= kMaxQueued)
+        sender->setReadPaused(true);
 }
 
 void TServer::socktimerTimer() {
-    while (!receivedlist.empty()) {
-        Inbound entry = std::move(receivedlist.front());
-        receivedlist.pop_front();
-        serve(entry.slot, std::move(entry));
+    const auto until = std::chrono::steady_clock::now() + kServiceSlice;
+    int idle = 0; // slots in a row found with nothing queued
+    while (idle < kSlots) {
+        served = served % kSlots + 1;
+        std::deque<Inbound> &queue = inbox[served];
+        if (queue.empty()) {
+            ++idle;
+            continue;
+        }
+        idle = 0;
+        Inbound entry = std::move(queue.front());
+        queue.pop_front();
+        serve(served, std::move(entry));
+        if (std::chrono::steady_clock::now() >= until) {
+            socktimer.start();
+            return;
+        }
     }
 }
 
 void TServer::serve(int slot, Inbound entry) {
-    if (entry.link != seats[slot].link)
+    SeatSlot &s = seats[slot];
+    if (entry.link != s.link)
         return; // left behind by an earlier connection of the slot
     if (entry.end)
         return connectionEnded(slot);
+    if (s.connection && s.connection->readPaused() && inbox[slot].size() <= kMaxQueued / 2)
+        s.connection->setReadPaused(false);
     dispatch(slot, proto::decode(entry.text));
 }
 
@@ -254,7 +279,7 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
     // once it is gone. Until then the slot stays taken.
     seats[s].ending = true;
     seats[s].carry.clear();
-    receivedlist.push_back({s, seats[s].link, true, {}});
+    inbox[s].push_back({seats[s].link, true, {}});
     if (!socktimer.isActive())
         socktimer.start();
 }

@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include <array>
+#include <chrono>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -53,6 +55,11 @@ public:
     static constexpr int kSlots = 9;             // slots 1..9 hold connections
     static constexpr int kMaxLine = 8 * 1024;    // longest message without 0xFF
     static constexpr int kMaxOutbound = 1 << 20; // unsent bytes before a peer is dropped
+    // Messages queued for one connection before the host stops reading it.
+    static constexpr std::size_t kMaxQueued = 256;
+    // Longest stretch of queued messages handled before the event loop gets
+    // its turn again (socket reads, the game clock).
+    static constexpr std::chrono::microseconds kServiceSlice{2000};
 
     static constexpr int kBoard = rules::kBoard; // squares per row and column
     static constexpr int kBagSize = 99;          // tiles in the bag
@@ -91,11 +98,11 @@ private:
 
     using Grid = rules::Grid;
 
-    // An entry of the queue: a message, or the end of a connection, which
-    // comes after all of its messages. It names the connection it came from,
-    // so that nothing queued acts for a later connection in the same slot.
+    // An entry of a connection's queue: a message, or the end of the
+    // connection, which comes after all of its messages. It names the
+    // connection it came from, so that nothing queued acts for a later
+    // connection in the same slot.
     struct Inbound {
-        int slot;
         quint64 link;
         bool end;
         QByteArray text;
@@ -150,8 +157,9 @@ private:
     TSock Sock1;
     TSock tempsock;
     QTimer socktimer;
-    std::deque<Inbound> receivedlist;
-    quint64 links = 0; // connections accepted so far
+    std::array<std::deque<Inbound>, kSlots + 1> inbox; // per slot, oldest first
+    int served = 0;                                    // the slot served last
+    quint64 links = 0;                                 // connections accepted so far
 
     std::array<SeatSlot, 11> seats{};
     int slotcount = 0;

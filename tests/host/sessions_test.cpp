@@ -393,3 +393,34 @@ INSTANTIATE_TEST_SUITE_P(Sessions, Ghosts,
                          ::testing::Values(Leave::Close, Leave::Reset, Leave::OverlongThenClose,
                                            Leave::HalfClose, Leave::Mixed),
                          leaveName);
+
+// Connections take turns: a chat line queued behind nothing of its own is
+// relayed while another connection's burst, read at the same time, is still
+// being handled, and the burst keeps its order.
+TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    TestClient &c = join("Cy");
+    settle();
+    constexpr int kBurst = 1000; // within one read of the host
+    QByteArray burst;
+    for (int i = 0; i < kBurst; ++i)
+        burst += QStringLiteral("CMD_chat+2+%1|clRed").arg(i).toUtf8() + '\xFF';
+    ASSERT_LT(burst.size(), 32 * 1024);
+    b.sendRaw(burst);
+    c.send("CMD_chat+3+probe|clRed");
+    ASSERT_TRUE(waitUntil([&] { return a.countStartingWith("CMD_chat+") == kBurst + 1; }));
+    QStringList fromBob;
+    qsizetype probeAt = -1;
+    for (const QString &l : a.lines()) {
+        if (l.startsWith("CMD_chat+2+"))
+            fromBob << l;
+        else if (l == "CMD_chat+3+Cy chats: probe|clRed")
+            probeAt = fromBob.size();
+    }
+    EXPECT_GE(probeAt, 0);
+    EXPECT_LT(probeAt, kBurst - 1);
+    ASSERT_EQ(fromBob.size(), kBurst);
+    for (int i = 0; i < kBurst; ++i)
+        ASSERT_EQ(fromBob[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
+}
