@@ -23,8 +23,10 @@ TServer::TServer(WordLookup lookup, QObject *parent) : QObject(parent) {
     tempsock.OnDisconnect = [this](TSock *s) { tempsockDisconnect(s); };
     tempsock.OnInfo = [this](TSock *s, TSocketInfo i, const QString &m) { tempsockInfo(s, i, m); };
 
-    // Queued lines are handled as soon as control returns to the event loop,
-    // all of them in arrival order, each to its end before the next.
+    // Queued messages are handled as soon as control returns to the event
+    // loop, each to its end before the next: the connections take turns, one
+    // message each, and every connection's messages keep their order. After
+    // kServiceSlice the rest waits for the next round of the event loop.
     socktimer.setSingleShot(true);
     socktimer.setInterval(0);
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
@@ -80,7 +82,10 @@ void TServer::Sock1Accept(TSock *sender) {
         s.connection->deleteLater();
     s.connection = conn;
     s.connected = true;
+    s.link = ++links;
+    s.ending = false;
     s.carry.clear();
+    inbox[slot].clear();
     conn->Tag = slot;
     conn->OnDisconnect = tempsock.OnDisconnect;
     conn->OnInfo = tempsock.OnInfo;
@@ -92,29 +97,60 @@ void TServer::Sock1Accept(TSock *sender) {
 void TServer::Sock1Read(TSock *sender, int) {
     const int slot = sender->Tag;
     const QByteArray bytes = sender->Receive();
-    if (slot < 1 || slot > kSlots || seats[slot].connection != sender)
+    if (slot < 1 || slot > kSlots || seats[slot].connection != sender || seats[slot].ending)
         return; // not a connection of ours any more: its bytes go nowhere
-    const bool withinLimit = seats[slot].carry.feed(bytes, [&](const QByteArray &message) {
-        receivedlist.push_back({slot, message});
+    SeatSlot &s = seats[slot];
+    std::deque<Inbound> &queue = inbox[slot];
+    const bool withinLimit = s.carry.feed(bytes, [&](const QByteArray &message) {
+        queue.push_back({s.link, false, message});
     });
-    if (!receivedlist.empty() && !socktimer.isActive())
+    if (!queue.empty() && !socktimer.isActive())
         socktimer.start();
     if (!withinLimit) {
         std::fprintf(stderr,
                      "zorble host: slot %d sent more than %d bytes without a message end; "
                      "closing it\n",
                      slot, kMaxLine);
-        seats[slot].carry.clear();
+        s.carry.clear();
         sender->Close();
+        return;
     }
+    // A connection that sends faster than it is served waits in the system's
+    // buffers, not in the host's memory.
+    if (queue.size() >= kMaxQueued)
+        sender->setReadPaused(true);
 }
 
 void TServer::socktimerTimer() {
-    while (!receivedlist.empty()) {
-        QueuedLine line = std::move(receivedlist.front());
-        receivedlist.pop_front();
-        dispatch(line.slot, proto::decode(line.text));
+    const auto until = std::chrono::steady_clock::now() + kServiceSlice;
+    int idle = 0; // slots in a row found with nothing queued
+    while (idle < kSlots) {
+        served = served % kSlots + 1;
+        std::deque<Inbound> &queue = inbox[served];
+        if (queue.empty()) {
+            ++idle;
+            continue;
+        }
+        idle = 0;
+        Inbound entry = std::move(queue.front());
+        queue.pop_front();
+        serve(served, std::move(entry));
+        if (std::chrono::steady_clock::now() >= until) {
+            socktimer.start();
+            return;
+        }
     }
+}
+
+void TServer::serve(int slot, Inbound entry) {
+    SeatSlot &s = seats[slot];
+    if (entry.link != s.link)
+        return; // left behind by an earlier connection of the slot
+    if (entry.end)
+        return connectionEnded(slot);
+    if (s.connection && s.connection->readPaused() && inbox[slot].size() <= kMaxQueued / 2)
+        s.connection->setReadPaused(false);
+    dispatch(slot, proto::decode(entry.text));
 }
 
 void TServer::dispatch(int slot, const QString &line) {
@@ -157,8 +193,8 @@ bool TServer::ownSeat(int sender, int seat) {
 
 void TServer::sendTo(int slot, const QString &message) {
     SeatSlot &s = seats[slot];
-    if (!s.connected || !s.connection)
-        return;
+    if (!s.connected || !s.connection || !s.connection->hasSocket())
+        return; // gone, or going: its end is still queued
     try {
         s.connection->Send(proto::encode(message));
     } catch (const ESockException &e) {
@@ -236,20 +272,34 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
     if (msg != QLatin1String("Socket Closed") || sender->Tag == 0)
         return;
     const int s = sender->Tag;
-    if (s < 1 || s > kSlots || seats[s].connection != sender)
-        return; // an old connection of a slot that has been taken again
+    if (s < 1 || s > kSlots || seats[s].connection != sender || seats[s].ending)
+        return; // an old connection, or an end already queued
+    // The end is handled after the messages that came before it, so a request
+    // made while the connection was there still counts and none acts for it
+    // once it is gone. Until then the slot stays taken.
+    seats[s].ending = true;
+    seats[s].carry.clear();
+    inbox[s].push_back({seats[s].link, true, {}});
+    if (!socktimer.isActive())
+        socktimer.start();
+}
+
+void TServer::connectionEnded(int s) {
     SeatSlot &slot = seats[s];
     if (slot.connected) {
         const QByteArray bytes = proto::encode(proto::host::playerdisconnected(s, slot.name));
         for (int i = 1; i <= slotcount; ++i)
-            if (i != s && seats[i].connected && seats[i].connection->hasSocket())
+            if (i != s && seats[i].connected && seats[i].connection &&
+                seats[i].connection->hasSocket())
                 seats[i].connection->Send(bytes);
     }
     slot.connected = false;
+    slot.ending = false;
     slot.name.clear();
     slot.carry.clear();
-    // Lines this connection queued before it closed are left to be handled: a
-    // request it made while it was still there still counts.
+    if (slot.connection)
+        slot.connection->deleteLater();
+    slot.connection = nullptr;
     // The turn moves on even when the hosting player's own connection is the
     // one gone: a host without a window keeps the game going for the others.
     if (s == currentplayer && gamerunning)

@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include <array>
+#include <chrono>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -24,8 +26,10 @@ struct SeatSlot {
     QString name;                  // at most 20 characters; empty when free
     rules::Rack rack{};            // rack slots 1..10: letter 0..25, 100 empty
     int partner = 0;               // 3, 4, 1, 2 for seats 1..4
-    bool connected = false;        // the slot holds an open connection
+    bool connected = false;        // the slot holds a connection whose end is not yet handled
     TSock *connection = nullptr;   // owned by Sock1
+    quint64 link = 0;              // serial number of that connection
+    bool ending = false;           // its end is queued behind its messages
     int score = 0;                 // total in the current game
     int turnscore = 0;             // points of the move being tested or last accepted
     int bonus = 0;                 // Zorble effect of the last accepted move, 0..3
@@ -51,6 +55,11 @@ public:
     static constexpr int kSlots = 9;             // slots 1..9 hold connections
     static constexpr int kMaxLine = 8 * 1024;    // longest message without 0xFF
     static constexpr int kMaxOutbound = 1 << 20; // unsent bytes before a peer is dropped
+    // Messages queued for one connection before the host stops reading it.
+    static constexpr std::size_t kMaxQueued = 256;
+    // Longest stretch of queued messages handled before the event loop gets
+    // its turn again (socket reads, the game clock).
+    static constexpr std::chrono::microseconds kServiceSlice{2000};
 
     static constexpr int kBoard = rules::kBoard; // squares per row and column
     static constexpr int kBagSize = 99;          // tiles in the bag
@@ -89,9 +98,13 @@ private:
 
     using Grid = rules::Grid;
 
-    // A message taken off a connection, with the slot it came from.
-    struct QueuedLine {
-        int slot;
+    // An entry of a connection's queue: a message, or the end of the
+    // connection, which comes after all of its messages. It names the
+    // connection it came from, so that nothing queued acts for a later
+    // connection in the same slot.
+    struct Inbound {
+        quint64 link;
+        bool end;
         QByteArray text;
     };
 
@@ -99,7 +112,9 @@ private:
     void Sock1Accept(TSock *sender);
     void Sock1Read(TSock *sender, int count);
     void socktimerTimer();
+    void serve(int slot, Inbound entry);
     void dispatch(int slot, const QString &line);
+    void connectionEnded(int slot);
     void receivedlogininfo(int sender, const proto::tohost::Login &login);
     void kickhim(int sender, const proto::tohost::Kick &kick);
     void disconnectsock(int slot);
@@ -142,7 +157,9 @@ private:
     TSock Sock1;
     TSock tempsock;
     QTimer socktimer;
-    std::deque<QueuedLine> receivedlist;
+    std::array<std::deque<Inbound>, kSlots + 1> inbox; // per slot, oldest first
+    int served = 0;                                    // the slot served last
+    quint64 links = 0;                                 // connections accepted so far
 
     std::array<SeatSlot, 11> seats{};
     int slotcount = 0;

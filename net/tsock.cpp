@@ -195,6 +195,12 @@ void TSock::closeNotifiers() {
     writeNotifier_ = nullptr;
 }
 
+void TSock::setReadPaused(bool paused) {
+    readPaused_ = paused;
+    if (readNotifier_ && !listening_)
+        readNotifier_->setEnabled(!paused && !connecting_);
+}
+
 void TSock::applyBlocking() {
     if (fd_ < 0)
         return;
@@ -205,7 +211,7 @@ void TSock::applyBlocking() {
         return;
     writeNotifier_ = new QSocketNotifier(fd_, QSocketNotifier::Write, this);
     writeNotifier_->setEnabled(connecting_ || !outbound_.isEmpty());
-    readNotifier_->setEnabled(!connecting_);
+    readNotifier_->setEnabled(!connecting_ && !readPaused_);
     connect(writeNotifier_, &QSocketNotifier::activated, this, [this] { readyWrite(); });
 }
 
@@ -494,7 +500,7 @@ void TSock::readyWrite() {
             }
             connecting_ = false;
             connected_ = true;
-            readNotifier_->setEnabled(true);
+            readNotifier_->setEnabled(!readPaused_);
             writeNotifier_->setEnabled(!outbound_.isEmpty());
             info(siConnect, QStringLiteral("Non-Blocking Socket Connected"));
             if (self && OnConnect)

@@ -87,6 +87,12 @@ public:
     qsizetype maxOutbound() const { return maxOutbound_; }
     void setMaxOutbound(qsizetype bytes) { maxOutbound_ = bytes; }
 
+    // While reading is paused nothing is taken from the connection: the peer's
+    // bytes wait in the system's buffers, and once those are full its sending
+    // waits too. The end of the connection is noticed after reading resumes.
+    bool readPaused() const { return readPaused_; }
+    void setReadPaused(bool paused);
+
     bool Connected() const { return connected_; }
     bool hasSocket() const { return fd_ >= 0; }
     // The system's descriptor of the socket, -1 without one.
@@ -145,6 +151,7 @@ private:
     bool connecting_ = false;
     bool listening_ = false;
     bool closing_ = false;
+    bool readPaused_ = false;
     TSocketType socketType_ = stStream;
     QString hostName_;
     QString portName_;

@@ -1,8 +1,10 @@
 // Real TCP clients on loopback log in, chat and leave against an in-process host.
-#include "tests/support/testclient.h"
 #include "host/tserver.h"
+#include "tests/support/testclient.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
 
 #include <memory>
 #include <vector>
@@ -289,4 +291,136 @@ TEST_F(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
     EXPECT_FALSE(b.waitFor("CMD_playerdisconnected+1+Ann").isEmpty());
     EXPECT_EQ(b.waitFor("CMD_nextplayer+"), "CMD_nextplayer+2");
     EXPECT_EQ(host->currentPlayer(), 2);
+}
+
+namespace {
+
+// How a connection that has just sent its login goes away.
+enum class Leave {
+    Close,             // an ordinary close
+    Reset,             // SO_LINGER 0: the close is a reset
+    OverlongThenClose, // a line too long for the host, then a close
+    HalfClose,         // stops sending, keeps the socket open
+    Mixed,             // each of the above in turn
+};
+
+class Ghosts : public Sessions, public ::testing::WithParamInterface<Leave> {
+protected:
+    void leave(TestClient &c, Leave how) {
+        QTcpSocket &sock = c.socket();
+        const int fd = static_cast<int>(sock.socketDescriptor());
+        switch (how) {
+        case Leave::Close:
+        case Leave::OverlongThenClose:
+            sock.abort();
+            break;
+        case Leave::Reset: {
+            const ::linger lg{1, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+            sock.abort();
+            break;
+        }
+        case Leave::HalfClose:
+            ::shutdown(fd, SHUT_WR);
+            break;
+        case Leave::Mixed:
+            break;
+        }
+    }
+};
+
+std::string leaveName(const ::testing::TestParamInfo<Leave> &param) {
+    const char *const names[] = {"Close", "Reset", "OverlongThenClose", "HalfClose", "Mixed"};
+    return names[static_cast<int>(param.param)];
+}
+
+} // namespace
+
+// A connection that logs in and is gone at once must not keep its slot: its
+// login is handled before its end, and nothing is sent to it once it is gone.
+TEST_P(Ghosts, LeaveNoSlotTakenAndNobodyListed) {
+    testing::internal::CaptureStderr();
+    TestClient &a = join("Host");
+    const Leave kinds[] = {Leave::Close, Leave::Reset, Leave::OverlongThenClose, Leave::HalfClose};
+    for (int i = 0; i < 8; ++i) {
+        const Leave how = GetParam() == Leave::Mixed ? kinds[i % 4] : GetParam();
+        TestClient &g = add();
+        ASSERT_TRUE(g.connectTo(port));
+        const QString hello = g.waitFor("CMD_sendlogininfo+");
+        ASSERT_FALSE(hello.isEmpty());
+        // The name ends with its own 0xFF, as a client's login does.
+        QByteArray bytes =
+            QStringLiteral("CMD_logininfo+%1+2.1.1+Ghost%2").arg(hello.mid(18)).arg(i).toUtf8() +
+            "\xFF\xFF";
+        if (how == Leave::OverlongThenClose)
+            bytes += QByteArray(TServer::kMaxLine + 1, 'x');
+        g.sendRaw(bytes);
+        ASSERT_EQ(g.socket().bytesToWrite(), 0);
+        leave(g, how);
+    }
+    ASSERT_TRUE(waitUntil([&] { return a.countStartingWith("CMD_playerdisconnected+") == 8; }));
+    settle();
+    QStringList taken;
+    for (int slot = 2; slot <= TServer::kSlots; ++slot)
+        if (host->seat(slot).connected || !host->seat(slot).name.isEmpty())
+            taken << QStringLiteral("%1 %2").arg(slot).arg(host->seat(slot).name);
+    EXPECT_TRUE(taken.isEmpty()) << taken.join(", ").toStdString();
+    // Every ghost announced as come is announced as gone.
+    QStringList came, went;
+    for (const QString &l : a.lines()) {
+        const QString name = l.section('+', 2);
+        if (l.startsWith("CMD_newplayerinfo+") && name.startsWith("Ghost"))
+            came << name;
+        else if (l.startsWith("CMD_playerdisconnected+") && !name.isEmpty())
+            went << name;
+    }
+    came.sort();
+    went.sort();
+    EXPECT_EQ(came.join(' ').toStdString(), went.join(' ').toStdString());
+
+    TestClient &c = add();
+    EXPECT_EQ(c.join(port, "Newcomer"), 2);
+    settle();
+    for (const QString &l : c.lines())
+        EXPECT_FALSE(l.startsWith("CMD_existingplayers+") && l.contains("Ghost"))
+            << l.toStdString();
+    EXPECT_EQ(c.countStartingWith("CMD_existingplayers+1+Host"), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("Not Connected"), std::string::npos) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, Ghosts,
+                         ::testing::Values(Leave::Close, Leave::Reset, Leave::OverlongThenClose,
+                                           Leave::HalfClose, Leave::Mixed),
+                         leaveName);
+
+// Connections take turns: a chat line queued behind nothing of its own is
+// relayed while another connection's burst, read at the same time, is still
+// being handled, and the burst keeps its order.
+TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    TestClient &c = join("Cy");
+    settle();
+    constexpr int kBurst = 1000; // within one read of the host
+    QByteArray burst;
+    for (int i = 0; i < kBurst; ++i)
+        burst += QStringLiteral("CMD_chat+2+%1|clRed").arg(i).toUtf8() + '\xFF';
+    ASSERT_LT(burst.size(), 32 * 1024);
+    b.sendRaw(burst);
+    c.send("CMD_chat+3+probe|clRed");
+    ASSERT_TRUE(waitUntil([&] { return a.countStartingWith("CMD_chat+") == kBurst + 1; }));
+    QStringList fromBob;
+    qsizetype probeAt = -1;
+    for (const QString &l : a.lines()) {
+        if (l.startsWith("CMD_chat+2+"))
+            fromBob << l;
+        else if (l == "CMD_chat+3+Cy chats: probe|clRed")
+            probeAt = fromBob.size();
+    }
+    EXPECT_GE(probeAt, 0);
+    EXPECT_LT(probeAt, kBurst - 1);
+    ASSERT_EQ(fromBob.size(), kBurst);
+    for (int i = 0; i < kBurst; ++i)
+        ASSERT_EQ(fromBob[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
 }

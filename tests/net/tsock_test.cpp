@@ -1,5 +1,5 @@
-#include "tests/support/testclient.h"
 #include "net/tsock.h"
+#include "tests/support/testclient.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +197,33 @@ TEST_F(TSockTest, PeerCloseGivesDisconnectThenSocketClosedAndKeepsUnreadBytes) {
     conn->Close();
     EXPECT_EQ(events.count("Socket Closed"), 2);
     EXPECT_THROW(conn->Send("x"), ESockException);
+}
+
+TEST_F(TSockTest, PausedConnectionTakesNothingUntilItResumes) {
+    listen();
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(waitUntil([&] { return accepted.size() == 1; }));
+    TSock *conn = accepted[0];
+    QStringList events;
+    conn->OnRead = [&](TSock *c, int) { events << "read " + QString::fromLatin1(c->Receive()); };
+    conn->OnInfo = [&](TSock *, TSocketInfo, const QString &msg) {
+        if (msg == "Socket Closed")
+            events << msg;
+    };
+    conn->setReadPaused(true);
+    peer.write("held");
+    peer.flush();
+    peer.disconnectFromHost();
+    spin(100);
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(conn->inboundSize(), 0);
+    EXPECT_TRUE(conn->hasSocket());
+    // The bytes, then the end, in the order they came.
+    conn->setReadPaused(false);
+    ASSERT_TRUE(waitUntil([&] { return events.contains("Socket Closed"); }));
+    EXPECT_EQ(events.first(), "read held");
+    EXPECT_EQ(events.count("Socket Closed"), 1);
 }
 
 TEST_F(TSockTest, ResetConnectionIsReportedAndClosed) {
