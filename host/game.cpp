@@ -69,6 +69,9 @@ void TServer::initGame(WordLookup lookup) {
     rules_.emplace(std::move(lookup));
     for (auto &column : board)
         column.fill(kEmpty);
+    // The game clock ends turns: a coarse timer would shift its first ticks
+    // by up to a twentieth of the interval and cut the first turn short.
+    Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(1000);
     connect(&Timer2, &QTimer::timeout, this, &TServer::Timer2Timer);
 }
