@@ -2,6 +2,9 @@
 
 #include <QFrame>
 
+#include <array>
+
+class GameMirror;
 class QLabel;
 class QPushButton;
 
@@ -18,9 +21,20 @@ public:
     QFrame *screenPanel() const { return panel_screen; }
     QPushButton *screenButton() const { return Image4; }
 
+    // The winner panel as the mirror has it: the title and the names, each
+    // drawn twice a pixel apart for a shadow, shown while the mirror shows a
+    // winner.
+    void showWinner(const GameMirror &mirror);
+    // Why the game ended, at the top of the winner panel.
+    void setReason(const QString &text);
+
 private:
     QWidget *board_;
     QFrame *panel_winner;
+    QLabel *label_reason;
+    // label_winner1 and 2: the title's shadow and the title; 3 and 4: the
+    // names' shadow and the names.
+    std::array<QLabel *, 4> winnerLabels_{};
     QFrame *panel_screen;
     QPushButton *Image4;
 };

@@ -12,7 +12,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,6 +26,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
 
     buildPanel();
     buildMenus();
+    connectViews();
 
     connect(&mirror_, &GameMirror::chatLine, this, &Tchat::addlinetochat);
     connect(&mirror_, &GameMirror::seatChanged, this, &Tchat::seatChanged);
@@ -44,7 +44,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         showMessage(QStringLiteral("Game is full"));
         close();
     });
-    connect(&mirror_, &GameMirror::reasonChanged, this, &Tchat::setReason);
     connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
     connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
 
@@ -74,6 +73,18 @@ void Tchat::buildPanel() {
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
     chat_->setSeatNames([this](int seat) { return mirror_.name(seat); });
     connect(chat_, &ChatPanel::sendMessage, &link_, &HostLink::send);
+}
+
+void Tchat::connectViews() {
+    connect(&mirror_, &GameMirror::statusChanged, this, [this] { status_->showStatus(mirror_); });
+    connect(&mirror_, &GameMirror::settingsChanged, this,
+            [this] { status_->showSettings(mirror_); });
+    connect(&mirror_, &GameMirror::moveButtonsShown, status_, &StatusPanel::showMoveButtons);
+    connect(&mirror_, &GameMirror::reasonChanged, boardArea_, &BoardArea::setReason);
+    connect(&mirror_, &GameMirror::gameOver, this, [this] { boardArea_->showWinner(mirror_); });
+    connect(&mirror_, &GameMirror::gameStarted, this, [this] { boardArea_->showWinner(mirror_); });
+    status_->showStatus(mirror_);
+    status_->showSettings(mirror_);
 }
 
 void Tchat::buildMenus() {
@@ -206,13 +217,6 @@ void Tchat::joinpress() {
     link_.connectToHost(mirror_.hostAddress(), gamePort_);
     StartGame1->setEnabled(false);
     status_->startButton()->hide();
-}
-
-// ---- Game events -----------------------------------------------------------------
-
-void Tchat::setReason(const QString &text) {
-    if (auto *reason = boardArea_->findChild<QLabel *>(QStringLiteral("label_reason")))
-        reason->setText(text);
 }
 
 // ---- User actions and closing ------------------------------------------------------

@@ -79,10 +79,10 @@ protected:
 private:
     void buildMenus();
     void buildPanel();
+    void connectViews();
     void addlinetochat(int seat, const QString &text, quint32 colour);
     void systemLine(const QString &text);
     void showMessage(const QString &text);
-    void setReason(const QString &text);
 
     // User actions.
     void button_startClick();
