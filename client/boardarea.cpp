@@ -1,5 +1,6 @@
 #include "client/boardarea.h"
 
+#include "client/boardview.h"
 #include "clientcore/gamemirror.h"
 
 #include <QLabel>
@@ -28,7 +29,8 @@ void setTextColour(QLabel *label, const QColor &colour) {
 
 } // namespace
 
-BoardArea::BoardArea(QWidget *parent) : QFrame(parent) {
+BoardArea::BoardArea(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
+    : QFrame(parent) {
     setObjectName(QStringLiteral("boardarea"));
     setGeometry(5, 4, 538, 538);
     setFrameShape(QFrame::Box);
@@ -38,9 +40,8 @@ BoardArea::BoardArea(QWidget *parent) : QFrame(parent) {
     setPalette(pal);
 
     // The board's drawing surface lies at (8, 7) in the main panel.
-    board_ = new QWidget(this);
-    board_->setObjectName(QStringLiteral("board"));
-    board_->setGeometry(3, 3, 532, 532);
+    board_ = new BoardView(mirror, pictures, this);
+    board_->move(3, 3);
 
     panel_winner = new QFrame(this);
     panel_winner->setObjectName(QStringLiteral("panel_winner"));

@@ -1,10 +1,14 @@
 #include "client/tchat.h"
 
 #include "client/boardarea.h"
+#include "client/boardview.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/sounds.h"
+#include "client/pictures.h"
+#include "client/rackview.h"
 #include "client/seattable.h"
 #include "client/statuspanel.h"
+#include "client/zorbleflash.h"
 #include "host/tserver.h"
 #include "net/protocol.h"
 #include "windows/tabout.h"
@@ -23,6 +27,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("chatform"));
     setWindowTitle(QStringLiteral("Zorble"));
     resize(kDefaultWidth, kDefaultHeight);
+    // Drawn at the screen's pixel density, so that the board stays sharp.
+    pictures_ = std::make_unique<ClassicPictures>(devicePixelRatio());
 
     buildPanel();
     buildMenus();
@@ -35,6 +41,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     connect(&mirror_, &GameMirror::ownSeatAnnounced, this, [this](int seat) {
         chat_->setLocalSeat(seat);
         chat_->setLoggedIn(true);
+        rack_->showSeat(seat);
     });
     connect(&mirror_, &GameMirror::ownSeatLost, this, [this] {
         chat_->setLoggedIn(false);
@@ -59,23 +66,32 @@ void Tchat::buildPanel() {
     panel_->setMinimumSize(859, 605);
     setCentralWidget(panel_);
 
-    boardArea_ = new BoardArea(panel_);
+    boardArea_ = new BoardArea(mirror_, pictures_.get(), panel_);
     connect(boardArea_->screenButton(), &QPushButton::clicked, this, &Tchat::Image4Click);
 
-    seatTable_ = new SeatTable(panel_);
+    rack_ = new RackView(mirror_, pictures_.get(), panel_);
+
+    seatTable_ = new SeatTable(pictures_.get(), panel_);
     seatTable_->setGeometry(548, 4, 306, 96);
 
     status_ = new StatusPanel(panel_);
     status_->setGeometry(548, 102, 306, 136);
     connect(status_->startButton(), &QPushButton::clicked, this, &Tchat::button_startClick);
+    connect(status_->clearButton(), &QPushButton::clicked, &mirror_, &GameMirror::clearLaid);
 
     chat_ = new ChatPanel(panel_);
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
     chat_->setSeatNames([this](int seat) { return mirror_.name(seat); });
     connect(chat_, &ChatPanel::sendMessage, &link_, &HostLink::send);
+
+    // Over the settings column while it runs.
+    zorble_ = new ZorbleFlash(pictures_.get(), panel_);
 }
 
 void Tchat::connectViews() {
+    connect(&mirror_, &GameMirror::boardChanged, boardArea_->board(),
+            qOverload<>(&QWidget::update));
+    connect(&mirror_, &GameMirror::rackChanged, rack_, &RackView::showRack);
     connect(&mirror_, &GameMirror::statusChanged, this, [this] { status_->showStatus(mirror_); });
     connect(&mirror_, &GameMirror::settingsChanged, this,
             [this] { status_->showSettings(mirror_); });
@@ -83,6 +99,7 @@ void Tchat::connectViews() {
     connect(&mirror_, &GameMirror::reasonChanged, boardArea_, &BoardArea::setReason);
     connect(&mirror_, &GameMirror::gameOver, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { boardArea_->showWinner(mirror_); });
+    connect(&mirror_, &GameMirror::zorbleOutcome, zorble_, &ZorbleFlash::start);
     status_->showStatus(mirror_);
     status_->showSettings(mirror_);
 }
