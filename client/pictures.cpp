@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <QtMath>
 
