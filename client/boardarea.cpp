@@ -1,8 +1,13 @@
 #include "client/boardarea.h"
 
+#include "client/boardview.h"
+#include "clientcore/gamemirror.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <array>
 
 namespace {
 
@@ -16,9 +21,16 @@ QLabel *centred(QWidget *parent, const QString &name, const QString &text) {
     return label;
 }
 
+void setTextColour(QLabel *label, const QColor &colour) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    label->setPalette(pal);
+}
+
 } // namespace
 
-BoardArea::BoardArea(QWidget *parent) : QFrame(parent) {
+BoardArea::BoardArea(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
+    : QFrame(parent) {
     setObjectName(QStringLiteral("boardarea"));
     setGeometry(5, 4, 538, 538);
     setFrameShape(QFrame::Box);
@@ -28,22 +40,46 @@ BoardArea::BoardArea(QWidget *parent) : QFrame(parent) {
     setPalette(pal);
 
     // The board's drawing surface lies at (8, 7) in the main panel.
-    board_ = new QWidget(this);
-    board_->setObjectName(QStringLiteral("board"));
-    board_->setGeometry(3, 3, 532, 532);
+    board_ = new BoardView(mirror, pictures, this);
+    board_->move(3, 3);
 
     panel_winner = new QFrame(this);
     panel_winner->setObjectName(QStringLiteral("panel_winner"));
     panel_winner->setGeometry(69, 169, 400, 200);
-    panel_winner->setFrameShape(QFrame::Panel);
+    panel_winner->setFrameShape(QFrame::Box);
+    panel_winner->setLineWidth(2);
     panel_winner->setAutoFillBackground(true);
     {
-        auto *layout = new QVBoxLayout(panel_winner);
-        layout->addWidget(
-            centred(panel_winner, QStringLiteral("label_reason"), QStringLiteral("Game Over!")));
-        for (int i = 1; i <= 4; ++i)
-            layout->addWidget(
-                centred(panel_winner, QStringLiteral("label_winner") + QString::number(i), {}));
+        QPalette night = panel_winner->palette();
+        night.setColor(QPalette::Window, QColor(30, 46, 100));
+        night.setColor(QPalette::WindowText, QColor(255, 214, 0));
+        panel_winner->setPalette(night);
+
+        label_reason =
+            centred(panel_winner, QStringLiteral("label_reason"), QStringLiteral("Game Over!"));
+        label_reason->setGeometry(10, 14, 380, 30);
+        QFont reasonFont = label_reason->font();
+        reasonFont.setPixelSize(15);
+        reasonFont.setBold(true);
+        label_reason->setFont(reasonFont);
+        setTextColour(label_reason, QColor(235, 235, 235));
+
+        // Each text twice: the shadow first, the text made later lies on top,
+        // one pixel up and to the left.
+        const std::array<QRect, 2> places{QRect(10, 56, 380, 44), QRect(10, 108, 380, 76)};
+        const std::array<QColor, 2> inks{QColor(255, 214, 0), QColor(255, 255, 255)};
+        for (int i = 0; i < 4; ++i) {
+            const int row = i / 2;
+            const bool shadow = i % 2 == 0;
+            QLabel *l = centred(panel_winner, QStringLiteral("label_winner%1").arg(i + 1), {});
+            l->setGeometry(places[row].translated(shadow ? 1 : 0, shadow ? 1 : 0));
+            QFont f = l->font();
+            f.setPixelSize(20);
+            f.setBold(true);
+            l->setFont(f);
+            setTextColour(l, shadow ? QColor(0, 0, 0) : inks[row]);
+            winnerLabels_[i] = l;
+        }
     }
     panel_winner->hide();
 
@@ -71,4 +107,14 @@ BoardArea::BoardArea(QWidget *parent) : QFrame(parent) {
         layout->addWidget(Image4, 0, Qt::AlignCenter);
     }
     panel_screen->hide();
+}
+
+void BoardArea::showWinner(const GameMirror &mirror) {
+    for (int i = 0; i < 4; ++i)
+        winnerLabels_[i]->setText(i < 2 ? mirror.winnerTitle() : mirror.winnerNames());
+    panel_winner->setVisible(mirror.winnerShown());
+}
+
+void BoardArea::setReason(const QString &text) {
+    label_reason->setText(text);
 }

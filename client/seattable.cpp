@@ -1,10 +1,9 @@
 #include "client/seattable.h"
 
+#include "client/pictures.h"
 #include "clientcore/gamemirror.h"
 
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 
 namespace {
 
@@ -32,25 +31,9 @@ QColor seatColour(int seat) {
     }
 }
 
-// Two eyes: the mark of a seat that sits out.
-QPixmap eyesPicture() {
-    QPixmap pix(18, 10);
-    pix.fill(Qt::transparent);
-    QPainter p(&pix);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int x : {0, 9}) {
-        p.setPen(Qt::black);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(x + 0.5, 0.5, 8, 9));
-        p.setBrush(Qt::black);
-        p.drawEllipse(QRectF(x + 3, 3, 3.5, 4));
-    }
-    return pix;
-}
-
 } // namespace
 
-SeatTable::SeatTable(QWidget *parent) : QWidget(parent) {
+SeatTable::SeatTable(const TilePictures *pictures, QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("seattable"));
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -65,7 +48,6 @@ SeatTable::SeatTable(QWidget *parent) : QWidget(parent) {
         const QString n = QString::number(seat);
         eyes_[i] = makeLabel(this, QStringLiteral("image_eyes") + n, QString(),
                              QRect(4, y, 20, kRowHeight), Qt::AlignCenter);
-        eyes_[i]->setPixmap(eyesPicture());
         eyes_[i]->setToolTip(QStringLiteral("Just watching"));
         eyes_[i]->hide();
         names_[i] = makeLabel(this, QStringLiteral("label_playername") + n, GameMirror::kWaiting,
@@ -84,6 +66,12 @@ SeatTable::SeatTable(QWidget *parent) : QWidget(parent) {
             l->setPalette(p);
         }
     }
+    setPictures(pictures);
+}
+
+void SeatTable::setPictures(const TilePictures *pictures) {
+    for (QLabel *eyes : eyes_)
+        eyes->setPixmap(pictures->eyes());
 }
 
 void SeatTable::showSeat(const GameMirror &mirror, int seat) {

@@ -6,13 +6,17 @@
 
 class GameMirror;
 class QLabel;
+class TilePictures;
 
 // The four seat rows at the top right: watching mark, name, score and the
 // points of the last move. Seat 1 is the top row.
 class SeatTable : public QWidget {
     Q_OBJECT
 public:
-    explicit SeatTable(QWidget *parent = nullptr);
+    explicit SeatTable(const TilePictures *pictures, QWidget *parent = nullptr);
+
+    // The watching marks from another picture set.
+    void setPictures(const TilePictures *pictures);
 
     // Shows what the mirror holds for one seat.
     void showSeat(const GameMirror &mirror, int seat);

@@ -1,9 +1,13 @@
 #include "client/statuspanel.h"
 
+#include "clientcore/gamemirror.h"
+
 #include <QLabel>
 #include <QPushButton>
 
+#include <array>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -20,6 +24,12 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QRe
 
 StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("statuspanel"));
+    // Dark like the seat table above it, so that every seat colour reads.
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(32, 32, 48));
+    pal.setColor(QPalette::WindowText, QColor(220, 220, 228));
+    setPalette(pal);
 
     // Left column: the turn and the clocks.
     label_turn =
@@ -70,4 +80,33 @@ StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent) {
         (*button)->hide();
         x += 75;
     }
+}
+
+void StatusPanel::showStatus(const GameMirror &mirror) {
+    const QColor colour = QColor::fromRgb(mirror.turnColour());
+    const std::array<std::pair<QLabel *, QString>, 4> texts{{
+        {label_turn, mirror.turnText()},
+        {label_timeofgame, mirror.timeOfGameText()},
+        {label_timeofturn, mirror.timeOfTurnText()},
+        {label_tilesleft, mirror.tilesLeftText()},
+    }};
+    for (const auto &[label, text] : texts) {
+        label->setText(text);
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, colour);
+        label->setPalette(pal);
+    }
+}
+
+void StatusPanel::showSettings(const GameMirror &mirror) {
+    label_turntime->setText(mirror.turnTimeText());
+    label_gametime->setText(mirror.gameTimeText());
+    label_playtoscore->setText(mirror.playToScoreText());
+    label_double->setText(mirror.doubleText());
+    label_partners->setText(mirror.partnersText());
+}
+
+void StatusPanel::showMoveButtons(bool shown) {
+    for (QPushButton *b : {button_done, button_clear, button_newtiles, button_pass})
+        b->setVisible(shown);
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class GameMirror;
 class QLabel;
 class QPushButton;
 
@@ -13,6 +14,15 @@ public:
     explicit StatusPanel(QWidget *parent = nullptr);
 
     QPushButton *startButton() const { return button_startgame; }
+    QPushButton *clearButton() const { return button_clear; }
+
+    // The turn, the clocks and the tiles left, in the colour of the seat
+    // whose turn it is.
+    void showStatus(const GameMirror &mirror);
+    // The settings of the current game.
+    void showSettings(const GameMirror &mirror);
+    // Done, Clear, New Tiles and Pass.
+    void showMoveButtons(bool shown);
 
 private:
     QLabel *label_turn;

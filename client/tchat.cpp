@@ -1,11 +1,15 @@
 #include "client/tchat.h"
 
 #include "client/boardarea.h"
+#include "client/boardview.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/sounds.h"
+#include "client/pictures.h"
+#include "client/rackview.h"
 #include "client/seatmenu.h"
 #include "client/seattable.h"
 #include "client/statuspanel.h"
+#include "client/zorbleflash.h"
 #include "host/tserver.h"
 #include "net/protocol.h"
 #include "windows/tabout.h"
@@ -13,7 +17,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,9 +28,12 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("chatform"));
     setWindowTitle(QStringLiteral("Zorble"));
     resize(kDefaultWidth, kDefaultHeight);
+    // Drawn at the screen's pixel density, so that the board stays sharp.
+    pictures_ = std::make_unique<ClassicPictures>(devicePixelRatio());
 
     buildPanel();
     buildMenus();
+    connectViews();
 
     connect(&mirror_, &GameMirror::chatLine, this, &Tchat::addlinetochat);
     connect(&mirror_, &GameMirror::seatChanged, this, &Tchat::seatChanged);
@@ -36,6 +42,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     connect(&mirror_, &GameMirror::ownSeatAnnounced, this, [this](int seat) {
         chat_->setLocalSeat(seat);
         chat_->setLoggedIn(true);
+        rack_->showSeat(seat);
     });
     connect(&mirror_, &GameMirror::ownSeatLost, this, [this] {
         chat_->setLoggedIn(false);
@@ -45,7 +52,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         showMessage(QStringLiteral("Game is full"));
         close();
     });
-    connect(&mirror_, &GameMirror::reasonChanged, this, &Tchat::setReason);
     connect(&mirror_, &GameMirror::turnSoundRequested, this,
             [this] { chat_->sounds()->playsounds(chat_->turnSoundName()); });
     connect(&mirror_, &GameMirror::gameOver, this, [this] {
@@ -69,10 +75,12 @@ void Tchat::buildPanel() {
     panel_->setMinimumSize(859, 605);
     setCentralWidget(panel_);
 
-    boardArea_ = new BoardArea(panel_);
+    boardArea_ = new BoardArea(mirror_, pictures_.get(), panel_);
     connect(boardArea_->screenButton(), &QPushButton::clicked, this, &Tchat::Image4Click);
 
-    seatTable_ = new SeatTable(panel_);
+    rack_ = new RackView(mirror_, pictures_.get(), panel_);
+
+    seatTable_ = new SeatTable(pictures_.get(), panel_);
     seatTable_->setGeometry(548, 4, 306, 96);
     popup_kick = new SeatMenu(this);
     connect(popup_kick, &SeatMenu::kickRequested, this, &Tchat::kicking);
@@ -92,11 +100,31 @@ void Tchat::buildPanel() {
     status_ = new StatusPanel(panel_);
     status_->setGeometry(548, 102, 306, 136);
     connect(status_->startButton(), &QPushButton::clicked, this, &Tchat::button_startClick);
+    connect(status_->clearButton(), &QPushButton::clicked, &mirror_, &GameMirror::clearLaid);
 
     chat_ = new ChatPanel(panel_);
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
     chat_->setSeatNames([this](int seat) { return mirror_.name(seat); });
     connect(chat_, &ChatPanel::sendMessage, &link_, &HostLink::send);
+
+    // Over the settings column while it runs.
+    zorble_ = new ZorbleFlash(pictures_.get(), panel_);
+}
+
+void Tchat::connectViews() {
+    connect(&mirror_, &GameMirror::boardChanged, boardArea_->board(),
+            qOverload<>(&QWidget::update));
+    connect(&mirror_, &GameMirror::rackChanged, rack_, &RackView::showRack);
+    connect(&mirror_, &GameMirror::statusChanged, this, [this] { status_->showStatus(mirror_); });
+    connect(&mirror_, &GameMirror::settingsChanged, this,
+            [this] { status_->showSettings(mirror_); });
+    connect(&mirror_, &GameMirror::moveButtonsShown, status_, &StatusPanel::showMoveButtons);
+    connect(&mirror_, &GameMirror::reasonChanged, boardArea_, &BoardArea::setReason);
+    connect(&mirror_, &GameMirror::gameOver, this, [this] { boardArea_->showWinner(mirror_); });
+    connect(&mirror_, &GameMirror::gameStarted, this, [this] { boardArea_->showWinner(mirror_); });
+    connect(&mirror_, &GameMirror::zorbleOutcome, zorble_, &ZorbleFlash::start);
+    status_->showStatus(mirror_);
+    status_->showSettings(mirror_);
 }
 
 void Tchat::buildMenus() {
@@ -234,13 +262,6 @@ void Tchat::joinpress() {
     link_.connectToHost(mirror_.hostAddress(), gamePort_);
     StartGame1->setEnabled(false);
     status_->startButton()->hide();
-}
-
-// ---- Game events -----------------------------------------------------------------
-
-void Tchat::setReason(const QString &text) {
-    if (auto *reason = boardArea_->findChild<QLabel *>(QStringLiteral("label_reason")))
-        reason->setText(text);
 }
 
 // ---- User actions and closing ------------------------------------------------------

@@ -9,16 +9,21 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <memory>
+
 class BoardArea;
 class ChatPanel;
 class QAction;
 class QMenu;
+class RackView;
 class SeatMenu;
 class SeatTable;
 class StatusPanel;
 class Tabout;
 class Thelp;
+class TilePictures;
 class TServer;
+class ZorbleFlash;
 
 // The game window: connects to a host (its own, when it hosts), logs in and
 // hands every message from the host to its handler. Closing it ends the game.
@@ -48,6 +53,8 @@ public:
     GameMirror &mirror() { return mirror_; }
     ChatPanel *chat() const { return chat_; }
     const GameMirror &mirror() const { return mirror_; }
+    // The pictures the board, the rack and the panels are drawn with.
+    const TilePictures &pictures() const { return *pictures_; }
     // The version text sent at login: the About window's version label.
     QString versionText() const;
     bool isClosing() const { return closing_; }
@@ -93,10 +100,10 @@ protected:
 private:
     void buildMenus();
     void buildPanel();
+    void connectViews();
     void addlinetochat(int seat, const QString &text, quint32 colour);
     void systemLine(const QString &text);
     void showMessage(const QString &text);
-    void setReason(const QString &text);
 
     // User actions.
     void Exit1Click();
@@ -106,6 +113,7 @@ private:
     RunningMark running_;
     GameMirror mirror_;
     HostLink link_{mirror_};
+    std::unique_ptr<TilePictures> pictures_;
     bool closing_ = false;
     bool shown_ = false;
 
@@ -120,6 +128,8 @@ private:
     BoardArea *boardArea_ = nullptr;
     SeatTable *seatTable_ = nullptr;
     StatusPanel *status_ = nullptr;
+    RackView *rack_ = nullptr;
+    ZorbleFlash *zorble_ = nullptr;
     ChatPanel *chat_ = nullptr;
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;

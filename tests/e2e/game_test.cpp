@@ -76,7 +76,7 @@ TEST(EndToEndGame, TwoProgramsAndTwoPlayersPlayToTheEnd) {
         EXPECT_TRUE(p.problems.isEmpty()) << p.problems.join('\n').toStdString();
     EXPECT_GT(players[0].tokens.count('w'), 1) << "words were laid";
     // SIGUSR1 asks for the state while the program runs.
-    ::kill(static_cast<pid_t>(ann.proc.processId()), SIGUSR1);
+    ann.signal(SIGUSR1);
     EXPECT_TRUE(waitUntil(
         [&] { return readState(hostState)["winner"].toObject()["visible"].toBool(); }));
     ASSERT_TRUE(ann.terminate());

@@ -58,8 +58,15 @@ public:
     bool waitForLine(const QString &line, int timeoutMs = 10000) {
         return waitUntil([&] { return out.split('\n').contains(line); }, timeoutMs);
     }
+    // Signals the program, never anything else: a program that has already
+    // ended has no process id, and kill(0, ...) would hit the whole group.
+    void signal(int sig) {
+        const auto pid = static_cast<pid_t>(proc.processId());
+        if (pid > 0)
+            ::kill(pid, sig);
+    }
     bool terminate(int timeoutMs = 10000) {
-        ::kill(static_cast<pid_t>(proc.processId()), SIGTERM);
+        signal(SIGTERM);
         return waitUntil([&] { return proc.state() == QProcess::NotRunning; }, timeoutMs);
     }
 

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+
+class GameMirror;
+class QLabel;
+class TilePictures;
+
+// The local player's rack below the board: the ten rack tiles in their rack
+// order, the SORT label beside them and, under them, a bar in the local
+// seat's colour. A tile shows while it stands on the rack. It paints from the
+// mirror; the window tells it when the rack or the seat changes.
+class RackView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kTiles = 10;
+    static constexpr int kTileSide = 40;
+    // Where the view lies in the main panel, and the first tile's place and
+    // the step from one rack position to the next, in the panel.
+    static constexpr QRect kPlace{28, 543, 520, 62};
+    static constexpr QPoint kFirstTile{33, 545};
+    static constexpr int kStep = 48;
+    static constexpr QPoint kSort{518, 545};
+    static constexpr QPoint kBar{28, 579};
+
+    RackView(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent = nullptr);
+
+    void setPictures(const TilePictures *pictures);
+    // Places each rack tile at its rack position with its letter, shown
+    // while it stands on the rack.
+    void showRack();
+    // The bar in the colour of the local seat 1..4; none for a watcher.
+    void showSeat(int seat);
+
+    // Rack tile 1..10.
+    QLabel *tile(int k) const { return tiles_.at(k - 1); }
+
+private:
+    const GameMirror &mirror_;
+    const TilePictures *pictures_;
+    std::array<QLabel *, kTiles> tiles_{};
+    QLabel *sort_;
+    QLabel *bar_;
+    int seat_ = 0;
+};
