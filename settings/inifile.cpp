@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 // The blanks trimmed around names and values. Ctrl-Z is the old end-of-file
@@ -266,15 +269,23 @@ bool IniFile::save() {
     if (!existed || after != before) {
         // commit() alone misses a write that fails when the buffer is flushed
         // at closing (a full disk), and would put the cut-off file in place:
-        // the explicit flush() reports it. Without a commit, the temporary
-        // file is removed and the old file stays.
+        // the explicit flush() reports it, though Qt then keeps no reason of
+        // its own; the system's is taken instead. Without a commit, the
+        // temporary file is removed and the old file stays.
         QSaveFile out(path_);
-        const bool written =
-            out.open(QIODevice::WriteOnly) && out.write(after) == after.size() && out.flush();
-        if (!written || !out.commit()) {
-            const QString reason = out.error() != QFileDevice::NoError
-                                       ? out.errorString()
-                                       : QStringLiteral("not all of it could be written");
+        QString reason;
+        if (!out.open(QIODevice::WriteOnly)) {
+            reason = out.errorString();
+        } else {
+            errno = 0;
+            if (out.write(after) != after.size() || !out.flush()) {
+                reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                    : QStringLiteral("not all of it could be written");
+            } else if (!out.commit()) {
+                reason = out.errorString();
+            }
+        }
+        if (!reason.isNull()) {
             error_ = QStringLiteral("cannot write %1: %2").arg(path_, reason);
             return false;
         }
