@@ -1,8 +1,8 @@
 #include "clientcore/gamemirror.h"
 
-#include "clientcore/colortext.h"
 #include "net/framing.h"
 #include "net/protocol.h"
+#include "settings/colortext.h"
 
 StartPlan planStart(const QStringList &args) {
     StartPlan plan;

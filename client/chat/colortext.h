@@ -2,7 +2,7 @@
 
 // Colour values (0x00BBGGRR) as the widgets' colours.
 
-#include "clientcore/colortext.h"
+#include "settings/colortext.h"
 
 #include <QColor>
 

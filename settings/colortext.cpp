@@ -1,4 +1,4 @@
-#include "clientcore/colortext.h"
+#include "settings/colortext.h"
 
 #include <array>
 

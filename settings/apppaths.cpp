@@ -1,0 +1,64 @@
+#include "settings/apppaths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace {
+
+// The XDG variable when it names an absolute path, else home + fallback.
+QString xdgFolder(const QString &variable, const QString &home, const QString &fallback) {
+    if (!variable.isEmpty() && QDir::isAbsolutePath(variable))
+        return QDir::cleanPath(variable);
+    return QDir::cleanPath(home + QLatin1Char('/') + fallback);
+}
+
+} // namespace
+
+AppPaths AppPaths::decide(const Surroundings &s) {
+    AppPaths paths;
+    if (s.executableFolderWritable) {
+        const QDir exe(s.executableFolder);
+        paths.settingsFile = exe.filePath(QStringLiteral("vornlobby.ini"));
+        paths.tileFolder = exe.filePath(QStringLiteral("zorbletiles"));
+        paths.tallyFile = exe.filePath(QStringLiteral("zorbletally.tld"));
+        paths.downloadFolder = exe.filePath(QStringLiteral("downloads"));
+        paths.besideExecutable = true;
+        return paths;
+    }
+    const QDir config(xdgFolder(s.xdgConfigHome, s.home, QStringLiteral(".config")) +
+                      QStringLiteral("/zorble"));
+    const QDir data(xdgFolder(s.xdgDataHome, s.home, QStringLiteral(".local/share")) +
+                    QStringLiteral("/zorble"));
+    paths.settingsFile = config.filePath(QStringLiteral("vornlobby.ini"));
+    paths.tileFolder = data.filePath(QStringLiteral("zorbletiles"));
+    paths.tallyFile = data.filePath(QStringLiteral("zorbletally.tld"));
+    paths.downloadFolder = data.filePath(QStringLiteral("downloads"));
+    return paths;
+}
+
+AppPaths AppPaths::locate(const QString &executableFolder) {
+    Surroundings s;
+    s.executableFolder = executableFolder;
+    s.executableFolderWritable = canCreateFilesIn(executableFolder);
+    s.home = qEnvironmentVariable("HOME");
+    if (s.home.isEmpty())
+        s.home = QDir::homePath();
+    s.xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    s.xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME");
+
+    const AppPaths paths = decide(s);
+    if (!paths.besideExecutable) {
+        QDir().mkpath(QFileInfo(paths.settingsFile).path());
+        QDir().mkpath(paths.tileFolder);
+        QDir().mkpath(paths.downloadFolder);
+    }
+    return paths;
+}
+
+bool canCreateFilesIn(const QString &folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".zorble-probe-XXXXXX")));
+    return probe.open(); // removed again when probe goes
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+// The program's own section, "Zorble", of the settings file: the window's
+// place and size, the tile set, the chat text, sounds and phrases, and the
+// game options last used. A value that is missing or cannot be read gives its
+// default; integers are written in decimal, switches as the texts they are
+// read from ("true"/"false" or "1"/"0").
+
+#include <QRect>
+#include <QString>
+
+#include <array>
+
+class IniFile;
+
+struct ZorbleSettings {
+    static constexpr int kPhrases = 10;
+
+    int top = 3;
+    int left = 3;
+    int width = 866;
+    int height = 650;
+    QString tiles = QStringLiteral("classic"); // also when stored empty
+    int textSize = 8;
+    // The colour of the own chat lines (0x00BBGGRR). Black when missing or not
+    // a colour: white, an older default, cannot be read on the white chat view.
+    quint32 textColour = 0x000000;
+    bool playSounds = true;                // off only when "false"
+    std::array<QString, kPhrases> phrases; // empty: the built-in phrase stays
+    int turnTime = 90;
+    int squares = 12;
+    int gameTime = 0;
+    int score = 0;
+    bool doubleScore = false;  // on only when "1"
+    bool team = false;         // on only when "1"
+    bool newTurnSound = false; // Turnsound: "1" is the new sound
+    bool chatterSounds = true; // off only when "false"
+
+    void load(const IniFile &ini);
+    // Line breaks in the texts become spaces: a value is one line.
+    void save(IniFile &ini) const;
+
+    bool operator==(const ZorbleSettings &) const = default;
+};
+
+inline constexpr int kMinimumWindowWidth = 859;
+inline constexpr int kMinimumWindowHeight = 605;
+
+// The window's place and size from the settings, the size raised to at least
+// the minimum. Values too large for a window are brought into range, so that
+// every edge of the rectangle fits an int.
+QRect windowGeometry(const ZorbleSettings &s);
