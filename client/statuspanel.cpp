@@ -31,37 +31,40 @@ StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent) {
     pal.setColor(QPalette::WindowText, QColor(220, 220, 228));
     setPalette(pal);
 
+    // Two columns: the turn and clocks, then the settings' captions at cx
+    // and their values at vx, wide enough for "Until out of Tiles".
+    const int cx = 120, vx = 200, vw = 306 - vx - 2;
+
     // Left column: the turn and the clocks.
-    label_turn =
-        makeLabel(this, QStringLiteral("label_turn"), QStringLiteral("You"), QRect(4, 2, 150, 18));
+    label_turn = makeLabel(this, QStringLiteral("label_turn"), QStringLiteral("You"),
+                           QRect(4, 2, cx - 6, 18));
     QFont bold = label_turn->font();
     bold.setBold(true);
     label_turn->setFont(bold);
     label_timeofgame = makeLabel(this, QStringLiteral("label_timeofgame"),
-                                 QStringLiteral("Game Time: 0:00"), QRect(4, 22, 150, 18));
+                                 QStringLiteral("Game Time: 0:00"), QRect(4, 22, cx - 6, 18));
     label_timeofturn = makeLabel(this, QStringLiteral("label_timeofturn"),
-                                 QStringLiteral("Time Left: 0:00"), QRect(4, 42, 150, 18));
+                                 QStringLiteral("Time Left: 0:00"), QRect(4, 42, cx - 6, 18));
     label_tilesleft = makeLabel(this, QStringLiteral("label_tilesleft"),
-                                QStringLiteral("Tiles Left: 100"), QRect(4, 62, 150, 18));
+                                QStringLiteral("Tiles Left: 100"), QRect(4, 62, cx - 6, 18));
 
     // Right column: the settings of the game.
-    const int cx = 158, vx = 250;
-    makeLabel(this, QString(), QStringLiteral("Turn Time:"), QRect(cx, 2, 90, 18));
+    makeLabel(this, QString(), QStringLiteral("Turn Time:"), QRect(cx, 2, vx - cx, 18));
     label_turntime = makeLabel(this, QStringLiteral("label_turntime"), QStringLiteral("60"),
-                               QRect(vx, 2, 54, 18));
+                               QRect(vx, 2, vw, 18));
     label_turntime->setProperty("tag", 0);
-    makeLabel(this, QString(), QStringLiteral("Game Time:"), QRect(cx, 20, 90, 18));
+    makeLabel(this, QString(), QStringLiteral("Game Time:"), QRect(cx, 20, vx - cx, 18));
     label_gametime = makeLabel(this, QStringLiteral("label_gametime"), QStringLiteral("0:00"),
-                               QRect(vx, 20, 54, 18));
-    makeLabel(this, QString(), QStringLiteral("Play To:"), QRect(cx, 38, 90, 18));
+                               QRect(vx, 20, vw, 18));
+    makeLabel(this, QString(), QStringLiteral("Play To:"), QRect(cx, 38, vx - cx, 18));
     label_playtoscore = makeLabel(this, QStringLiteral("label_playtoscore"), QStringLiteral("0"),
-                                  QRect(vx, 38, 54, 18));
-    makeLabel(this, QString(), QStringLiteral("Double Tiles:"), QRect(cx, 56, 90, 18));
+                                  QRect(vx, 38, vw, 18));
+    makeLabel(this, QString(), QStringLiteral("Double:"), QRect(cx, 56, vx - cx, 18));
     label_double = makeLabel(this, QStringLiteral("label_double"), QStringLiteral("No"),
-                             QRect(vx, 56, 54, 18));
-    makeLabel(this, QString(), QStringLiteral("Partners:"), QRect(cx, 74, 90, 18));
+                             QRect(vx, 56, vw, 18));
+    makeLabel(this, QString(), QStringLiteral("Partners:"), QRect(cx, 74, vx - cx, 18));
     label_partners = makeLabel(this, QStringLiteral("label_partners"), QStringLiteral("No"),
-                               QRect(vx, 74, 54, 18));
+                               QRect(vx, 74, vw, 18));
 
     button_startgame = new QPushButton(QStringLiteral("Start Game"), this);
     button_startgame->setObjectName(QStringLiteral("button_startgame"));

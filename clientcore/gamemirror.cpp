@@ -363,6 +363,8 @@ void GameMirror::handle(const proto::toclient::Winner &m) {
     running_ = false;
     Timer2.stop();
     cancelDrag();
+    // Nobody moves once the game is over.
+    emit moveButtonsShown(false);
     emit soundRequested(QStringLiteral("gameover"));
     winners_ = m.seats;
     QStringList names;

@@ -87,8 +87,11 @@ QJsonObject mirrorState(const GameMirror &m) {
 
 bool writeMirrorState(const QString &path, const GameMirror &mirror) {
     QSaveFile file(path);
+    // A short write shows in flush(): commit() alone would put a cut-off
+    // file in place.
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(mirrorState(mirror)).toJson()) < 0 || !file.commit()) {
+        file.write(QJsonDocument(mirrorState(mirror)).toJson()) < 0 || !file.flush() ||
+        !file.commit()) {
         std::fprintf(stderr, "zorble: cannot write the state file %s: %s\n", qPrintable(path),
                      qPrintable(file.errorString()));
         return false;

@@ -67,7 +67,7 @@ int main(int argc, char **argv) {
             QStringLiteral("^CMD_postscore\\+\\d+\\+\\d\\+[123]\\+"));
         const QStringList scores = first.lines.filter(QStringLiteral("CMD_postscore+"));
         const bool outcome = !scores.isEmpty() && withOutcome.match(scores.last()).hasMatch();
-        if (mode == Mode::Play && laid >= target && outcome) {
+        if (mode == Mode::Play && ((laid >= target && outcome) || first.over)) {
             mode = Mode::Wait;
             std::printf("ready\n");
             std::fflush(stdout);
