@@ -121,7 +121,8 @@ protected:
 
     void checkPlayers() {
         for (int i = 1; i <= 4; ++i) {
-            const Player &pl = players[i];
+            Player &pl = players[i];
+            pl.verifyMirror(); // after the last message too
             SCOPED_TRACE(QStringLiteral("seat %1: %2").arg(i).arg(pl.tokens).toStdString());
             EXPECT_TRUE(pl.problems.isEmpty()) << pl.problems.join(QLatin1Char('\n')).toStdString();
             EXPECT_TRUE(gameGrammar().match(pl.tokens).hasMatch());

@@ -89,7 +89,29 @@ void Player::sendMove(const QList<proto::PlacedTile> &move) {
     link.send(proto::client::done(seat, laid));
 }
 
+void Player::verifyMirror() {
+    if (!started_)
+        return;
+    for (const auto &[s, total] : told_)
+        if (mirror.score(s) != total)
+            problems << QStringLiteral("mirror shows %1 for seat %2, the host said %3")
+                            .arg(mirror.score(s))
+                            .arg(s)
+                            .arg(total);
+    if (tilesDrawn_ >= 0 &&
+        mirror.tilesLeftText() != QStringLiteral("Tiles Left: %1").arg(98 - tilesDrawn_))
+        problems << QStringLiteral("mirror shows ") + mirror.tilesLeftText();
+    if (mirror.currentPlayer() != turn_)
+        problems << QStringLiteral("mirror has seat %1 to play, the host said %2")
+                        .arg(mirror.currentPlayer())
+                        .arg(turn_);
+    for (const proto::BoardLetter &b : newword_)
+        if (!mirror.newest(b.x, b.y) || mirror.letterAt(b.x, b.y) != b.letter)
+            problems << QStringLiteral("newest word not on the mirror's board");
+}
+
 void Player::check(const QString &m) {
+    verifyMirror();
     if (!started_) {
         if (!m.startsWith(QStringLiteral("CMD_startgame+")))
             return;
@@ -114,9 +136,11 @@ void Player::check(const QString &m) {
     std::visit(
         proto::Overloaded{
             [&](const NextPlayer &n) {
+                turn_ = n.seat;
                 if (n.seat == seat)
                     ++turns;
             },
+            [&](const TileCount &c) { tilesDrawn_ = c.count; },
             [&](const Invalid &) {
                 if (!mine)
                     problems << QStringLiteral("refusal for another seat's move");
@@ -144,6 +168,7 @@ void Player::check(const QString &m) {
                 if (!repositioned_.isEmpty() && payload != repositioned_)
                     problems << QStringLiteral("new word differs from the reposition: ") + m;
                 repositioned_.clear();
+                newword_ = w.tiles;
                 // Another seat's word goes on empty squares; the own word is
                 // already on show where it was laid or moved to.
                 for (const auto &b : w.tiles) {
@@ -156,15 +181,21 @@ void Player::check(const QString &m) {
                 if (s.seat != mirror.currentPlayer())
                     problems << QStringLiteral("score for a seat without the turn");
                 turnsum[s.seat] += s.turnscore;
+                told_[s.seat] = s.score;
+                told_[s.partner] = s.partnerscore;
             },
             [&](const Exchanged &x) {
                 exchanges[x.seat] += 10;
+                told_[x.seat] = x.score;
+                told_[x.partner] = x.partnerscore;
                 if (x.seat == seat)
                     --acted; // the turn goes on with the new rack
             },
             [&](const Already &) { problems << QStringLiteral("exchange refused: ") + m; },
             [&](const NotEnough &) { problems << QStringLiteral("exchange refused: ") + m; },
-            [&](const Winner &) {
+            [&](const Winner &w) {
+                if (!w.seats.isEmpty())
+                    turn_ = 0;
                 // After a score or a time limit the winner ends the game; after
                 // the others an end reason follows.
                 if (tokens.endsWith(QStringLiteral("GW")) || tokens.endsWith(QStringLiteral("MW")))

@@ -70,11 +70,20 @@ public:
     // Lays a move on the mirror's board and sends what the mirror says was laid.
     void sendMove(const QList<proto::PlacedTile> &move);
 
+    // Compares the mirror with what the messages handled so far said: the
+    // totals, the tiles left, whose turn it is and the newest word. Runs
+    // before each message, so after each one the mirror has handled.
+    void verifyMirror();
+
 private:
     void check(const QString &message);
 
     bool started_ = false;
-    QString repositioned_; // the first word as the host moved it
+    QString repositioned_;              // the first word as the host moved it
+    std::map<int, int> told_;           // seat -> total as the last message about it said
+    int tilesDrawn_ = -1;               // the last tile count, -1 before one
+    int turn_ = 0;                      // the seat of the last turn message, 0 after the end
+    QList<proto::BoardLetter> newword_; // the last new word
 };
 
 // A move from the player's rack that forms only words of the list, or nothing.
