@@ -1,11 +1,101 @@
 #include "app/modes.h"
+#include "net/protocol.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <cstdio>
 #include <cstring>
 
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  zorble                          a solo game: host and play on this machine\n"
+    "  zorble NAME ADDRESS ROLE        as the lobby starts it: ROLE \"true\" hosts as NAME,\n"
+    "                                  anything else joins the host at ADDRESS\n"
+    "  zorble --serve [--port N] [--seed N]\n"
+    "                                  a host without a window (port 7772 unless given;\n"
+    "                                  a seed replays the same game)\n"
+    "  zorble --check-word [WORD...]   look words up in the built-in word list (words\n"
+    "                                  from standard input when none are given)\n"
+    "  zorble --help                   this text\n"
+    "  zorble --version                the version sent when logging in\n"
+    "\n"
+    "Environment:\n"
+    "  ZORBLE_NO_INSTANCE_GUARD=1      let several game windows run for one user\n"
+    "  ZORBLE_CHAT_CONSOLE=1           chat lines to standard output; lines from standard\n"
+    "                                  input are sent as chat (\"/start\", \"/pass\" and\n"
+    "                                  \"/newtiles\" act as the buttons)\n"
+    "  ZORBLE_STATE_FILE=PATH          write the game as the window sees it to PATH as JSON,\n"
+    "                                  on SIGUSR1 and at exit\n"
+    "\n"
+    "Files: vornlobby.ini (settings), zorbletiles/ (tile sets) and zorbletally.tld (the\n"
+    "tally) live beside the program when its folder is writable, else in\n"
+    "$XDG_CONFIG_HOME/zorble/ and $XDG_DATA_HOME/zorble/.\n";
+
+// The options that choose a mode, read with the standard parser. Everything
+// after the first word that is not an option belongs to the mode.
+enum class Choice { Gui, Serve, CheckWord, Help, Version, Error };
+
+Choice choose(const QStringList &args, QString &error) {
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption serve(QStringLiteral("serve"));
+    const QCommandLineOption checkWord(QStringLiteral("check-word"));
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QString(), QStringLiteral("N"));
+    parser.addOptions({help, version, serve, checkWord, port, seed});
+    if (!parser.parse(args)) {
+        error = parser.errorText();
+        return Choice::Error;
+    }
+    if (parser.isSet(help))
+        return Choice::Help;
+    if (parser.isSet(version))
+        return Choice::Version;
+    if (parser.isSet(serve))
+        return Choice::Serve;
+    if (parser.isSet(checkWord))
+        return Choice::CheckWord;
+    if (parser.isSet(port) || parser.isSet(seed)) {
+        error = QStringLiteral("--port and --seed go with --serve.");
+        return Choice::Error;
+    }
+    return Choice::Gui;
+}
+
+} // namespace
+
 int main(int argc, char **argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--serve") == 0)
+    // The lobby's start (NAME ADDRESS ROLE) and a solo start go straight to
+    // the window, whatever the words are.
+    if (argc < 2 || argv[1][0] != '-')
+        return runGui(argc, argv);
+
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QString error;
+    switch (choose(args, error)) {
+    case Choice::Help:
+        std::fputs(kUsage, stdout);
+        return 0;
+    case Choice::Version:
+        std::printf("zorble %s\n", proto::kVersion);
+        return 0;
+    case Choice::Serve:
         return runServe(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "--check-word") == 0)
+    case Choice::CheckWord:
         return runCheckWord(argc, argv);
+    case Choice::Error:
+        std::fprintf(stderr, "zorble: %s\nTry 'zorble --help' for more information.\n",
+                     qPrintable(error));
+        return 2;
+    case Choice::Gui:
+        break;
+    }
     return runGui(argc, argv);
 }

@@ -1,0 +1,46 @@
+// The command line: help, version and options the program does not know.
+#include "tests/support/testclient.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommandLine, HelpVersionAndUnknownOptions) {
+    ensureCoreApp();
+    struct Case {
+        QStringList args;
+        int status;
+        const char *out; // a line standard output must hold
+        const char *err; // a text standard error must hold
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "  zorble --serve [--port N] [--seed N]", ""},
+        {{"-h"},
+         0,
+         "  ZORBLE_STATE_FILE=PATH          write the game as the window sees it to PATH as JSON,",
+         ""},
+        {{"--version"}, 0, "zorble 2.1.1", ""},
+        {{"--frobnicate"}, 2, "", "Unknown option 'frobnicate'."},
+        {{"--serve", "--colour", "red"}, 2, "", "Try 'zorble --help'"},
+        {{"--seed", "4"}, 2, "", "--seed go with --serve"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QProcess p;
+        p.start(ZORBLE_BIN, c.args);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), c.status);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        if (*c.out)
+            EXPECT_TRUE(out.split('\n').contains(QString::fromUtf8(c.out))) << out.toStdString();
+        else
+            EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.err))) << err.toStdString();
+    }
+}
+
+} // namespace
