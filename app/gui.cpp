@@ -8,6 +8,7 @@
 #include "clientcore/statefile.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -19,6 +20,8 @@ int runGui(int argc, char **argv) {
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Zorble"));
+    app.setDesktopFileName(QStringLiteral("io.github.zorble.Zorble"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/zorble.png")));
     // Catch SIGINT and SIGTERM from the start: one that comes while the
     // windows are still being made waits in the watcher until the window can
     // close as File > Exit does.
