@@ -14,12 +14,16 @@ bool isLetter(int v) {
     return v >= 0 && v <= 25;
 }
 
+// The character of a letter index, "a" for anything else; words are built
+// from these one character at a time.
+QChar letterChar(int letter) {
+    return QChar(u'a' + (isLetter(letter) ? letter : 0));
+}
+
 } // namespace
 
 QString converttoletter(int letter) {
-    if (!isLetter(letter))
-        letter = 0;
-    return QString(QChar(u'a' + letter));
+    return QString(letterChar(letter));
 }
 
 int flippedletter(int letter) {
@@ -86,7 +90,6 @@ bool Rules::findWord(const QString &word) const {
 Verdict Rules::judge(const Grid &board, const Grid &squares, int mover, const QList<Placed> &tiles,
                      bool firstword) const {
     for (const bool down : {true, false}) {
-        Attempt a{board, squares, mover, tiles, QList<bool>(tiles.size(), false), false, 0, {}, {}};
         if (tiles.isEmpty())
             break;
         // The line is taken from the last tile in rack-slot order.
@@ -94,6 +97,7 @@ Verdict Rules::judge(const Grid &board, const Grid &squares, int mover, const QL
         if (!std::all_of(tiles.begin(), tiles.end(),
                          [&](const Placed &p) { return (down ? p.x : p.y) == line; }))
             continue;
+        Attempt a{board, squares, mover, tiles, QList<bool>(tiles.size(), false), false, 0, {}, {}};
         if (!mainWord(a, down))
             continue;
         // Every cross word is tested, even after one has failed.
@@ -158,8 +162,9 @@ bool Rules::mainWord(Attempt &a, bool down) const {
     while (start > 0 && boardAt(start - 1) != kEmpty)
         --start;
     QString word;
+    word.reserve(kBoard);
     for (int p = start; p < p0; ++p) {
-        word += converttoletter(boardAt(p));
+        word += letterChar(boardAt(p));
         a.touching = true;
         a.score += pointsAt(p);
     }
@@ -179,7 +184,7 @@ bool Rules::mainWord(Attempt &a, bool down) const {
         }
         if (letter == kEmpty)
             break;
-        word += converttoletter(letter);
+        word += letterChar(letter);
     }
     if (a.used.contains(false))
         return false; // the tiles do not form one run
@@ -199,14 +204,15 @@ bool Rules::crossWord(Attempt &a, const Placed &tile, bool down) const {
     while (start > 0 && at(start - 1) != kEmpty)
         --start;
     QString word;
+    word.reserve(kBoard);
     for (int p = start; p < own; ++p) {
-        word += converttoletter(at(p));
+        word += letterChar(at(p));
         a.touching = true;
         a.score += points(p);
     }
-    word += converttoletter(tile.letter);
+    word += letterChar(tile.letter);
     for (int p = own + 1; p < kBoard && at(p) != kEmpty; ++p) {
-        word += converttoletter(at(p));
+        word += letterChar(at(p));
         a.touching = true;
         a.score += points(p);
     }
