@@ -78,6 +78,27 @@ void recordKey(const unsigned char *record, Key &key) {
     std::memset(key.data() + key.size() - first, ' ', first);
 }
 
+// The order of a record's key and a search key, as memcmp gives it. A field
+// that begins with a letter is compared byte by byte as it is read, which
+// settles most comparisons in the first bytes; one with leading spaces has
+// its key built first.
+int compareRecord(const unsigned char *record, const Key &wanted) {
+    const unsigned char *field = record + 1;
+    if (keyBytes[field[0]] == ' ') {
+        Key current;
+        recordKey(record, current);
+        return std::memcmp(current.data(), wanted.data(), current.size());
+    }
+    constexpr std::size_t fieldLength = TDictn::RecordSize - 1;
+    for (std::size_t i = 0; i < fieldLength; ++i) {
+        const unsigned char c = keyBytes[field[i]];
+        if (c != wanted[i])
+            return c < wanted[i] ? -1 : 1;
+    }
+    const unsigned char last = wanted[fieldLength];
+    return last == ' ' ? 0 : (' ' < last ? -1 : 1);
+}
+
 } // namespace
 
 TDictn::TDictn() : TDictn(builtInWordListPath()) {}
@@ -182,13 +203,11 @@ bool TDictn::FindWord(const QString &word) const {
     if (!searchKey(word, wanted))
         return false;
 
-    Key current;
     qint64 lo = 0;
     qint64 hi = lastIndex;
     while (hi >= lo) {
         const qint64 mid = (lo + hi) / 2;
-        recordKey(records + mid * RecordSize, current);
-        const int order = std::memcmp(current.data(), wanted.data(), current.size());
+        const int order = compareRecord(records + mid * RecordSize, wanted);
         if (order == 0)
             return true;
         if (order < 0)
