@@ -101,18 +101,23 @@ private:
     void updateAvailable() {
         available_ = p_.doubleTiles ? fronts_ | otherSides(fronts_) : fronts_;
     }
+    // The letter and, with double tiles, the one on its other side.
+    std::uint32_t faces(int front) const {
+        return 1u << front | (p_.doubleTiles ? 1u << (kLetters - 1 - front) : 0u);
+    }
 
     void take(int front) {
-        if (--count_[front] == 0) {
-            fronts_ &= ~(1u << front);
-            updateAvailable();
-        }
+        if (--count_[front] > 0)
+            return;
+        fronts_ &= ~(1u << front);
+        if (!p_.doubleTiles || count_[kLetters - 1 - front] == 0)
+            available_ &= ~faces(front);
     }
     void giveBack(int front) {
-        if (count_[front]++ == 0) {
-            fronts_ |= 1u << front;
-            updateAvailable();
-        }
+        if (count_[front]++ > 0)
+            return;
+        fronts_ |= 1u << front;
+        available_ |= faces(front);
     }
 
     // Calls f(front, flipped) once for each kind of tile on the rack that
@@ -324,10 +329,13 @@ private:
     void leftPart(Node n, int limit) {
         if (stopped())
             return;
-        // The prefix so far lies just before the anchor.
-        for (int i = 0; i < depth_; ++i)
-            laid_[i].pos = anchor_ - depth_ + i;
-        extendRight(anchor_, n);
+        // The prefix so far lies just before the anchor; the word goes on
+        // when a tile fits on the anchor.
+        if (g_.symbols(n) & line_.cross[anchor_] & available()) {
+            for (int i = 0; i < depth_; ++i)
+                laid_[i].pos = anchor_ - depth_ + i;
+            extendRight(anchor_, n);
+        }
         if (limit == 0)
             return;
         for (std::uint32_t m = g_.symbols(n) & available(); m; m &= m - 1) {
