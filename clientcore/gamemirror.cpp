@@ -278,6 +278,7 @@ void GameMirror::handle(const proto::toclient::Exchanged &m) {
         systemLine(seatName(m.seat) + QStringLiteral(" Bought New Tiles"));
     }
     cancelDrag();
+    emit tilesExchanged(m.seat);
 }
 
 void GameMirror::handle(const proto::toclient::NoTiles &m) {
@@ -305,6 +306,7 @@ void GameMirror::handle(const proto::toclient::NotEnough &) {
 void GameMirror::handle(const proto::toclient::Invalid &) {
     clearLaid();
     systemLine(QStringLiteral("Invalid Word!"));
+    emit moveRefused();
 }
 
 void GameMirror::handle(const proto::toclient::Scored &m) {

@@ -158,7 +158,14 @@ public:
     QString winnerNames() const { return winnernames_; }
 
     // ---- A move being laid ----
-    // Lays rack tile `slot` on an empty square; false when it cannot go there.
+    // Turns rack tile `tile` over to its other letter (a-z, b-y, ... m-n),
+    // or back; only in a game with double tiles, and only while the tile is
+    // on the rack. False when it cannot be turned.
+    bool flipTile(int tile);
+    // Whether rack tile `tile` shows its second side.
+    bool tileFlipped(int tile) const { return tile >= 1 && tile <= 10 && flipped_[tile]; }
+    // Lays rack tile `slot` on an empty square, showing the side it shows on
+    // the rack; false when it cannot go there.
     bool layTile(int slot, int x, int y);
     // The tiles laid this turn, in rack-slot order, as a move names them.
     QList<proto::PlacedTile> laidTiles() const;
@@ -251,6 +258,12 @@ signals:
     void tallyGame(const QString &winner);
     // The Zorble outcome of a move (1 plus 20, 2 minus 20, 3 double).
     void zorbleOutcome(int outcome);
+    // The host refused the move sent; the laid tiles are back on the rack
+    // and the turn goes on.
+    void moveRefused();
+    // A seat bought new tiles; for the local seat the new rack is in and the
+    // turn goes on.
+    void tilesExchanged(int seat);
 
 private:
     void systemLine(const QString &text);
@@ -264,6 +277,8 @@ private:
     // Takes the tiles laid this turn off the board; `spend` empties their
     // rack slots too. How many tiles were laid.
     int liftLaid(bool spend);
+    // The letter rack tile `tile` shows: the dealt one, or its other side.
+    int shownLetter(int tile) const;
 
     QString playername_;
     QString hostaddress_;

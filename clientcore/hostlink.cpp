@@ -53,6 +53,7 @@ void HostLink::connectToHost(const QString &address, quint16 port) {
     } catch (const ESockException &e) {
         std::fprintf(stderr, "zorble: cannot connect to %s: %s\n", printable(address).constData(),
                      e.what());
+        emit connectFailed(QString::fromStdString(e.what()));
     }
 }
 
@@ -111,7 +112,13 @@ void HostLink::sockRead(TSock *sender) {
         Timer1.start();
 }
 
-void HostLink::sockInfo(TSock *, TSocketInfo, const QString &text) {
+void HostLink::sockInfo(TSock *sender, TSocketInfo kind, const QString &text) {
+    if (sender == &sock && kind == siConnect)
+        reached_ = true;
+    if (sender == &sock && kind == siError && !reached_) {
+        emit connectFailed(text);
+        return;
+    }
     if (text != QLatin1String("Socket Closed"))
         return;
     // The lines that arrived before the close are handled first.

@@ -28,7 +28,8 @@ public:
     // The version text sent at login.
     void setVersion(const QString &version) { version_ = version; }
     // Connects to the host; an address that cannot be looked up leaves the
-    // link unconnected, with the reason on standard error.
+    // link unconnected, with the reason on standard error. Either way a
+    // connection that cannot be made is reported with connectFailed.
     void connectToHost(const QString &address, quint16 port);
     // Connects the lobby link on the loopback address.
     void openLobby(quint16 port);
@@ -47,6 +48,9 @@ signals:
     void dispatching(const QString &line);
     // A connection closed; the lines that came before it have been handled.
     void connectionClosed();
+    // The connection to the host could not be made (the reason as the
+    // socket gives it); nothing else follows.
+    void connectFailed(const QString &reason);
 
 private:
     // A queued line, or the mark that one of the sockets closed.
@@ -70,5 +74,6 @@ private:
     QString version_ = QString::fromLatin1(proto::kVersion);
     bool handling_ = false;
     bool closed_ = false;
+    bool reached_ = false; // the game connection was made once
     int dispatched_ = 0;
 };

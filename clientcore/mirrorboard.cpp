@@ -153,13 +153,30 @@ void GameMirror::cancelDrag() {
 
 // ---- A move being laid ----------------------------------------------------------------
 
+bool GameMirror::flipTile(int tile) {
+    if (!doubletiles_ || !tileOnRack(tile))
+        return false;
+    flipped_[tile] = !flipped_[tile];
+    tiletext_[tile] = (flipped_[tile] ? QStringLiteral("y+") : QStringLiteral("n+")) +
+                      QString::number(shownLetter(tile));
+    emit rackChanged();
+    return true;
+}
+
+int GameMirror::shownLetter(int tile) const {
+    const int letter = rack_[tile];
+    if (!flipped_[tile])
+        return letter;
+    return letter >= 0 && letter <= 25 ? 25 - letter : 0;
+}
+
 bool GameMirror::layTile(int slot, int x, int y) {
     if (slot < 1 || slot > 10 || rack_[slot] == kEmpty || tilesquare_[slot][0] != kEmpty ||
         !onBoard(x, y) || squareletter_[x][y] != kEmpty)
         return false;
     tilesquare_[slot] = {x, y};
     placedtile_[x][y] = slot;
-    squareletter_[x][y] = rack_[slot];
+    squareletter_[x][y] = shownLetter(slot);
     emit boardChanged();
     emit rackChanged();
     return true;

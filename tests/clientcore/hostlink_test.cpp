@@ -7,6 +7,7 @@
 #include "tests/support/testclient.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
@@ -37,6 +38,19 @@ QList<int> spell(const GameMirror &m, const QString &word) {
         rackSlots << found;
     }
     return rackSlots;
+}
+
+TEST(HostLink, ReportsAConnectionThatCannotBeMade) {
+    ensureCoreApp();
+    GameMirror mirror;
+    HostLink link(mirror);
+    QSignalSpy failed(&link, &HostLink::connectFailed);
+    QSignalSpy closed(&link, &HostLink::connectionClosed);
+    link.connectToHost(QStringLiteral("127.0.0.1"), freePort()); // nobody listens there
+    EXPECT_TRUE(waitUntil([&] { return failed.size() > 0; }));
+    spin(100);
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_EQ(closed.size(), 0);
 }
 
 TEST(HostLink, FollowsAWholeGameAgainstARealHost) {

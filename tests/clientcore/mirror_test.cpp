@@ -184,6 +184,41 @@ TEST(MirrorBoard, ClearReturnsEachLaidTileWithASound) {
     EXPECT_EQ(t.m.tileText(2), "n+2");
 }
 
+TEST(MirrorBoard, DoubleTilesTurnOverOnTheRackAndAreLaidAsTheyShow) {
+    for (const bool doubleTiles : {false, true}) {
+        Table t;
+        t.start(doubleTiles ? "Ann+60+0+0+0+y+n+" : "Ann+60+0+0+0+n+n+");
+        feed(t.m, host::atile(1, 1)); // b, whose other side is y
+        feed(t.m, host::atile(2, 12));
+        feed(t.m, host::nextplayer(1));
+        EXPECT_EQ(t.m.flipTile(1), doubleTiles);
+        EXPECT_EQ(t.m.tileText(1), doubleTiles ? "y+24" : "n+1");
+        ASSERT_TRUE(t.m.layTile(1, 4, 4));
+        ASSERT_TRUE(t.m.layTile(2, 5, 4));
+        EXPECT_FALSE(t.m.flipTile(1)) << "a laid tile stays as it is";
+        EXPECT_EQ(t.m.letterAt(4, 4), doubleTiles ? 24 : 1);
+        const QList<PlacedTile> laid = t.m.laidTiles();
+        ASSERT_EQ(laid.size(), 2);
+        EXPECT_EQ(laid[0].flipped, doubleTiles);
+        EXPECT_FALSE(laid[1].flipped);
+        feed(t.m, host::atile(1, 3));
+        EXPECT_FALSE(t.m.tileFlipped(1)) << "a new tile comes front up";
+    }
+}
+
+TEST(MirrorTurns, RefusedMovesAndBoughtTilesAreSignalled) {
+    Table t(2);
+    t.start("Ann+60+0+0+0+n+n+");
+    feed(t.m, host::nextplayer(2));
+    QSignalSpy refused(&t.m, &GameMirror::moveRefused);
+    QSignalSpy bought(&t.m, &GameMirror::tilesExchanged);
+    feed(t.m, host::invalid());
+    feed(t.m, host::newtiles("2", -10, 4, 0));
+    EXPECT_EQ(refused.size(), 1);
+    ASSERT_EQ(bought.size(), 1);
+    EXPECT_EQ(bought[0][0].toInt(), 2);
+}
+
 TEST(MirrorEnd, WinnersTitleNamesAndTally) {
     struct Case {
         int local;
