@@ -10,9 +10,7 @@ namespace {
 
 constexpr int kEmpty = proto::kEmpty;
 
-// How many tiles of each letter a..z the bag holds (99 in all).
-constexpr std::array<int, 26> kLetterCounts = {10, 2, 2, 4, 13, 3, 3, 2, 6, 1, 1, 4, 2,
-                                               6,  9, 2, 1, 6,  4, 6, 4, 2, 2, 1, 2, 1};
+using rules::kLetterCounts;
 
 constexpr int bagTotal() {
     int n = 0;

@@ -31,6 +31,10 @@ inline constexpr int kZorbleSquare = 5;   // square kind of a Zorble square
 inline constexpr int kRackSlots = 10;     // rack slots 1..10
 inline constexpr int kMaxWordLength = 14; // the word list holds nothing longer
 
+// How many tiles of each letter a..z the bag holds (99 in all).
+inline constexpr std::array<int, 26> kLetterCounts = {10, 2, 2, 4, 13, 3, 3, 2, 6, 1, 1, 4, 2,
+                                                      6,  9, 2, 1, 6,  4, 6, 4, 2, 2, 1, 2, 1};
+
 using Grid = std::array<std::array<int, kBoard>, kBoard>; // [column][row]
 using Rack = std::array<int, kRackSlots + 1>;             // slots 1..10
 using WordLookup = std::function<bool(const QString &word)>;

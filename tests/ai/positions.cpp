@@ -9,14 +9,10 @@ namespace aitest {
 
 namespace {
 
-// How many tiles of each letter the host's bag holds.
-constexpr std::array<int, 26> kLetterCounts = {10, 2, 2, 4, 13, 3, 3, 2, 6, 1, 1, 4, 2,
-                                               6,  9, 2, 1, 6,  4, 6, 4, 2, 2, 1, 2, 1};
-
 std::vector<int> shuffledBag(std::mt19937 &rng) {
     std::vector<int> bag;
     for (int letter = 0; letter < 26; ++letter)
-        bag.insert(bag.end(), kLetterCounts[letter], letter);
+        bag.insert(bag.end(), rules::kLetterCounts[letter], letter);
     std::shuffle(bag.begin(), bag.end(), rng);
     bag.pop_back(); // the last tile is never drawn
     return bag;
