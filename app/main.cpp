@@ -19,6 +19,11 @@ const char kUsage[] =
     "                                  a seed replays the same game)\n"
     "  zorble --check-word [WORD...]   look words up in the built-in word list (words\n"
     "                                  from standard input when none are given)\n"
+    "  zorble --bot NAME [--host ADDRESS] [--port N] [--level easy|normal|hard] [--pause MS]\n"
+    "                                  a computer player without a window (127.0.0.1, port\n"
+    "                                  7772, normal and a pause of 1 to 3 s before each\n"
+    "                                  move unless given); --start PLAYERS starts a game as\n"
+    "                                  the hosting player once PLAYERS seats are taken\n"
     "  zorble --help                   this text\n"
     "  zorble --version                the version sent when logging in\n"
     "\n"
@@ -36,7 +41,7 @@ const char kUsage[] =
 
 // The options that choose a mode, read with the standard parser. Everything
 // after the first word that is not an option belongs to the mode.
-enum class Choice { Gui, Serve, CheckWord, Help, Version, Error };
+enum class Choice { Gui, Serve, CheckWord, Bot, Help, Version, Error };
 
 Choice choose(const QStringList &args, QString &error) {
     QCommandLineParser parser;
@@ -47,7 +52,13 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption checkWord(QStringLiteral("check-word"));
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"), QString(), QStringLiteral("N"));
-    parser.addOptions({help, version, serve, checkWord, port, seed});
+    const QCommandLineOption bot(QStringLiteral("bot"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption host(QStringLiteral("host"), QString(), QStringLiteral("ADDRESS"));
+    const QCommandLineOption level(QStringLiteral("level"), QString(), QStringLiteral("LEVEL"));
+    const QCommandLineOption pause(QStringLiteral("pause"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("PLAYERS"));
+    parser.addOptions(
+        {help, version, serve, checkWord, port, seed, bot, host, level, pause, start});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -56,12 +67,26 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Help;
     if (parser.isSet(version))
         return Choice::Version;
+    const bool botOption =
+        parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) || parser.isSet(start);
+    if (parser.isSet(bot)) {
+        if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed)) {
+            error = QStringLiteral("--bot goes with --host, --port, --level, --pause and --start "
+                                   "only.");
+            return Choice::Error;
+        }
+        return Choice::Bot;
+    }
+    if (botOption) {
+        error = QStringLiteral("--host, --level, --pause and --start go with --bot.");
+        return Choice::Error;
+    }
     if (parser.isSet(serve))
         return Choice::Serve;
     if (parser.isSet(checkWord))
         return Choice::CheckWord;
     if (parser.isSet(port) || parser.isSet(seed)) {
-        error = QStringLiteral("--port and --seed go with --serve.");
+        error = QStringLiteral("--port and --seed go with --serve (--port also with --bot).");
         return Choice::Error;
     }
     return Choice::Gui;
@@ -90,6 +115,8 @@ int main(int argc, char **argv) {
         return runServe(argc, argv);
     case Choice::CheckWord:
         return runCheckWord(argc, argv);
+    case Choice::Bot:
+        return runBot(argc, argv);
     case Choice::Error:
         std::fprintf(stderr, "zorble: %s\nTry 'zorble --help' for more information.\n",
                      qPrintable(error));

@@ -1,0 +1,70 @@
+#pragma once
+
+// What a computer player does with the moves it found, by level:
+//  - easy: any move from the lower-scoring half;
+//  - normal: the move with the most points;
+//  - hard: the move worth the most: the points to expect once a Zorble
+//    square's outcome is drawn, plus what the tiles it keeps are worth; for
+//    its best few it looks one turn ahead, at the best move it would have
+//    next on the board so changed, with its rack filled up from the tiles it
+//    has not seen. New tiles when no move is left.
+// Without a move (or new tiles) the player passes.
+
+#include "ai/movegen.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <random>
+#include <vector>
+
+namespace ai {
+
+enum class Level { Easy, Normal, Hard };
+
+// "easy", "normal", "hard".
+std::optional<Level> levelNamed(const QString &name);
+QString nameOf(Level level);
+
+struct Decision {
+    enum class Action { Play, Exchange, Pass };
+    Action action = Action::Pass;
+    Move move; // the move to play
+};
+
+// The turn beyond the board and the rack.
+struct Turn {
+    int tilesLeft = 0;                                     // tiles still in the bag
+    bool mayExchange = false;                              // new tiles can still be bought
+    Clock::time_point deadline = Clock::time_point::max(); // for all the thinking
+};
+
+// Chooses among the moves found, without looking ahead.
+Decision choose(Level level, const Position &position, const std::vector<Move> &moves,
+                const Turn &turn, std::mt19937 &rng);
+
+// Thinks a turn through: finds the moves and chooses; the hard level looks
+// ahead among its best few while the deadline allows.
+Decision decide(Level level, const Position &position, const Turn &turn, MoveGenerator &generator,
+                const rules::Rules &rules, std::mt19937 &rng);
+
+// The tiles the player has not seen, by letter: the bag's tiles without the
+// letters on the board (a letter the bag has none of left is taken as the
+// other side of a tile) and without its own rack.
+std::array<int, 26> unseenTiles(const Position &position);
+
+// The points a move brings on average: a Zorble square's outcome is plus 20,
+// minus 20 or double with equal chances, a third of the points more.
+double expectedPoints(const Move &move);
+
+// What the tiles a player keeps are worth for its next turns, in points: a
+// mix of vowels and consonants near two to three, no letter many times over,
+// no tile that is hard to place; with double tiles a tile that can show a
+// vowel or a consonant keeps both open. 0 at best, less otherwise.
+double keptTilesWorth(const std::array<int, 26> &kept, bool doubleTiles);
+
+// The front letters a player keeps after the move.
+std::array<int, 26> keptTiles(const Position &position, const Move &move);
+
+} // namespace ai

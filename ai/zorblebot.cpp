@@ -1,0 +1,200 @@
+#include "ai/zorblebot.h"
+
+#include <algorithm>
+
+namespace ai {
+
+namespace {
+
+static_assert(GameMirror::kEmpty == rules::kEmpty);
+
+// How long an answer to a move or to new tiles may take before the bot
+// passes instead.
+constexpr int kAnswerMs = 10000;
+// New tiles can be bought while at least this many are left in the bag.
+constexpr int kTilesToExchange = 12;
+
+// The same numbers for the same name, run after run.
+std::uint32_t seedOf(const QString &name) {
+    std::uint32_t h = 2166136261u;
+    for (const char c : name.toUtf8()) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 16777619u;
+    }
+    return h;
+}
+
+} // namespace
+
+Position positionOf(const GameMirror &mirror) {
+    Position p;
+    for (int x = 0; x < rules::kBoard; ++x) {
+        for (int y = 0; y < rules::kBoard; ++y) {
+            p.board[x][y] = mirror.placedTile(x, y) == GameMirror::kEmpty ? mirror.letterAt(x, y)
+                                                                          : rules::kEmpty;
+            p.squares[x][y] = mirror.squareColor(x, y);
+        }
+    }
+    p.mover = mirror.localSeat();
+    for (int k = 1; k <= rules::kRackSlots; ++k)
+        p.rack[k] = mirror.rackLetter(k);
+    p.doubleTiles = mirror.doubleTiles();
+    return p;
+}
+
+std::optional<Move> bestMove(const GameMirror &mirror, Engine &engine) {
+    const std::vector<Move> moves = engine.generator().generate(
+        positionOf(mirror), Clock::now() + std::chrono::milliseconds(ZorbleBot::kThinkingMs));
+    if (moves.empty())
+        return std::nullopt;
+    return *std::max_element(moves.begin(), moves.end(),
+                             [](const Move &a, const Move &b) { return a.score < b.score; });
+}
+
+ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
+                     int pauseMs, QObject *parent)
+    : ZorbleBot(host, port, name, level, pauseMs, Engine::shared(), parent) {}
+
+ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
+                     int pauseMs, std::shared_ptr<Engine> engine, QObject *parent)
+    : QObject(parent), host_(host), port_(port), name_(proto::cut(name, proto::kMaxNameLength)),
+      level_(level), pauseMs_(pauseMs), engine_(std::move(engine)), rng_(seedOf(name_)) {
+    pause_.setSingleShot(true);
+    connect(&pause_, &QTimer::timeout, this, &ZorbleBot::think);
+    watchdog_.setSingleShot(true);
+    watchdog_.setInterval(kAnswerMs);
+    connect(&watchdog_, &QTimer::timeout, this, [this] {
+        if (mirror_.ownTurn())
+            passTurn();
+    });
+
+    connect(&mirror_, &GameMirror::turnChanged, this, &ZorbleBot::turnChanged);
+    connect(&mirror_, &GameMirror::gameStarted, this, [this] { bought_ = false; });
+    connect(&mirror_, &GameMirror::moveRefused, this, [this] {
+        watchdog_.stop();
+        if (mirror_.ownTurn())
+            passTurn();
+    });
+    connect(&mirror_, &GameMirror::tilesExchanged, this, [this](int seat) {
+        if (seat != mirror_.localSeat() || !mirror_.ownTurn())
+            return;
+        watchdog_.stop();
+        acted_ = false; // the turn goes on with the new rack
+        scheduleThinking();
+    });
+    connect(&mirror_, &GameMirror::seatChanged, this, &ZorbleBot::maybeStartGame);
+    connect(&mirror_, &GameMirror::gameFull, this,
+            [this] { finish(false, QStringLiteral("the host has no slot left")); });
+    connect(&link_, &HostLink::connectionClosed, this,
+            [this] { finish(true, QStringLiteral("the host closed the connection")); });
+    connect(&link_, &HostLink::connectFailed, this, [this](const QString &reason) {
+        finish(
+            false,
+            QStringLiteral("cannot connect to %1 port %2: %3").arg(host_).arg(port_).arg(reason));
+    });
+    QTimer::singleShot(0, this, &ZorbleBot::connectToHost);
+}
+
+ZorbleBot::~ZorbleBot() {
+    done_ = true; // nothing is reported while going
+    link_.close();
+}
+
+void ZorbleBot::startGameWhenSeated(int players, const proto::GameOptions &options) {
+    startPlayers_ = players;
+    startOptions_ = options;
+    startOptions_.name = name_;
+    maybeStartGame();
+}
+
+void ZorbleBot::connectToHost() {
+    if (done_)
+        return;
+    mirror_.setPlayerName(name_);
+    mirror_.setLogin(name_);
+    link_.connectToHost(host_, port_);
+}
+
+void ZorbleBot::maybeStartGame() {
+    if (startPlayers_ <= 0 || mirror_.localSeat() != 1 || mirror_.gameRunning())
+        return;
+    int seated = 0;
+    for (int s = 1; s <= GameMirror::kSeats; ++s)
+        seated += mirror_.name(s) != GameMirror::kWaiting;
+    if (seated < startPlayers_)
+        return;
+    startPlayers_ = 0;
+    link_.send(proto::client::startgame(startOptions_));
+}
+
+void ZorbleBot::turnChanged(int, bool own) {
+    ++turn_;
+    acted_ = false;
+    pause_.stop();
+    watchdog_.stop();
+    if (own)
+        scheduleThinking();
+}
+
+void ZorbleBot::scheduleThinking() {
+    const int ms = pauseMs_ >= 0 ? pauseMs_ : std::uniform_int_distribution<int>(1000, 3000)(rng_);
+    pause_.start(ms);
+}
+
+void ZorbleBot::think() {
+    if (done_ || acted_ || !mirror_.ownTurn() || !mirror_.gameRunning())
+        return;
+    const Turn turn{mirror_.tilesLeft(), !bought_ && mirror_.tilesLeft() >= kTilesToExchange,
+                    Clock::now() + std::chrono::milliseconds(kThinkingMs)};
+    const Decision d =
+        decide(level_, positionOf(mirror_), turn, engine_->generator(), engine_->rules(), rng_);
+    switch (d.action) {
+    case Decision::Action::Play:
+        play(d.move);
+        break;
+    case Decision::Action::Exchange:
+        bought_ = true;
+        acted_ = true;
+        link_.send(proto::client::newtiles(mirror_.localSeat()));
+        watchdog_.start();
+        emit played(QStringLiteral("new tiles"));
+        break;
+    case Decision::Action::Pass:
+        passTurn();
+        break;
+    }
+}
+
+void ZorbleBot::play(const Move &move) {
+    for (const rules::LaidTile &t : move.tiles) {
+        if (mirror_.tileFlipped(t.rackslot) != t.flipped)
+            mirror_.flipTile(t.rackslot);
+        if (!mirror_.layTile(t.rackslot, t.x, t.y)) {
+            mirror_.clearLaid();
+            passTurn();
+            return;
+        }
+    }
+    acted_ = true;
+    link_.send(proto::client::done(mirror_.localSeat(), mirror_.laidTiles()));
+    watchdog_.start();
+    emit played(move.word.toUpper() + QLatin1Char(' ') + QString::number(move.score));
+}
+
+void ZorbleBot::passTurn() {
+    acted_ = true;
+    link_.send(proto::client::pass(mirror_.localSeat()));
+    emit played(QStringLiteral("pass"));
+}
+
+void ZorbleBot::finish(bool ok, const QString &why) {
+    if (done_)
+        return;
+    done_ = true;
+    pause_.stop();
+    watchdog_.stop();
+    link_.close();
+    emit finished(ok, why);
+}
+
+} // namespace ai
