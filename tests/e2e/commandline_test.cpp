@@ -25,6 +25,9 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
         {{"--frobnicate"}, 2, "", "Unknown option 'frobnicate'."},
         {{"--serve", "--colour", "red"}, 2, "", "Try 'zorble --help'"},
         {{"--seed", "4"}, 2, "", "--seed go with --serve"},
+        {{"--level", "hard"}, 2, "", "--level, --pause and --start go with --bot"},
+        {{"--bot", "Robo", "--level", "expert"}, 2, "", "--level is easy, normal or hard"},
+        {{"--bot", "Robo", "--port", "1"}, 1, "", "zorble: cannot connect to 127.0.0.1 port 1"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
