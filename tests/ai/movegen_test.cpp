@@ -151,6 +151,7 @@ struct Source {
     bool games; // positions of games played here, else random fills
     bool doubleTiles;
     int positions; // at least this many
+    int rackTiles; // at most this many tiles on a random fill's rack
 };
 
 class ListedMoves : public Engines, public ::testing::WithParamInterface<Source> {};
@@ -173,7 +174,7 @@ TEST_P(ListedMoves, AreAcceptedByTheRulesWithTheSamePoints) {
         }
     } else {
         for (; checked < src.positions && !HasFatalFailure(); ++checked) {
-            const Position p = aitest::randomFill(rng, src.doubleTiles);
+            const Position p = aitest::randomFill(rng, src.doubleTiles, src.rackTiles);
             const std::vector<Move> found = dawg_->generator().generate(p);
             expectRulesAgree(p, found, dawg_->generator().stats(), dawg_->rules(),
                              checked % 4 ? nullptr : gaddag_.get());
@@ -186,10 +187,10 @@ TEST_P(ListedMoves, AreAcceptedByTheRulesWithTheSamePoints) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, ListedMoves,
-                         ::testing::Values(Source{"GamesSingleSided", true, false, 3000},
-                                           Source{"GamesDoubleSided", true, true, 1000},
-                                           Source{"RandomSingleSided", false, false, 4500},
-                                           Source{"RandomDoubleSided", false, true, 1500}),
+                         ::testing::Values(Source{"GamesSingleSided", true, false, 3500, 10},
+                                           Source{"GamesDoubleSided", true, true, 500, 10},
+                                           Source{"RandomSingleSided", false, false, 4500, 10},
+                                           Source{"RandomDoubleSided", false, true, 1500, 7}),
                          [](const ::testing::TestParamInfo<Source> &param) {
                              return std::string(param.param.name);
                          });

@@ -113,13 +113,13 @@ rules::Rack randomRack(std::mt19937 &rng, int tiles) {
     return rack;
 }
 
-ai::Position randomFill(std::mt19937 &rng, bool doubleTiles) {
+ai::Position randomFill(std::mt19937 &rng, bool doubleTiles, int maxTiles) {
     ai::Position p;
     p.squares = squaresOf(pick(rng, 0, 3), 4 * pick(rng, 0, 5));
     p.mover = pick(rng, 1, 4);
     p.doubleTiles = doubleTiles;
     p.rack.fill(rules::kEmpty);
-    const int tiles = pick(rng, 1, 10);
+    const int tiles = pick(rng, 1, maxTiles);
     std::vector<int> order{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     std::shuffle(order.begin(), order.end(), rng);
     for (int i = 0; i < tiles; ++i)

@@ -35,9 +35,9 @@ std::vector<ai::Position> playedPositions(ai::MoveGenerator &generator, const ru
                                           std::mt19937 &rng, int games, const GameSetup &setup);
 
 // A board holding random letters (not words), in scattered squares and in
-// runs, on a random colouring, with a random rack of 1 to 10 tiles. One in
-// twenty is empty, for a first word.
-ai::Position randomFill(std::mt19937 &rng, bool doubleTiles);
+// runs, on a random colouring, with a random rack of 1 to `maxTiles` tiles.
+// One in twenty is empty, for a first word.
+ai::Position randomFill(std::mt19937 &rng, bool doubleTiles, int maxTiles = 10);
 
 // A rack of ten tiles from the game's letter counts.
 rules::Rack randomRack(std::mt19937 &rng, int tiles = 10);
