@@ -9,12 +9,19 @@
 #include "client/seatmenu.h"
 #include "client/seattable.h"
 #include "client/statuspanel.h"
+#include "client/tilesets.h"
 #include "client/zorbleflash.h"
 #include "host/tserver.h"
+#include "net/command.h"
 #include "net/protocol.h"
+#include "settings/inifile.h"
+#include "settings/zorblesettings.h"
 #include "windows/tabout.h"
+#include "windows/tgameoptions.h"
 #include "windows/thelp.h"
+#include "windows/tphrases.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -22,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <climits>
 #include <cstdio>
 
 Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
@@ -29,7 +37,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Zorble"));
     resize(kDefaultWidth, kDefaultHeight);
     // Drawn at the screen's pixel density, so that the board stays sharp.
-    pictures_ = std::make_unique<ClassicPictures>(devicePixelRatio());
+    pictures_ = std::make_unique<TileSetPictures>(devicePixelRatio());
+    tileSet_ = tilesets::classic();
 
     buildPanel();
     buildMenus();
@@ -43,7 +52,9 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         chat_->setLocalSeat(seat);
         chat_->setLoggedIn(true);
         rack_->showSeat(seat);
+        loadinifile();
     });
+    connect(chat_, &ChatPanel::optionsChanged, this, qOverload<>(&Tchat::saveinifile));
     connect(&mirror_, &GameMirror::ownSeatLost, this, [this] {
         chat_->setLoggedIn(false);
         close();
@@ -68,6 +79,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
 }
 
 Tchat::~Tchat() = default;
+
+const TilePictures &Tchat::pictures() const {
+    return *pictures_;
+}
 
 void Tchat::buildPanel() {
     panel_ = new QWidget(this);
@@ -141,6 +156,9 @@ void Tchat::buildMenus() {
 
     viewMenu_ = menuBar()->addMenu(QStringLiteral("View"));
     viewMenu_->setObjectName(QStringLiteral("View1"));
+    PhraseList1 = viewMenu_->addAction(QStringLiteral("Phrase List"));
+    PhraseList1->setObjectName(QStringLiteral("PhraseList1"));
+    connect(PhraseList1, &QAction::triggered, this, &Tchat::PhraseList1Click);
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     optionsMenu_->setObjectName(QStringLiteral("Options1"));
@@ -150,6 +168,13 @@ void Tchat::buildMenus() {
     connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
     optionsMenu_->addSeparator();
     chat_->addOptionActions(optionsMenu_);
+    optionsMenu_->addSeparator();
+    tilesMenu_ = optionsMenu_->addMenu(QStringLiteral("Tiles"));
+    tilesMenu_->setObjectName(QStringLiteral("Tiles1"));
+    grouptilesmenu();
+    ResetScreenLocation1 = optionsMenu_->addAction(QStringLiteral("Reset Screen Location"));
+    ResetScreenLocation1->setObjectName(QStringLiteral("ResetScreenLocation1"));
+    connect(ResetScreenLocation1, &QAction::triggered, this, &Tchat::ResetScreenLocation1Click);
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpMenu_->setObjectName(QStringLiteral("Help1"));
@@ -291,12 +316,31 @@ void Tchat::button_startClick() {
         return;
     }
     status_->startButton()->hide();
-    // Until the options can be chosen, a game starts with the usual ones.
+    Tgameoptions *options = gameOptions();
+    options->adjustSize();
+    options->move(frameGeometry().center() - options->rect().center());
+    options->show();
+    options->raise();
+    options->activateWindow();
+}
+
+void Tchat::gameoptionsStart() {
+    if (!mirror_.loggedIn())
+        return;
+    const Tgameoptions::Values v = gameoptions_->values();
     proto::GameOptions options;
-    options.name = mirror_.playerName();
-    options.turntime = 90;
-    options.squarecount = 12;
+    // The command word and the name go out in at most 34 characters.
+    constexpr int kHeadLength = 34;
+    const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
+    options.name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
+    options.turntime = v.turnTime;
+    options.squarecount = v.squares;
+    options.gametime = v.gameTime;
+    options.playtoscore = v.score;
+    options.doubletiles = v.doubleSided;
+    options.partners = v.team;
     link_.send(proto::client::startgame(options));
+    saveinifile();
 }
 
 void Tchat::button_passClick() {
@@ -325,8 +369,220 @@ void Tchat::closeEvent(QCloseEvent *event) {
     if (closing_)
         return;
     closing_ = true;
+    if (settingsRead_) {
+        if (const auto geometry = closingGeometry(windowRect(), remembered_, workArea())) {
+            remembered_ = *geometry;
+            saveinifile(*geometry);
+        }
+    }
     // The game is over for this window: the host and the lobby see the
     // connections end at once.
     link_.close();
     emit closed();
+}
+
+// ---- Settings file -------------------------------------------------------------
+
+namespace {
+
+// Sizes beyond these no chat could show; such a value reads as the default.
+constexpr int kSmallestTextSize = 1;
+constexpr int kLargestTextSize = 72;
+
+} // namespace
+
+void Tchat::setPaths(const AppPaths &paths) {
+    paths_ = paths;
+    grouptilesmenu();
+}
+
+void Tchat::setGameOptions(Tgameoptions *options) {
+    gameoptions_ = options;
+    connect(gameoptions_, &Tgameoptions::startRequested, this, &Tchat::gameoptionsStart);
+}
+
+void Tchat::setPhraseEditor(Tphrases *phrases) {
+    phrases_ = phrases;
+    connect(phrases_, &Tphrases::done, this, &Tchat::phrasesDone);
+}
+
+Tgameoptions *Tchat::gameOptions() {
+    if (!gameoptions_)
+        setGameOptions(new Tgameoptions(this));
+    return gameoptions_;
+}
+
+Tphrases *Tchat::phraseEditor() {
+    if (!phrases_)
+        setPhraseEditor(new Tphrases(this));
+    return phrases_;
+}
+
+QRect Tchat::windowRect() const {
+    return QRect(pos(), size());
+}
+
+QSize Tchat::workArea() const {
+    if (const QScreen *s = screen())
+        return s->availableGeometry().size();
+    return QSize(INT_MAX, INT_MAX);
+}
+
+void Tchat::loadinifile() {
+    IniFile ini(paths_.settingsFile);
+    if (!paths_.settingsFile.isEmpty() && !ini.load())
+        std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
+                     qPrintable(ini.errorString()));
+    ZorbleSettings s;
+    s.load(ini);
+
+    remembered_ = QRect(s.left, s.top, s.width, s.height);
+    const QRect place = windowGeometry(s);
+    move(place.topLeft());
+    resize(place.size());
+
+    loadgrouptiles(s.tiles);
+
+    ChatOptions chat = chat_->options();
+    chat.textSize = s.textSize >= kSmallestTextSize && s.textSize <= kLargestTextSize
+                        ? s.textSize
+                        : ZorbleSettings().textSize;
+    chat.textColour = s.textColour;
+    chat.playSounds = s.playSounds;
+    chat.turnSound = s.newTurnSound ? 1 : 0;
+    chat.chatterSounds = s.chatterSounds;
+    chat_->applyOptions(chat);
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n)
+        chat_->setPhrase(n, s.phrases[size_t(n - 1)]);
+
+    gameOptions()->setValues({s.turnTime, s.squares, s.gameTime, s.score, s.doubleScore, s.team});
+    settingsRead_ = true;
+}
+
+void Tchat::saveinifile() {
+    saveinifile(windowRect());
+}
+
+void Tchat::saveinifile(const QRect &geometry) {
+    if (!settingsRead_ || paths_.settingsFile.isEmpty())
+        return;
+    ZorbleSettings s;
+    s.left = geometry.x();
+    s.top = geometry.y();
+    s.width = geometry.width();
+    s.height = geometry.height();
+    s.tiles = tileSet_;
+    const ChatOptions chat = chat_->options();
+    s.textSize = chat.textSize;
+    s.textColour = chat.textColour;
+    s.playSounds = chat.playSounds;
+    s.newTurnSound = chat.turnSound == 1;
+    s.chatterSounds = chat.chatterSounds;
+    const Tgameoptions::Values options = gameOptions()->values();
+    s.turnTime = options.turnTime;
+    s.squares = options.squares;
+    s.gameTime = options.gameTime;
+    s.score = options.score;
+    s.doubleScore = options.doubleSided;
+    s.team = options.team;
+
+    IniFile ini(paths_.settingsFile);
+    ini.load();
+    s.saveExceptPhrases(ini);
+    if (!ini.save())
+        std::fprintf(stderr, "zorble: cannot save the settings: %s\n",
+                     qPrintable(ini.errorString()));
+}
+
+void Tchat::ResetScreenLocation1Click() {
+    const ZorbleSettings defaults;
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    move(defaults.left, defaults.top);
+    resize(defaults.width, defaults.height);
+}
+
+void Tchat::PhraseList1Click() {
+    QStringList phrases;
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n)
+        phrases << chat_->phrase(n);
+    Tphrases *editor = phraseEditor();
+    editor->setPhrases(phrases);
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+}
+
+void Tchat::phrasesDone(const QStringList &phrases) {
+    ZorbleSettings s;
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n) {
+        chat_->setPhrase(n, phrases.value(n - 1));
+        s.phrases[size_t(n - 1)] = phrases.value(n - 1);
+    }
+    if (paths_.settingsFile.isEmpty())
+        return;
+    // Only the phrase keys: the rest may not have been read yet.
+    IniFile ini(paths_.settingsFile);
+    ini.load();
+    s.savePhrases(ini);
+    if (!ini.save())
+        std::fprintf(stderr, "zorble: cannot save the phrases: %s\n",
+                     qPrintable(ini.errorString()));
+}
+
+// ---- Tile sets -------------------------------------------------------------------
+
+void Tchat::grouptilesmenu() {
+    tilesMenu_->clear();
+    delete tilesGroup_;
+    tilesGroup_ = new QActionGroup(this);
+    QStringList names{tilesets::classic()};
+    names += tilesets::names(paths_.tileFolder);
+    for (const QString &name : names) {
+        QAction *a = tilesMenu_->addAction(name);
+        a->setCheckable(true);
+        a->setChecked(name.compare(tileSet_, Qt::CaseInsensitive) == 0);
+        tilesGroup_->addAction(a);
+        connect(a, &QAction::triggered, this, [this, name] { grouptilesmenuClick(name); });
+    }
+}
+
+void Tchat::grouptilesmenuClick(const QString &name) {
+    loadgrouptiles(name);
+    saveinifile();
+}
+
+void Tchat::loadgrouptiles(const QString &name) {
+    const auto tick = [this] {
+        for (QAction *a : tilesGroup_->actions())
+            a->setChecked(a->text().compare(tileSet_, Qt::CaseInsensitive) == 0);
+    };
+    if (tilesets::isClassic(name)) {
+        pictures_->useClassic();
+        tileSet_ = tilesets::classic();
+        tick();
+        boardArea_->board()->update();
+        rack_->showRack();
+        return;
+    }
+    const tilesets::Loaded set = tilesets::load(paths_.tileFolder, name);
+    if (set.status == tilesets::Loaded::Missing) {
+        tick(); // a menu choice of a set that is gone keeps the old tick
+        return;
+    }
+    if (set.status == tilesets::Loaded::Broken) {
+        std::fprintf(stderr, "zorble: %s\n", qPrintable(set.error));
+        systemLine(set.error);
+        tick();
+        return;
+    }
+    tileSet_ = name;
+    tick();
+    pictures_->setBig(set.big);
+    // Without board letters the board keeps its pictures, and the rack
+    // shows the new letters from its next change on.
+    if (set.little) {
+        pictures_->setLittle(*set.little);
+        boardArea_->board()->update();
+        rack_->showRack();
+    }
 }

@@ -3,8 +3,10 @@
 #include "client/instanceguard.h"
 #include "clientcore/gamemirror.h"
 #include "clientcore/hostlink.h"
+#include "settings/apppaths.h"
 
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -14,14 +16,18 @@
 class BoardArea;
 class ChatPanel;
 class QAction;
+class QActionGroup;
 class QMenu;
 class RackView;
 class SeatMenu;
 class SeatTable;
 class StatusPanel;
 class Tabout;
+class Tgameoptions;
 class Thelp;
 class TilePictures;
+class TileSetPictures;
+class Tphrases;
 class TServer;
 class ZorbleFlash;
 
@@ -44,6 +50,12 @@ public:
     void setServer(TServer *server) { server_ = server; }
     void setAbout(Tabout *about) { about_ = about; }
     void setHelp(Thelp *help) { help_ = help; }
+    // Without these two the window makes its own when first needed.
+    void setGameOptions(Tgameoptions *options);
+    void setPhraseEditor(Tphrases *phrases);
+    // Where the settings file and the tile sets are. A window without paths
+    // keeps nothing on disk and offers only the classic tiles.
+    void setPaths(const AppPaths &paths);
     // Tests move the connections to free ports; the game uses the fixed ones.
     void setPorts(quint16 game, quint16 lobby) {
         gamePort_ = game;
@@ -54,7 +66,9 @@ public:
     ChatPanel *chat() const { return chat_; }
     const GameMirror &mirror() const { return mirror_; }
     // The pictures the board, the rack and the panels are drawn with.
-    const TilePictures &pictures() const { return *pictures_; }
+    const TilePictures &pictures() const;
+    Tgameoptions *gameOptions();
+    Tphrases *phraseEditor();
     // The version text sent at login: the About window's version label.
     QString versionText() const;
     bool isClosing() const { return closing_; }
@@ -81,6 +95,29 @@ public:
     void JustWatch1Click();
     // Asks the host to remove the player in a slot (hosting player only).
     void kicking(int seat);
+
+    // The settings file: read when the host announces the own seat, written
+    // when an option changes, a game is started and when the window closes
+    // after it moved or changed size. Nothing is written before the file
+    // was read: the window's built-in values would overwrite the user's.
+    void loadinifile();
+    void saveinifile();
+    bool settingsRead() const { return settingsRead_; }
+
+    // Tile sets: the Tiles menu offers "classic" and the sets in the tile-set
+    // folder; choosing one loads it and saves the settings.
+    void grouptilesmenu();
+    void grouptilesmenuClick(const QString &name);
+    // Loads a set without saving; nothing happens when its big strip is
+    // missing, and a broken file is reported in the chat.
+    void loadgrouptiles(const QString &name);
+    QString currentTileSet() const { return tileSet_; }
+    QMenu *tilesMenu() const { return tilesMenu_; }
+
+    // Options > Reset Screen Location: back to the default place and size.
+    void ResetScreenLocation1Click();
+    // View > Phrase List: the phrase editor with the current phrases.
+    void PhraseList1Click();
 
     SeatMenu *seatMenu() const { return popup_kick; }
     QAction *justWatchAction() const { return JustWatch1; }
@@ -109,11 +146,18 @@ private:
     void Exit1Click();
     void Image4Click();
     void seatChanged(int seat);
+    // The Game Options window's start button.
+    void gameoptionsStart();
+    // The phrase editor's Done button.
+    void phrasesDone(const QStringList &phrases);
+    void saveinifile(const QRect &geometry);
+    QRect windowRect() const;
+    QSize workArea() const;
 
     RunningMark running_;
     GameMirror mirror_;
     HostLink link_{mirror_};
-    std::unique_ptr<TilePictures> pictures_;
+    std::unique_ptr<TileSetPictures> pictures_;
     bool closing_ = false;
     bool shown_ = false;
 
@@ -121,6 +165,14 @@ private:
     TServer *server_ = nullptr;
     Tabout *about_ = nullptr;
     Thelp *help_ = nullptr;
+    Tgameoptions *gameoptions_ = nullptr;
+    Tphrases *phrases_ = nullptr;
+    AppPaths paths_;
+    bool settingsRead_ = false;
+    // The place and size last read from the settings file or recorded at a
+    // close; a close that finds the window there writes nothing.
+    QRect remembered_;
+    QString tileSet_;
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
 
@@ -138,5 +190,9 @@ private:
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *ResetScreenLocation1 = nullptr;
+    QAction *PhraseList1 = nullptr;
+    QMenu *tilesMenu_ = nullptr;
+    QActionGroup *tilesGroup_ = nullptr;
     SeatMenu *popup_kick = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class IniFile;
 
@@ -39,6 +40,10 @@ struct ZorbleSettings {
     void load(const IniFile &ini);
     // Line breaks in the texts become spaces: a value is one line.
     void save(IniFile &ini) const;
+    // The window writes its settings without the phrases, which only the
+    // phrase editor writes, and those alone.
+    void saveExceptPhrases(IniFile &ini) const;
+    void savePhrases(IniFile &ini) const;
 
     bool operator==(const ZorbleSettings &) const = default;
 };
@@ -50,3 +55,10 @@ inline constexpr int kMinimumWindowHeight = 605;
 // the minimum. Values too large for a window are brought into range, so that
 // every edge of the rectangle fits an int.
 QRect windowGeometry(const ZorbleSettings &s);
+
+// What the closing window records as its place and size: nothing when it
+// stands where it was remembered (read from the file, or recorded at an
+// earlier close). Otherwise its geometry, made 15 pixels narrower when it is
+// wider than the desktop's work area and 15 pixels lower when it is higher.
+std::optional<QRect> closingGeometry(const QRect &window, const QRect &remembered,
+                                     const QSize &workArea);
