@@ -536,7 +536,10 @@ void Tchat::grouptilesmenu() {
     delete tilesGroup_;
     tilesGroup_ = new QActionGroup(this);
     QStringList names{tilesets::classic()};
-    names += tilesets::names(paths_.tileFolder);
+    for (const QString &folder : {paths_.tileFolder, paths_.sharedTileFolder})
+        for (const QString &name : tilesets::names(folder))
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names << name;
     for (const QString &name : names) {
         QAction *a = tilesMenu_->addAction(name);
         a->setCheckable(true);
@@ -564,7 +567,10 @@ void Tchat::loadgrouptiles(const QString &name) {
         rack_->showRack();
         return;
     }
-    const tilesets::Loaded set = tilesets::load(paths_.tileFolder, name);
+    // The user's own sets come first, then those installed with the game.
+    tilesets::Loaded set = tilesets::load(paths_.tileFolder, name);
+    if (set.status == tilesets::Loaded::Missing && !paths_.sharedTileFolder.isEmpty())
+        set = tilesets::load(paths_.sharedTileFolder, name);
     if (set.status == tilesets::Loaded::Missing) {
         tick(); // a menu choice of a set that is gone keeps the old tick
         return;

@@ -51,6 +51,7 @@ struct Window {
     FakeHost host;
     FakeHost lobby;
     std::unique_ptr<Tchat> w = std::make_unique<Tchat>();
+    QString shared; // the sets installed with the game, if any
 
     Window() { QDir(dir.path()).mkpath(QStringLiteral("zorbletiles")); }
     QString ini() const { return dir.filePath(QStringLiteral("vornlobby.ini")); }
@@ -61,6 +62,7 @@ struct Window {
         AppPaths paths;
         paths.settingsFile = ini();
         paths.tileFolder = tiles();
+        paths.sharedTileFolder = shared;
         w->setPaths(paths);
         w->setPorts(host.port(), lobby.port());
         w->setArguments({"Alice", "127.0.0.1", "false"});
@@ -378,6 +380,22 @@ TEST(TileSets, TheMenuOffersClassicFirstThenTheSetsOfTheFolder) {
         entries << a->text();
     EXPECT_EQ(entries, QStringList({"classic", "broken", "Slate", "wood"}));
     EXPECT_TRUE(win.w->tilesMenu()->actions().at(0)->isChecked());
+}
+
+TEST(TileSets, SetsInstalledWithTheGameFollowTheUsersOwn) {
+    Window win;
+    QTemporaryDir installed;
+    win.shared = installed.path();
+    writeFile(QDir(win.tiles()).filePath("wood_big.bmp"), bigStrip());
+    for (const char *file : {"slate_big.bmp", "Wood_big.bmp"})
+        writeFile(QDir(installed.path()).filePath(file), bigStrip());
+    ASSERT_TRUE(win.open());
+    QStringList entries;
+    for (QAction *a : win.w->tilesMenu()->actions())
+        entries << a->text();
+    EXPECT_EQ(entries, QStringList({"classic", "wood", "slate"}));
+    win.w->tilesMenu()->actions().at(2)->trigger();
+    EXPECT_TRUE(win.w->tilesMenu()->actions().at(2)->isChecked());
 }
 
 TEST(TileSets, ASetReplacesTheRackLettersAndTheBoardLettersWhenItHasThem) {

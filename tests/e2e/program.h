@@ -4,6 +4,8 @@
 #include "tests/support/testclient.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTcpServer>
@@ -26,7 +28,9 @@ inline bool waitForFreePort(quint16 port, int timeoutMs = 20000) {
 }
 
 // The program with its chat console on: chat lines come out on stdout and
-// lines written to stdin are sent as chat.
+// lines written to stdin are sent as chat. It runs from a copy in a folder of
+// its own, so the settings and tally files it keeps beside itself are its own
+// and not the build tree's.
 class Game {
 public:
     explicit Game(const QStringList &args, bool guard = false, const QString &runtimeDir = {},
@@ -47,7 +51,9 @@ public:
         proc.setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(&proc, &QProcess::readyReadStandardOutput,
                          [this] { out += QString::fromUtf8(proc.readAllStandardOutput()); });
-        proc.start(ZORBLE_BIN, args);
+        const QString program = home.filePath(QStringLiteral("zorble"));
+        QFile::copy(QStringLiteral(ZORBLE_BIN), program);
+        proc.start(program, args);
     }
     ~Game() {
         if (proc.state() != QProcess::NotRunning) {
@@ -70,6 +76,7 @@ public:
         return waitUntil([&] { return proc.state() == QProcess::NotRunning; }, timeoutMs);
     }
 
+    QTemporaryDir home; // the program's own folder
     QProcess proc;
     QString out;
 };
