@@ -4,19 +4,27 @@
 #include "host/tserver.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
+#include "windows/ttallylist.h"
 
-GameProcess::GameProcess(const QStringList &args)
+GameProcess::GameProcess(const QStringList &args, const QString &tallyFile)
     : chat_(std::make_unique<Tchat>()), help_(std::make_unique<Thelp>()),
-      server_(std::make_unique<TServer>()), about_(std::make_unique<Tabout>()) {
+      server_(std::make_unique<TServer>()), about_(std::make_unique<Tabout>()),
+      tally_(std::make_unique<Ttallylist>()) {
     chat_->setArguments(args);
     chat_->setHelp(help_.get());
     chat_->setServer(server_.get());
     chat_->setAbout(about_.get());
+    chat_->setTally(tally_.get());
+    tally_->loadFile(tallyFile);
 }
 
-// The main window goes first, so that its sockets close before the host's.
+// The tally is saved first, while everything it may ask for still exists.
+// The main window goes next, so that its sockets close before the host's.
 GameProcess::~GameProcess() {
+    tally_->hide();
+    tally_->saveFile();
     chat_.reset();
+    tally_.reset();
     about_.reset();
     server_.reset();
     help_.reset();

@@ -14,6 +14,7 @@
 #include "net/protocol.h"
 #include "windows/tabout.h"
 #include "windows/thelp.h"
+#include "windows/ttallylist.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -60,6 +61,12 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
             status_->startButton()->show();
         }
     });
+    connect(&mirror_, &GameMirror::tallyPlayersChanged, this, &Tchat::loadchecklist);
+    connect(&mirror_, &GameMirror::tallyGame, this, [this](const QString &winner) {
+        // Recorded only when the game had somebody to record against.
+        if (tally_ && !tally_->currentPlayers().isEmpty())
+            tally_->addgame(winner);
+    });
     connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
     connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
 
@@ -67,7 +74,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         checkScreenWidth(screen->geometry().width());
 }
 
-Tchat::~Tchat() = default;
+Tchat::~Tchat() {
+    if (tally_)
+        tally_->setLoadchecklist({});
+}
 
 void Tchat::buildPanel() {
     panel_ = new QWidget(this);
@@ -141,6 +151,14 @@ void Tchat::buildMenus() {
 
     viewMenu_ = menuBar()->addMenu(QStringLiteral("View"));
     viewMenu_->setObjectName(QStringLiteral("View1"));
+    QAction *tallyList = viewMenu_->addAction(QStringLiteral("Tally List"));
+    tallyList->setObjectName(QStringLiteral("TallyList1"));
+    connect(tallyList, &QAction::triggered, this, [this] {
+        if (tally_) {
+            tally_->show();
+            tally_->raise();
+        }
+    });
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     optionsMenu_->setObjectName(QStringLiteral("Options1"));
@@ -169,6 +187,22 @@ void Tchat::buildMenus() {
             about_->raise();
         }
     });
+}
+
+void Tchat::setTally(Ttallylist *tally) {
+    tally_ = tally;
+    if (tally_)
+        tally_->setLoadchecklist([this] { loadchecklist(); });
+}
+
+void Tchat::loadchecklist() {
+    if (!tally_)
+        return;
+    QStringList names;
+    for (int seat = 1; seat <= GameMirror::kSeats; ++seat)
+        if (seat != mirror_.localSeat() && mirror_.name(seat) != GameMirror::kWaiting)
+            names << mirror_.name(seat);
+    tally_->setCurrentPlayers(names);
 }
 
 QString Tchat::versionText() const {

@@ -23,6 +23,7 @@ class Tabout;
 class Thelp;
 class TilePictures;
 class TServer;
+class Ttallylist;
 class ZorbleFlash;
 
 // The game window: connects to a host (its own, when it hosts), logs in and
@@ -44,6 +45,9 @@ public:
     void setServer(TServer *server) { server_ = server; }
     void setAbout(Tabout *about) { about_ = about; }
     void setHelp(Thelp *help) { help_ = help; }
+    // The tally list: shown from View > Tally List, told of the current
+    // players and of every game with a single winner.
+    void setTally(Ttallylist *tally);
     // Tests move the connections to free ports; the game uses the fixed ones.
     void setPorts(quint16 game, quint16 lobby) {
         gamePort_ = game;
@@ -81,6 +85,9 @@ public:
     void JustWatch1Click();
     // Asks the host to remove the player in a slot (hosting player only).
     void kicking(int seat);
+    // Refills the tally list's current players: the names of seats 1 to 4,
+    // without the own seat and free seats.
+    void loadchecklist();
 
     SeatMenu *seatMenu() const { return popup_kick; }
     QAction *justWatchAction() const { return JustWatch1; }
@@ -121,6 +128,7 @@ private:
     TServer *server_ = nullptr;
     Tabout *about_ = nullptr;
     Thelp *help_ = nullptr;
+    Ttallylist *tally_ = nullptr;
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
 
