@@ -26,11 +26,12 @@ inline bool waitForFreePort(quint16 port, int timeoutMs = 20000) {
 }
 
 // The program with its chat console on: chat lines come out on stdout and
-// lines written to stdin are sent as chat.
+// lines written to stdin are sent as chat. `program` runs a copy of the
+// program instead of the one in the build tree.
 class Game {
 public:
     explicit Game(const QStringList &args, bool guard = false, const QString &runtimeDir = {},
-                  const QString &stateFile = {}) {
+                  const QString &stateFile = {}, const QString &program = {}) {
         ensureCoreApp();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -47,7 +48,7 @@ public:
         proc.setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(&proc, &QProcess::readyReadStandardOutput,
                          [this] { out += QString::fromUtf8(proc.readAllStandardOutput()); });
-        proc.start(ZORBLE_BIN, args);
+        proc.start(program.isEmpty() ? QStringLiteral(ZORBLE_BIN) : program, args);
     }
     ~Game() {
         if (proc.state() != QProcess::NotRunning) {
