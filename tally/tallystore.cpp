@@ -237,9 +237,10 @@ TallyStore::LoadResult TallyStore::loadFile(const QString &path) {
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         keptFile_ = path;
-        return {
-            LoadResult::Kept,
-            QStringLiteral("The tally file %1 cannot be read (%2).").arg(path, file.errorString())};
+        return {LoadResult::Kept,
+                QStringLiteral("The tally file %1 cannot be read (%2). It is left as it is, "
+                               "and the games of this run are not saved in it.")
+                    .arg(path, file.errorString())};
     }
     QByteArray packed = file.readAll();
     const bool readFailed = file.error() != QFileDevice::NoError;
