@@ -5,6 +5,7 @@
 #include "clientcore/hostlink.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -128,7 +129,7 @@ private:
     TServer *server_ = nullptr;
     Tabout *about_ = nullptr;
     Thelp *help_ = nullptr;
-    Ttallylist *tally_ = nullptr;
+    QPointer<Ttallylist> tally_; // may go before the window
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
 
