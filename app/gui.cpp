@@ -6,6 +6,7 @@
 #include "client/instanceguard.h"
 #include "client/tchat.h"
 #include "clientcore/statefile.h"
+#include "settings/apppaths.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -41,7 +42,9 @@ int runGui(int argc, char **argv) {
         }
     }
 
-    GameProcess game(args);
+    // Everything the program keeps lives where AppPaths decides: beside the
+    // executable when it can write there, else in the user's data folder.
+    GameProcess game(args, AppPaths::locate(QCoreApplication::applicationDirPath()));
     Tchat &window = game.window();
     QObject::connect(&guard, &InstanceGuard::raiseRequested, &window, &Tchat::bringToFront);
 

@@ -7,25 +7,31 @@
 #include "windows/tgameoptions.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
+#include "windows/ttallylist.h"
 
-#include <QCoreApplication>
-
-GameProcess::GameProcess(const QStringList &args)
+GameProcess::GameProcess(const QStringList &args, const AppPaths &paths)
     : chat_(std::make_unique<Tchat>()), help_(std::make_unique<Thelp>()),
       server_(std::make_unique<TServer>()), about_(std::make_unique<Tabout>()),
-      gameoptions_(std::make_unique<Tgameoptions>()), phrases_(std::make_unique<Tphrases>()) {
+      gameoptions_(std::make_unique<Tgameoptions>()), phrases_(std::make_unique<Tphrases>()),
+      tally_(std::make_unique<Ttallylist>()) {
     chat_->setArguments(args);
     chat_->setHelp(help_.get());
     chat_->setServer(server_.get());
     chat_->setAbout(about_.get());
     chat_->setGameOptions(gameoptions_.get());
     chat_->setPhraseEditor(phrases_.get());
-    chat_->setPaths(AppPaths::locate(QCoreApplication::applicationDirPath()));
+    chat_->setPaths(paths);
+    chat_->setTally(tally_.get());
+    tally_->loadFile(paths.tallyFile);
 }
 
-// The main window goes first, so that its sockets close before the host's.
+// The tally is saved first, while everything it may ask for still exists.
+// The main window goes next, so that its sockets close before the host's.
 GameProcess::~GameProcess() {
+    tally_->hide();
+    tally_->saveFile();
     chat_.reset();
+    tally_.reset();
     phrases_.reset();
     gameoptions_.reset();
     about_.reset();

@@ -4,20 +4,27 @@
 
 #include <memory>
 
+struct AppPaths;
 class Tabout;
 class Tchat;
 class Tgameoptions;
 class Thelp;
 class Tphrases;
 class TServer;
+class Ttallylist;
 
 // The windows of one running game, created in a fixed order: the main
 // window, help, the (hidden) host, about, the game options, the phrase
-// editor. The main window reads the command line when it is first shown, and
-// keeps its settings and tile sets where AppPaths puts them.
+// editor, the tally list. The main window reads the command line when it is
+// first shown, and keeps its settings and tile sets where AppPaths puts them.
+//
+// The tally is loaded from its file when the tally list is made and saved
+// when the game process ends, which is how every normal end of the program
+// goes (File > Exit, a closed connection, SIGINT and SIGTERM).
 class GameProcess {
 public:
-    explicit GameProcess(const QStringList &args);
+    // paths: where the settings, tile sets and tally are kept.
+    GameProcess(const QStringList &args, const AppPaths &paths);
     ~GameProcess();
 
     Tchat &window() { return *chat_; }
@@ -26,6 +33,7 @@ public:
     Thelp &help() { return *help_; }
     Tgameoptions &gameOptions() { return *gameoptions_; }
     Tphrases &phrases() { return *phrases_; }
+    Ttallylist &tally() { return *tally_; }
 
 private:
     std::unique_ptr<Tchat> chat_;
@@ -34,4 +42,5 @@ private:
     std::unique_ptr<Tabout> about_;
     std::unique_ptr<Tgameoptions> gameoptions_;
     std::unique_ptr<Tphrases> phrases_;
+    std::unique_ptr<Ttallylist> tally_;
 };

@@ -20,6 +20,7 @@
 #include "windows/tgameoptions.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
+#include "windows/ttallylist.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -71,6 +72,12 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
             status_->startButton()->show();
         }
     });
+    connect(&mirror_, &GameMirror::tallyPlayersChanged, this, &Tchat::loadchecklist);
+    connect(&mirror_, &GameMirror::tallyGame, this, [this](const QString &winner) {
+        // Recorded only when the game had somebody to record against.
+        if (tally_ && !tally_->currentPlayers().isEmpty())
+            tally_->addgame(winner);
+    });
     connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
     connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
 
@@ -78,7 +85,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         checkScreenWidth(screen->geometry().width());
 }
 
-Tchat::~Tchat() = default;
+Tchat::~Tchat() {
+    if (tally_)
+        tally_->setLoadchecklist({});
+}
 
 const TilePictures &Tchat::pictures() const {
     return *pictures_;
@@ -159,6 +169,14 @@ void Tchat::buildMenus() {
     PhraseList1 = viewMenu_->addAction(QStringLiteral("Phrase List"));
     PhraseList1->setObjectName(QStringLiteral("PhraseList1"));
     connect(PhraseList1, &QAction::triggered, this, &Tchat::PhraseList1Click);
+    QAction *tallyList = viewMenu_->addAction(QStringLiteral("Tally List"));
+    tallyList->setObjectName(QStringLiteral("TallyList1"));
+    connect(tallyList, &QAction::triggered, this, [this] {
+        if (tally_) {
+            tally_->show();
+            tally_->raise();
+        }
+    });
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     optionsMenu_->setObjectName(QStringLiteral("Options1"));
@@ -194,6 +212,22 @@ void Tchat::buildMenus() {
             about_->raise();
         }
     });
+}
+
+void Tchat::setTally(Ttallylist *tally) {
+    tally_ = tally;
+    if (tally_)
+        tally_->setLoadchecklist([this] { loadchecklist(); });
+}
+
+void Tchat::loadchecklist() {
+    if (!tally_)
+        return;
+    QStringList names;
+    for (int seat = 1; seat <= GameMirror::kSeats; ++seat)
+        if (seat != mirror_.localSeat() && mirror_.name(seat) != GameMirror::kWaiting)
+            names << mirror_.name(seat);
+    tally_->setCurrentPlayers(names);
 }
 
 QString Tchat::versionText() const {

@@ -6,6 +6,7 @@
 #include "settings/apppaths.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,7 @@ class TilePictures;
 class TileSetPictures;
 class Tphrases;
 class TServer;
+class Ttallylist;
 class ZorbleFlash;
 
 // The game window: connects to a host (its own, when it hosts), logs in and
@@ -56,6 +58,9 @@ public:
     // Where the settings file and the tile sets are. A window without paths
     // keeps nothing on disk and offers only the classic tiles.
     void setPaths(const AppPaths &paths);
+    // The tally list: shown from View > Tally List, told of the current
+    // players and of every game with a single winner.
+    void setTally(Ttallylist *tally);
     // Tests move the connections to free ports; the game uses the fixed ones.
     void setPorts(quint16 game, quint16 lobby) {
         gamePort_ = game;
@@ -95,6 +100,9 @@ public:
     void JustWatch1Click();
     // Asks the host to remove the player in a slot (hosting player only).
     void kicking(int seat);
+    // Refills the tally list's current players: the names of seats 1 to 4,
+    // without the own seat and free seats.
+    void loadchecklist();
 
     // The settings file: read when the host announces the own seat, written
     // when an option changes, a game is started and when the window closes
@@ -173,6 +181,7 @@ private:
     // close; a close that finds the window there writes nothing.
     QRect remembered_;
     QString tileSet_;
+    QPointer<Ttallylist> tally_; // may go before the window
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
 

@@ -5,10 +5,10 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 #include <csignal>
 
@@ -30,11 +30,11 @@ inline bool waitForFreePort(quint16 port, int timeoutMs = 20000) {
 // The program with its chat console on: chat lines come out on stdout and
 // lines written to stdin are sent as chat. It runs from a copy in a folder of
 // its own, so the settings and tally files it keeps beside itself are its own
-// and not the build tree's.
+// and not the build tree's; `program` names a copy the test made itself.
 class Game {
 public:
     explicit Game(const QStringList &args, bool guard = false, const QString &runtimeDir = {},
-                  const QString &stateFile = {}) {
+                  const QString &stateFile = {}, const QString &program = {}) {
         ensureCoreApp();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -51,9 +51,12 @@ public:
         proc.setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(&proc, &QProcess::readyReadStandardOutput,
                          [this] { out += QString::fromUtf8(proc.readAllStandardOutput()); });
-        const QString program = home.filePath(QStringLiteral("zorble"));
-        QFile::copy(QStringLiteral(ZORBLE_BIN), program);
-        proc.start(program, args);
+        QString path = program;
+        if (path.isEmpty()) {
+            path = home.filePath(QStringLiteral("zorble"));
+            QFile::copy(QStringLiteral(ZORBLE_BIN), path);
+        }
+        proc.start(path, args);
     }
     ~Game() {
         if (proc.state() != QProcess::NotRunning) {
