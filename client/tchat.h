@@ -4,6 +4,7 @@
 #include "clientcore/gamemirror.h"
 #include "clientcore/hostlink.h"
 
+#include <QJsonObject>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,7 @@
 class BoardArea;
 class ChatPanel;
 class QAction;
+class QLabel;
 class QMenu;
 class RackView;
 class SeatMenu;
@@ -22,8 +24,12 @@ class StatusPanel;
 class Tabout;
 class Thelp;
 class TilePictures;
+class TDictn;
 class TServer;
 class ZorbleFlash;
+namespace rules {
+class Rules;
+}
 
 // The game window: connects to a host (its own, when it hosts), logs in and
 // hands every message from the host to its handler. Closing it ends the game.
@@ -76,6 +82,20 @@ public:
     void button_startClick();
     void button_passClick();
     void button_newtilesClick();
+    // Submits the tiles laid this turn (Done, a right click on the board,
+    // Enter on the board).
+    void pressdone();
+    void button_doneClick();
+    void button_clearClick();
+
+    // What the live preview under the board shows: the word and its points,
+    // or why the host would refuse the move; empty while no tile of the own
+    // turn lies on the board.
+    QString previewText() const;
+    // Where the board, the rack tiles, SORT and the move buttons lie in the
+    // window, as [left, top, width, height] by object name, for scripts that
+    // click on them.
+    QJsonObject places() const;
     // Options > Just Watch: asks the host to let the own seat sit out, or
     // play again. The tick follows the host's answer.
     void JustWatch1Click();
@@ -109,6 +129,14 @@ private:
     void Exit1Click();
     void Image4Click();
     void seatChanged(int seat);
+    // The keyboard focus goes back to the chat entry after a move button.
+    void chatFocus();
+    void showDrag();
+    void followPointer(QPoint global);
+    void updatePreview();
+    // The rules the preview asks: the host's in this program, or rules of
+    // the window's own on the built-in word list when it has no host.
+    const rules::Rules &previewRules();
 
     RunningMark running_;
     GameMirror mirror_;
@@ -131,6 +159,10 @@ private:
     RackView *rack_ = nullptr;
     ZorbleFlash *zorble_ = nullptr;
     ChatPanel *chat_ = nullptr;
+    QLabel *label_preview = nullptr;
+    QLabel *image_dragging = nullptr;
+    std::unique_ptr<TDictn> ownWords_;
+    std::unique_ptr<rules::Rules> ownRules_;
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;
     QMenu *optionsMenu_ = nullptr;
@@ -138,5 +170,6 @@ private:
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
 };
