@@ -79,8 +79,8 @@ public:
 
     // ---- The game ----
     int currentPlayer() const { return currentplayer_; }
-    // A turn is the local player's when the current seat's name is the
-    // player's own (names, not seat numbers, decide).
+    // A turn is the local player's when the seat to move is the own seat
+    // (seats, not names, decide: two players may share a name).
     bool ownTurn() const;
     bool gameRunning() const { return running_; }
     int turnTime() const { return turntime_; }
