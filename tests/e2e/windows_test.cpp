@@ -264,8 +264,14 @@ TEST(EndToEndWindows, TwoPlayersLayTheirFirstWordsWithMouseAndKeyboard) {
         });
         EXPECT_TRUE(boardShows(seen, p.word)) << p.word.toStdString();
     }
-    for (int seat : {1, 2})
-        EXPECT_TRUE(seats[seat].game->terminate());
+    // The joining program first: once the host has gone, it ends on its own.
+    for (int seat : {2, 1}) {
+        QProcess &proc = seats[seat].game->proc;
+        ASSERT_TRUE(seats[seat].game->terminate());
+        EXPECT_TRUE(proc.exitStatus() == QProcess::NormalExit && proc.exitCode() == 0)
+            << "status " << proc.exitStatus() << ", code " << proc.exitCode() << "\n"
+            << proc.readAllStandardError().toStdString();
+    }
 }
 
 } // namespace
