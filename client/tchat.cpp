@@ -2,8 +2,10 @@
 
 #include "client/boardarea.h"
 #include "client/boardview.h"
+#include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/sounds.h"
+#include "client/movepreview.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/seatmenu.h"
@@ -11,6 +13,7 @@
 #include "client/statuspanel.h"
 #include "client/tilesets.h"
 #include "client/zorbleflash.h"
+#include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/command.h"
 #include "net/protocol.h"
@@ -25,6 +28,8 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -105,6 +110,16 @@ void Tchat::buildPanel() {
 
     rack_ = new RackView(mirror_, pictures_.get(), panel_);
 
+    // Under the rack: what the host would make of the tiles laid.
+    label_preview = new QLabel(panel_);
+    label_preview->setObjectName(QStringLiteral("label_preview"));
+    label_preview->setGeometry(33, 600, 508, 18);
+    label_preview->setTextFormat(Qt::PlainText);
+    QFont previewFont = label_preview->font();
+    previewFont.setBold(true);
+    label_preview->setFont(previewFont);
+    label_preview->hide();
+
     seatTable_ = new SeatTable(pictures_.get(), panel_);
     seatTable_->setGeometry(548, 4, 306, 96);
     popup_kick = new SeatMenu(this);
@@ -125,7 +140,10 @@ void Tchat::buildPanel() {
     status_ = new StatusPanel(panel_);
     status_->setGeometry(548, 102, 306, 136);
     connect(status_->startButton(), &QPushButton::clicked, this, &Tchat::button_startClick);
-    connect(status_->clearButton(), &QPushButton::clicked, &mirror_, &GameMirror::clearLaid);
+    connect(status_->doneButton(), &QPushButton::clicked, this, &Tchat::button_doneClick);
+    connect(status_->clearButton(), &QPushButton::clicked, this, &Tchat::button_clearClick);
+    connect(status_->newTilesButton(), &QPushButton::clicked, this, &Tchat::button_newtilesClick);
+    connect(status_->passButton(), &QPushButton::clicked, this, &Tchat::button_passClick);
 
     chat_ = new ChatPanel(panel_);
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
@@ -134,6 +152,24 @@ void Tchat::buildPanel() {
 
     // Over the settings column while it runs.
     zorble_ = new ZorbleFlash(pictures_.get(), panel_);
+
+    // The tile picked up, over the board and the rack; the pointer is never
+    // over it, so clicks reach the square or tile beneath.
+    image_dragging = new QLabel(panel_);
+    image_dragging->setObjectName(QStringLiteral("image_dragging"));
+    image_dragging->resize(TilePictures::kSquare, TilePictures::kSquare);
+    image_dragging->setAttribute(Qt::WA_TransparentForMouseEvents);
+    image_dragging->hide();
+
+    BoardView *board = boardArea_->board();
+    connect(board, &BoardView::doneRequested, this, [this](bool byKey) {
+        pressdone();
+        // The keyboard player goes on at the board.
+        if (!byKey)
+            chatFocus();
+    });
+    connect(board, &BoardView::pointerMoved, this, &Tchat::followPointer);
+    connect(rack_, &RackView::pointerMoved, this, &Tchat::followPointer);
 }
 
 void Tchat::connectViews() {
@@ -148,6 +184,10 @@ void Tchat::connectViews() {
     connect(&mirror_, &GameMirror::gameOver, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::zorbleOutcome, zorble_, &ZorbleFlash::start);
+    connect(&mirror_, &GameMirror::dragChanged, this, &Tchat::showDrag);
+    connect(&mirror_, &GameMirror::boardChanged, this, &Tchat::updatePreview);
+    connect(&mirror_, &GameMirror::turnChanged, this, &Tchat::updatePreview);
+    connect(&mirror_, &GameMirror::moveButtonsShown, this, &Tchat::updatePreview);
     status_->showStatus(mirror_);
     status_->showSettings(mirror_);
 }
@@ -177,6 +217,11 @@ void Tchat::buildMenus() {
             tally_->raise();
         }
     });
+    BoardKeys1 = viewMenu_->addAction(QStringLiteral("Type on the Board"));
+    BoardKeys1->setObjectName(QStringLiteral("BoardKeys1"));
+    BoardKeys1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(BoardKeys1, &QAction::triggered, this,
+            [this] { boardArea_->board()->setFocus(Qt::ShortcutFocusReason); });
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     optionsMenu_->setObjectName(QStringLiteral("Options1"));
@@ -381,12 +426,95 @@ void Tchat::button_passClick() {
     mirror_.clearLaid();
     if (mirror_.ownTurn() && mirror_.loggedIn())
         link_.send(proto::client::pass(mirror_.localSeat()));
+    chatFocus();
 }
 
 void Tchat::button_newtilesClick() {
     mirror_.clearLaid();
     if (mirror_.ownTurn() && mirror_.loggedIn())
         link_.send(proto::client::newtiles(mirror_.localSeat()));
+    chatFocus();
+}
+
+void Tchat::pressdone() {
+    // The tiles stay where they lie until the host answers.
+    if (const std::optional<QString> request = mirror_.doneRequest())
+        link_.send(*request);
+}
+
+void Tchat::button_doneClick() {
+    pressdone();
+    chatFocus();
+}
+
+void Tchat::button_clearClick() {
+    mirror_.clearLaid();
+    chatFocus();
+}
+
+void Tchat::chatFocus() {
+    if (isActiveWindow())
+        chat_->entry()->setFocus();
+}
+
+// ---- The move being laid -------------------------------------------------------------
+
+void Tchat::showDrag() {
+    if (mirror_.dragTile() == 0) {
+        image_dragging->hide();
+        image_dragging->clear();
+        return;
+    }
+    // The drag text is side "+" letter.
+    const int letter = mirror_.dragText().section(QLatin1Char('+'), 1).toInt();
+    image_dragging->setPixmap(pictures_->little(letter));
+    image_dragging->show();
+    image_dragging->raise();
+}
+
+void Tchat::followPointer(QPoint global) {
+    image_dragging->move(panel_->mapFromGlobal(global) + QPoint(3, 3));
+}
+
+const rules::Rules &Tchat::previewRules() {
+    if (server_)
+        return server_->moveRules();
+    if (!ownRules_) {
+        ownWords_ = std::make_unique<TDictn>();
+        ownRules_ = std::make_unique<rules::Rules>(
+            [words = ownWords_.get()](const QString &word) { return words->FindWord(word); });
+    }
+    return *ownRules_;
+}
+
+void Tchat::updatePreview() {
+    QString text;
+    if (mirror_.ownTurn() && !mirror_.laidTiles().isEmpty())
+        if (const auto verdict = movepreview::judgeLaid(mirror_, previewRules()))
+            text = movepreview::describe(*verdict);
+    label_preview->setText(text);
+    label_preview->setVisible(!text.isEmpty());
+}
+
+QString Tchat::previewText() const {
+    return label_preview->text();
+}
+
+QJsonObject Tchat::places() const {
+    QJsonObject out;
+    auto place = [&](const QWidget *w) {
+        const QRect r(w->mapTo(this, QPoint()), w->size());
+        out.insert(w->objectName(), QJsonArray{r.x(), r.y(), r.width(), r.height()});
+    };
+    place(boardArea_->board());
+    for (int k = 1; k <= RackView::kTiles; ++k)
+        place(rack_->tile(k));
+    for (const char *name : {"image_sort", "edit_chat"})
+        place(findChild<QWidget *>(QString::fromLatin1(name)));
+    for (const QPushButton *b : {status_->doneButton(), status_->clearButton(),
+                                 status_->newTilesButton(), status_->passButton()})
+        place(b);
+    return out;
 }
 
 void Tchat::Exit1Click() {

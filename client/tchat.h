@@ -5,6 +5,7 @@
 #include "clientcore/hostlink.h"
 #include "settings/apppaths.h"
 
+#include <QJsonObject>
 #include <QMainWindow>
 #include <QPointer>
 #include <QRect>
@@ -18,6 +19,7 @@ class BoardArea;
 class ChatPanel;
 class QAction;
 class QActionGroup;
+class QLabel;
 class QMenu;
 class RackView;
 class SeatMenu;
@@ -29,9 +31,13 @@ class Thelp;
 class TilePictures;
 class TileSetPictures;
 class Tphrases;
+class TDictn;
 class TServer;
 class Ttallylist;
 class ZorbleFlash;
+namespace rules {
+class Rules;
+}
 
 // The game window: connects to a host (its own, when it hosts), logs in and
 // hands every message from the host to its handler. Closing it ends the game.
@@ -95,6 +101,20 @@ public:
     void button_startClick();
     void button_passClick();
     void button_newtilesClick();
+    // Submits the tiles laid this turn (Done, a right click on the board,
+    // Enter on the board).
+    void pressdone();
+    void button_doneClick();
+    void button_clearClick();
+
+    // What the live preview under the board shows: the word and its points,
+    // or why the host would refuse the move; empty while no tile of the own
+    // turn lies on the board.
+    QString previewText() const;
+    // Where the board, the rack tiles, SORT and the move buttons lie in the
+    // window, as [left, top, width, height] by object name, for scripts that
+    // click on them.
+    QJsonObject places() const;
     // Options > Just Watch: asks the host to let the own seat sit out, or
     // play again. The tick follows the host's answer.
     void JustWatch1Click();
@@ -161,6 +181,14 @@ private:
     void saveinifile(const QRect &geometry);
     QRect windowRect() const;
     QSize workArea() const;
+    // The keyboard focus goes back to the chat entry after a move button.
+    void chatFocus();
+    void showDrag();
+    void followPointer(QPoint global);
+    void updatePreview();
+    // The rules the preview asks: the host's in this program, or rules of
+    // the window's own on the built-in word list when it has no host.
+    const rules::Rules &previewRules();
 
     RunningMark running_;
     GameMirror mirror_;
@@ -192,6 +220,10 @@ private:
     RackView *rack_ = nullptr;
     ZorbleFlash *zorble_ = nullptr;
     ChatPanel *chat_ = nullptr;
+    QLabel *label_preview = nullptr;
+    QLabel *image_dragging = nullptr;
+    std::unique_ptr<TDictn> ownWords_;
+    std::unique_ptr<rules::Rules> ownRules_;
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;
     QMenu *optionsMenu_ = nullptr;
@@ -203,5 +235,6 @@ private:
     QAction *PhraseList1 = nullptr;
     QMenu *tilesMenu_ = nullptr;
     QActionGroup *tilesGroup_ = nullptr;
+    QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <array>
+#include <optional>
 
 // How the command line starts the game window.
 struct StartPlan {
@@ -78,8 +79,8 @@ public:
 
     // ---- The game ----
     int currentPlayer() const { return currentplayer_; }
-    // A turn is the local player's when the current seat's name is the
-    // player's own (names, not seat numbers, decide).
+    // A turn is the local player's when the seat to move is the own seat
+    // (seats, not names, decide: two players may share a name).
     bool ownTurn() const;
     bool gameRunning() const { return running_; }
     int turnTime() const { return turntime_; }
@@ -158,13 +159,50 @@ public:
     QString winnerNames() const { return winnernames_; }
 
     // ---- A move being laid ----
-    // Lays rack tile `slot` on an empty square; false when it cannot go there.
+    // Whether the local player may lay tiles now: the own turn, with more
+    // than one second of it left.
+    bool canLay() const { return ownTurn() && turnclock_ > 1; }
+    // The letter rack tile 1..10 shows (the other side's when turned over),
+    // kEmpty when it holds none.
+    int tileLetter(int tile) const;
+    // Lays rack tile `slot` on an empty square, showing its letter; false
+    // when it cannot go there.
     bool layTile(int slot, int x, int y);
     // The tiles laid this turn, in rack-slot order, as a move names them.
     QList<proto::PlacedTile> laidTiles() const;
     // The Clear action: the tiles laid this turn go back to the rack, with
     // the "remove" sound once for each.
     void clearLaid();
+    // Picks rack tile 1..10 up. Only a tile on the rack, and only while no
+    // drag is under way.
+    bool startDrag(int tile);
+    // Lays the dragged tile on a free square with the "place" sound. The
+    // drag ends either way: a drop on a letter leaves the tile on the rack.
+    bool dropDragged(int x, int y);
+    // The dragged tile and `tile` change places on the rack, key and all;
+    // then the drag ends.
+    void swapWithDragged(int tile);
+    // Takes the tile laid this turn on a square back to the rack, with the
+    // "remove" sound; false when none lies there.
+    bool takeBack(int x, int y);
+    // Takes back the tile laid last; the square it freed, {kEmpty, kEmpty}
+    // when no tile was laid.
+    std::array<int, 2> takeBackLast();
+    // Turns a double-sided tile on the rack over: A and Z, B and Y, ... M
+    // and N. Only in a game with double tiles.
+    bool flippit(int tile);
+    // Sorts the rack positions by key, ascending; equal keys keep their
+    // order. Tiles on the board take part.
+    void sortthem();
+    // The keyboard's way of laying: the leftmost rack tile that shows
+    // `letter` (with `otherSide`, in a double-tile game, one whose other
+    // side shows it, turned over first) goes on the square with the "place"
+    // sound. The tile laid, 0 when none could be.
+    int layLetter(int letter, bool otherSide, int x, int y);
+    // The request that submits the tiles laid this turn (CMD_done with each
+    // tile's number, side, column and row, in tile-number order); nothing
+    // when no tile lies on the board or the player is not logged in.
+    std::optional<QString> doneRequest() const;
 
     // Resets scores, bonuses, watching marks and the board and rack tables;
     // names stay.
@@ -313,6 +351,8 @@ private:
     std::array<bool, 11> flipped_{};                  // rack tile turned over
     std::array<QString, 11> tiletext_;                // "n+" letter, "n+*" before a deal
     std::array<RackPlace, 11> rackorder_{};
+    std::array<int, 11> laidorder_{}; // when each laid tile was laid, 0 while on the rack
+    int laidcount_ = 0;
     int dragtile_ = 0;
     QString dragtext_;
 };

@@ -10,7 +10,7 @@ class GameMirror;
 // winner panel.
 QJsonObject mirrorState(const GameMirror &mirror);
 
-// Replaces the file at `path` with the mirror's state in one step (a
-// temporary file beside it, then a rename). False, with the reason on
-// standard error, when it cannot be written.
-bool writeMirrorState(const QString &path, const GameMirror &mirror);
+// Replaces the file at `path` with the state in one step (a temporary file
+// beside it, then a rename). False, with the reason on standard error, when
+// it cannot be written.
+bool writeState(const QString &path, const QJsonObject &state);

@@ -30,14 +30,18 @@ inline bool waitForFreePort(quint16 port, int timeoutMs = 20000) {
 // The program with its chat console on: chat lines come out on stdout and
 // lines written to stdin are sent as chat. It runs from a copy in a folder of
 // its own, so the settings and tally files it keeps beside itself are its own
-// and not the build tree's; `program` names a copy the test made itself.
+// and not the build tree's; `program` names a copy the test made itself. Its
+// window is drawn off screen, or on the X display given.
 class Game {
 public:
     explicit Game(const QStringList &args, bool guard = false, const QString &runtimeDir = {},
-                  const QString &stateFile = {}, const QString &program = {}) {
+                  const QString &stateFile = {}, const QString &program = {},
+                  const QString &display = {}) {
         ensureCoreApp();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("QT_QPA_PLATFORM", display.isEmpty() ? "offscreen" : "xcb");
+        if (!display.isEmpty())
+            env.insert("DISPLAY", display);
         env.insert("ZORBLE_CHAT_CONSOLE", "1");
         if (guard)
             env.remove("ZORBLE_NO_INSTANCE_GUARD");
