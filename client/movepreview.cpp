@@ -37,17 +37,19 @@ std::optional<rules::Verdict> judgeLaid(const GameMirror &mirror, const rules::R
 }
 
 QString describe(const rules::Verdict &verdict) {
+    // Every text says "preview": the host's answer to the move is the one
+    // that counts.
     if (verdict.valid)
         return QStringLiteral("preview: %1 %2 points")
             .arg(verdict.word.toUpper())
             .arg(verdict.score);
     switch (verdict.refusal) {
     case rules::Refusal::NotAWord:
-        return QStringLiteral("not a word: ") + verdict.badword.toUpper();
+        return QStringLiteral("preview: not a word: ") + verdict.badword.toUpper();
     case rules::Refusal::NotTouching:
-        return QStringLiteral("must touch the board");
+        return QStringLiteral("preview: must touch the board");
     case rules::Refusal::NotInLine:
-        return QStringLiteral("not in one line");
+        return QStringLiteral("preview: not in one line");
     case rules::Refusal::None:
         break;
     }

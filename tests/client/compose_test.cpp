@@ -246,9 +246,9 @@ TEST(ComposePreview, ShowsTheWordAndPointsOrWhyTheHostWouldRefuse) {
     const QList<proto::BoardLetter> cat{{4, 9, 2}, {5, 9, 0}, {6, 9, 19}};
     const Case cases[] = {
         {{{7, 9, 18}}, "preview: CATS 20 points"},
-        {{{7, 9, 23}}, "not a word: CATX"},
-        {{{0, 0, 18}}, "must touch the board"},
-        {{{5, 10, 19}, {6, 11, 14}}, "not in one line"},
+        {{{7, 9, 23}}, "preview: not a word: CATX"},
+        {{{0, 0, 18}}, "preview: must touch the board"},
+        {{{5, 10, 19}, {6, 11, 14}}, "preview: not in one line"},
         {{}, ""},
     };
     for (const Case &c : cases) {
