@@ -69,10 +69,13 @@ struct Window {
         w->show();
         return waitUntil([this] { return host.connected() && lobby.connected(); });
     }
-    // The host gives seat 1 and announces it: the window reads its settings.
+    // The host gives seat 1 and announces it: the window logs in and reads
+    // its settings.
     bool login() {
         host.send({"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Alice"});
-        return waitUntil([this] { return w->settingsRead(); });
+        // The login's bytes too, so that what a test sends next comes after them.
+        return waitUntil(
+            [this] { return w->settingsRead() && host.received().endsWith("\xFF\xFF"); });
     }
     std::optional<QString> stored(const char *key) const {
         IniFile f(ini());
