@@ -7,19 +7,21 @@
 #include "windows/tgameoptions.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
+#include "windows/tspylist.h"
 #include "windows/ttallylist.h"
 
 GameProcess::GameProcess(const QStringList &args, const AppPaths &paths)
     : chat_(std::make_unique<Tchat>()), help_(std::make_unique<Thelp>()),
       server_(std::make_unique<TServer>()), about_(std::make_unique<Tabout>()),
-      gameoptions_(std::make_unique<Tgameoptions>()), phrases_(std::make_unique<Tphrases>()),
-      tally_(std::make_unique<Ttallylist>()) {
+      gameoptions_(std::make_unique<Tgameoptions>()), spylist_(std::make_unique<Tspylist>()),
+      tally_(std::make_unique<Ttallylist>()), phrases_(std::make_unique<Tphrases>()) {
     chat_->setArguments(args);
     chat_->setHelp(help_.get());
     chat_->setServer(server_.get());
     chat_->setAbout(about_.get());
     chat_->setGameOptions(gameoptions_.get());
     chat_->setPhraseEditor(phrases_.get());
+    chat_->setSpyList(spylist_.get());
     chat_->setPaths(paths);
     chat_->setTally(tally_.get());
     tally_->loadFile(paths.tallyFile);
@@ -32,6 +34,7 @@ GameProcess::~GameProcess() {
     tally_->saveFile();
     chat_.reset();
     tally_.reset();
+    spylist_.reset();
     phrases_.reset();
     gameoptions_.reset();
     about_.reset();

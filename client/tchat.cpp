@@ -20,6 +20,7 @@
 #include "windows/tgameoptions.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
+#include "windows/tspylist.h"
 #include "windows/ttallylist.h"
 
 #include <QActionGroup>
@@ -73,6 +74,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         }
     });
     connect(&mirror_, &GameMirror::tallyPlayersChanged, this, &Tchat::loadchecklist);
+    connect(&mirror_, &GameMirror::spiesChanged, this, [this] {
+        if (spylist_)
+            spylist_->setEntries(mirror_.spies());
+    });
     connect(&mirror_, &GameMirror::tallyGame, this, [this](const QString &winner) {
         // Recorded only when the game had somebody to record against.
         if (tally_ && !tally_->currentPlayers().isEmpty())
@@ -176,6 +181,13 @@ void Tchat::buildMenus() {
             tally_->show();
             tally_->raise();
         }
+    });
+    QAction *spyList = viewMenu_->addAction(QStringLiteral("Spy List"));
+    spyList->setObjectName(QStringLiteral("SpyList1"));
+    connect(spyList, &QAction::triggered, this, [this] {
+        Tspylist *list = this->spyList();
+        list->show();
+        list->raise();
     });
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
@@ -312,6 +324,8 @@ void Tchat::hostpress() {
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
     StartGame1->setEnabled(true);
     status_->startButton()->show();
+    if (spylist_)
+        spylist_->setRemoveEnabled(true);
 }
 
 void Tchat::joinpress() {
@@ -438,6 +452,19 @@ void Tchat::setGameOptions(Tgameoptions *options) {
 void Tchat::setPhraseEditor(Tphrases *phrases) {
     phrases_ = phrases;
     connect(phrases_, &Tphrases::done, this, &Tchat::phrasesDone);
+}
+
+void Tchat::setSpyList(Tspylist *spylist) {
+    spylist_ = spylist;
+    spylist_->setEntries(mirror_.spies());
+    spylist_->setRemoveEnabled(mirror_.isHost());
+    connect(spylist_, &Tspylist::kickRequested, this, &Tchat::kicking);
+}
+
+Tspylist *Tchat::spyList() {
+    if (!spylist_)
+        setSpyList(new Tspylist(this));
+    return spylist_;
 }
 
 Tgameoptions *Tchat::gameOptions() {

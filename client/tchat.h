@@ -30,6 +30,7 @@ class TilePictures;
 class TileSetPictures;
 class Tphrases;
 class TServer;
+class Tspylist;
 class Ttallylist;
 class ZorbleFlash;
 
@@ -52,9 +53,12 @@ public:
     void setServer(TServer *server) { server_ = server; }
     void setAbout(Tabout *about) { about_ = about; }
     void setHelp(Thelp *help) { help_ = help; }
-    // Without these two the window makes its own when first needed.
+    // Without these the window makes its own when first needed.
     void setGameOptions(Tgameoptions *options);
     void setPhraseEditor(Tphrases *phrases);
+    // The watcher list, shown from View > Spy List; its "Remove From Game"
+    // works in the hosting player's window only.
+    void setSpyList(Tspylist *spylist);
     // Where the settings file and the tile sets are. A window without paths
     // keeps nothing on disk and offers only the classic tiles.
     void setPaths(const AppPaths &paths);
@@ -74,6 +78,7 @@ public:
     const TilePictures &pictures() const;
     Tgameoptions *gameOptions();
     Tphrases *phraseEditor();
+    Tspylist *spyList();
     // The version text sent at login: the About window's version label.
     QString versionText() const;
     bool isClosing() const { return closing_; }
@@ -175,6 +180,7 @@ private:
     Thelp *help_ = nullptr;
     Tgameoptions *gameoptions_ = nullptr;
     Tphrases *phrases_ = nullptr;
+    QPointer<Tspylist> spylist_; // may go before the window
     AppPaths paths_;
     bool settingsRead_ = false;
     // The place and size last read from the settings file or recorded at a
