@@ -4,6 +4,7 @@
 #include "host/tserver.h"
 #include "settings/apppaths.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/tgameoptions.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
@@ -14,7 +15,8 @@ GameProcess::GameProcess(const QStringList &args, const AppPaths &paths)
     : chat_(std::make_unique<Tchat>()), help_(std::make_unique<Thelp>()),
       server_(std::make_unique<TServer>()), about_(std::make_unique<Tabout>()),
       gameoptions_(std::make_unique<Tgameoptions>()), spylist_(std::make_unique<Tspylist>()),
-      tally_(std::make_unique<Ttallylist>()), phrases_(std::make_unique<Tphrases>()) {
+      tally_(std::make_unique<Ttallylist>()), phrases_(std::make_unique<Tphrases>()),
+      download_(std::make_unique<Tdownload>()) {
     chat_->setArguments(args);
     chat_->setHelp(help_.get());
     chat_->setServer(server_.get());
@@ -23,16 +25,19 @@ GameProcess::GameProcess(const QStringList &args, const AppPaths &paths)
     chat_->setPhraseEditor(phrases_.get());
     chat_->setSpyList(spylist_.get());
     chat_->setPaths(paths);
+    chat_->setDownload(download_.get());
     chat_->setTally(tally_.get());
     tally_->loadFile(paths.tallyFile);
 }
 
 // The tally is saved first, while everything it may ask for still exists.
-// The main window goes next, so that its sockets close before the host's.
+// The main window goes next, so that its sockets close before the host's;
+// a download still running is aborted with its window.
 GameProcess::~GameProcess() {
     tally_->hide();
     tally_->saveFile();
     chat_.reset();
+    download_.reset();
     tally_.reset();
     spylist_.reset();
     phrases_.reset();

@@ -7,6 +7,7 @@
 struct AppPaths;
 class Tabout;
 class Tchat;
+class Tdownload;
 class Tgameoptions;
 class Thelp;
 class Tphrases;
@@ -16,7 +17,7 @@ class Ttallylist;
 
 // The windows of one running game, created in a fixed order: the main
 // window, help, the (hidden) host, about, the game options, the spy list,
-// the tally list and the phrase editor. The main window reads the
+// the tally list, the phrase editor and the lobby download window. The main window reads the
 // command line when it is first shown, and keeps its settings and tile sets where AppPaths puts
 // them.
 //
@@ -37,6 +38,7 @@ public:
     Tphrases &phrases() { return *phrases_; }
     Ttallylist &tally() { return *tally_; }
     Tspylist &spyList() { return *spylist_; }
+    Tdownload &download() { return *download_; }
 
 private:
     std::unique_ptr<Tchat> chat_;
@@ -47,4 +49,5 @@ private:
     std::unique_ptr<Tspylist> spylist_;
     std::unique_ptr<Ttallylist> tally_;
     std::unique_ptr<Tphrases> phrases_;
+    std::unique_ptr<Tdownload> download_;
 };

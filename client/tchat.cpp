@@ -17,6 +17,7 @@
 #include "settings/inifile.h"
 #include "settings/zorblesettings.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/tgameoptions.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
@@ -296,6 +297,11 @@ void Tchat::processparams() {
     systemLine(plan.loadingLine);
     if (plan.mode == StartPlan::Idle)
         return;
+    if (plan.mode == StartPlan::Solo) {
+        Tdownload *offer = download();
+        offer->show();
+        offer->raise();
+    }
     mirror_.setPlayerName(plan.playername);
     mirror_.setHostAddress(plan.hostaddress);
     if (plan.mode == StartPlan::Join)
@@ -442,6 +448,8 @@ constexpr int kLargestTextSize = 72;
 void Tchat::setPaths(const AppPaths &paths) {
     paths_ = paths;
     grouptilesmenu();
+    if (download_)
+        download_->setDownloadFolder(paths_.downloadFolder);
 }
 
 void Tchat::setGameOptions(Tgameoptions *options) {
@@ -461,10 +469,23 @@ void Tchat::setSpyList(Tspylist *spylist) {
     connect(spylist_, &Tspylist::kickRequested, this, &Tchat::kicking);
 }
 
+void Tchat::setDownload(Tdownload *download) {
+    download_ = download;
+    download_->setLobby(lobbyURL_, lobbyPath_, lobbySHA256_);
+    download_->setDownloadFolder(paths_.downloadFolder);
+    connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
+}
+
 Tspylist *Tchat::spyList() {
     if (!spylist_)
         setSpyList(new Tspylist(this));
     return spylist_;
+}
+
+Tdownload *Tchat::download() {
+    if (!download_)
+        setDownload(new Tdownload(this));
+    return download_;
 }
 
 Tgameoptions *Tchat::gameOptions() {
@@ -517,6 +538,11 @@ void Tchat::loadinifile() {
         chat_->setPhrase(n, s.phrases[size_t(n - 1)]);
 
     gameOptions()->setValues({s.turnTime, s.squares, s.gameTime, s.score, s.doubleScore, s.team});
+    lobbyURL_ = s.lobbyURL;
+    lobbyPath_ = s.lobbyPath;
+    lobbySHA256_ = s.lobbySHA256;
+    if (download_)
+        download_->setLobby(lobbyURL_, lobbyPath_, lobbySHA256_);
     settingsRead_ = true;
 }
 

@@ -24,6 +24,7 @@ class SeatMenu;
 class SeatTable;
 class StatusPanel;
 class Tabout;
+class Tdownload;
 class Tgameoptions;
 class Thelp;
 class TilePictures;
@@ -59,6 +60,9 @@ public:
     // The watcher list, shown from View > Spy List; its "Remove From Game"
     // works in the hosting player's window only.
     void setSpyList(Tspylist *spylist);
+    // The lobby download window, shown at a solo start; it takes the lobby's
+    // settings and the download folder from the window.
+    void setDownload(Tdownload *download);
     // Where the settings file and the tile sets are. A window without paths
     // keeps nothing on disk and offers only the classic tiles.
     void setPaths(const AppPaths &paths);
@@ -79,6 +83,7 @@ public:
     Tgameoptions *gameOptions();
     Tphrases *phraseEditor();
     Tspylist *spyList();
+    Tdownload *download();
     // The version text sent at login: the About window's version label.
     QString versionText() const;
     bool isClosing() const { return closing_; }
@@ -180,7 +185,12 @@ private:
     Thelp *help_ = nullptr;
     Tgameoptions *gameoptions_ = nullptr;
     Tphrases *phrases_ = nullptr;
-    QPointer<Tspylist> spylist_; // may go before the window
+    QPointer<Tspylist> spylist_;   // may go before the window
+    QPointer<Tdownload> download_; // likewise
+    // The lobby's settings, as last read, for the download window.
+    QString lobbyURL_;
+    QString lobbyPath_;
+    QString lobbySHA256_;
     AppPaths paths_;
     bool settingsRead_ = false;
     // The place and size last read from the settings file or recorded at a
