@@ -408,7 +408,8 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     QStringList tabs;
     for (int i = 0; i < help.pages()->count(); ++i)
         tabs << help.pages()->tabText(i);
-    EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Credits"}));
+    EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Zorble Squares", "Game Options", "Keyboard",
+                                 "Credits"}));
     const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
     EXPECT_TRUE(credits.contains("Qt"));
     EXPECT_TRUE(credits.contains("SCOWL"));
