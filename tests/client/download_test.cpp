@@ -90,6 +90,7 @@ QByteArray okHead(qint64 length) {
 // A download window with a folder of its own, and the installer to serve: a
 // script that writes its arguments, one a line, to args.txt beside it.
 struct Fixture {
+    MessageBoxWatcher boxes; // none is expected; a box must not stall a test
     QTemporaryDir dir;
     HttpServer server;
     std::unique_ptr<Tdownload> window = std::make_unique<Tdownload>();
@@ -223,6 +224,7 @@ TEST(DownloadWindow, RunsOnlyACompleteInstallerWithTheRightDigest) {
             EXPECT_EQ(f.ranWith(), "<not run>");
             EXPECT_EQ(f.exits, 0);
         }
+        EXPECT_EQ(f.boxes.texts, QStringList());
     }
 }
 
@@ -252,6 +254,7 @@ TEST(DownloadWindow, AStoppedOrEndedDownloadLeavesNothingAndRunsNothing) {
         spin(100);
         EXPECT_EQ(f.ranWith(), "<not run>");
         EXPECT_EQ(f.exits, 0);
+        EXPECT_EQ(f.boxes.texts, QStringList());
     }
 }
 

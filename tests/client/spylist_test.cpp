@@ -103,6 +103,7 @@ TEST(SpyList, TheHostRemovesTheWatcherUnderThePointerOnly) {
     EXPECT_EQ(spies.entries(), QStringList({"5: W5", "6: W6", "7: Alice"}));
     EXPECT_TRUE(spies.removeAction()->isEnabled());
 
+    const int dropped = server.droppedRequests();
     removeFromGame(spies, belowLastEntry(spies));
     EXPECT_EQ(spies.entryUnderPointer(), -1);
     spin(200);
@@ -116,6 +117,7 @@ TEST(SpyList, TheHostRemovesTheWatcherUnderThePointerOnly) {
     EXPECT_TRUE(chatText(w).contains("Alice has left."));
     for (size_t i = 0; i < 5; ++i)
         EXPECT_TRUE(clients[i].isOpen()) << clients[i].slot();
+    EXPECT_EQ(server.droppedRequests(), dropped); // nothing else reached the host
 }
 
 } // namespace
