@@ -20,9 +20,11 @@
 #include "settings/inifile.h"
 #include "settings/zorblesettings.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/tgameoptions.h"
 #include "windows/thelp.h"
 #include "windows/tphrases.h"
+#include "windows/tspylist.h"
 #include "windows/ttallylist.h"
 
 #include <QActionGroup>
@@ -78,6 +80,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         }
     });
     connect(&mirror_, &GameMirror::tallyPlayersChanged, this, &Tchat::loadchecklist);
+    connect(&mirror_, &GameMirror::spiesChanged, this, [this] {
+        if (spylist_)
+            spylist_->setEntries(mirror_.spies());
+    });
     connect(&mirror_, &GameMirror::tallyGame, this, [this](const QString &winner) {
         // Recorded only when the game had somebody to record against.
         if (tally_ && !tally_->currentPlayers().isEmpty())
@@ -222,6 +228,13 @@ void Tchat::buildMenus() {
     BoardKeys1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     connect(BoardKeys1, &QAction::triggered, this,
             [this] { boardArea_->board()->setFocus(Qt::ShortcutFocusReason); });
+    QAction *spyList = viewMenu_->addAction(QStringLiteral("Spy List"));
+    spyList->setObjectName(QStringLiteral("SpyList1"));
+    connect(spyList, &QAction::triggered, this, [this] {
+        Tspylist *list = this->spyList();
+        list->show();
+        list->raise();
+    });
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     optionsMenu_->setObjectName(QStringLiteral("Options1"));
@@ -329,6 +342,11 @@ void Tchat::processparams() {
     systemLine(plan.loadingLine);
     if (plan.mode == StartPlan::Idle)
         return;
+    if (plan.mode == StartPlan::Solo) {
+        Tdownload *offer = download();
+        offer->show();
+        offer->raise();
+    }
     mirror_.setPlayerName(plan.playername);
     mirror_.setHostAddress(plan.hostaddress);
     if (plan.mode == StartPlan::Join)
@@ -357,6 +375,8 @@ void Tchat::hostpress() {
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
     StartGame1->setEnabled(true);
     status_->startButton()->show();
+    if (spylist_)
+        spylist_->setRemoveEnabled(true);
 }
 
 void Tchat::joinpress() {
@@ -556,6 +576,8 @@ constexpr int kLargestTextSize = 72;
 void Tchat::setPaths(const AppPaths &paths) {
     paths_ = paths;
     grouptilesmenu();
+    if (download_)
+        download_->setDownloadFolder(paths_.downloadFolder);
 }
 
 void Tchat::setGameOptions(Tgameoptions *options) {
@@ -566,6 +588,32 @@ void Tchat::setGameOptions(Tgameoptions *options) {
 void Tchat::setPhraseEditor(Tphrases *phrases) {
     phrases_ = phrases;
     connect(phrases_, &Tphrases::done, this, &Tchat::phrasesDone);
+}
+
+void Tchat::setSpyList(Tspylist *spylist) {
+    spylist_ = spylist;
+    spylist_->setEntries(mirror_.spies());
+    spylist_->setRemoveEnabled(mirror_.isHost());
+    connect(spylist_, &Tspylist::kickRequested, this, &Tchat::kicking);
+}
+
+void Tchat::setDownload(Tdownload *download) {
+    download_ = download;
+    download_->setLobby(lobbyURL_, lobbyPath_, lobbySHA256_);
+    download_->setDownloadFolder(paths_.downloadFolder);
+    connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
+}
+
+Tspylist *Tchat::spyList() {
+    if (!spylist_)
+        setSpyList(new Tspylist(this));
+    return spylist_;
+}
+
+Tdownload *Tchat::download() {
+    if (!download_)
+        setDownload(new Tdownload(this));
+    return download_;
 }
 
 Tgameoptions *Tchat::gameOptions() {
@@ -618,6 +666,11 @@ void Tchat::loadinifile() {
         chat_->setPhrase(n, s.phrases[size_t(n - 1)]);
 
     gameOptions()->setValues({s.turnTime, s.squares, s.gameTime, s.score, s.doubleScore, s.team});
+    lobbyURL_ = s.lobbyURL;
+    lobbyPath_ = s.lobbyPath;
+    lobbySHA256_ = s.lobbySHA256;
+    if (download_)
+        download_->setLobby(lobbyURL_, lobbyPath_, lobbySHA256_);
     settingsRead_ = true;
 }
 

@@ -26,6 +26,7 @@ class SeatMenu;
 class SeatTable;
 class StatusPanel;
 class Tabout;
+class Tdownload;
 class Tgameoptions;
 class Thelp;
 class TilePictures;
@@ -33,6 +34,7 @@ class TileSetPictures;
 class Tphrases;
 class TDictn;
 class TServer;
+class Tspylist;
 class Ttallylist;
 class ZorbleFlash;
 namespace rules {
@@ -58,9 +60,15 @@ public:
     void setServer(TServer *server) { server_ = server; }
     void setAbout(Tabout *about) { about_ = about; }
     void setHelp(Thelp *help) { help_ = help; }
-    // Without these two the window makes its own when first needed.
+    // Without these the window makes its own when first needed.
     void setGameOptions(Tgameoptions *options);
     void setPhraseEditor(Tphrases *phrases);
+    // The watcher list, shown from View > Spy List; its "Remove From Game"
+    // works in the hosting player's window only.
+    void setSpyList(Tspylist *spylist);
+    // The lobby download window, shown at a solo start; it takes the lobby's
+    // settings and the download folder from the window.
+    void setDownload(Tdownload *download);
     // Where the settings file and the tile sets are. A window without paths
     // keeps nothing on disk and offers only the classic tiles.
     void setPaths(const AppPaths &paths);
@@ -80,6 +88,8 @@ public:
     const TilePictures &pictures() const;
     Tgameoptions *gameOptions();
     Tphrases *phraseEditor();
+    Tspylist *spyList();
+    Tdownload *download();
     // The version text sent at login: the About window's version label.
     QString versionText() const;
     bool isClosing() const { return closing_; }
@@ -203,6 +213,12 @@ private:
     Thelp *help_ = nullptr;
     Tgameoptions *gameoptions_ = nullptr;
     Tphrases *phrases_ = nullptr;
+    QPointer<Tspylist> spylist_;   // may go before the window
+    QPointer<Tdownload> download_; // likewise
+    // The lobby's settings, as last read, for the download window.
+    QString lobbyURL_;
+    QString lobbyPath_;
+    QString lobbySHA256_;
     AppPaths paths_;
     bool settingsRead_ = false;
     // The place and size last read from the settings file or recorded at a

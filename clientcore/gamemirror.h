@@ -76,6 +76,10 @@ public:
     // new tiles, empty otherwise.
     QString bonus(int seat) const { return isSeat(seat) ? bonuses_[seat] : QString(); }
     bool watching(int seat) const { return isSeat(seat) && watching_[seat]; }
+    // The watchers the host announced, one entry slot ": " name each
+    // ("7: Alice"), in the order they came; the spy list shows them.
+    const QStringList &spies() const { return spies_; }
+    static QString spyEntry(int slot, const QString &name);
 
     // ---- The game ----
     int currentPlayer() const { return currentplayer_; }
@@ -289,6 +293,8 @@ signals:
     void tallyGame(const QString &winner);
     // The Zorble outcome of a move (1 plus 20, 2 minus 20, 3 double).
     void zorbleOutcome(int outcome);
+    // A watcher's entry was added to spies() or taken from it.
+    void spiesChanged();
 
 private:
     void systemLine(const QString &text);
@@ -314,6 +320,7 @@ private:
     std::array<int, kSeats + 1> scores_{};
     std::array<QString, kSeats + 1> bonuses_;
     std::array<bool, kSeats + 1> watching_{};
+    QStringList spies_;
 
     int currentplayer_ = 0;
     bool running_ = false;

@@ -79,6 +79,7 @@ QJsonObject mirrorState(const GameMirror &m) {
         {QStringLiteral("zorbles"), zorbles},
         {QStringLiteral("quarters"), quarters},
         {QStringLiteral("rack"), rack},
+        {QStringLiteral("spies"), QJsonArray::fromStringList(m.spies())},
         {QStringLiteral("winner"), QJsonObject{{QStringLiteral("visible"), m.winnerShown()},
                                                {QStringLiteral("title"), m.winnerTitle()},
                                                {QStringLiteral("names"), m.winnerNames()}}},

@@ -6,8 +6,8 @@
 class GameMirror;
 
 // The game as a client sees it, as one JSON object for scripts and tests:
-// the seats, the status and settings texts, the board, the rack and the
-// winner panel.
+// the seats, the status and settings texts, the board, the rack, the
+// watchers and the winner panel.
 QJsonObject mirrorState(const GameMirror &mirror);
 
 // Replaces the file at `path` with the state in one step (a temporary file

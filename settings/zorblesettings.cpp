@@ -67,6 +67,9 @@ void ZorbleSettings::load(const IniFile &ini) {
     team = r.onWhenOne(QStringLiteral("Team"));
     newTurnSound = r.onWhenOne(QStringLiteral("Turnsound"));
     chatterSounds = r.onUnlessFalse(QStringLiteral("ChatterSounds"));
+    lobbyURL = r.text(QStringLiteral("LobbyURL"));
+    lobbyPath = r.text(QStringLiteral("LobbyPath"));
+    lobbySHA256 = r.text(QStringLiteral("LobbySHA256"));
 }
 
 namespace {

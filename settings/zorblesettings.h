@@ -5,6 +5,9 @@
 // game options last used. A value that is missing or cannot be read gives its
 // default; integers are written in decimal, switches as the texts they are
 // read from ("true"/"false" or "1"/"0").
+//
+// The lobby's keys are read and never written: the lobby or the user sets
+// them.
 
 #include <QRect>
 #include <QString>
@@ -36,6 +39,9 @@ struct ZorbleSettings {
     bool team = false;         // on only when "1"
     bool newTurnSound = false; // Turnsound: "1" is the new sound
     bool chatterSounds = true; // off only when "false"
+    QString lobbyURL;          // LobbyURL: the lobby installer's address; none by default
+    QString lobbyPath;   // LobbyPath: the installed lobby; empty for "vornexlobby" on the PATH
+    QString lobbySHA256; // LobbySHA256: the installer's SHA-256 in hexadecimal, if any
 
     void load(const IniFile &ini);
     // Line breaks in the texts become spaces: a value is one line.

@@ -1,4 +1,5 @@
 #include "tests/client/fakehost.h"
+#include "tests/client/messageboxes.h"
 
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
@@ -8,6 +9,7 @@
 #include "host/tserver.h"
 #include "tests/support/testclient.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/thelp.h"
 
 #include <gtest/gtest.h>
@@ -60,22 +62,6 @@ struct Joined {
             return false;
         host.send({"CMD_sendlogininfo+" + QByteArray::number(seat)});
         return waitUntil([this] { return host.received().endsWith("\xFF\xFF"); });
-    }
-};
-
-// Answers the next modal message box with OK and keeps its text.
-struct MessageBoxWatcher {
-    QStringList texts;
-    QTimer timer;
-    MessageBoxWatcher() {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        timer.start();
     }
 };
 
@@ -354,7 +340,9 @@ TEST(TchatSolo, NoArgumentsHostsASoloGameOnTheGamePort) {
     FakeHost lobby;
     TServer server;
     Tchat w;
+    Tdownload download;
     w.setServer(&server);
+    w.setDownload(&download);
     w.setPorts(Tchat::kGamePort, lobby.port());
     w.setArguments({});
     w.show();
@@ -362,6 +350,7 @@ TEST(TchatSolo, NoArgumentsHostsASoloGameOnTheGamePort) {
         << chatText(w).toStdString();
     EXPECT_EQ(server.port(), 7772);
     EXPECT_TRUE(chatText(w).contains("Loading Solo Game..Please wait."));
+    EXPECT_TRUE(download.isVisible()); // the lobby is offered beside the solo game
     spin(100);
     EXPECT_EQ(lobby.connections(), 0); // no lobby link in a solo game
 }
@@ -419,7 +408,8 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     QStringList tabs;
     for (int i = 0; i < help.pages()->count(); ++i)
         tabs << help.pages()->tabText(i);
-    EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Credits"}));
+    EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Zorble Squares", "Game Options", "Keyboard",
+                                 "Credits"}));
     const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
     EXPECT_TRUE(credits.contains("Qt"));
     EXPECT_TRUE(credits.contains("SCOWL"));

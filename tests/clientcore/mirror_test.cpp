@@ -362,6 +362,49 @@ TEST(MirrorSeats, LeavingFreesTheSeatAndWatchingShowsTheMark) {
     EXPECT_EQ(t.m.score(3), 12); // the score stays until the next game
 }
 
+// Each step hands the mirror one announcement and reads back the watcher
+// entries, in the state file as the spy list gets them, and the lines.
+TEST(MirrorSeats, WatchersComeAndGoAsSpyListEntries) {
+    Table t(2);
+    QStringList lines;
+    QObject::connect(&t.m, &GameMirror::chatLine,
+                     [&](int, const QString &text, quint32) { lines << text; });
+    struct Step {
+        QString line;
+        QStringList spies;
+        QStringList said;
+    };
+    const Step steps[] = {
+        {host::newplayerinfo(7, "Alice"),
+         {"7: Alice"},
+         {"Alice is Connected.", "Alice is spying."}},
+        {host::existingplayers(5, "Eve"),
+         {"7: Alice", "5: Eve"},
+         {"Eve is Connected.", "Eve is spying."}},
+        {host::existingplayers(5, "Eve"),
+         {"7: Alice", "5: Eve"},
+         {"Eve is Connected.", "Eve is spying."}},
+        // A player's seat is no watcher.
+        {host::newplayerinfo(3, "Zed"), {"7: Alice", "5: Eve"}, {"Zed is Connected."}},
+        // Slot and name must both match.
+        {host::playerdisconnected(7, "Bob"), {"7: Alice", "5: Eve"}, {}},
+        {host::playerdisconnected(5, "Alice"), {"7: Alice", "5: Eve"}, {}},
+        {host::playerdisconnected(7, "Alice"), {"5: Eve"}, {"Alice has left."}},
+        {host::newplayerinfo(9, "Ann"),
+         {"5: Eve", "9: Ann"},
+         {"Ann is Connected.", "Ann is spying."}},
+        {host::playerdisconnected(5, "Eve"), {"9: Ann"}, {"Eve has left."}},
+    };
+    for (const Step &step : steps) {
+        lines.clear();
+        feed(t.m, step.line);
+        EXPECT_EQ(t.m.spies(), step.spies) << step.line.toStdString();
+        EXPECT_EQ(lines, step.said) << step.line.toStdString();
+        EXPECT_EQ(mirrorState(t.m)["spies"].toArray().toVariantList(),
+                  QVariant(step.spies).toList());
+    }
+}
+
 TEST(MirrorState, StateFileReadsTheBoardRackAndSeats) {
     Table t(2);
     t.start("Ann+60+4+0+0+n+n+");

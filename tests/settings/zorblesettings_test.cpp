@@ -147,6 +147,30 @@ TEST(ZorbleSettings, RoundTripsThroughAFileTheLobbyShares) {
     EXPECT_EQ(again.value(u"Lobby", u"Name"), QStringLiteral("Anna"));
 }
 
+TEST(ZorbleSettings, TheLobbyKeysAreReadButNeverWritten) {
+    IniFile ini = IniFile::fromBytes("[Zorble]\n"
+                                     "lobbyurl = http://games.example/lobby/setup.exe\n"
+                                     "LobbyPath=/opt/vornex/vornexlobby\n"
+                                     "LOBBYSHA256=AB12\n");
+    ZorbleSettings s;
+    s.load(ini);
+    EXPECT_EQ(s.lobbyURL, "http://games.example/lobby/setup.exe");
+    EXPECT_EQ(s.lobbyPath, "/opt/vornex/vornexlobby");
+    EXPECT_EQ(s.lobbySHA256, "AB12");
+
+    const QByteArray before = ini.toBytes();
+    s.lobbyURL = "http://elsewhere/lobby/other.exe";
+    s.save(ini);
+    IniFile empty;
+    s.save(empty);
+    for (const char *key : {"LobbyURL", "LobbyPath", "LobbySHA256"}) {
+        EXPECT_EQ(ini.value(u"Zorble", QString::fromLatin1(key)),
+                  IniFile::fromBytes(before).value(u"Zorble", QString::fromLatin1(key)))
+            << key;
+        EXPECT_FALSE(empty.value(u"Zorble", QString::fromLatin1(key))) << key;
+    }
+}
+
 TEST(WindowGeometry, SizeIsRaisedToTheMinimumAndKeptInRange) {
     struct Case {
         int left, top, width, height;
