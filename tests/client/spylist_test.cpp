@@ -67,6 +67,8 @@ TEST(SpyList, AJoiningWindowListsTheWatchersButRemovesNone) {
     EXPECT_EQ(spies.entries(), QStringList({"5: Eve", "7: Alice"}));
 
     EXPECT_FALSE(spies.removeAction()->isEnabled());
+    // The login's bytes first, so that anything after them is the removal's.
+    ASSERT_TRUE(waitUntil([&] { return host.received().endsWith("\xFF\xFF"); }));
     const QByteArray sent = host.received();
     removeFromGame(spies, onEntry(spies, 1));
     EXPECT_EQ(spies.entryUnderPointer(), 1);
