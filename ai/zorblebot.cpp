@@ -168,7 +168,7 @@ void ZorbleBot::think() {
 void ZorbleBot::play(const Move &move) {
     for (const rules::LaidTile &t : move.tiles) {
         if (mirror_.tileFlipped(t.rackslot) != t.flipped)
-            mirror_.flipTile(t.rackslot);
+            mirror_.flippit(t.rackslot);
         if (!mirror_.layTile(t.rackslot, t.x, t.y)) {
             mirror_.clearLaid();
             passTurn();

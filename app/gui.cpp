@@ -6,6 +6,7 @@
 #include "client/instanceguard.h"
 #include "client/tchat.h"
 #include "clientcore/statefile.h"
+#include "settings/apppaths.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -41,7 +42,9 @@ int runGui(int argc, char **argv) {
         }
     }
 
-    GameProcess game(args);
+    // Everything the program keeps lives where AppPaths decides: beside the
+    // executable when it can write there, else in the user's data folder.
+    GameProcess game(args, AppPaths::locate(QCoreApplication::applicationDirPath()));
     Tchat &window = game.window();
     QObject::connect(&guard, &InstanceGuard::raiseRequested, &window, &Tchat::bringToFront);
 
@@ -57,15 +60,22 @@ int runGui(int argc, char **argv) {
     // Scripts and tests read the game from a state file: written on SIGUSR1
     // and once more when the program ends.
     const QString statePath = qEnvironmentVariable("ZORBLE_STATE_FILE");
+    // The mirror's game, with what only the window knows: the preview under
+    // the board and where the parts lie, for scripts that click on them.
+    auto writeWindowState = [&] {
+        QJsonObject state = mirrorState(window.mirror());
+        state.insert(QStringLiteral("preview"), window.previewText());
+        state.insert(QStringLiteral("places"), window.places());
+        writeState(statePath, state);
+    };
     if (!statePath.isEmpty()) {
         watcher.watchUser1();
-        QObject::connect(&watcher, &SignalWatcher::stateRequested, &window,
-                         [&] { writeMirrorState(statePath, window.mirror()); });
+        QObject::connect(&watcher, &SignalWatcher::stateRequested, &window, writeWindowState);
     }
 
     window.show();
     const int code = app.exec();
     if (!statePath.isEmpty())
-        writeMirrorState(statePath, window.mirror());
+        writeWindowState();
     return code;
 }

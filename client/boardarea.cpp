@@ -29,7 +29,7 @@ void setTextColour(QLabel *label, const QColor &colour) {
 
 } // namespace
 
-BoardArea::BoardArea(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
+BoardArea::BoardArea(GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
     : QFrame(parent) {
     setObjectName(QStringLiteral("boardarea"));
     setGeometry(5, 4, 538, 538);

@@ -16,7 +16,7 @@ class TilePictures;
 class BoardArea : public QFrame {
     Q_OBJECT
 public:
-    BoardArea(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent = nullptr);
+    BoardArea(GameMirror &mirror, const TilePictures *pictures, QWidget *parent = nullptr);
 
     BoardView *board() const { return board_; }
     QFrame *winnerPanel() const { return panel_winner; }

@@ -3,15 +3,32 @@
 #include "client/pictures.h"
 #include "clientcore/gamemirror.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
-BoardView::BoardView(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
+namespace {
+
+constexpr int kBoard = GameMirror::kBoard;
+
+bool onBoard(QPoint square) {
+    return square.x() >= 0 && square.x() < kBoard && square.y() >= 0 && square.y() < kBoard;
+}
+
+} // namespace
+
+BoardView::BoardView(GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
     : QWidget(parent), mirror_(mirror), pictures_(pictures) {
     setObjectName(QStringLiteral("board"));
+    setAccessibleName(QStringLiteral("Board"));
     setFixedSize(kSide, kSide);
     // Every pixel is a square's: nothing behind needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The drag picture follows the pointer without a button held.
+    setMouseTracking(true);
+    // The keys are the chat entry's until the player clicks on the board.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void BoardView::setPictures(const TilePictures *pictures) {
@@ -19,12 +36,22 @@ void BoardView::setPictures(const TilePictures *pictures) {
     update();
 }
 
+std::optional<QPoint> BoardView::squareAt(QPoint pixel) {
+    constexpr int s = TilePictures::kSquare;
+    if (pixel.x() < 0 || pixel.y() < 0)
+        return std::nullopt;
+    const QPoint square((pixel.x() + 4) / s, (pixel.y() + 4) / s);
+    if (!onBoard(square))
+        return std::nullopt;
+    return square;
+}
+
 void BoardView::paintEvent(QPaintEvent *event) {
     QPainter p(this);
     constexpr int s = TilePictures::kSquare;
     const QRect dirty = event->rect();
-    for (int x = 0; x < GameMirror::kBoard; ++x) {
-        for (int y = 0; y < GameMirror::kBoard; ++y) {
+    for (int x = 0; x < kBoard; ++x) {
+        for (int y = 0; y < kBoard; ++y) {
             const QPoint at(x * s, y * s);
             if (!dirty.intersects(QRect(at, QSize(s, s))))
                 continue;
@@ -36,4 +63,121 @@ void BoardView::paintEvent(QPaintEvent *event) {
                 p.drawPixmap(at, pictures_->little(TilePictures::kFrame));
         }
     }
+    if (hasFocus()) {
+        // The cursor: a white frame inside the square, thicker on the side
+        // that typing moves towards.
+        const QRect square(cursor_ * s, QSize(s, s));
+        p.setPen(QPen(Qt::white, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(square.adjusted(1, 1, -1, -1));
+        p.fillRect(down_ ? QRect(square.left() + 2, square.bottom() - 3, s - 4, 3)
+                         : QRect(square.right() - 3, square.top() + 2, 3, s - 4),
+                   Qt::white);
+    }
+}
+
+void BoardView::updateSquare(QPoint square) {
+    constexpr int s = TilePictures::kSquare;
+    update(QRect(square * s, QSize(s, s)));
+}
+
+void BoardView::setCursor(QPoint square) {
+    if (!onBoard(square) || square == cursor_)
+        return;
+    updateSquare(cursor_);
+    cursor_ = square;
+    updateSquare(cursor_);
+}
+
+void BoardView::mousePressEvent(QMouseEvent *event) {
+    const std::optional<QPoint> square = squareAt(event->position().toPoint());
+    if (!square)
+        return; // the 4-pixel strip at the right and bottom edges
+    setCursor(*square);
+    boardMouseDown(event->button(), square->x(), square->y());
+}
+
+void BoardView::boardMouseDown(Qt::MouseButton button, int x, int y) {
+    if (!mirror_.canLay())
+        return; // a drag under way stays
+    if (mirror_.placedTile(x, y) != GameMirror::kEmpty) {
+        // A tile of this turn: the right or middle button takes it back.
+        if (button == Qt::RightButton || button == Qt::MiddleButton)
+            mirror_.takeBack(x, y);
+        return;
+    }
+    if (button == Qt::RightButton) {
+        emit doneRequested(false);
+        return;
+    }
+    if ((button == Qt::LeftButton || button == Qt::MiddleButton) && mirror_.dragTile() != 0)
+        mirror_.dropDragged(x, y);
+}
+
+void BoardView::mouseMoveEvent(QMouseEvent *event) {
+    emit pointerMoved(event->globalPosition().toPoint());
+}
+
+void BoardView::typeLetter(int letter, bool otherSide) {
+    if (!mirror_.canLay())
+        return;
+    // Letters already on the board are stepped over, so that a word through
+    // them is typed with the rack's letters alone.
+    const QPoint step = down_ ? QPoint(0, 1) : QPoint(1, 0);
+    QPoint at = cursor_;
+    while (onBoard(at) && mirror_.letterAt(at.x(), at.y()) != GameMirror::kEmpty)
+        at += step;
+    if (!onBoard(at) || mirror_.layLetter(letter, otherSide, at.x(), at.y()) == 0)
+        return;
+    setCursor(onBoard(at + step) ? at + step : at);
+}
+
+void BoardView::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const bool vertical = key == Qt::Key_Up || key == Qt::Key_Down;
+        const int d = key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1;
+        down_ = vertical;
+        updateSquare(cursor_);
+        setCursor(cursor_ + (vertical ? QPoint(0, d) : QPoint(d, 0)));
+        return;
+    }
+    case Qt::Key_Backspace:
+        if (mirror_.canLay()) {
+            const auto [x, y] = mirror_.takeBackLast();
+            if (x != GameMirror::kEmpty)
+                setCursor(QPoint(x, y));
+        }
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit doneRequested(true);
+        return;
+    case Qt::Key_Escape:
+        mirror_.clearLaid();
+        return;
+    default:
+        break;
+    }
+    if (key >= Qt::Key_A && key <= Qt::Key_Z &&
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        typeLetter(key - Qt::Key_A,
+                   (event->modifiers() & Qt::ShiftModifier) && mirror_.doubleTiles());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void BoardView::focusInEvent(QFocusEvent *event) {
+    QWidget::focusInEvent(event);
+    updateSquare(cursor_);
+}
+
+void BoardView::focusOutEvent(QFocusEvent *event) {
+    QWidget::focusOutEvent(event);
+    updateSquare(cursor_);
 }

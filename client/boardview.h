@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
+
+#include <optional>
 
 class GameMirror;
 class TilePictures;
@@ -9,20 +12,60 @@ class TilePictures;
 // background, the letter on it, and a frame around the letters of the newest
 // word. It paints from the mirror; the window repaints it when the board
 // changes.
+//
+// The local player lays the move here. With the mouse: a click with a tile
+// picked up lays it, a right or middle click on a tile laid this turn takes
+// it back, a right click anywhere else submits the move. With the keyboard,
+// while the board has the focus (a click on it gives it): the arrows move a
+// cursor, drawn as a frame; a letter lays the leftmost rack tile showing it
+// at the cursor (Shift: one whose other side shows it, in a double-tile
+// game) and moves the cursor on to the right or down, whichever way the last
+// arrow pointed; Backspace takes the last tile back, Enter submits, Escape
+// clears. Nothing is laid or taken back outside the own turn or in its last
+// second.
 class BoardView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kSide = 532;
 
-    BoardView(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent = nullptr);
+    BoardView(GameMirror &mirror, const TilePictures *pictures, QWidget *parent = nullptr);
 
     // Paints with another picture set from the next repaint on.
     void setPictures(const TilePictures *pictures);
 
+    // The square that a pixel of the board addresses. The test is shifted 4
+    // pixels against the drawn squares, to match the drag picture, which
+    // lies 3 pixels right of and below the pointer; the last 4 pixels at the
+    // right and bottom edges address no square.
+    static std::optional<QPoint> squareAt(QPoint pixel);
+
+    // The keyboard's cursor (column, row), and whether typing moves it down
+    // rather than to the right.
+    QPoint cursor() const { return cursor_; }
+    bool typesDown() const { return down_; }
+
+signals:
+    // The move is to be submitted: a right click (byKey false) or Enter.
+    void doneRequested(bool byKey);
+    // The pointer moved over the board, to this global position.
+    void pointerMoved(QPoint global);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    const GameMirror &mirror_;
+    void boardMouseDown(Qt::MouseButton button, int x, int y);
+    void typeLetter(int letter, bool otherSide);
+    void setCursor(QPoint square);
+    void updateSquare(QPoint square);
+
+    GameMirror &mirror_;
     const TilePictures *pictures_;
+    QPoint cursor_{9, 9};
+    bool down_ = false;
 };

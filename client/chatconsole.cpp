@@ -3,7 +3,9 @@
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
 #include "client/tchat.h"
+#include "windows/tgameoptions.h"
 
+#include <QPushButton>
 #include <QSocketNotifier>
 
 #include <cstdio>
@@ -56,7 +58,10 @@ void ChatConsole::readInput() {
         if (line.isEmpty())
             continue;
         if (line == QLatin1String("/start")) {
+            // Start Game, and at once the Game Options' start button.
             window_.button_startClick();
+            if (window_.mirror().loggedIn())
+                window_.gameOptions()->startButton()->click();
             continue;
         }
         if (line == QLatin1String("/pass")) {

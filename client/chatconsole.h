@@ -11,8 +11,8 @@ class Tchat;
 // written to standard output ("selector+text"), and every line read from
 // standard input is sent as if typed into the entry line and confirmed with
 // Enter. Three lines act as the window's buttons instead: "/start" starts a
-// game, "/pass" passes the turn and "/newtiles" buys new tiles. Turned on
-// with ZORBLE_CHAT_CONSOLE=1.
+// game with the values the Game Options window holds, "/pass" passes the
+// turn and "/newtiles" buys new tiles. Turned on with ZORBLE_CHAT_CONSOLE=1.
 class ChatConsole : public QObject {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include "clientcore/gamemirror.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 
 namespace {
 
@@ -20,7 +21,7 @@ QLabel *pictureLabel(QWidget *parent, const QString &name, QPoint inPanel, QSize
 
 } // namespace
 
-RackView::RackView(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
+RackView::RackView(GameMirror &mirror, const TilePictures *pictures, QWidget *parent)
     : QWidget(parent), mirror_(mirror), pictures_(pictures) {
     setObjectName(QStringLiteral("rack"));
     setGeometry(kPlace);
@@ -31,11 +32,17 @@ RackView::RackView(const GameMirror &mirror, const TilePictures *pictures, QWidg
     for (int k = 1; k <= kTiles; ++k) {
         QLabel *t = pictureLabel(this, QStringLiteral("tile_%1").arg(k), kFirstTile,
                                  QSize(kTileSide, kTileSide));
+        t->setAccessibleName(QStringLiteral("Tile %1").arg(k));
+        // The drag picture follows the pointer without a button held.
+        t->setMouseTracking(true);
+        t->installEventFilter(this);
         t->hide();
         tiles_[k - 1] = t;
     }
     sort_ = pictureLabel(this, QStringLiteral("image_sort"), kSort, TilePictures::kSortSize);
     sort_->setToolTip(QStringLiteral("Sort the rack"));
+    sort_->setAccessibleName(QStringLiteral("Sort"));
+    sort_->installEventFilter(this);
     setPictures(pictures);
 }
 
@@ -56,8 +63,11 @@ void RackView::showRack() {
         const QPoint inPanel = kFirstTile + QPoint(kStep * (p - 1), 0);
         t->move(inPanel - kPlace.topLeft());
         const bool onRack = mirror_.tileOnRack(k);
+        const int letter = mirror_.tileLetter(k);
         if (onRack)
-            t->setPixmap(pictures_->big(mirror_.rackLetter(k)));
+            t->setPixmap(pictures_->big(letter));
+        t->setAccessibleDescription(letter == GameMirror::kEmpty ? QString()
+                                                                 : QString(QChar(u'A' + letter)));
         t->setVisible(onRack);
     }
 }
@@ -67,4 +77,46 @@ void RackView::showSeat(int seat) {
     const QPixmap bar = pictures_->bar(seat);
     bar_->setPixmap(bar);
     bar_->setVisible(!bar.isNull());
+}
+
+bool RackView::eventFilter(QObject *watched, QEvent *event) {
+    const QEvent::Type type = event->type();
+    // A second click in quick succession comes as a double click: it is one
+    // more press all the same.
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (!press && type != QEvent::MouseMove)
+        return QWidget::eventFilter(watched, event);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (watched == sort_) {
+        if (press && mouse->button() == Qt::LeftButton)
+            mirror_.sortthem();
+        return press;
+    }
+    for (int k = 1; k <= kTiles; ++k) {
+        if (watched != tile(k))
+            continue;
+        const QPoint global = mouse->globalPosition().toPoint();
+        if (press)
+            tileMouseDown(k, mouse->button(), global);
+        else
+            emit pointerMoved(global);
+        return press;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RackView::tileMouseDown(int tile, Qt::MouseButton button, QPoint global) {
+    if (button == Qt::RightButton) {
+        mirror_.cancelDrag();
+        mirror_.flippit(tile); // only in a double-tile game
+        return;
+    }
+    if (button != Qt::LeftButton && button != Qt::MiddleButton)
+        return;
+    if (mirror_.dragTile() != 0) {
+        mirror_.swapWithDragged(tile);
+        return;
+    }
+    emit pointerMoved(global);
+    mirror_.startDrag(tile);
 }

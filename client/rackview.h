@@ -13,6 +13,11 @@ class TilePictures;
 // order, the SORT label beside them and, under them, a bar in the local
 // seat's colour. A tile shows while it stands on the rack. It paints from the
 // mirror; the window tells it when the rack or the seat changes.
+//
+// At any time, turn or not: a left or middle click picks a tile up, or,
+// with a tile already picked up, swaps the two on the rack; a right click
+// drops the tile picked up and, in a double-tile game, turns the clicked
+// tile over; a click on SORT sorts the rack.
 class RackView : public QWidget {
     Q_OBJECT
 public:
@@ -26,7 +31,7 @@ public:
     static constexpr QPoint kSort{518, 545};
     static constexpr QPoint kBar{28, 579};
 
-    RackView(const GameMirror &mirror, const TilePictures *pictures, QWidget *parent = nullptr);
+    RackView(GameMirror &mirror, const TilePictures *pictures, QWidget *parent = nullptr);
 
     void setPictures(const TilePictures *pictures);
     // Places each rack tile at its rack position with its letter, shown
@@ -38,8 +43,18 @@ public:
     // Rack tile 1..10.
     QLabel *tile(int k) const { return tiles_.at(k - 1); }
 
+signals:
+    // The pointer moved over a rack tile, or picked one up, at this global
+    // position.
+    void pointerMoved(QPoint global);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
-    const GameMirror &mirror_;
+    void tileMouseDown(int tile, Qt::MouseButton button, QPoint global);
+
+    GameMirror &mirror_;
     const TilePictures *pictures_;
     std::array<QLabel *, kTiles> tiles_{};
     QLabel *sort_;

@@ -14,7 +14,10 @@ public:
     explicit StatusPanel(QWidget *parent = nullptr);
 
     QPushButton *startButton() const { return button_startgame; }
+    QPushButton *doneButton() const { return button_done; }
     QPushButton *clearButton() const { return button_clear; }
+    QPushButton *newTilesButton() const { return button_newtiles; }
+    QPushButton *passButton() const { return button_pass; }
 
     // The turn, the clocks and the tiles left, in the colour of the seat
     // whose turn it is.

@@ -2,26 +2,42 @@
 
 #include "client/boardarea.h"
 #include "client/boardview.h"
+#include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/sounds.h"
+#include "client/movepreview.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/seatmenu.h"
 #include "client/seattable.h"
 #include "client/statuspanel.h"
+#include "client/tilesets.h"
 #include "client/zorbleflash.h"
+#include "dict/tdictn.h"
 #include "host/tserver.h"
+#include "net/command.h"
 #include "net/protocol.h"
+#include "settings/inifile.h"
+#include "settings/zorblesettings.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
+#include "windows/tgameoptions.h"
 #include "windows/thelp.h"
+#include "windows/tphrases.h"
+#include "windows/tspylist.h"
+#include "windows/ttallylist.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 
+#include <climits>
 #include <cstdio>
 
 Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
@@ -29,7 +45,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Zorble"));
     resize(kDefaultWidth, kDefaultHeight);
     // Drawn at the screen's pixel density, so that the board stays sharp.
-    pictures_ = std::make_unique<ClassicPictures>(devicePixelRatio());
+    pictures_ = std::make_unique<TileSetPictures>(devicePixelRatio());
+    tileSet_ = tilesets::classic();
 
     buildPanel();
     buildMenus();
@@ -43,7 +60,9 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         chat_->setLocalSeat(seat);
         chat_->setLoggedIn(true);
         rack_->showSeat(seat);
+        loadinifile();
     });
+    connect(chat_, &ChatPanel::optionsChanged, this, qOverload<>(&Tchat::saveinifile));
     connect(&mirror_, &GameMirror::ownSeatLost, this, [this] {
         chat_->setLoggedIn(false);
         close();
@@ -60,6 +79,16 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
             status_->startButton()->show();
         }
     });
+    connect(&mirror_, &GameMirror::tallyPlayersChanged, this, &Tchat::loadchecklist);
+    connect(&mirror_, &GameMirror::spiesChanged, this, [this] {
+        if (spylist_)
+            spylist_->setEntries(mirror_.spies());
+    });
+    connect(&mirror_, &GameMirror::tallyGame, this, [this](const QString &winner) {
+        // Recorded only when the game had somebody to record against.
+        if (tally_ && !tally_->currentPlayers().isEmpty())
+            tally_->addgame(winner);
+    });
     connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
     connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
 
@@ -67,7 +96,14 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         checkScreenWidth(screen->geometry().width());
 }
 
-Tchat::~Tchat() = default;
+Tchat::~Tchat() {
+    if (tally_)
+        tally_->setLoadchecklist({});
+}
+
+const TilePictures &Tchat::pictures() const {
+    return *pictures_;
+}
 
 void Tchat::buildPanel() {
     panel_ = new QWidget(this);
@@ -79,6 +115,16 @@ void Tchat::buildPanel() {
     connect(boardArea_->screenButton(), &QPushButton::clicked, this, &Tchat::Image4Click);
 
     rack_ = new RackView(mirror_, pictures_.get(), panel_);
+
+    // Under the rack: what the host would make of the tiles laid.
+    label_preview = new QLabel(panel_);
+    label_preview->setObjectName(QStringLiteral("label_preview"));
+    label_preview->setGeometry(33, 600, 508, 18);
+    label_preview->setTextFormat(Qt::PlainText);
+    QFont previewFont = label_preview->font();
+    previewFont.setBold(true);
+    label_preview->setFont(previewFont);
+    label_preview->hide();
 
     seatTable_ = new SeatTable(pictures_.get(), panel_);
     seatTable_->setGeometry(548, 4, 306, 96);
@@ -100,7 +146,10 @@ void Tchat::buildPanel() {
     status_ = new StatusPanel(panel_);
     status_->setGeometry(548, 102, 306, 136);
     connect(status_->startButton(), &QPushButton::clicked, this, &Tchat::button_startClick);
-    connect(status_->clearButton(), &QPushButton::clicked, &mirror_, &GameMirror::clearLaid);
+    connect(status_->doneButton(), &QPushButton::clicked, this, &Tchat::button_doneClick);
+    connect(status_->clearButton(), &QPushButton::clicked, this, &Tchat::button_clearClick);
+    connect(status_->newTilesButton(), &QPushButton::clicked, this, &Tchat::button_newtilesClick);
+    connect(status_->passButton(), &QPushButton::clicked, this, &Tchat::button_passClick);
 
     chat_ = new ChatPanel(panel_);
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
@@ -109,6 +158,24 @@ void Tchat::buildPanel() {
 
     // Over the settings column while it runs.
     zorble_ = new ZorbleFlash(pictures_.get(), panel_);
+
+    // The tile picked up, over the board and the rack; the pointer is never
+    // over it, so clicks reach the square or tile beneath.
+    image_dragging = new QLabel(panel_);
+    image_dragging->setObjectName(QStringLiteral("image_dragging"));
+    image_dragging->resize(TilePictures::kSquare, TilePictures::kSquare);
+    image_dragging->setAttribute(Qt::WA_TransparentForMouseEvents);
+    image_dragging->hide();
+
+    BoardView *board = boardArea_->board();
+    connect(board, &BoardView::doneRequested, this, [this](bool byKey) {
+        pressdone();
+        // The keyboard player goes on at the board.
+        if (!byKey)
+            chatFocus();
+    });
+    connect(board, &BoardView::pointerMoved, this, &Tchat::followPointer);
+    connect(rack_, &RackView::pointerMoved, this, &Tchat::followPointer);
 }
 
 void Tchat::connectViews() {
@@ -123,6 +190,10 @@ void Tchat::connectViews() {
     connect(&mirror_, &GameMirror::gameOver, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::zorbleOutcome, zorble_, &ZorbleFlash::start);
+    connect(&mirror_, &GameMirror::dragChanged, this, &Tchat::showDrag);
+    connect(&mirror_, &GameMirror::boardChanged, this, &Tchat::updatePreview);
+    connect(&mirror_, &GameMirror::turnChanged, this, &Tchat::updatePreview);
+    connect(&mirror_, &GameMirror::moveButtonsShown, this, &Tchat::updatePreview);
     status_->showStatus(mirror_);
     status_->showSettings(mirror_);
 }
@@ -141,6 +212,29 @@ void Tchat::buildMenus() {
 
     viewMenu_ = menuBar()->addMenu(QStringLiteral("View"));
     viewMenu_->setObjectName(QStringLiteral("View1"));
+    PhraseList1 = viewMenu_->addAction(QStringLiteral("Phrase List"));
+    PhraseList1->setObjectName(QStringLiteral("PhraseList1"));
+    connect(PhraseList1, &QAction::triggered, this, &Tchat::PhraseList1Click);
+    QAction *tallyList = viewMenu_->addAction(QStringLiteral("Tally List"));
+    tallyList->setObjectName(QStringLiteral("TallyList1"));
+    connect(tallyList, &QAction::triggered, this, [this] {
+        if (tally_) {
+            tally_->show();
+            tally_->raise();
+        }
+    });
+    BoardKeys1 = viewMenu_->addAction(QStringLiteral("Type on the Board"));
+    BoardKeys1->setObjectName(QStringLiteral("BoardKeys1"));
+    BoardKeys1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(BoardKeys1, &QAction::triggered, this,
+            [this] { boardArea_->board()->setFocus(Qt::ShortcutFocusReason); });
+    QAction *spyList = viewMenu_->addAction(QStringLiteral("Spy List"));
+    spyList->setObjectName(QStringLiteral("SpyList1"));
+    connect(spyList, &QAction::triggered, this, [this] {
+        Tspylist *list = this->spyList();
+        list->show();
+        list->raise();
+    });
 
     optionsMenu_ = menuBar()->addMenu(QStringLiteral("Options"));
     optionsMenu_->setObjectName(QStringLiteral("Options1"));
@@ -150,6 +244,13 @@ void Tchat::buildMenus() {
     connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
     optionsMenu_->addSeparator();
     chat_->addOptionActions(optionsMenu_);
+    optionsMenu_->addSeparator();
+    tilesMenu_ = optionsMenu_->addMenu(QStringLiteral("Tiles"));
+    tilesMenu_->setObjectName(QStringLiteral("Tiles1"));
+    grouptilesmenu();
+    ResetScreenLocation1 = optionsMenu_->addAction(QStringLiteral("Reset Screen Location"));
+    ResetScreenLocation1->setObjectName(QStringLiteral("ResetScreenLocation1"));
+    connect(ResetScreenLocation1, &QAction::triggered, this, &Tchat::ResetScreenLocation1Click);
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpMenu_->setObjectName(QStringLiteral("Help1"));
@@ -169,6 +270,22 @@ void Tchat::buildMenus() {
             about_->raise();
         }
     });
+}
+
+void Tchat::setTally(Ttallylist *tally) {
+    tally_ = tally;
+    if (tally_)
+        tally_->setLoadchecklist([this] { loadchecklist(); });
+}
+
+void Tchat::loadchecklist() {
+    if (!tally_)
+        return;
+    QStringList names;
+    for (int seat = 1; seat <= GameMirror::kSeats; ++seat)
+        if (seat != mirror_.localSeat() && mirror_.name(seat) != GameMirror::kWaiting)
+            names << mirror_.name(seat);
+    tally_->setCurrentPlayers(names);
 }
 
 QString Tchat::versionText() const {
@@ -225,6 +342,11 @@ void Tchat::processparams() {
     systemLine(plan.loadingLine);
     if (plan.mode == StartPlan::Idle)
         return;
+    if (plan.mode == StartPlan::Solo) {
+        Tdownload *offer = download();
+        offer->show();
+        offer->raise();
+    }
     mirror_.setPlayerName(plan.playername);
     mirror_.setHostAddress(plan.hostaddress);
     if (plan.mode == StartPlan::Join)
@@ -253,6 +375,8 @@ void Tchat::hostpress() {
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
     StartGame1->setEnabled(true);
     status_->startButton()->show();
+    if (spylist_)
+        spylist_->setRemoveEnabled(true);
 }
 
 void Tchat::joinpress() {
@@ -291,24 +415,126 @@ void Tchat::button_startClick() {
         return;
     }
     status_->startButton()->hide();
-    // Until the options can be chosen, a game starts with the usual ones.
+    Tgameoptions *options = gameOptions();
+    options->adjustSize();
+    options->move(frameGeometry().center() - options->rect().center());
+    options->show();
+    options->raise();
+    options->activateWindow();
+}
+
+void Tchat::gameoptionsStart() {
+    if (!mirror_.loggedIn())
+        return;
+    const Tgameoptions::Values v = gameoptions_->values();
     proto::GameOptions options;
-    options.name = mirror_.playerName();
-    options.turntime = 90;
-    options.squarecount = 12;
+    // The command word and the name go out in at most 34 characters.
+    constexpr int kHeadLength = 34;
+    const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
+    options.name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
+    options.turntime = v.turnTime;
+    options.squarecount = v.squares;
+    options.gametime = v.gameTime;
+    options.playtoscore = v.score;
+    options.doubletiles = v.doubleSided;
+    options.partners = v.team;
     link_.send(proto::client::startgame(options));
+    saveinifile();
 }
 
 void Tchat::button_passClick() {
     mirror_.clearLaid();
     if (mirror_.ownTurn() && mirror_.loggedIn())
         link_.send(proto::client::pass(mirror_.localSeat()));
+    chatFocus();
 }
 
 void Tchat::button_newtilesClick() {
     mirror_.clearLaid();
     if (mirror_.ownTurn() && mirror_.loggedIn())
         link_.send(proto::client::newtiles(mirror_.localSeat()));
+    chatFocus();
+}
+
+void Tchat::pressdone() {
+    // The tiles stay where they lie until the host answers.
+    if (const std::optional<QString> request = mirror_.doneRequest())
+        link_.send(*request);
+}
+
+void Tchat::button_doneClick() {
+    pressdone();
+    chatFocus();
+}
+
+void Tchat::button_clearClick() {
+    mirror_.clearLaid();
+    chatFocus();
+}
+
+void Tchat::chatFocus() {
+    if (isActiveWindow())
+        chat_->entry()->setFocus();
+}
+
+// ---- The move being laid -------------------------------------------------------------
+
+void Tchat::showDrag() {
+    if (mirror_.dragTile() == 0) {
+        image_dragging->hide();
+        image_dragging->clear();
+        return;
+    }
+    // The drag text is side "+" letter.
+    const int letter = mirror_.dragText().section(QLatin1Char('+'), 1).toInt();
+    image_dragging->setPixmap(pictures_->little(letter));
+    image_dragging->show();
+    image_dragging->raise();
+}
+
+void Tchat::followPointer(QPoint global) {
+    image_dragging->move(panel_->mapFromGlobal(global) + QPoint(3, 3));
+}
+
+const rules::Rules &Tchat::previewRules() {
+    if (server_)
+        return server_->moveRules();
+    if (!ownRules_) {
+        ownWords_ = std::make_unique<TDictn>();
+        ownRules_ = std::make_unique<rules::Rules>(
+            [words = ownWords_.get()](const QString &word) { return words->FindWord(word); });
+    }
+    return *ownRules_;
+}
+
+void Tchat::updatePreview() {
+    QString text;
+    if (mirror_.ownTurn() && !mirror_.laidTiles().isEmpty())
+        if (const auto verdict = movepreview::judgeLaid(mirror_, previewRules()))
+            text = movepreview::describe(*verdict);
+    label_preview->setText(text);
+    label_preview->setVisible(!text.isEmpty());
+}
+
+QString Tchat::previewText() const {
+    return label_preview->text();
+}
+
+QJsonObject Tchat::places() const {
+    QJsonObject out;
+    auto place = [&](const QWidget *w) {
+        const QRect r(w->mapTo(this, QPoint()), w->size());
+        out.insert(w->objectName(), QJsonArray{r.x(), r.y(), r.width(), r.height()});
+    };
+    place(boardArea_->board());
+    for (int k = 1; k <= RackView::kTiles; ++k)
+        place(rack_->tile(k));
+    for (const char *name : {"image_sort", "edit_chat"})
+        place(findChild<QWidget *>(QString::fromLatin1(name)));
+    for (const QPushButton *b : {status_->doneButton(), status_->clearButton(),
+                                 status_->newTilesButton(), status_->passButton()})
+        place(b);
+    return out;
 }
 
 void Tchat::Exit1Click() {
@@ -325,8 +551,259 @@ void Tchat::closeEvent(QCloseEvent *event) {
     if (closing_)
         return;
     closing_ = true;
+    if (settingsRead_) {
+        if (const auto geometry = closingGeometry(windowRect(), remembered_, workArea())) {
+            remembered_ = *geometry;
+            saveinifile(*geometry);
+        }
+    }
     // The game is over for this window: the host and the lobby see the
     // connections end at once.
     link_.close();
     emit closed();
+}
+
+// ---- Settings file -------------------------------------------------------------
+
+namespace {
+
+// Sizes beyond these no chat could show; such a value reads as the default.
+constexpr int kSmallestTextSize = 1;
+constexpr int kLargestTextSize = 72;
+
+} // namespace
+
+void Tchat::setPaths(const AppPaths &paths) {
+    paths_ = paths;
+    grouptilesmenu();
+    if (download_)
+        download_->setDownloadFolder(paths_.downloadFolder);
+}
+
+void Tchat::setGameOptions(Tgameoptions *options) {
+    gameoptions_ = options;
+    connect(gameoptions_, &Tgameoptions::startRequested, this, &Tchat::gameoptionsStart);
+}
+
+void Tchat::setPhraseEditor(Tphrases *phrases) {
+    phrases_ = phrases;
+    connect(phrases_, &Tphrases::done, this, &Tchat::phrasesDone);
+}
+
+void Tchat::setSpyList(Tspylist *spylist) {
+    spylist_ = spylist;
+    spylist_->setEntries(mirror_.spies());
+    spylist_->setRemoveEnabled(mirror_.isHost());
+    connect(spylist_, &Tspylist::kickRequested, this, &Tchat::kicking);
+}
+
+void Tchat::setDownload(Tdownload *download) {
+    download_ = download;
+    download_->setLobby(lobbyURL_, lobbyPath_, lobbySHA256_);
+    download_->setDownloadFolder(paths_.downloadFolder);
+    connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
+}
+
+Tspylist *Tchat::spyList() {
+    if (!spylist_)
+        setSpyList(new Tspylist(this));
+    return spylist_;
+}
+
+Tdownload *Tchat::download() {
+    if (!download_)
+        setDownload(new Tdownload(this));
+    return download_;
+}
+
+Tgameoptions *Tchat::gameOptions() {
+    if (!gameoptions_)
+        setGameOptions(new Tgameoptions(this));
+    return gameoptions_;
+}
+
+Tphrases *Tchat::phraseEditor() {
+    if (!phrases_)
+        setPhraseEditor(new Tphrases(this));
+    return phrases_;
+}
+
+QRect Tchat::windowRect() const {
+    return QRect(pos(), size());
+}
+
+QSize Tchat::workArea() const {
+    if (const QScreen *s = screen())
+        return s->availableGeometry().size();
+    return QSize(INT_MAX, INT_MAX);
+}
+
+void Tchat::loadinifile() {
+    IniFile ini(paths_.settingsFile);
+    if (!paths_.settingsFile.isEmpty() && !ini.load())
+        std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
+                     qPrintable(ini.errorString()));
+    ZorbleSettings s;
+    s.load(ini);
+
+    remembered_ = QRect(s.left, s.top, s.width, s.height);
+    const QRect place = windowGeometry(s);
+    move(place.topLeft());
+    resize(place.size());
+
+    loadgrouptiles(s.tiles);
+
+    ChatOptions chat = chat_->options();
+    chat.textSize = s.textSize >= kSmallestTextSize && s.textSize <= kLargestTextSize
+                        ? s.textSize
+                        : ZorbleSettings().textSize;
+    chat.textColour = s.textColour;
+    chat.playSounds = s.playSounds;
+    chat.turnSound = s.newTurnSound ? 1 : 0;
+    chat.chatterSounds = s.chatterSounds;
+    chat_->applyOptions(chat);
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n)
+        chat_->setPhrase(n, s.phrases[size_t(n - 1)]);
+
+    gameOptions()->setValues({s.turnTime, s.squares, s.gameTime, s.score, s.doubleScore, s.team});
+    lobbyURL_ = s.lobbyURL;
+    lobbyPath_ = s.lobbyPath;
+    lobbySHA256_ = s.lobbySHA256;
+    if (download_)
+        download_->setLobby(lobbyURL_, lobbyPath_, lobbySHA256_);
+    settingsRead_ = true;
+}
+
+void Tchat::saveinifile() {
+    saveinifile(windowRect());
+}
+
+void Tchat::saveinifile(const QRect &geometry) {
+    if (!settingsRead_ || paths_.settingsFile.isEmpty())
+        return;
+    ZorbleSettings s;
+    s.left = geometry.x();
+    s.top = geometry.y();
+    s.width = geometry.width();
+    s.height = geometry.height();
+    s.tiles = tileSet_;
+    const ChatOptions chat = chat_->options();
+    s.textSize = chat.textSize;
+    s.textColour = chat.textColour;
+    s.playSounds = chat.playSounds;
+    s.newTurnSound = chat.turnSound == 1;
+    s.chatterSounds = chat.chatterSounds;
+    const Tgameoptions::Values options = gameOptions()->values();
+    s.turnTime = options.turnTime;
+    s.squares = options.squares;
+    s.gameTime = options.gameTime;
+    s.score = options.score;
+    s.doubleScore = options.doubleSided;
+    s.team = options.team;
+
+    IniFile ini(paths_.settingsFile);
+    ini.load();
+    s.saveExceptPhrases(ini);
+    if (!ini.save())
+        std::fprintf(stderr, "zorble: cannot save the settings: %s\n",
+                     qPrintable(ini.errorString()));
+}
+
+void Tchat::ResetScreenLocation1Click() {
+    const ZorbleSettings defaults;
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    move(defaults.left, defaults.top);
+    resize(defaults.width, defaults.height);
+}
+
+void Tchat::PhraseList1Click() {
+    QStringList phrases;
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n)
+        phrases << chat_->phrase(n);
+    Tphrases *editor = phraseEditor();
+    editor->setPhrases(phrases);
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+}
+
+void Tchat::phrasesDone(const QStringList &phrases) {
+    ZorbleSettings s;
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n) {
+        chat_->setPhrase(n, phrases.value(n - 1));
+        s.phrases[size_t(n - 1)] = phrases.value(n - 1);
+    }
+    if (paths_.settingsFile.isEmpty())
+        return;
+    // Only the phrase keys: the rest may not have been read yet.
+    IniFile ini(paths_.settingsFile);
+    ini.load();
+    s.savePhrases(ini);
+    if (!ini.save())
+        std::fprintf(stderr, "zorble: cannot save the phrases: %s\n",
+                     qPrintable(ini.errorString()));
+}
+
+// ---- Tile sets -------------------------------------------------------------------
+
+void Tchat::grouptilesmenu() {
+    tilesMenu_->clear();
+    delete tilesGroup_;
+    tilesGroup_ = new QActionGroup(this);
+    QStringList names{tilesets::classic()};
+    for (const QString &folder : {paths_.tileFolder, paths_.sharedTileFolder})
+        for (const QString &name : tilesets::names(folder))
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names << name;
+    for (const QString &name : names) {
+        QAction *a = tilesMenu_->addAction(name);
+        a->setCheckable(true);
+        a->setChecked(name.compare(tileSet_, Qt::CaseInsensitive) == 0);
+        tilesGroup_->addAction(a);
+        connect(a, &QAction::triggered, this, [this, name] { grouptilesmenuClick(name); });
+    }
+}
+
+void Tchat::grouptilesmenuClick(const QString &name) {
+    loadgrouptiles(name);
+    saveinifile();
+}
+
+void Tchat::loadgrouptiles(const QString &name) {
+    const auto tick = [this] {
+        for (QAction *a : tilesGroup_->actions())
+            a->setChecked(a->text().compare(tileSet_, Qt::CaseInsensitive) == 0);
+    };
+    if (tilesets::isClassic(name)) {
+        pictures_->useClassic();
+        tileSet_ = tilesets::classic();
+        tick();
+        boardArea_->board()->update();
+        rack_->showRack();
+        return;
+    }
+    // The user's own sets come first, then those installed with the game.
+    tilesets::Loaded set = tilesets::load(paths_.tileFolder, name);
+    if (set.status == tilesets::Loaded::Missing && !paths_.sharedTileFolder.isEmpty())
+        set = tilesets::load(paths_.sharedTileFolder, name);
+    if (set.status == tilesets::Loaded::Missing) {
+        tick(); // a menu choice of a set that is gone keeps the old tick
+        return;
+    }
+    if (set.status == tilesets::Loaded::Broken) {
+        std::fprintf(stderr, "zorble: %s\n", qPrintable(set.error));
+        systemLine(set.error);
+        tick();
+        return;
+    }
+    tileSet_ = name;
+    tick();
+    pictures_->setBig(set.big);
+    // Without board letters the board keeps its pictures, and the rack
+    // shows the new letters from its next change on.
+    if (set.little) {
+        pictures_->setLittle(*set.little);
+        boardArea_->board()->update();
+        rack_->showRack();
+    }
 }

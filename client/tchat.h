@@ -3,8 +3,12 @@
 #include "client/instanceguard.h"
 #include "clientcore/gamemirror.h"
 #include "clientcore/hostlink.h"
+#include "settings/apppaths.h"
 
+#include <QJsonObject>
 #include <QMainWindow>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -14,16 +18,28 @@
 class BoardArea;
 class ChatPanel;
 class QAction;
+class QActionGroup;
+class QLabel;
 class QMenu;
 class RackView;
 class SeatMenu;
 class SeatTable;
 class StatusPanel;
 class Tabout;
+class Tdownload;
+class Tgameoptions;
 class Thelp;
 class TilePictures;
+class TileSetPictures;
+class Tphrases;
+class TDictn;
 class TServer;
+class Tspylist;
+class Ttallylist;
 class ZorbleFlash;
+namespace rules {
+class Rules;
+}
 
 // The game window: connects to a host (its own, when it hosts), logs in and
 // hands every message from the host to its handler. Closing it ends the game.
@@ -44,6 +60,21 @@ public:
     void setServer(TServer *server) { server_ = server; }
     void setAbout(Tabout *about) { about_ = about; }
     void setHelp(Thelp *help) { help_ = help; }
+    // Without these the window makes its own when first needed.
+    void setGameOptions(Tgameoptions *options);
+    void setPhraseEditor(Tphrases *phrases);
+    // The watcher list, shown from View > Spy List; its "Remove From Game"
+    // works in the hosting player's window only.
+    void setSpyList(Tspylist *spylist);
+    // The lobby download window, shown at a solo start; it takes the lobby's
+    // settings and the download folder from the window.
+    void setDownload(Tdownload *download);
+    // Where the settings file and the tile sets are. A window without paths
+    // keeps nothing on disk and offers only the classic tiles.
+    void setPaths(const AppPaths &paths);
+    // The tally list: shown from View > Tally List, told of the current
+    // players and of every game with a single winner.
+    void setTally(Ttallylist *tally);
     // Tests move the connections to free ports; the game uses the fixed ones.
     void setPorts(quint16 game, quint16 lobby) {
         gamePort_ = game;
@@ -54,7 +85,11 @@ public:
     ChatPanel *chat() const { return chat_; }
     const GameMirror &mirror() const { return mirror_; }
     // The pictures the board, the rack and the panels are drawn with.
-    const TilePictures &pictures() const { return *pictures_; }
+    const TilePictures &pictures() const;
+    Tgameoptions *gameOptions();
+    Tphrases *phraseEditor();
+    Tspylist *spyList();
+    Tdownload *download();
     // The version text sent at login: the About window's version label.
     QString versionText() const;
     bool isClosing() const { return closing_; }
@@ -76,11 +111,51 @@ public:
     void button_startClick();
     void button_passClick();
     void button_newtilesClick();
+    // Submits the tiles laid this turn (Done, a right click on the board,
+    // Enter on the board).
+    void pressdone();
+    void button_doneClick();
+    void button_clearClick();
+
+    // What the live preview under the board shows: the word and its points,
+    // or why the host would refuse the move; empty while no tile of the own
+    // turn lies on the board.
+    QString previewText() const;
+    // Where the board, the rack tiles, SORT and the move buttons lie in the
+    // window, as [left, top, width, height] by object name, for scripts that
+    // click on them.
+    QJsonObject places() const;
     // Options > Just Watch: asks the host to let the own seat sit out, or
     // play again. The tick follows the host's answer.
     void JustWatch1Click();
     // Asks the host to remove the player in a slot (hosting player only).
     void kicking(int seat);
+    // Refills the tally list's current players: the names of seats 1 to 4,
+    // without the own seat and free seats.
+    void loadchecklist();
+
+    // The settings file: read when the host announces the own seat, written
+    // when an option changes, a game is started and when the window closes
+    // after it moved or changed size. Nothing is written before the file
+    // was read: the window's built-in values would overwrite the user's.
+    void loadinifile();
+    void saveinifile();
+    bool settingsRead() const { return settingsRead_; }
+
+    // Tile sets: the Tiles menu offers "classic" and the sets in the tile-set
+    // folder; choosing one loads it and saves the settings.
+    void grouptilesmenu();
+    void grouptilesmenuClick(const QString &name);
+    // Loads a set without saving; nothing happens when its big strip is
+    // missing, and a broken file is reported in the chat.
+    void loadgrouptiles(const QString &name);
+    QString currentTileSet() const { return tileSet_; }
+    QMenu *tilesMenu() const { return tilesMenu_; }
+
+    // Options > Reset Screen Location: back to the default place and size.
+    void ResetScreenLocation1Click();
+    // View > Phrase List: the phrase editor with the current phrases.
+    void PhraseList1Click();
 
     SeatMenu *seatMenu() const { return popup_kick; }
     QAction *justWatchAction() const { return JustWatch1; }
@@ -109,11 +184,26 @@ private:
     void Exit1Click();
     void Image4Click();
     void seatChanged(int seat);
+    // The Game Options window's start button.
+    void gameoptionsStart();
+    // The phrase editor's Done button.
+    void phrasesDone(const QStringList &phrases);
+    void saveinifile(const QRect &geometry);
+    QRect windowRect() const;
+    QSize workArea() const;
+    // The keyboard focus goes back to the chat entry after a move button.
+    void chatFocus();
+    void showDrag();
+    void followPointer(QPoint global);
+    void updatePreview();
+    // The rules the preview asks: the host's in this program, or rules of
+    // the window's own on the built-in word list when it has no host.
+    const rules::Rules &previewRules();
 
     RunningMark running_;
     GameMirror mirror_;
     HostLink link_{mirror_};
-    std::unique_ptr<TilePictures> pictures_;
+    std::unique_ptr<TileSetPictures> pictures_;
     bool closing_ = false;
     bool shown_ = false;
 
@@ -121,6 +211,21 @@ private:
     TServer *server_ = nullptr;
     Tabout *about_ = nullptr;
     Thelp *help_ = nullptr;
+    Tgameoptions *gameoptions_ = nullptr;
+    Tphrases *phrases_ = nullptr;
+    QPointer<Tspylist> spylist_;   // may go before the window
+    QPointer<Tdownload> download_; // likewise
+    // The lobby's settings, as last read, for the download window.
+    QString lobbyURL_;
+    QString lobbyPath_;
+    QString lobbySHA256_;
+    AppPaths paths_;
+    bool settingsRead_ = false;
+    // The place and size last read from the settings file or recorded at a
+    // close; a close that finds the window there writes nothing.
+    QRect remembered_;
+    QString tileSet_;
+    QPointer<Ttallylist> tally_; // may go before the window
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
 
@@ -131,6 +236,10 @@ private:
     RackView *rack_ = nullptr;
     ZorbleFlash *zorble_ = nullptr;
     ChatPanel *chat_ = nullptr;
+    QLabel *label_preview = nullptr;
+    QLabel *image_dragging = nullptr;
+    std::unique_ptr<TDictn> ownWords_;
+    std::unique_ptr<rules::Rules> ownRules_;
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;
     QMenu *optionsMenu_ = nullptr;
@@ -138,5 +247,10 @@ private:
     QAction *StartGame1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *ResetScreenLocation1 = nullptr;
+    QAction *PhraseList1 = nullptr;
+    QMenu *tilesMenu_ = nullptr;
+    QActionGroup *tilesGroup_ = nullptr;
+    QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
 };

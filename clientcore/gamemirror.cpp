@@ -80,6 +80,10 @@ void GameMirror::handle(const proto::toclient::HaveWrongVersion &m) {
 
 // ---- Seats ----------------------------------------------------------------------
 
+QString GameMirror::spyEntry(int slot, const QString &name) {
+    return QString::number(slot) + QStringLiteral(": ") + name;
+}
+
 void GameMirror::handle(const proto::toclient::NewPlayerInfo &m) {
     const bool own = m.slot == localseat_;
     if (own)
@@ -89,10 +93,15 @@ void GameMirror::handle(const proto::toclient::NewPlayerInfo &m) {
     if (isSeat(m.slot)) {
         names_[m.slot] = m.name;
         emit seatChanged(m.slot);
-    } else if (own) {
-        systemLine(QStringLiteral("You are spying."));
     } else {
-        systemLine(m.name + QStringLiteral(" is spying."));
+        systemLine(own ? QStringLiteral("You are spying.")
+                       : m.name + QStringLiteral(" is spying."));
+        // A watcher announced again keeps its one entry.
+        const QString entry = spyEntry(m.slot, m.name);
+        if (!spies_.contains(entry)) {
+            spies_ << entry;
+            emit spiesChanged();
+        }
     }
     emit soundRequested(QStringLiteral("entered"));
     if (own) {
@@ -111,6 +120,11 @@ void GameMirror::handle(const proto::toclient::PlayerDisconnected &m) {
         watching_[m.slot] = false;
         names_[m.slot] = kWaiting;
         emit seatChanged(m.slot);
+    }
+    // Only the entry with both the slot and the name goes.
+    if (spies_.removeOne(spyEntry(m.slot, m.name))) {
+        systemLine(m.name + QStringLiteral(" has left."));
+        emit spiesChanged();
     }
     if (own)
         emit ownSeatLost();

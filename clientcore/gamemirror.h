@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <array>
+#include <optional>
 
 // How the command line starts the game window.
 struct StartPlan {
@@ -75,11 +76,15 @@ public:
     // new tiles, empty otherwise.
     QString bonus(int seat) const { return isSeat(seat) ? bonuses_[seat] : QString(); }
     bool watching(int seat) const { return isSeat(seat) && watching_[seat]; }
+    // The watchers the host announced, one entry slot ": " name each
+    // ("7: Alice"), in the order they came; the spy list shows them.
+    const QStringList &spies() const { return spies_; }
+    static QString spyEntry(int slot, const QString &name);
 
     // ---- The game ----
     int currentPlayer() const { return currentplayer_; }
-    // A turn is the local player's when the current seat's name is the
-    // player's own (names, not seat numbers, decide).
+    // A turn is the local player's when the seat to move is the own seat
+    // (seats, not names, decide: two players may share a name).
     bool ownTurn() const;
     bool gameRunning() const { return running_; }
     int turnTime() const { return turntime_; }
@@ -158,20 +163,52 @@ public:
     QString winnerNames() const { return winnernames_; }
 
     // ---- A move being laid ----
-    // Turns rack tile `tile` over to its other letter (a-z, b-y, ... m-n),
-    // or back; only in a game with double tiles, and only while the tile is
-    // on the rack. False when it cannot be turned.
-    bool flipTile(int tile);
-    // Whether rack tile `tile` shows its second side.
+    // Whether the local player may lay tiles now: the own turn, with more
+    // than one second of it left.
+    bool canLay() const { return ownTurn() && turnclock_ > 1; }
+    // The letter rack tile 1..10 shows (the other side's when turned over),
+    // kEmpty when it holds none.
+    int tileLetter(int tile) const;
+    // Whether rack tile `tile` shows its other side.
     bool tileFlipped(int tile) const { return tile >= 1 && tile <= 10 && flipped_[tile]; }
-    // Lays rack tile `slot` on an empty square, showing the side it shows on
-    // the rack; false when it cannot go there.
+    // Lays rack tile `slot` on an empty square, showing its letter; false
+    // when it cannot go there.
     bool layTile(int slot, int x, int y);
     // The tiles laid this turn, in rack-slot order, as a move names them.
     QList<proto::PlacedTile> laidTiles() const;
     // The Clear action: the tiles laid this turn go back to the rack, with
     // the "remove" sound once for each.
     void clearLaid();
+    // Picks rack tile 1..10 up. Only a tile on the rack, and only while no
+    // drag is under way.
+    bool startDrag(int tile);
+    // Lays the dragged tile on a free square with the "place" sound. The
+    // drag ends either way: a drop on a letter leaves the tile on the rack.
+    bool dropDragged(int x, int y);
+    // The dragged tile and `tile` change places on the rack, key and all;
+    // then the drag ends.
+    void swapWithDragged(int tile);
+    // Takes the tile laid this turn on a square back to the rack, with the
+    // "remove" sound; false when none lies there.
+    bool takeBack(int x, int y);
+    // Takes back the tile laid last; the square it freed, {kEmpty, kEmpty}
+    // when no tile was laid.
+    std::array<int, 2> takeBackLast();
+    // Turns a double-sided tile on the rack over: A and Z, B and Y, ... M
+    // and N. Only in a game with double tiles.
+    bool flippit(int tile);
+    // Sorts the rack positions by key, ascending; equal keys keep their
+    // order. Tiles on the board take part.
+    void sortthem();
+    // The keyboard's way of laying: the leftmost rack tile that shows
+    // `letter` (with `otherSide`, in a double-tile game, one whose other
+    // side shows it, turned over first) goes on the square with the "place"
+    // sound. The tile laid, 0 when none could be.
+    int layLetter(int letter, bool otherSide, int x, int y);
+    // The request that submits the tiles laid this turn (CMD_done with each
+    // tile's number, side, column and row, in tile-number order); nothing
+    // when no tile lies on the board or the player is not logged in.
+    std::optional<QString> doneRequest() const;
 
     // Resets scores, bonuses, watching marks and the board and rack tables;
     // names stay.
@@ -264,6 +301,8 @@ signals:
     // A seat bought new tiles; for the local seat the new rack is in and the
     // turn goes on.
     void tilesExchanged(int seat);
+    // A watcher's entry was added to spies() or taken from it.
+    void spiesChanged();
 
 private:
     void systemLine(const QString &text);
@@ -277,8 +316,6 @@ private:
     // Takes the tiles laid this turn off the board; `spend` empties their
     // rack slots too. How many tiles were laid.
     int liftLaid(bool spend);
-    // The letter rack tile `tile` shows: the dealt one, or its other side.
-    int shownLetter(int tile) const;
 
     QString playername_;
     QString hostaddress_;
@@ -291,6 +328,7 @@ private:
     std::array<int, kSeats + 1> scores_{};
     std::array<QString, kSeats + 1> bonuses_;
     std::array<bool, kSeats + 1> watching_{};
+    QStringList spies_;
 
     int currentplayer_ = 0;
     bool running_ = false;
@@ -328,6 +366,8 @@ private:
     std::array<bool, 11> flipped_{};                  // rack tile turned over
     std::array<QString, 11> tiletext_;                // "n+" letter, "n+*" before a deal
     std::array<RackPlace, 11> rackorder_{};
+    std::array<int, 11> laidorder_{}; // when each laid tile was laid, 0 while on the rack
+    int laidcount_ = 0;
     int dragtile_ = 0;
     QString dragtext_;
 };

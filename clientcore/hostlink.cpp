@@ -2,12 +2,21 @@
 
 #include "net/messages.h"
 
+#include <QElapsedTimer>
+
 #include <cstdio>
 
 namespace {
 
-// Bytes a connection may send without a terminator before they are thrown away.
-constexpr qsizetype kMaxPending = 64 * 1024;
+// The longest message taken from the host, as the host takes from its
+// clients. A longer one is dropped and the connection read on.
+constexpr qsizetype kMaxMessage = 8 * 1024;
+
+// How long the queue is worked off before the event loop gets its turn again
+// (repainting, input, the sockets). One read brings at most one receive area
+// of bytes per socket, which normally takes far less; a backlog built up while
+// a handler waited on a dialog is worked off in slices of this length.
+constexpr qint64 kSliceNs = 50 * 1000 * 1000;
 
 // One printable line for a log: control characters become '?', long texts
 // are cut.
@@ -22,7 +31,7 @@ QByteArray printable(const QString &text) {
 } // namespace
 
 HostLink::HostLink(GameMirror &mirror, QObject *parent)
-    : QObject(parent), mirror_(mirror), sockCarry_(kMaxPending), lobbyCarry_(kMaxPending) {
+    : QObject(parent), mirror_(mirror), sockCarry_(kMaxMessage), lobbyCarry_(kMaxMessage) {
     for (TSock *s : {&sock, &Sock11}) {
         s->setPortName(QString::number(s == &sock ? kGamePort : kLobbyPort));
         s->OnRead = [this](TSock *sender, int) { sockRead(sender); };
@@ -100,14 +109,17 @@ void HostLink::close() {
 void HostLink::sockRead(TSock *sender) {
     FrameSplitter &carry = sender == &Sock11 ? lobbyCarry_ : sockCarry_;
     const QByteArray bytes = sender->Receive();
-    const bool ok = carry.feed(bytes, [this](const QByteArray &message) {
-        receivedlist.push_back({proto::decode(message), false});
-    });
-    if (!ok) {
-        std::fprintf(stderr, "zorble: dropped %lld bytes without a message end\n",
-                     static_cast<long long>(carry.pending().size()));
-        carry.clear();
-    }
+    carry.feedSkippingLong(
+        bytes,
+        [this](const QByteArray &message) {
+            receivedlist.push_back({proto::decode(message), false});
+        },
+        [] {
+            std::fprintf(stderr,
+                         "zorble: dropped a message from the host: %lld bytes without a "
+                         "message end\n",
+                         static_cast<long long>(kMaxMessage));
+        });
     if (!receivedlist.empty())
         Timer1.start();
 }
@@ -132,7 +144,13 @@ void HostLink::Timer1Timer() {
     if (handling_)
         return;
     handling_ = true;
+    QElapsedTimer slice;
+    slice.start();
     while (!receivedlist.empty() && !closed_) {
+        if (slice.nsecsElapsed() >= kSliceNs) {
+            Timer1.start(); // the rest after the event loop's turn, still in order
+            break;
+        }
         Queued next = std::move(receivedlist.front());
         receivedlist.pop_front();
         if (next.socketClosed)

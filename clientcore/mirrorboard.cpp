@@ -3,6 +3,10 @@
 // the drag.
 #include "clientcore/gamemirror.h"
 
+#include "net/protocol.h"
+
+#include <algorithm>
+
 namespace {
 
 void fill(GameMirror::Grid &grid, int value) {
@@ -37,6 +41,7 @@ void GameMirror::clearall() {
     fill(newestword_, 0);
     for (auto &square : tilesquare_)
         square = {kEmpty, kEmpty};
+    laidorder_.fill(0);
 }
 
 // ---- Square backgrounds -------------------------------------------------------
@@ -109,6 +114,7 @@ void GameMirror::handle(const proto::toclient::NewWord &m) {
             // The laid tile becomes a permanent letter.
             tilesquare_[k] = {kEmpty, kEmpty};
             placedtile_[t.x][t.y] = kEmpty;
+            laidorder_[k] = 0;
             rack_[k] = kEmpty;
         }
     }
@@ -139,6 +145,12 @@ QString GameMirror::tileText(int tile) const {
     return tile >= 1 && tile <= 10 ? tiletext_[tile] : QString();
 }
 
+int GameMirror::tileLetter(int tile) const {
+    if (tile < 1 || tile > 10 || rack_[tile] == kEmpty)
+        return kEmpty;
+    return flipped_[tile] ? 25 - rack_[tile] : rack_[tile];
+}
+
 bool GameMirror::tileOnRack(int tile) const {
     return tile >= 1 && tile <= 10 && rack_[tile] != kEmpty && tilesquare_[tile][0] == kEmpty;
 }
@@ -153,30 +165,14 @@ void GameMirror::cancelDrag() {
 
 // ---- A move being laid ----------------------------------------------------------------
 
-bool GameMirror::flipTile(int tile) {
-    if (!doubletiles_ || !tileOnRack(tile))
-        return false;
-    flipped_[tile] = !flipped_[tile];
-    tiletext_[tile] = (flipped_[tile] ? QStringLiteral("y+") : QStringLiteral("n+")) +
-                      QString::number(shownLetter(tile));
-    emit rackChanged();
-    return true;
-}
-
-int GameMirror::shownLetter(int tile) const {
-    const int letter = rack_[tile];
-    if (!flipped_[tile])
-        return letter;
-    return letter >= 0 && letter <= 25 ? 25 - letter : 0;
-}
-
 bool GameMirror::layTile(int slot, int x, int y) {
     if (slot < 1 || slot > 10 || rack_[slot] == kEmpty || tilesquare_[slot][0] != kEmpty ||
         !onBoard(x, y) || squareletter_[x][y] != kEmpty)
         return false;
     tilesquare_[slot] = {x, y};
     placedtile_[x][y] = slot;
-    squareletter_[x][y] = shownLetter(slot);
+    squareletter_[x][y] = tileLetter(slot);
+    laidorder_[slot] = ++laidcount_;
     emit boardChanged();
     emit rackChanged();
     return true;
@@ -199,6 +195,7 @@ int GameMirror::liftLaid(bool spend) {
         placedtile_[x][y] = kEmpty;
         squareletter_[x][y] = kEmpty;
         tilesquare_[k] = {kEmpty, kEmpty};
+        laidorder_[k] = 0;
         if (spend)
             rack_[k] = kEmpty;
         ++lifted;
@@ -214,4 +211,111 @@ void GameMirror::clearLaid() {
         emit boardChanged();
         emit rackChanged();
     }
+}
+
+bool GameMirror::startDrag(int tile) {
+    // A rack position that was never dealt a tile ("n+*") is not on the rack.
+    if (dragtile_ != 0 || !tileOnRack(tile))
+        return false;
+    dragtile_ = tile;
+    dragtext_ = tiletext_[tile];
+    emit dragChanged();
+    return true;
+}
+
+bool GameMirror::dropDragged(int x, int y) {
+    if (dragtile_ == 0)
+        return false;
+    const bool laid = layTile(dragtile_, x, y);
+    if (laid)
+        emit soundRequested(QStringLiteral("place"));
+    cancelDrag();
+    return laid;
+}
+
+void GameMirror::swapWithDragged(int tile) {
+    if (dragtile_ == 0)
+        return;
+    int from = 0, to = 0;
+    for (int p = 1; p <= 10; ++p) {
+        if (rackorder_[p].tile == dragtile_)
+            from = p;
+        if (rackorder_[p].tile == tile)
+            to = p;
+    }
+    cancelDrag();
+    if (from == 0 || to == 0 || from == to)
+        return;
+    std::swap(rackorder_[from], rackorder_[to]);
+    emit rackChanged();
+}
+
+bool GameMirror::takeBack(int x, int y) {
+    if (!onBoard(x, y) || placedtile_[x][y] == kEmpty)
+        return false;
+    const int k = placedtile_[x][y];
+    tilesquare_[k] = {kEmpty, kEmpty};
+    laidorder_[k] = 0;
+    placedtile_[x][y] = kEmpty;
+    squareletter_[x][y] = kEmpty;
+    emit soundRequested(QStringLiteral("remove"));
+    emit boardChanged();
+    emit rackChanged();
+    return true;
+}
+
+std::array<int, 2> GameMirror::takeBackLast() {
+    int last = 0;
+    for (int k = 1; k <= 10; ++k)
+        if (laidorder_[k] > laidorder_[last])
+            last = k;
+    if (last == 0)
+        return {kEmpty, kEmpty};
+    const std::array<int, 2> square = tilesquare_[last];
+    takeBack(square[0], square[1]);
+    return square;
+}
+
+bool GameMirror::flippit(int tile) {
+    if (!doubletiles_ || !tileOnRack(tile))
+        return false;
+    flipped_[tile] = !flipped_[tile];
+    tiletext_[tile] = (flipped_[tile] ? QStringLiteral("y+") : QStringLiteral("n+")) +
+                      QString::number(tileLetter(tile));
+    emit rackChanged();
+    return true;
+}
+
+void GameMirror::sortthem() {
+    std::stable_sort(rackorder_.begin() + 1, rackorder_.end(),
+                     [](const RackPlace &a, const RackPlace &b) { return a.key < b.key; });
+    emit rackChanged();
+}
+
+int GameMirror::layLetter(int letter, bool otherSide, int x, int y) {
+    if (otherSide && !doubletiles_)
+        return 0;
+    for (int p = 1; p <= 10; ++p) {
+        const int k = rackorder_[p].tile;
+        if (!tileOnRack(k))
+            continue;
+        const int shown = tileLetter(k);
+        if ((otherSide ? 25 - shown : shown) != letter)
+            continue;
+        if (!onBoard(x, y) || squareletter_[x][y] != kEmpty)
+            return 0;
+        if (otherSide)
+            flippit(k);
+        layTile(k, x, y);
+        emit soundRequested(QStringLiteral("place"));
+        return k;
+    }
+    return 0;
+}
+
+std::optional<QString> GameMirror::doneRequest() const {
+    const QList<proto::PlacedTile> tiles = laidTiles();
+    if (tiles.isEmpty() || !loggedin_)
+        return std::nullopt;
+    return proto::client::done(localseat_, tiles);
 }

@@ -19,7 +19,7 @@ QJsonValue rackEntry(const GameMirror &m, int tile) {
     if (!m.tileOnRack(tile))
         return QJsonValue::Null;
     const QString side = m.tileText(tile).left(1);
-    return side + QLatin1Char('+') + QChar(u'a' + m.rackLetter(tile));
+    return side + QLatin1Char('+') + QChar(u'a' + m.tileLetter(tile));
 }
 
 } // namespace
@@ -79,19 +79,19 @@ QJsonObject mirrorState(const GameMirror &m) {
         {QStringLiteral("zorbles"), zorbles},
         {QStringLiteral("quarters"), quarters},
         {QStringLiteral("rack"), rack},
+        {QStringLiteral("spies"), QJsonArray::fromStringList(m.spies())},
         {QStringLiteral("winner"), QJsonObject{{QStringLiteral("visible"), m.winnerShown()},
                                                {QStringLiteral("title"), m.winnerTitle()},
                                                {QStringLiteral("names"), m.winnerNames()}}},
     };
 }
 
-bool writeMirrorState(const QString &path, const GameMirror &mirror) {
+bool writeState(const QString &path, const QJsonObject &state) {
     QSaveFile file(path);
     // A short write shows in flush(): commit() alone would put a cut-off
     // file in place.
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(mirrorState(mirror)).toJson()) < 0 || !file.flush() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(state).toJson()) < 0 ||
+        !file.flush() || !file.commit()) {
         std::fprintf(stderr, "zorble: cannot write the state file %s: %s\n", qPrintable(path),
                      qPrintable(file.errorString()));
         return false;

@@ -6,11 +6,11 @@
 class GameMirror;
 
 // The game as a client sees it, as one JSON object for scripts and tests:
-// the seats, the status and settings texts, the board, the rack and the
-// winner panel.
+// the seats, the status and settings texts, the board, the rack, the
+// watchers and the winner panel.
 QJsonObject mirrorState(const GameMirror &mirror);
 
-// Replaces the file at `path` with the mirror's state in one step (a
-// temporary file beside it, then a rename). False, with the reason on
-// standard error, when it cannot be written.
-bool writeMirrorState(const QString &path, const GameMirror &mirror);
+// Replaces the file at `path` with the state in one step (a temporary file
+// beside it, then a rename). False, with the reason on standard error, when
+// it cannot be written.
+bool writeState(const QString &path, const QJsonObject &state);

@@ -61,6 +61,27 @@ Result split(const QByteArray &stream, qsizetype limit, bool whole) {
     return r;
 }
 
+// The reading mode that drops each overlong message and reads on.
+struct Skipped {
+    QList<QByteArray> messages;
+    int dropped = 0;
+};
+
+Skipped splitSkipping(const QByteArray &stream, qsizetype limit, bool whole) {
+    FrameSplitter splitter(limit);
+    Skipped r;
+    for (qsizetype at = 0; at < stream.size();) {
+        const qsizetype piece =
+            whole ? stream.size()
+                  : std::min<qsizetype>(1 + uint8_t(stream[at]) % 23, stream.size() - at);
+        splitter.feedSkippingLong(
+            stream.sliced(at, piece), [&](const QByteArray &m) { r.messages.append(m); },
+            [&] { ++r.dropped; });
+        at += piece;
+    }
+    return r;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -89,5 +110,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         longest = std::max(longest, m.size());
     if (longest <= limit && limited.fedOverLimit != -1)
         std::abort();
+
+    // Skipping: every message that fits comes out, in order, however the
+    // stream is cut; each one that does not is reported once, the unfinished
+    // tail too once it has passed the limit.
+    QList<QByteArray> fitting;
+    int over = whole.pending.size() > limit ? 1 : 0;
+    for (const QByteArray &m : whole.messages) {
+        if (m.size() <= limit)
+            fitting.append(m);
+        else
+            ++over;
+    }
+    for (const bool inOne : {false, true}) {
+        const Skipped skipped = splitSkipping(stream, limit, inOne);
+        if (skipped.messages != fitting || skipped.dropped != over)
+            std::abort();
+    }
     return 0;
 }

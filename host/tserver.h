@@ -92,6 +92,9 @@ public:
     bool gameRunning() const { return gamerunning; }
     // How many requests were dropped as malformed or not the sender's to make.
     int droppedRequests() const { return dropped_; }
+    // The rules this host judges moves by, with its word list; a client in
+    // the same program shares them to preview a move.
+    const rules::Rules &moveRules() const { return *rules_; }
 
 private:
     friend struct EngineProbe; // unit tests of the rules

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <utility>
 
@@ -32,12 +33,50 @@ public:
         return maxPending_ == 0 || carry_.size() <= maxPending_;
     }
 
+    // For a connection that stays open whatever its peer sends: a message
+    // longer than the limit is not delivered. onDropped() is called once for
+    // it, as soon as it passes the limit, and its bytes are skipped up to its
+    // terminator; the messages after it are delivered as usual. Unlike feed(),
+    // the limit also holds for a message that arrives whole in one piece.
+    template <typename OnMessage, typename OnDropped>
+    void feedSkippingLong(const QByteArray &bytes, OnMessage &&onMessage, OnDropped &&onDropped) {
+        // carry_ never holds a terminator, so only the new bytes are searched.
+        const QByteArrayView view(bytes);
+        qsizetype pos = 0;
+        while (pos < view.size()) {
+            const qsizetype end = view.indexOf(Terminator, pos);
+            const qsizetype stop = end < 0 ? view.size() : end;
+            if (skipping_) {
+                skipping_ = end < 0;
+            } else if (maxPending_ > 0 && carry_.size() + (stop - pos) > maxPending_) {
+                carry_.clear();
+                skipping_ = end < 0;
+                onDropped();
+            } else if (end < 0) {
+                carry_.append(view.sliced(pos));
+            } else if (carry_.isEmpty()) {
+                onMessage(bytes.sliced(pos, end - pos));
+            } else {
+                carry_.append(view.sliced(pos, end - pos));
+                const QByteArray message = std::exchange(carry_, QByteArray());
+                onMessage(message);
+            }
+            if (end < 0)
+                break;
+            pos = end + 1;
+        }
+    }
+
     const QByteArray &pending() const { return carry_; }
-    void clear() { carry_.clear(); }
+    void clear() {
+        carry_.clear();
+        skipping_ = false;
+    }
 
 private:
     QByteArray carry_;
     qsizetype maxPending_;
+    bool skipping_ = false; // inside a dropped message, up to its terminator
 };
 
 // Appends the terminator to a message text.

@@ -89,24 +89,54 @@ bool Rules::findWord(const QString &word) const {
 
 Verdict Rules::judge(const Grid &board, const Grid &squares, int mover, const QList<Placed> &tiles,
                      bool firstword) const {
+    // A refused move reports the try that got furthest: its stage (0 line,
+    // 1 run, 2 main word, 3 cross word, 4 touching), and on a tie the longer
+    // word, so that a single tile is judged by the word it joins rather than
+    // by the letter alone on its other line.
+    Verdict refused;
+    int reached = -1;
+    qsizetype reachedLength = -1;
+    auto refuse = [&](int stage, Refusal why, const QString &word = {}) {
+        if (stage < reached || (stage == reached && word.size() <= reachedLength))
+            return;
+        reached = stage;
+        reachedLength = word.size();
+        refused.refusal = why;
+        refused.badword = why == Refusal::NotAWord ? word : QString();
+    };
     for (const bool down : {true, false}) {
         if (tiles.isEmpty())
             break;
         // The line is taken from the last tile in rack-slot order.
         const int line = down ? tiles.last().x : tiles.last().y;
         if (!std::all_of(tiles.begin(), tiles.end(),
-                         [&](const Placed &p) { return (down ? p.x : p.y) == line; }))
+                         [&](const Placed &p) { return (down ? p.x : p.y) == line; })) {
+            refuse(0, Refusal::NotInLine);
             continue;
+        }
         Attempt a{board, squares, mover, tiles, QList<bool>(tiles.size(), false), false, 0, {}, {}};
-        if (!mainWord(a, down))
+        if (!mainWord(a, down)) {
+            if (a.used.contains(false))
+                refuse(1, Refusal::NotInLine);
+            else if (a.word.size() == 1 && !firstword)
+                refuse(2, Refusal::NotTouching, a.word); // a lone tile joins nothing here
+            else
+                refuse(2, Refusal::NotAWord, a.word);
             continue;
+        }
         // Every cross word is tested, even after one has failed.
-        bool valid = true;
+        QString badCross;
         for (const Placed &p : a.tiles)
-            if (!crossWord(a, p, !down))
-                valid = false;
-        if (!valid || (!firstword && !a.touching))
-            continue; // a word is not in the list, or the move uses no board letter
+            if (!crossWord(a, p, !down) && badCross.isEmpty())
+                badCross = a.crosswords.last();
+        if (!badCross.isEmpty()) {
+            refuse(3, Refusal::NotAWord, badCross);
+            continue;
+        }
+        if (!firstword && !a.touching) {
+            refuse(4, Refusal::NotTouching, a.word);
+            continue; // the move uses no board letter
+        }
 
         Verdict v;
         v.valid = true;
@@ -135,7 +165,7 @@ Verdict Rules::judge(const Grid &board, const Grid &squares, int mover, const QL
         v.tiles = a.tiles;
         return v;
     }
-    return Verdict{};
+    return refused;
 }
 
 bool Rules::mainWord(Attempt &a, bool down) const {
@@ -186,12 +216,10 @@ bool Rules::mainWord(Attempt &a, bool down) const {
             break;
         word += letterChar(letter);
     }
+    a.word = word; // also when refused: the caller names it
     if (a.used.contains(false))
         return false; // the tiles do not form one run
-    if (!findWord(word))
-        return false;
-    a.word = word;
-    return true;
+    return findWord(word);
 }
 
 bool Rules::crossWord(Attempt &a, const Placed &tile, bool down) const {

@@ -56,8 +56,18 @@ struct Placed {
     bool operator==(const Placed &) const = default;
 };
 
+// Why a move was refused, as far as the better of its two tries got.
+enum class Refusal {
+    None,        // the move stands, or it named no tile
+    NotInLine,   // the tiles are not in one row or column, or leave a gap
+    NotAWord,    // `Verdict::badword` is not in the word list
+    NotTouching, // after the first word, the move uses no letter on the board
+};
+
 struct Verdict {
     bool valid = false;
+    Refusal refusal = Refusal::None;
+    QString badword;        // NotAWord: the word, in lower case
     QString word;           // the main word in lower case, when it was found
     QStringList crosswords; // cross words of two letters or more that were tested
     int score = 0;          // points of the move, before any Zorble effect

@@ -26,6 +26,7 @@ for path in ./usr/bin/zorble ./usr/bin/zorble-lzrw1 \
     ./usr/share/applications/io.github.zorble.Zorble.desktop \
     ./usr/share/metainfo/io.github.zorble.Zorble.metainfo.xml \
     ./usr/share/man/man6/zorble.6 \
+    ./usr/share/zorble/zorbletiles/slate_big.bmp \
     ./usr/share/icons/hicolor/scalable/apps/io.github.zorble.Zorble.svg \
     ./usr/share/icons/hicolor/48x48/apps/io.github.zorble.Zorble.png \
     ./usr/share/icons/hicolor/128x128/apps/io.github.zorble.Zorble.png \

@@ -11,19 +11,7 @@ out="${2:-$root/docs/screenshot.png}"
 zorble="$build/app/zorble"
 [ -x "$zorble" ] || { echo "no program at $zorble (build it first)" >&2; exit 1; }
 
-display=":$((90 + RANDOM % 100))"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+. "$root/scripts/lib/xvfb.sh"
 
 export ZORBLE_NO_INSTANCE_GUARD=1 ZORBLE_CHAT_CONSOLE=1
 mkfifo "$work/alice.in" "$work/bob.in"

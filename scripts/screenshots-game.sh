@@ -4,6 +4,7 @@
 # her turns from her console.
 #   docs/game-start.png   just after the start
 #   docs/game-middle.png  words on the board, a Zorble outcome showing
+#   docs/game-laying.png  Alice typing tiles onto the board, with the preview
 #   docs/game-end.png     the winner panel
 #
 # usage: scripts/screenshots-game.sh [BUILD_DIR] [OUTPUT_DIR]
@@ -18,19 +19,7 @@ for p in "$zorble" "$players"; do
   [ -x "$p" ] || { echo "no program at $p (build it first)" >&2; exit 1; }
 done
 
-display=":$((90 + RANDOM % 100))"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+. "$root/scripts/lib/xvfb.sh"
 
 export ZORBLE_NO_INSTANCE_GUARD=1 ZORBLE_CHAT_CONSOLE=1
 state="$work/alice.json"
@@ -82,6 +71,29 @@ sleep 1
 shot game-middle.png
 
 echo pass >&4
+# Alice's turn: the board takes the keys (Ctrl+B) and three of her letters go
+# down from the keyboard's cursor; the preview tells what the move would score.
+for _ in $(seq 300); do [ "$(field "['ownturn']")" = True ] && break; sleep 0.2; done
+letters="$(field "['rack']" | /usr/bin/python3 -c "import ast,sys; print(' '.join(t[2] for t in ast.literal_eval(sys.stdin.read()) if t)[:5])")"
+# A click on the empty square left of a word's first letter gives the board
+# the keys and puts the cursor there.
+click="$(field "" | /usr/bin/python3 -c "
+import ast, sys
+s = ast.literal_eval(sys.stdin.read())
+bx, by, bw, bh = s['places']['board']
+for y, row in enumerate(s['board']):
+    for x in range(1, 19):
+        if row[x] != '.' and row[x - 1] == '.':
+            print(bx + 28 * (x - 1) + 14, by + 28 * y + 14)
+            sys.exit()
+print(bx + 14, by + 14)")"
+window="$(DISPLAY="$display" xdotool search --name '^Zorble$' | head -1)"
+DISPLAY="$display" xdotool mousemove --window "$window" $click click 1
+sleep 0.3
+for letter in $letters; do DISPLAY="$display" xdotool key "$letter"; sleep 0.2; done
+sleep 0.5
+shot game-laying.png
+DISPLAY="$display" xdotool key Escape
 pass_until '[ "$(field "[\"winner\"][\"visible\"]")" = True ]'
 sleep 1
 shot game-end.png

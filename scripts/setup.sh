@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev liblz4-dev zlib1g-dev
   scowl sox espeak-ng
-  xvfb xauth imagemagick fonts-dejavu-core
+  xvfb xauth xdotool imagemagick fonts-dejavu-core
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )
 

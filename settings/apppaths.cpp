@@ -34,6 +34,10 @@ AppPaths AppPaths::decide(const Surroundings &s) {
     paths.tileFolder = data.filePath(QStringLiteral("zorbletiles"));
     paths.tallyFile = data.filePath(QStringLiteral("zorbletally.tld"));
     paths.downloadFolder = data.filePath(QStringLiteral("downloads"));
+    // An installed game (in .../bin) finds the sets it came with in
+    // .../share/zorble/zorbletiles.
+    paths.sharedTileFolder =
+        QDir::cleanPath(s.executableFolder + QStringLiteral("/../share/zorble/zorbletiles"));
     return paths;
 }
 

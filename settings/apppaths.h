@@ -22,6 +22,9 @@ struct AppPaths {
     QString tileFolder;
     QString tallyFile;
     QString downloadFolder;
+    // The tile sets installed with the game, read only; empty when the game
+    // runs from a writable folder, which holds its sets itself.
+    QString sharedTileFolder;
     bool besideExecutable = false;
 
     // What the decision rests on.

@@ -67,9 +67,16 @@ void ZorbleSettings::load(const IniFile &ini) {
     team = r.onWhenOne(QStringLiteral("Team"));
     newTurnSound = r.onWhenOne(QStringLiteral("Turnsound"));
     chatterSounds = r.onUnlessFalse(QStringLiteral("ChatterSounds"));
+    lobbyURL = r.text(QStringLiteral("LobbyURL"));
+    lobbyPath = r.text(QStringLiteral("LobbyPath"));
+    lobbySHA256 = r.text(QStringLiteral("LobbySHA256"));
 }
 
-void ZorbleSettings::save(IniFile &ini) const {
+namespace {
+
+enum class Part { All, AllButPhrases, Phrases };
+
+void write(const ZorbleSettings &s, IniFile &ini, Part part) {
     const auto put = [&ini](const QString &key, const QString &value) {
         ini.setValue(kSection, key, value);
     };
@@ -78,24 +85,43 @@ void ZorbleSettings::save(IniFile &ini) const {
     };
     const auto oneZero = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
 
-    put(QStringLiteral("Top"), QString::number(top));
-    put(QStringLiteral("Left"), QString::number(left));
-    put(QStringLiteral("Width"), QString::number(width));
-    put(QStringLiteral("Height"), QString::number(height));
-    put(QStringLiteral("Tiles"), oneLine(tiles));
-    put(QStringLiteral("Textsize"), QString::number(textSize));
-    put(QStringLiteral("Textcolor"), colorToString(textColour));
-    put(QStringLiteral("Playsounds"), trueFalse(playSounds));
-    for (int i = 0; i < kPhrases; ++i)
-        put(phraseKey(i), oneLine(phrases[size_t(i)]));
-    put(QStringLiteral("Turntime"), QString::number(turnTime));
-    put(QStringLiteral("Squares"), QString::number(squares));
-    put(QStringLiteral("Gametime"), QString::number(gameTime));
-    put(QStringLiteral("Score"), QString::number(score));
-    put(QStringLiteral("Double"), oneZero(doubleScore));
-    put(QStringLiteral("Team"), oneZero(team));
-    put(QStringLiteral("Turnsound"), oneZero(newTurnSound));
-    put(QStringLiteral("ChatterSounds"), trueFalse(chatterSounds));
+    if (part == Part::Phrases) {
+        for (int i = 0; i < ZorbleSettings::kPhrases; ++i)
+            put(phraseKey(i), oneLine(s.phrases[size_t(i)]));
+        return;
+    }
+    put(QStringLiteral("Top"), QString::number(s.top));
+    put(QStringLiteral("Left"), QString::number(s.left));
+    put(QStringLiteral("Width"), QString::number(s.width));
+    put(QStringLiteral("Height"), QString::number(s.height));
+    put(QStringLiteral("Tiles"), oneLine(s.tiles));
+    put(QStringLiteral("Textsize"), QString::number(s.textSize));
+    put(QStringLiteral("Textcolor"), colorToString(s.textColour));
+    put(QStringLiteral("Playsounds"), trueFalse(s.playSounds));
+    if (part == Part::All)
+        write(s, ini, Part::Phrases);
+    put(QStringLiteral("Turntime"), QString::number(s.turnTime));
+    put(QStringLiteral("Squares"), QString::number(s.squares));
+    put(QStringLiteral("Gametime"), QString::number(s.gameTime));
+    put(QStringLiteral("Score"), QString::number(s.score));
+    put(QStringLiteral("Double"), oneZero(s.doubleScore));
+    put(QStringLiteral("Team"), oneZero(s.team));
+    put(QStringLiteral("Turnsound"), oneZero(s.newTurnSound));
+    put(QStringLiteral("ChatterSounds"), trueFalse(s.chatterSounds));
+}
+
+} // namespace
+
+void ZorbleSettings::save(IniFile &ini) const {
+    write(*this, ini, Part::All);
+}
+
+void ZorbleSettings::saveExceptPhrases(IniFile &ini) const {
+    write(*this, ini, Part::AllButPhrases);
+}
+
+void ZorbleSettings::savePhrases(IniFile &ini) const {
+    write(*this, ini, Part::Phrases);
 }
 
 QRect windowGeometry(const ZorbleSettings &s) {
@@ -105,4 +131,19 @@ QRect windowGeometry(const ZorbleSettings &s) {
     return QRect(std::clamp(s.left, -kFar, kFar), std::clamp(s.top, -kFar, kFar),
                  std::clamp(s.width, kMinimumWindowWidth, kLargest),
                  std::clamp(s.height, kMinimumWindowHeight, kLargest));
+}
+
+std::optional<QRect> closingGeometry(const QRect &window, const QRect &remembered,
+                                     const QSize &workArea) {
+    if (window == remembered)
+        return std::nullopt;
+    // A window larger than the work area is stored a little smaller, so that
+    // it comes closer to fitting when it opens again.
+    constexpr int kShrink = 15;
+    QRect saved = window;
+    if (saved.width() > workArea.width())
+        saved.setWidth(saved.width() - kShrink);
+    if (saved.height() > workArea.height())
+        saved.setHeight(saved.height() - kShrink);
+    return saved;
 }

@@ -5,11 +5,15 @@
 // game options last used. A value that is missing or cannot be read gives its
 // default; integers are written in decimal, switches as the texts they are
 // read from ("true"/"false" or "1"/"0").
+//
+// The lobby's keys are read and never written: the lobby or the user sets
+// them.
 
 #include <QRect>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class IniFile;
 
@@ -35,10 +39,17 @@ struct ZorbleSettings {
     bool team = false;         // on only when "1"
     bool newTurnSound = false; // Turnsound: "1" is the new sound
     bool chatterSounds = true; // off only when "false"
+    QString lobbyURL;          // LobbyURL: the lobby installer's address; none by default
+    QString lobbyPath;   // LobbyPath: the installed lobby; empty for "vornexlobby" on the PATH
+    QString lobbySHA256; // LobbySHA256: the installer's SHA-256 in hexadecimal, if any
 
     void load(const IniFile &ini);
     // Line breaks in the texts become spaces: a value is one line.
     void save(IniFile &ini) const;
+    // The window writes its settings without the phrases, which only the
+    // phrase editor writes, and those alone.
+    void saveExceptPhrases(IniFile &ini) const;
+    void savePhrases(IniFile &ini) const;
 
     bool operator==(const ZorbleSettings &) const = default;
 };
@@ -50,3 +61,10 @@ inline constexpr int kMinimumWindowHeight = 605;
 // the minimum. Values too large for a window are brought into range, so that
 // every edge of the rectangle fits an int.
 QRect windowGeometry(const ZorbleSettings &s);
+
+// What the closing window records as its place and size: nothing when it
+// stands where it was remembered (read from the file, or recorded at an
+// earlier close). Otherwise its geometry, made 15 pixels narrower when it is
+// wider than the desktop's work area and 15 pixels lower when it is higher.
+std::optional<QRect> closingGeometry(const QRect &window, const QRect &remembered,
+                                     const QSize &workArea);

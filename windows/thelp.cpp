@@ -10,41 +10,108 @@ namespace {
 const char kRules[] = R"(<h2>How to play</h2>
 <p>Zorble is played by two to four players on a board of 19 by 19 squares. Each
 quarter of the board belongs to one seat and carries its colour: red, green, blue
-and yellow. Up to five more people may join a game to watch it.</p>
+and yellow; the square in the middle belongs to nobody. Up to five more people
+may join a game to watch it; View &gt; Spy List shows who they are.</p>
 <p>Every player holds ten lettered tiles. When it is your turn, drag tiles from
 your rack onto empty squares, all in one row or all in one column, so that they
-make a word together with the letters they touch. Press <b>Done</b> (or click the
-board with the right mouse button) to hand your word to the host, which checks
-every word it makes against its English word list. A word that is not accepted
-comes back to your rack and you may try again while your time lasts.</p>
+make one unbroken word together with the letters they touch. Every tile that
+touches letters across its line makes a word there too. Press <b>Done</b> (or
+click the board with the right mouse button) to hand your move to the host, which
+checks every word it makes against its English word list. A move that is not
+accepted comes back to your rack and you may try again while your time lasts.
+<b>Clear</b> takes back the tiles laid this turn.</p>
 <p>The first word of a game may go anywhere; the host moves it onto the centre
-line. Every later word must touch a letter already on the board.</p>
+line. Every later word must use a letter already on the board.</p>
 <p>Instead of laying a word you may <b>Pass</b>, or once per game buy a fresh
-rack with <b>New Tiles</b> for 10 points.</p>
-<h3>Options</h3>
-<p>The player who hosts chooses the time for a turn, the number of Zorble
-squares, an optional game time and score to play to, double-sided tiles (a tile
-can be turned over to show the letter at the opposite end of the alphabet) and
-partner games, in which seats 1 and 3 play against seats 2 and 4.</p>
+rack with <b>New Tiles</b> for 10 points. Your rack is refilled after each word
+while the bag lasts.</p>
 <h3>The end</h3>
 <p>A game ends when a total passes the score to play to, when the game time runs
-out, when nobody holds a tile any more, or when everybody has passed.</p>)";
+out, when nobody holds a tile any more, or when everybody has passed. The highest
+total wins.</p>)";
 
 const char kScoring[] = R"(<h2>Scoring</h2>
 <p>A move scores every letter of every word it makes, the letters already on the
 board included:</p>
 <ul>
 <li>10 points for a letter on a square of your own colour;</li>
-<li>5 points for a letter on any other square.</li>
+<li>5 points for a letter on any other square, the centre square and the Zorble
+squares included.</li>
 </ul>
+<p>A new tile that stands in the main word and in a word across it counts in
+both words.</p>
 <p>The very first word of a game, when it uses more than four tiles, earns 5
-points per tile plus 20.</p>
-<h3>Zorble squares</h3>
-<p>Some squares are marked with a question mark. When your word covers one, it
-draws a surprise: plus 20 points, minus 20 points, or a doubled score for the
-move.</p>
+points per tile plus 20, wherever it was laid: 45 points for five tiles. A first
+word of four tiles or fewer is counted square by square like any other.</p>
+<h3>An example</h3>
+<p>Ann, in the red seat, opens the game. In red's quarter of the board she lays
+C, A and T from left to right on three squares of one row. The row holds no
+other letters and no tile touches anything above or below it, so CAT is the
+only word: three letters on red squares, 3 &times; 10 = <b>30 points</b>. With
+only three tiles the first word keeps the points of its squares. The host then
+moves CAT onto the centre row, its middle letter A on the centre square, and
+everybody reads &ldquo;*Ann: CAT +30 points.*&rdquo; in the chat.</p>
+<p>Had Ann laid CAT on green squares, it would have earned 3 &times; 5 = 15
+points; a first word of five tiles, such as TABLE, earns 45 points on any
+squares.</p>
 <h3>Partners</h3>
-<p>In a partner game the two partners share one total.</p>)";
+<p>In a team game seats 1 and 3 play against seats 2 and 4, and two partners
+share one total: whatever one of them scores or pays counts for both.</p>)";
+
+const char kZorbles[] = R"(<h2>Zorble squares</h2>
+<p>The black squares with a yellow question mark are Zorble squares. What a
+Zorble square does is not written on it: it is drawn by chance each time a word
+covers one, and shows for a moment beside the board:</p>
+<ul>
+<li><b>Plus 20</b>: 20 points are added to the move;</li>
+<li><b>Minus 20</b>: 20 points are taken off the move;</li>
+<li><b>Double Word Score</b>: the move's points are doubled.</li>
+</ul>
+<p>The effect applies to the whole move, after its words have been counted. A
+move that covers two Zorble squares gets one effect, drawn for the last of
+them. A Zorble square itself is worth 5 points to everybody.</p>
+<p>The hosting player chooses how many there are: none, 4, 8, 12, 16 or 20. They
+lie on the diagonals, from near the centre out to the corners, and with 20 four
+more lie on the centre row and column; a game with more of them has the squares
+of the smaller numbers too.</p>)";
+
+const char kOptions[] = R"(<h2>Game options</h2>
+<p>The hosting player starts a game with <b>File &gt; Start Game</b> (or the
+<b>Start Game</b> button), which opens the Game Options window. The values chosen
+are kept for the next game.</p>
+<ul>
+<li><b>Turn Time Limit</b>: 45 to 360 seconds in steps of 5. When a turn's time
+is up, its tiles go back to the rack and the next player moves.</li>
+<li><b># Zorbles</b>: the number of Zorble squares, 0 to 20 in steps of 4.</li>
+<li><b>Double Sided</b>: every tile has a second letter, the one at the
+opposite end of the alphabet (A and Z, B and Y, and so on to M and N). Click a
+rack tile with the right mouse button to turn it over.</li>
+<li><b>Team Game</b>: seats 1 and 3 against seats 2 and 4, each pair with one
+total.</li>
+<li><b>Time Limited Game</b>: the game ends after this many minutes; 0 means no
+limit.</li>
+<li><b>Play to Score</b>: 0 to 1000 in steps of 200; the game ends as soon as a
+total is higher than this. 0 plays until the tiles run out.</li>
+</ul>
+<p>A player who wants to sit out may tick <b>Options &gt; Just Watch</b>: the seat
+keeps its place and its score but gets no turns until the tick is taken off
+again.</p>)";
+
+const char kKeyboard[] = R"(<h2>Playing with the keyboard</h2>
+<p>Click the board to give it the keyboard focus. Then:</p>
+<table cellspacing="4">
+<tr><td><b>Arrow keys</b></td><td>move the cursor on the board.</td></tr>
+<tr><td><b>A letter</b></td><td>lays the first rack tile that shows this letter
+on the cursor's square and moves the cursor on to the next square.</td></tr>
+<tr><td><b>Shift + a letter</b></td><td>in a double-sided game, lays a tile whose
+other side shows the letter, turned over.</td></tr>
+<tr><td><b>Backspace</b></td><td>takes the last tile you laid back to the
+rack.</td></tr>
+<tr><td><b>Enter</b></td><td>is <b>Done</b>: hands the move to the host.</td></tr>
+<tr><td><b>Escape</b></td><td>is <b>Clear</b>: every tile laid this turn goes
+back to the rack.</td></tr>
+</table>
+<p>The mouse works as before at the same time.</p>)";
 
 const char kCredits[] = R"(<h2>Credits</h2>
 <p>Zorble is written in C++ with the <b>Qt</b> toolkit (Qt Core, Gui, Widgets,
@@ -74,6 +141,12 @@ Thelp::Thelp(QWidget *parent) : QDialog(parent) {
     pages_->addTab(page(kRules, QStringLiteral("page_rules"), pages_), QStringLiteral("Rules"));
     pages_->addTab(page(kScoring, QStringLiteral("page_scoring"), pages_),
                    QStringLiteral("Scoring"));
+    pages_->addTab(page(kZorbles, QStringLiteral("page_zorbles"), pages_),
+                   QStringLiteral("Zorble Squares"));
+    pages_->addTab(page(kOptions, QStringLiteral("page_options"), pages_),
+                   QStringLiteral("Game Options"));
+    pages_->addTab(page(kKeyboard, QStringLiteral("page_keyboard"), pages_),
+                   QStringLiteral("Keyboard"));
     pages_->addTab(page(kCredits, QStringLiteral("page_credits"), pages_),
                    QStringLiteral("Credits"));
 

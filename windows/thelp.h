@@ -4,8 +4,9 @@
 
 class QTabWidget;
 
-// The Help window: a few static pages on the rules, the scoring and the
-// sources this program is built from.
+// The Help window: static pages on the rules, the scoring, the Zorble
+// squares, the game options, keyboard play and the sources this program is
+// built from.
 class Thelp : public QDialog {
     Q_OBJECT
 public:

@@ -7,6 +7,8 @@
 // to all connections) as the baseline, in the same run.
 //
 // Usage: chat_bench [--seconds S] [--zorble PATH]
+#include "bench/support/loopback.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -30,57 +32,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kClients = 9;
-constexpr char kEnd = '\xFF';
-
-int connectTo(int port) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0) {
-            const int one = 1;
-            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-            return fd;
-        }
-        ::close(fd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    std::fprintf(stderr, "chat_bench: cannot connect to port %d\n", port);
-    std::exit(1);
-}
-
-void sendAll(int fd, const std::string &s) {
-    size_t off = 0;
-    while (off < s.size()) {
-        const ssize_t n = ::send(fd, s.data() + off, s.size() - off, MSG_NOSIGNAL);
-        if (n <= 0) {
-            std::perror("chat_bench: send");
-            std::exit(1);
-        }
-        off += static_cast<size_t>(n);
-    }
-}
-
-// Reads one framed message (blocking).
-std::string readLine(int fd, std::string &carry) {
-    for (;;) {
-        const size_t end = carry.find(kEnd);
-        if (end != std::string::npos) {
-            std::string line = carry.substr(0, end);
-            carry.erase(0, end + 1);
-            return line;
-        }
-        char buf[4096];
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) {
-            std::fprintf(stderr, "chat_bench: connection lost\n");
-            std::exit(1);
-        }
-        carry.append(buf, static_cast<size_t>(n));
-    }
-}
+using loopback::kEnd;
 
 // A minimal relay: every line from any connection goes to all of them.
 [[noreturn]] void bareRelay(int listenFd) {
@@ -136,8 +88,9 @@ Result drive(const std::vector<int> &fds, const std::vector<int> &slots, double 
     auto request = [&](int i) {
         sentAt[i] = Clock::now();
         copies[i] = 0;
-        sendAll(fds[i], "CMD_chat+" + std::to_string(slots[i]) + "+" + std::to_string(++seq[i]) +
-                            "|clRed" + kEnd);
+        loopback::sendAll("chat_bench", fds[i],
+                          "CMD_chat+" + std::to_string(slots[i]) + "+" + std::to_string(++seq[i]) +
+                              "|clRed" + kEnd);
     };
     std::vector<int> seatToClient(16, -1);
     for (int i = 0; i < kClients; ++i)
@@ -224,7 +177,7 @@ Result runBaseline(double seconds) {
     ::close(lfd);
     std::vector<int> fds, slots;
     for (int i = 0; i < kClients; ++i) {
-        fds.push_back(connectTo(ntohs(a.sin_port)));
+        fds.push_back(loopback::connectTo("chat_bench", ntohs(a.sin_port)));
         slots.push_back(i + 1);
     }
     const Result r = drive(fds, slots, seconds);
@@ -245,12 +198,13 @@ Result runHost(const char *zorble, double seconds) {
     }
     std::vector<int> fds, slots;
     for (int i = 0; i < kClients; ++i) {
-        const int fd = connectTo(port);
+        const int fd = loopback::connectTo("chat_bench", port);
         std::string carry;
-        const std::string hello = readLine(fd, carry);
+        const std::string hello = loopback::readLine("chat_bench", fd, carry);
         const int slot = std::atoi(hello.c_str() + std::strlen("CMD_sendlogininfo+"));
-        sendAll(fd, "CMD_logininfo+" + std::to_string(slot) + "+2.1.1+Bench" +
-                        std::to_string(slot) + kEnd + kEnd);
+        loopback::sendAll("chat_bench", fd,
+                          "CMD_logininfo+" + std::to_string(slot) + "+2.1.1+Bench" +
+                              std::to_string(slot) + kEnd + kEnd);
         fds.push_back(fd);
         slots.push_back(slot);
     }

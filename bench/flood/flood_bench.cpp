@@ -20,6 +20,8 @@
 // run, first, and the figures of the two are compared as ratios.
 //
 // Usage: flood_bench [--quiet S] [--seconds S] [--zorble PATH] [--before PATH]
+#include "bench/support/loopback.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -50,65 +52,10 @@ constexpr int kProbes[] = {0, 2, 3, 4}; // connections that send probes
 constexpr int kTurnSeconds = 1;         // the timed turn
 constexpr int kTimeUpEveryMs = (kTurnSeconds + 1) * 1000;
 constexpr auto kProbeEvery = std::chrono::milliseconds(20);
-constexpr char kEnd = '\xFF';
+using loopback::kEnd;
 
 double ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-int connectTo(int port) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0) {
-            const int one = 1;
-            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-            return fd;
-        }
-        ::close(fd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    std::fprintf(stderr, "flood_bench: cannot connect to port %d\n", port);
-    std::exit(1);
-}
-
-// Sends all of s on a blocking or non-blocking socket, waiting as needed.
-void sendAll(int fd, const std::string &s) {
-    size_t off = 0;
-    while (off < s.size()) {
-        const ssize_t n = ::send(fd, s.data() + off, s.size() - off, MSG_NOSIGNAL);
-        if (n > 0) {
-            off += static_cast<size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            ::poll(&p, 1, 100);
-        } else {
-            std::perror("flood_bench: send");
-            std::exit(1);
-        }
-    }
-}
-
-// Reads one framed message (blocking).
-std::string readLine(int fd, std::string &carry) {
-    for (;;) {
-        const size_t end = carry.find(kEnd);
-        if (end != std::string::npos) {
-            std::string line = carry.substr(0, end);
-            carry.erase(0, end + 1);
-            return line;
-        }
-        char buf[4096];
-        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) {
-            std::fprintf(stderr, "flood_bench: connection lost during login\n");
-            std::exit(1);
-        }
-        carry.append(buf, static_cast<size_t>(n));
-    }
 }
 
 int freePort() {
@@ -173,12 +120,13 @@ public:
         }
         for (int i = 0; i < kClients; ++i) {
             Client c;
-            c.fd = connectTo(port_);
-            const std::string hello = readLine(c.fd, c.carry);
+            c.fd = loopback::connectTo("flood_bench", port_);
+            const std::string hello = loopback::readLine("flood_bench", c.fd, c.carry);
             c.slot = std::atoi(hello.c_str() + std::strlen("CMD_sendlogininfo+"));
             c.own = "CMD_chat+" + std::to_string(c.slot) + "+";
-            sendAll(c.fd, "CMD_logininfo+" + std::to_string(c.slot) + "+2.1.1+Bench" +
-                              std::to_string(c.slot) + kEnd + kEnd);
+            loopback::sendAll("flood_bench", c.fd,
+                              "CMD_logininfo+" + std::to_string(c.slot) + "+2.1.1+Bench" +
+                                  std::to_string(c.slot) + kEnd + kEnd);
             clients_.push_back(std::move(c));
         }
         if (clients_[0].slot != 1 || clients_[kFlooder].slot != 2) {
@@ -207,8 +155,9 @@ public:
     }
 
     Result measure(double quietSeconds, double floodSeconds) {
-        sendAll(clients_[0].fd,
-                "CMD_startgame+Bench+" + std::to_string(kTurnSeconds) + "+4+0+0+n+n+" + kEnd);
+        loopback::sendAll("flood_bench", clients_[0].fd,
+                          "CMD_startgame+Bench+" + std::to_string(kTurnSeconds) + "+4+0+0+n+n+" +
+                              kEnd);
         const auto start = Clock::now();
         for (size_t i = 0; i < std::size(kProbes); ++i)
             clients_[kProbes[i]].nextProbe = start + std::chrono::milliseconds(5 * i);
@@ -260,8 +209,9 @@ private:
                 if (now < c.nextProbe)
                     continue;
                 c.probesInFlight.push_back(now);
-                sendAll(c.fd, "CMD_chat+" + std::to_string(c.slot) + "+probe" +
-                                  std::to_string(++c.probeSeq) + "|clRed" + kEnd);
+                loopback::sendAll("flood_bench", c.fd,
+                                  "CMD_chat+" + std::to_string(c.slot) + "+probe" +
+                                      std::to_string(++c.probeSeq) + "|clRed" + kEnd);
                 c.nextProbe += kProbeEvery;
             }
             Clock::time_point wake = until;
@@ -283,7 +233,8 @@ private:
         // The flooder ends on a whole line.
         if (flooding && floodOffset_ % floodLine_ != 0) {
             const size_t rest = floodLine_ - floodOffset_ % floodLine_;
-            sendAll(clients_[kFlooder].fd, flood_.substr(floodOffset_, rest));
+            loopback::sendAll("flood_bench", clients_[kFlooder].fd,
+                              flood_.substr(floodOffset_, rest));
             floodOffset_ = 0;
         }
     }

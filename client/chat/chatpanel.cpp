@@ -147,8 +147,8 @@ void ChatPanel::buildMenus() {
     turnNew_ = new QAction(QStringLiteral("New"), turnGroup);
     for (auto [action, value] : {std::pair{turnClassic_, 0}, std::pair{turnNew_, 1}}) {
         action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, value] {
-            options_.turnSound = value;
+        connect(action, &QAction::triggered, this, [this, sound = value] {
+            options_.turnSound = sound;
             emit optionsChanged();
         });
     }

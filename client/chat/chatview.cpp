@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -31,6 +32,33 @@ bool isLinkWord(const QString &word) {
     return word.contains(QLatin1String("http://"), Qt::CaseInsensitive) ||
            word.contains(QLatin1String("https://"), Qt::CaseInsensitive) ||
            word.contains(QLatin1String("www."), Qt::CaseInsensitive);
+}
+
+// A word wider than the view is broken across lines anywhere, but only after
+// the layout has looked for the word's end from every line it starts: a word
+// of n characters costs n * n. A zero-width space between every few
+// characters (never inside one character as shown) gives a break nearby.
+constexpr QChar kSoftBreak(0x200B);
+constexpr qsizetype kLongWord = 32;
+constexpr qsizetype kSoftBreakEvery = 8;
+
+QString withSoftBreaks(const QString &word) {
+    if (word.size() <= kLongWord)
+        return word;
+    QString out;
+    out.reserve(word.size() + word.size() / kSoftBreakEvery + 1);
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, word);
+    qsizetype from = 0;
+    for (qsizetype at = graphemes.toNextBoundary(); at > 0 && at < word.size();
+         at = graphemes.toNextBoundary()) {
+        if (at - from < kSoftBreakEvery)
+            continue;
+        out.append(QStringView(word).sliced(from, at - from));
+        out.append(kSoftBreak);
+        from = at;
+    }
+    out.append(QStringView(word).sliced(from));
+    return out;
 }
 
 } // namespace
@@ -154,12 +182,26 @@ void ChatView::restyleRecent(int style) {
     const QList<std::pair<int, int>> &runs = recent_[size_t(style)];
     if (runs.isEmpty())
         return;
+    // From the newest run back, while the lines they stand in stay within the budget.
+    auto first = runs.cend();
+    int laidOut = 0;
+    QTextBlock counted;
+    while (first != runs.cbegin()) {
+        const QTextBlock block = document()->findBlock((first - 1)->first);
+        if (block != counted) {
+            laidOut += block.length();
+            if (laidOut > kRecolouredChars && first != runs.cend())
+                break;
+            counted = block;
+        }
+        --first;
+    }
     const QTextCharFormat look = lookOf(styles_[size_t(style)]);
     QTextCursor cursor(document());
     cursor.beginEditBlock();
-    for (const auto &[start, length] : runs) {
-        cursor.setPosition(start);
-        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    for (auto run = first; run != runs.cend(); ++run) {
+        cursor.setPosition(run->first);
+        cursor.setPosition(run->first + run->second, QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(look);
     }
     cursor.endEditBlock();
@@ -241,12 +283,43 @@ void ChatView::addlinetochat(const QString &line, quint32 colour) {
     if (from < body.size())
         addWords(cursor, QStringView(body).mid(from), format);
     cursor.endEditBlock();
+    trimHistory();
 
     if (!scrollOff()) {
         // Lay the text out now so that the scroll range includes the new line.
         document()->documentLayout()->documentSize();
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     }
+}
+
+void ChatView::trimHistory() {
+    QTextDocument *doc = document();
+    if (doc->blockCount() <= kMaxLines)
+        return;
+    const QTextBlock firstKept =
+        doc->findBlockByNumber(doc->blockCount() - (kMaxLines - kTrimmedLines));
+    const int removed = firstKept.position();
+    for (QTextBlock b = doc->begin(); b != firstKept; b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().hasProperty(kLinkProperty))
+                links_.remove(it.fragment().charFormat().property(kLinkProperty).toLongLong());
+    // A reader who scrolled back keeps the same text in sight.
+    const QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    const int shift = int(layout->blockBoundingRect(firstKept).top() -
+                          layout->blockBoundingRect(doc->begin()).top());
+    QTextCursor cursor(doc);
+    cursor.setPosition(removed, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    for (auto &runs : recent_) {
+        qsizetype gone = 0;
+        while (gone < runs.size() && runs[gone].first < removed)
+            ++gone;
+        runs.remove(0, gone);
+        for (auto &run : runs)
+            run.first -= removed;
+    }
+    if (scrollOff())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - shift);
 }
 
 void ChatView::addWords(QTextCursor &cursor, QStringView piece, const QTextCharFormat &format) {
@@ -256,6 +329,7 @@ void ChatView::addWords(QTextCursor &cursor, QStringView piece, const QTextCharF
         const qsizetype space = piece.indexOf(QLatin1Char(' '), from);
         const qsizetype end = space < 0 ? piece.size() : space;
         const QString word = piece.mid(from, end - from).toString() + QLatin1Char(' ');
+        const QString shown = withSoftBreaks(word);
         from = end + 1;
         if (isLinkWord(word)) {
             const qint64 number = nextLink_++;
@@ -265,9 +339,9 @@ void ChatView::addWords(QTextCursor &cursor, QStringView piece, const QTextCharF
             link.setAnchorHref(QString::fromLatin1(kLinkScheme) + QLatin1Char(':') +
                                QString::number(number));
             link.setProperty(kLinkProperty, number);
-            cursor.insertText(word, link);
+            cursor.insertText(shown, link);
         } else {
-            insertStyled(cursor, word, format);
+            insertStyled(cursor, shown, format);
         }
     }
 }
@@ -371,7 +445,10 @@ QMimeData *ChatView::createMimeDataFromSelection() const {
                     text.append(QLatin1String(smilies::kMarker) +
                                 QString::number(index + smilies::kFirstCode));
             } else {
-                text.append(fragment.text().mid(from - fragment.position(), to - from));
+                // Without the breaks the view put into long words (and so
+                // without any zero-width space the text came with).
+                text.append(
+                    fragment.text().mid(from - fragment.position(), to - from).remove(kSoftBreak));
             }
         }
     }

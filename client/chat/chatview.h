@@ -28,6 +28,11 @@ public:
     // The size the view is laid out at in the chat column.
     static constexpr int kWidth = 299;
     static constexpr int kHeight = 274;
+    // The chat keeps its latest lines: once there are more than kMaxLines,
+    // the oldest go and kMaxLines - kTrimmedLines remain. Removing lines lays
+    // out the rest again, so it is done in batches.
+    static constexpr int kMaxLines = 1000;
+    static constexpr int kTrimmedLines = 100;
 
     // Hands a link's address to the desktop; answers false when that failed.
     using LinkOpener = std::function<bool(const QUrl &)>;
@@ -105,8 +110,13 @@ private:
     // scrolled away, keep theirs: that bounds the work of a line however long
     // the chat or however often a speaker changes colour.
     void restyleRecent(int style);
+    // Removes the oldest lines once there are more than kMaxLines.
+    void trimHistory();
 
     static constexpr int kRecolouredRuns = 200;
+    // Recolouring lays the lines it touches out again: it stops at the run
+    // whose line would take the text laid out past this many characters.
+    static constexpr int kRecolouredChars = 16 * 1024;
 
     std::array<Style, kStyleCount> styles_;
     std::array<QList<std::pair<int, int>>, kStyleCount> recent_; // (start, length) per style

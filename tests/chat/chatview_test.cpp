@@ -1,7 +1,7 @@
 #include "client/chat/chatview.h"
 #include "client/chat/colortext.h"
-#include "tests/chat/qtapp.h"
 #include "client/chat/smilies.h"
+#include "tests/chat/qtapp.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -276,4 +276,81 @@ TEST_F(ChatViewTest, ALinkThatCannotBeOpenedSaysSo) {
     click(linkFragments(view).at(0));
     EXPECT_EQ(shown.toStdString(), "Cannot open Webpage");
     EXPECT_EQ(view.document()->blockCount(), 1); // the chat stays as it was
+}
+
+TEST_F(ChatViewTest, ALongWordShowsWholeAndCopiesBackExactly) {
+    // Letters, letters with combining marks, characters outside the BMP, a long address.
+    QString word;
+    for (int i = 0; i < 400; ++i)
+        word += (i % 3 == 0)   ? QStringLiteral("a\u0301")
+                : (i % 3 == 1) ? QString::fromUcs4(U"\U0001F600", 1)
+                               : QStringLiteral("z");
+    const QString address = QStringLiteral("https://example.org/") + QString(60, u'p');
+    view.addlinetochat("1+Eve chats: " + word + " " + address, 0);
+
+    const QString shown = lastBlock(view).text();
+    QString withoutBreaks = shown;
+    withoutBreaks.remove(QChar(0x200B));
+    EXPECT_EQ(withoutBreaks.toStdString(),
+              ("Eve chats:  " + word + " " + address + " ").toStdString());
+    int breaksInsideACharacter = 0;
+    for (qsizetype i = 0; i + 1 < shown.size(); ++i)
+        if (shown[i] == QChar(0x200B) && (shown[i + 1].isLowSurrogate() || shown[i + 1].isMark()))
+            ++breaksInsideACharacter;
+    EXPECT_EQ(breaksInsideACharacter, 0);
+
+    view.selectAllAction()->trigger();
+    view.copyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              ("Eve chats:  " + word + " " + address + " ").toStdString());
+    click(linkFragments(view).at(0));
+    EXPECT_EQ(opened, QStringList{address});
+}
+
+TEST_F(ChatViewTest, PastTheLimitTheOldestLinesGoAndTheRestKeepColoursAndLinks) {
+    // Seat 1 lines hold a link; seat 2 lines are green.
+    const int total = ChatView::kMaxLines + 1;
+    for (int i = 0; i < total; ++i)
+        view.addlinetochat(i % 2 ? QStringLiteral("2+Bob chats: line %1").arg(i)
+                                 : QStringLiteral("1+Al chats: line %1 www.s%1.com").arg(i),
+                           i % 2 ? 0x008000 : 0x0000FF);
+    const int kept = ChatView::kMaxLines - ChatView::kTrimmedLines;
+    ASSERT_EQ(view.document()->blockCount(), kept);
+    EXPECT_TRUE(view.document()->firstBlock().text().contains(
+        QStringLiteral("line %1 ").arg(total - kept)));
+    const int firstWithLink = (total - kept + 1) / 2 * 2;
+    const auto links = linkFragments(view);
+    ASSERT_EQ(links.size(), (total - firstWithLink + 1) / 2);
+    click(links.first());
+    click(links.last());
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("http://www.s%1.com").arg(firstWithLink),
+                                   QStringLiteral("http://www.s%1.com").arg(total - 1)}));
+
+    // Seat 1 changes colour: its latest lines follow, seat 2's keep theirs.
+    view.addlinetochat("1+Al chats: now blue", 0xFF0000);
+    const QTextBlock lastOfSeat1 = lastBlock(view).previous();
+    ASSERT_TRUE(lastOfSeat1.text().startsWith("Al chats:"));
+    EXPECT_EQ(runsOf(lastOfSeat1)[0].format.foreground().color(), QColor(0, 0, 255));
+    for (QTextBlock b = view.document()->begin(); b.isValid(); b = b.next()) {
+        for (const TextRun &run : runsOf(b)) {
+            if (run.format.intProperty(ChatView::kStyleProperty) == 7) {
+                ASSERT_EQ(run.format.foreground().color(), QColor(0, 128, 0))
+                    << b.text().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(ChatViewTest, AReaderScrolledBackKeepsTheSameTextInSightWhenOldLinesGo) {
+    for (int i = 0; i < ChatView::kMaxLines; ++i)
+        view.addlinetochat(QStringLiteral("0+line %1").arg(i), kColourGreen);
+    view.setScrollOff(true);
+    QScrollBar *bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    QCoreApplication::processEvents();
+    const QString before = view.cursorForPosition(QPoint(20, 20)).block().text();
+    view.addlinetochat("0+one more", kColourGreen);
+    QCoreApplication::processEvents();
+    ASSERT_LT(view.document()->blockCount(), ChatView::kMaxLines);
+    EXPECT_EQ(view.cursorForPosition(QPoint(20, 20)).block().text(), before);
 }

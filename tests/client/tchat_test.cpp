@@ -1,4 +1,5 @@
 #include "tests/client/fakehost.h"
+#include "tests/client/messageboxes.h"
 
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
@@ -8,12 +9,14 @@
 #include "host/tserver.h"
 #include "tests/support/testclient.h"
 #include "windows/tabout.h"
+#include "windows/tdownload.h"
 #include "windows/thelp.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -23,6 +26,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -58,22 +62,6 @@ struct Joined {
             return false;
         host.send({"CMD_sendlogininfo+" + QByteArray::number(seat)});
         return waitUntil([this] { return host.received().endsWith("\xFF\xFF"); });
-    }
-};
-
-// Answers the next modal message box with OK and keeps its text.
-struct MessageBoxWatcher {
-    QStringList texts;
-    QTimer timer;
-    MessageBoxWatcher() {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        timer.start();
     }
 };
 
@@ -352,7 +340,9 @@ TEST(TchatSolo, NoArgumentsHostsASoloGameOnTheGamePort) {
     FakeHost lobby;
     TServer server;
     Tchat w;
+    Tdownload download;
     w.setServer(&server);
+    w.setDownload(&download);
     w.setPorts(Tchat::kGamePort, lobby.port());
     w.setArguments({});
     w.show();
@@ -360,6 +350,7 @@ TEST(TchatSolo, NoArgumentsHostsASoloGameOnTheGamePort) {
         << chatText(w).toStdString();
     EXPECT_EQ(server.port(), 7772);
     EXPECT_TRUE(chatText(w).contains("Loading Solo Game..Please wait."));
+    EXPECT_TRUE(download.isVisible()); // the lobby is offered beside the solo game
     spin(100);
     EXPECT_EQ(lobby.connections(), 0); // no lobby link in a solo game
 }
@@ -417,7 +408,8 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     QStringList tabs;
     for (int i = 0; i < help.pages()->count(); ++i)
         tabs << help.pages()->tabText(i);
-    EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Credits"}));
+    EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Zorble Squares", "Game Options", "Keyboard",
+                                 "Credits"}));
     const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
     EXPECT_TRUE(credits.contains("Qt"));
     EXPECT_TRUE(credits.contains("SCOWL"));
@@ -453,6 +445,63 @@ TEST(TchatInbound, AnEndlessMessageIsThrownAwayAndReadingGoesOn) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(seen);
     EXPECT_NE(err.find("without a message end"), std::string::npos) << err;
+    EXPECT_EQ(j.closed, 0);
+}
+
+TEST(TchatInbound, AHostileHostNeitherStallsTheWindowNorEndsTheConnection) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    // Chat lines longer than a message may be, without spaces; then garbage:
+    // random bytes, unknown commands, and known ones that do not decode.
+    QByteArray flood;
+    for (int length : {9000, 60000, 60000, 300000})
+        flood += "CMD_chat+2+Eve chats: " + QByteArray(length, 'x') + "|clRed\xFF";
+    std::mt19937 rng(7);
+    QByteArray noise(256 * 1024, Qt::Uninitialized);
+    for (char &c : noise)
+        c = char(rng());
+    flood += noise + '\xFF';
+    for (int i = 0; i < 1000; ++i)
+        flood += "CMD_nosuchthing+" + QByteArray::number(i) +
+                 "\xFF"
+                 "CMD_newplayerinfo+x+Eve\xFF";
+
+    QElapsedTimer clock;
+    qint64 shownAt = -1;
+    QObject::connect(j.window.get(), &Tchat::chatLineShown, [&](const QString &line) {
+        if (line.contains("still here") && shownAt < 0)
+            shownAt = clock.elapsed();
+    });
+    // The longest the event loop went without running a 10 ms timer.
+    qint64 longestGap = 0, lastTick = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+        lastTick = clock.elapsed();
+    });
+
+    testing::internal::CaptureStderr();
+    clock.start();
+    ticker.start();
+    j.host.sendRaw(flood);
+    j.host.send({"CMD_chat+2+Bob chats: still here|clBlack"});
+    const bool shown = waitUntil([&] { return shownAt >= 0; }, 10000);
+    ticker.stop();
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(shown);
+    EXPECT_LT(shownAt, 1000);
+    EXPECT_LT(longestGap, 500);
+    EXPECT_TRUE(chatText(*j.window).contains("Bob chats: still here"));
+    EXPECT_FALSE(chatText(*j.window).contains(QString(100, 'x'))); // every long line was dropped
+
+    // One line on stderr for each long line, and at most one for each other message.
+    const QStringList lines = QString::fromStdString(err).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.filter("without a message end").size(), 4) << err.substr(0, 2000);
+    EXPECT_LE(lines.size(), 4 + noise.count('\xFF') + 1 + 2000);
+
+    spin(50);
+    EXPECT_TRUE(j.host.connected());
     EXPECT_EQ(j.closed, 0);
 }
 

@@ -6,9 +6,12 @@
 #include "net/protocol.h"
 #include "tests/support/testclient.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +125,49 @@ TEST(HostLink, FollowsAWholeGameAgainstARealHost) {
     link.close();
     host.terminate();
     EXPECT_TRUE(host.waitForFinished(5000));
+}
+
+TEST(HostLink, ABacklogThatTakesLongIsHandledInOrderWithTheEventLoopRunningBetween) {
+    ensureCoreApp();
+    QTcpServer host;
+    ASSERT_TRUE(host.listen(QHostAddress::LocalHost, 0));
+    GameMirror mirror;
+    HostLink link(mirror);
+    link.connectToHost(QStringLiteral("127.0.0.1"), host.serverPort());
+    ASSERT_TRUE(waitUntil([&] { return host.hasPendingConnections(); }));
+    QTcpSocket *peer = host.nextPendingConnection();
+
+    // Every line takes a millisecond to handle; the burst arrives in one read.
+    constexpr int kLines = 200;
+    QStringList seen;
+    QObject::connect(&link, &HostLink::dispatching, [&](const QString &line) {
+        seen << line;
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.elapsed() < 1) {
+        }
+    });
+    int ticksWhileHandling = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!seen.isEmpty() && seen.size() < kLines)
+            ++ticksWhileHandling;
+    });
+    ticker.start();
+
+    QByteArray burst;
+    QStringList sent;
+    for (int i = 0; i < kLines; ++i) {
+        sent << QStringLiteral("no command %1").arg(i);
+        burst += sent.last().toUtf8() + '\xFF';
+    }
+    peer->write(burst);
+    peer->flush();
+    ASSERT_TRUE(waitUntil([&] { return seen.size() == kLines; }));
+    EXPECT_EQ(seen, sent);
+    EXPECT_GE(ticksWhileHandling, 1);
+    link.close();
 }
 
 } // namespace

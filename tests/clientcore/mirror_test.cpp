@@ -184,26 +184,140 @@ TEST(MirrorBoard, ClearReturnsEachLaidTileWithASound) {
     EXPECT_EQ(t.m.tileText(2), "n+2");
 }
 
-TEST(MirrorBoard, DoubleTilesTurnOverOnTheRackAndAreLaidAsTheyShow) {
-    for (const bool doubleTiles : {false, true}) {
-        Table t;
-        t.start(doubleTiles ? "Ann+60+0+0+0+y+n+" : "Ann+60+0+0+0+n+n+");
-        feed(t.m, host::atile(1, 1)); // b, whose other side is y
-        feed(t.m, host::atile(2, 12));
-        feed(t.m, host::nextplayer(1));
-        EXPECT_EQ(t.m.flipTile(1), doubleTiles);
-        EXPECT_EQ(t.m.tileText(1), doubleTiles ? "y+24" : "n+1");
-        ASSERT_TRUE(t.m.layTile(1, 4, 4));
-        ASSERT_TRUE(t.m.layTile(2, 5, 4));
-        EXPECT_FALSE(t.m.flipTile(1)) << "a laid tile stays as it is";
-        EXPECT_EQ(t.m.letterAt(4, 4), doubleTiles ? 24 : 1);
-        const QList<PlacedTile> laid = t.m.laidTiles();
-        ASSERT_EQ(laid.size(), 2);
-        EXPECT_EQ(laid[0].flipped, doubleTiles);
-        EXPECT_FALSE(laid[1].flipped);
-        feed(t.m, host::atile(1, 3));
-        EXPECT_FALSE(t.m.tileFlipped(1)) << "a new tile comes front up";
+// Seat 1's turn in a game with double tiles or without, tiles 1..10 dealt
+// the letters given.
+struct Composing : Table {
+    explicit Composing(const QList<int> &letters, bool doubleTiles = true) {
+        start(doubleTiles ? "Ann+60+0+0+0+y+n+" : "Ann+60+0+0+0+n+n+");
+        for (int k = 1; k <= letters.size(); ++k)
+            feed(m, host::atile(k, letters[k - 1]));
+        feed(m, host::nextplayer(1));
+        sounds.clear();
     }
+    QList<int> order() const {
+        QList<int> tiles;
+        for (int p = 1; p <= 10; ++p)
+            tiles << m.rackOrder()[p].tile;
+        return tiles;
+    }
+};
+
+TEST(MirrorCompose, ADragEndsOnEveryDropAndLaysOnlyOnAFreeSquare) {
+    Composing t({0, 1, 2}); // tiles 4..10 were never dealt
+    feed(t.m, host::showboard(5, 5, 7));
+    EXPECT_FALSE(t.m.startDrag(4)); // "n+*": nothing to pick up
+    EXPECT_EQ(t.m.dragTile(), 0);
+
+    ASSERT_TRUE(t.m.startDrag(2));
+    EXPECT_EQ(t.m.dragText(), "n+1");
+    EXPECT_FALSE(t.m.startDrag(3)); // one drag at a time
+    EXPECT_FALSE(t.m.dropDragged(5, 5));
+    EXPECT_EQ(t.m.dragTile(), 0);
+    EXPECT_TRUE(t.m.tileOnRack(2));
+    EXPECT_EQ(t.m.letterAt(5, 5), 7);
+
+    ASSERT_TRUE(t.m.startDrag(2));
+    EXPECT_TRUE(t.m.dropDragged(6, 5));
+    EXPECT_EQ(t.m.dragTile(), 0);
+    EXPECT_FALSE(t.m.tileOnRack(2));
+    EXPECT_EQ(t.m.letterAt(6, 5), 1);
+    EXPECT_EQ(t.m.placedTile(6, 5), 2);
+    EXPECT_EQ(t.sounds, QStringList({"place"}));
+}
+
+TEST(MirrorCompose, TilesAreTakenBackBySquareOrLastLaidFirst) {
+    Composing t({0, 1, 2, 3});
+    for (auto [k, x] : {std::pair{3, 4}, {1, 5}, {4, 6}})
+        ASSERT_TRUE(t.m.layTile(k, x, 9));
+    EXPECT_FALSE(t.m.takeBack(7, 9)); // no tile of this turn there
+    EXPECT_TRUE(t.m.takeBack(5, 9));
+    EXPECT_TRUE(t.m.tileOnRack(1));
+    EXPECT_EQ(t.m.letterAt(5, 9), GameMirror::kEmpty);
+    using Square = std::array<int, 2>;
+    EXPECT_EQ(t.m.takeBackLast(), (Square{6, 9}));
+    EXPECT_EQ(t.m.takeBackLast(), (Square{4, 9}));
+    EXPECT_EQ(t.m.takeBackLast(), (Square{GameMirror::kEmpty, GameMirror::kEmpty}));
+    EXPECT_EQ(t.sounds, QStringList({"remove", "remove", "remove"}));
+    EXPECT_TRUE(t.m.laidTiles().isEmpty());
+}
+
+TEST(MirrorCompose, FlippingTurnsADoubleTileToTheOppositeLetter) {
+    for (bool doubleTiles : {true, false}) {
+        SCOPED_TRACE(doubleTiles);
+        Composing t({0, 12}, doubleTiles);
+        EXPECT_EQ(t.m.flippit(1), doubleTiles);
+        EXPECT_EQ(t.m.tileText(1), doubleTiles ? "y+25" : "n+0");
+        EXPECT_FALSE(t.m.flippit(3)); // never dealt
+        if (!doubleTiles)
+            continue;
+        EXPECT_EQ(t.m.rackOrder()[1].key, 0); // the key stays the dealt letter
+        ASSERT_TRUE(t.m.flippit(2));
+        EXPECT_EQ(t.m.tileText(2), "y+13"); // M and N
+        ASSERT_TRUE(t.m.flippit(2));
+        EXPECT_EQ(t.m.tileText(2), "n+12");
+        // A turned tile lays its shown letter and is sent turned over.
+        ASSERT_TRUE(t.m.layTile(1, 3, 3));
+        EXPECT_EQ(t.m.letterAt(3, 3), 25);
+        EXPECT_FALSE(t.m.flippit(1)); // not while it lies on the board
+        ASSERT_EQ(t.m.laidTiles().size(), 1);
+        EXPECT_TRUE(t.m.laidTiles()[0].flipped);
+    }
+}
+
+TEST(MirrorCompose, SwapMovesTilesWithTheirKeysAndSortKeepsEqualKeysInOrder) {
+    Composing t({3, 1, 3, 0, 7, 2, 9, 5, 2, 8});
+    ASSERT_TRUE(t.m.startDrag(1));
+    t.m.swapWithDragged(3);
+    EXPECT_EQ(t.m.dragTile(), 0);
+    EXPECT_EQ(t.order(), QList<int>({3, 2, 1, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(t.m.rackOrder()[1].key, 3);
+    ASSERT_TRUE(t.m.layTile(8, 0, 0)); // a tile on the board takes part
+    t.m.sortthem();
+    // Keys 0 1 2 2 3 3 5 7 8 9; tile 3 stays before tile 1, 6 before 9.
+    EXPECT_EQ(t.order(), QList<int>({4, 2, 6, 9, 3, 1, 8, 5, 10, 7}));
+}
+
+TEST(MirrorCompose, TypingLaysTheLeftmostTileShowingTheLetter) {
+    struct Case {
+        const char *name;
+        int letter;
+        bool otherSide;
+        bool doubleTiles;
+        int laid; // tile, 0 for none
+        int shown;
+    };
+    // Tiles 1..4: C, A, A, X; tile 3 stands left of tile 2.
+    const Case cases[] = {
+        {"the leftmost of two", 0, false, true, 3, 0},
+        {"the other side, turned over", 2, true, true, 4, 2}, // X shows C
+        {"no other side without double tiles", 2, true, false, 0, 0},
+        {"a letter the rack lacks", 25, false, true, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Composing t({2, 0, 0, 23}, c.doubleTiles);
+        ASSERT_TRUE(t.m.startDrag(2));
+        t.m.swapWithDragged(3);
+        EXPECT_EQ(t.m.layLetter(c.letter, c.otherSide, 7, 7), c.laid);
+        if (c.laid == 0) {
+            EXPECT_EQ(t.m.letterAt(7, 7), GameMirror::kEmpty);
+            continue;
+        }
+        EXPECT_EQ(t.m.placedTile(7, 7), c.laid);
+        EXPECT_EQ(t.m.letterAt(7, 7), c.shown);
+        EXPECT_EQ(t.sounds, QStringList({"place"}));
+    }
+}
+
+TEST(MirrorCompose, DoneNamesTheLaidTilesInTileNumberOrder) {
+    Composing t({0, 1, 2, 3, 4, 5});
+    EXPECT_FALSE(t.m.doneRequest()); // nothing laid
+    ASSERT_TRUE(t.m.flippit(5));
+    ASSERT_TRUE(t.m.layTile(5, 8, 4));
+    ASSERT_TRUE(t.m.layTile(2, 7, 4));
+    EXPECT_EQ(t.m.doneRequest(), "CMD_done+1+2+n+7+4+5+y+8+4");
+    feed(t.m, host::playerdisconnected(1, "Ann"));
+    EXPECT_FALSE(t.m.doneRequest()); // not logged in
 }
 
 TEST(MirrorTurns, RefusedMovesAndBoughtTilesAreSignalled) {
@@ -259,6 +373,49 @@ TEST(MirrorSeats, LeavingFreesTheSeatAndWatchingShowsTheMark) {
     EXPECT_EQ(t.m.name(3), GameMirror::kWaiting);
     EXPECT_FALSE(t.m.watching(3));
     EXPECT_EQ(t.m.score(3), 12); // the score stays until the next game
+}
+
+// Each step hands the mirror one announcement and reads back the watcher
+// entries, in the state file as the spy list gets them, and the lines.
+TEST(MirrorSeats, WatchersComeAndGoAsSpyListEntries) {
+    Table t(2);
+    QStringList lines;
+    QObject::connect(&t.m, &GameMirror::chatLine,
+                     [&](int, const QString &text, quint32) { lines << text; });
+    struct Step {
+        QString line;
+        QStringList spies;
+        QStringList said;
+    };
+    const Step steps[] = {
+        {host::newplayerinfo(7, "Alice"),
+         {"7: Alice"},
+         {"Alice is Connected.", "Alice is spying."}},
+        {host::existingplayers(5, "Eve"),
+         {"7: Alice", "5: Eve"},
+         {"Eve is Connected.", "Eve is spying."}},
+        {host::existingplayers(5, "Eve"),
+         {"7: Alice", "5: Eve"},
+         {"Eve is Connected.", "Eve is spying."}},
+        // A player's seat is no watcher.
+        {host::newplayerinfo(3, "Zed"), {"7: Alice", "5: Eve"}, {"Zed is Connected."}},
+        // Slot and name must both match.
+        {host::playerdisconnected(7, "Bob"), {"7: Alice", "5: Eve"}, {}},
+        {host::playerdisconnected(5, "Alice"), {"7: Alice", "5: Eve"}, {}},
+        {host::playerdisconnected(7, "Alice"), {"5: Eve"}, {"Alice has left."}},
+        {host::newplayerinfo(9, "Ann"),
+         {"5: Eve", "9: Ann"},
+         {"Ann is Connected.", "Ann is spying."}},
+        {host::playerdisconnected(5, "Eve"), {"9: Ann"}, {"Eve has left."}},
+    };
+    for (const Step &step : steps) {
+        lines.clear();
+        feed(t.m, step.line);
+        EXPECT_EQ(t.m.spies(), step.spies) << step.line.toStdString();
+        EXPECT_EQ(lines, step.said) << step.line.toStdString();
+        EXPECT_EQ(mirrorState(t.m)["spies"].toArray().toVariantList(),
+                  QVariant(step.spies).toList());
+    }
 }
 
 TEST(MirrorState, StateFileReadsTheBoardRackAndSeats) {

@@ -77,8 +77,8 @@ TEST(EndToEndGame, TwoProgramsAndTwoPlayersPlayToTheEnd) {
     EXPECT_GT(players[0].tokens.count('w'), 1) << "words were laid";
     // SIGUSR1 asks for the state while the program runs.
     ann.signal(SIGUSR1);
-    EXPECT_TRUE(waitUntil(
-        [&] { return readState(hostState)["winner"].toObject()["visible"].toBool(); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return readState(hostState)["winner"].toObject()["visible"].toBool(); }));
     ASSERT_TRUE(ann.terminate());
     ASSERT_TRUE(bob.terminate());
 

@@ -4,9 +4,11 @@
 #include "tests/support/testclient.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 #include <csignal>
 
@@ -26,14 +28,20 @@ inline bool waitForFreePort(quint16 port, int timeoutMs = 20000) {
 }
 
 // The program with its chat console on: chat lines come out on stdout and
-// lines written to stdin are sent as chat.
+// lines written to stdin are sent as chat. It runs from a copy in a folder of
+// its own, so the settings and tally files it keeps beside itself are its own
+// and not the build tree's; `program` names a copy the test made itself. Its
+// window is drawn off screen, or on the X display given.
 class Game {
 public:
     explicit Game(const QStringList &args, bool guard = false, const QString &runtimeDir = {},
-                  const QString &stateFile = {}) {
+                  const QString &stateFile = {}, const QString &program = {},
+                  const QString &display = {}) {
         ensureCoreApp();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("QT_QPA_PLATFORM", display.isEmpty() ? "offscreen" : "xcb");
+        if (!display.isEmpty())
+            env.insert("DISPLAY", display);
         env.insert("ZORBLE_CHAT_CONSOLE", "1");
         if (guard)
             env.remove("ZORBLE_NO_INSTANCE_GUARD");
@@ -47,7 +55,12 @@ public:
         proc.setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(&proc, &QProcess::readyReadStandardOutput,
                          [this] { out += QString::fromUtf8(proc.readAllStandardOutput()); });
-        proc.start(ZORBLE_BIN, args);
+        QString path = program;
+        if (path.isEmpty()) {
+            path = home.filePath(QStringLiteral("zorble"));
+            QFile::copy(QStringLiteral(ZORBLE_BIN), path);
+        }
+        proc.start(path, args);
     }
     ~Game() {
         if (proc.state() != QProcess::NotRunning) {
@@ -70,6 +83,7 @@ public:
         return waitUntil([&] { return proc.state() == QProcess::NotRunning; }, timeoutMs);
     }
 
+    QTemporaryDir home; // the program's own folder
     QProcess proc;
     QString out;
 };

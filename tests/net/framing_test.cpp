@@ -67,3 +67,41 @@ TEST(Framing, CarriedTextBeyondTheLimitIsReported) {
                         collect));
     EXPECT_EQ(out, QList<QByteArray>{"ok"});
 }
+
+TEST(FramingSkippingLong, EveryThreeWaySplitDropsTheSameOverlongMessages) {
+    // Limit 4: ten x's and "abcde" are too long, "abcd" fits exactly.
+    const QByteArray stream = QByteArray("ok\xFF") + QByteArray(10, 'x') + "\xFF" + "abcd\xFF" +
+                              "\xFF" + "abcde\xFF" + "yy";
+    const QList<QByteArray> expected = {"ok", "abcd", ""};
+    for (qsizetype a = 0; a <= stream.size(); ++a) {
+        for (qsizetype b = a; b <= stream.size(); ++b) {
+            FrameSplitter f(4);
+            QList<QByteArray> got;
+            int dropped = 0;
+            for (const QByteArray &piece :
+                 {stream.left(a), stream.sliced(a, b - a), stream.sliced(b)})
+                f.feedSkippingLong(
+                    piece, [&](const QByteArray &m) { got << m; }, [&] { ++dropped; });
+            EXPECT_EQ(got, expected) << "cuts at " << a << ", " << b;
+            EXPECT_EQ(dropped, 2) << "cuts at " << a << ", " << b;
+            EXPECT_EQ(f.pending(), QByteArray("yy"));
+        }
+    }
+}
+
+TEST(FramingSkippingLong, ADropIsReportedWhenTheLimitPassesAndReadingGoesOn) {
+    FrameSplitter f(4);
+    QList<QByteArray> got;
+    int dropped = 0;
+    auto feed = [&](const QByteArray &bytes) {
+        f.feedSkippingLong(
+            bytes, [&](const QByteArray &m) { got << m; }, [&] { ++dropped; });
+    };
+    feed("abcde");
+    EXPECT_EQ(dropped, 1); // before its end has arrived
+    EXPECT_TRUE(f.pending().isEmpty());
+    feed(QByteArray(100, 'f'));
+    feed("g\xFFnext\xFF");
+    EXPECT_EQ(dropped, 1);
+    EXPECT_EQ(got, QList<QByteArray>{"next"});
+}

@@ -264,6 +264,57 @@ TEST(RulesJudge, EachZorbleSquareCoveredIsCounted) {
     EXPECT_EQ(v.score, 20); // Zorble squares are worth 5 to everybody
 }
 
+TEST(RulesJudge, ARefusedMoveSaysWhy) {
+    // "cat" lies across from (4, 9).
+    struct Refused {
+        const char *name;
+        QList<Placed> tiles;
+        bool first;
+        rules::Refusal why;
+        const char *badword;
+    };
+    const Refused cases[] = {
+        {"tiles on two lines",
+         {{1, 2, 2, letter('a')}, {2, 3, 3, letter('t')}},
+         false,
+         rules::Refusal::NotInLine,
+         ""},
+        {"a gap in the line",
+         {{1, 4, 10, letter('a')}, {2, 4, 12, letter('t')}},
+         false,
+         rules::Refusal::NotInLine,
+         ""},
+        {"the main word", spell("ca", 10, 3, false), true, rules::Refusal::NotAWord, "ca"},
+        {"a lone tile is judged by the word it joins",
+         {{1, 7, 9, letter('x')}},
+         false,
+         rules::Refusal::NotAWord,
+         "catx"},
+        {"a cross word", spell("so", 5, 10, false), false, rules::Refusal::NotAWord, "to"},
+        {"a word that touches nothing", spell("do", 0, 0, false), false,
+         rules::Refusal::NotTouching, ""},
+        {"a lone tile that touches nothing",
+         {{1, 0, 0, letter('a')}},
+         false,
+         rules::Refusal::NotTouching,
+         ""},
+    };
+    const rules::Rules r([](const QString &w) { return kWords.contains(w); });
+    Board b;
+    b.lay(4, 9, false, QStringLiteral("cat"));
+    for (const Refused &c : cases) {
+        SCOPED_TRACE(c.name);
+        const rules::Verdict v = r.judge(b.letters, b.squares, 1, c.tiles, c.first);
+        EXPECT_FALSE(v.valid);
+        EXPECT_EQ(v.refusal, c.why);
+        EXPECT_EQ(v.badword, QString::fromLatin1(c.badword));
+    }
+    const rules::Verdict stands =
+        r.judge(b.letters, b.squares, 1, {{1, 5, 10, letter('t')}}, false);
+    ASSERT_TRUE(stands.valid); // the "a" of "cat" and a "t" under it
+    EXPECT_EQ(stands.refusal, rules::Refusal::None);
+}
+
 TEST(RulesReadMove, RefusesMovesNoClientCouldMake) {
     Board b;
     b.lay(4, 9, false, QStringLiteral("cat"));

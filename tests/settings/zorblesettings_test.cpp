@@ -147,6 +147,30 @@ TEST(ZorbleSettings, RoundTripsThroughAFileTheLobbyShares) {
     EXPECT_EQ(again.value(u"Lobby", u"Name"), QStringLiteral("Anna"));
 }
 
+TEST(ZorbleSettings, TheLobbyKeysAreReadButNeverWritten) {
+    IniFile ini = IniFile::fromBytes("[Zorble]\n"
+                                     "lobbyurl = http://games.example/lobby/setup.exe\n"
+                                     "LobbyPath=/opt/vornex/vornexlobby\n"
+                                     "LOBBYSHA256=AB12\n");
+    ZorbleSettings s;
+    s.load(ini);
+    EXPECT_EQ(s.lobbyURL, "http://games.example/lobby/setup.exe");
+    EXPECT_EQ(s.lobbyPath, "/opt/vornex/vornexlobby");
+    EXPECT_EQ(s.lobbySHA256, "AB12");
+
+    const QByteArray before = ini.toBytes();
+    s.lobbyURL = "http://elsewhere/lobby/other.exe";
+    s.save(ini);
+    IniFile empty;
+    s.save(empty);
+    for (const char *key : {"LobbyURL", "LobbyPath", "LobbySHA256"}) {
+        EXPECT_EQ(ini.value(u"Zorble", QString::fromLatin1(key)),
+                  IniFile::fromBytes(before).value(u"Zorble", QString::fromLatin1(key)))
+            << key;
+        EXPECT_FALSE(empty.value(u"Zorble", QString::fromLatin1(key))) << key;
+    }
+}
+
 TEST(WindowGeometry, SizeIsRaisedToTheMinimumAndKeptInRange) {
     struct Case {
         int left, top, width, height;
@@ -167,5 +191,49 @@ TEST(WindowGeometry, SizeIsRaisedToTheMinimumAndKeptInRange) {
         s.height = c.height;
         EXPECT_EQ(windowGeometry(s), c.expected)
             << c.left << "," << c.top << " " << c.width << "x" << c.height;
+    }
+}
+
+TEST(ZorbleSettings, TheWindowLeavesThePhrasesToThePhraseEditor) {
+    ZorbleSettings s;
+    s.top = 44;
+    s.phrases[2] = QStringLiteral("changed");
+
+    IniFile window = IniFile::fromBytes("[Zorble]\nPhrase3=kept\n");
+    s.saveExceptPhrases(window);
+    EXPECT_EQ(window.value(u"Zorble", u"Phrase3"), QStringLiteral("kept"));
+    EXPECT_EQ(window.value(u"Zorble", u"Phrase1"), std::nullopt);
+    EXPECT_EQ(window.value(u"Zorble", u"Top"), QStringLiteral("44"));
+    EXPECT_EQ(window.value(u"Zorble", u"ChatterSounds"), QStringLiteral("true"));
+
+    IniFile editor = IniFile::fromBytes("[Zorble]\nTop=7\n");
+    s.savePhrases(editor);
+    EXPECT_EQ(editor.value(u"Zorble", u"Phrase3"), QStringLiteral("changed"));
+    EXPECT_EQ(editor.value(u"Zorble", u"Phrase10"), QString());
+    EXPECT_EQ(editor.value(u"Zorble", u"Top"), QStringLiteral("7"));
+    EXPECT_EQ(editor.value(u"Zorble", u"Turntime"), std::nullopt);
+}
+
+TEST(WindowGeometry, ClosingRecordsOnlyAChangeAndShrinksWhatExceedsTheWorkArea) {
+    const QRect remembered(3, 3, 866, 650);
+    const QSize workArea(1280, 1000);
+    struct Case {
+        QRect window;
+        QSize workArea;
+        std::optional<QRect> recorded;
+    };
+    for (const Case &c : {
+             Case{remembered, workArea, std::nullopt},
+             Case{remembered, QSize(800, 600), std::nullopt}, // unchanged: nothing, even too big
+             Case{QRect(4, 3, 866, 650), workArea, QRect(4, 3, 866, 650)},
+             Case{QRect(3, 3, 866, 651), workArea, QRect(3, 3, 866, 651)},
+             Case{QRect(0, 0, 1280, 1000), workArea, QRect(0, 0, 1280, 1000)},
+             Case{QRect(0, 0, 1290, 1000), workArea, QRect(0, 0, 1275, 1000)},
+             Case{QRect(0, 0, 1000, 1001), workArea, QRect(0, 0, 1000, 986)},
+             Case{QRect(-8, -8, 1296, 1016), workArea, QRect(-8, -8, 1281, 1001)},
+         }) {
+        EXPECT_EQ(closingGeometry(c.window, remembered, c.workArea), c.recorded)
+            << c.window.x() << "," << c.window.y() << " " << c.window.width() << "x"
+            << c.window.height();
     }
 }

@@ -1,0 +1,16 @@
+# Sourced by the screenshot scripts: starts a virtual X server on a free-ish
+# display and a scratch folder, both gone when the script ends. Sets
+# `display` and `work`; processes added to `pids` are killed at the end.
+display=":$((90 + RANDOM % 100))"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done

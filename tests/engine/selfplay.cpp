@@ -1,0 +1,79 @@
+#include "tests/engine/selfplay.h"
+
+#include "net/messages.h"
+
+namespace {
+
+const QStringList kNames{QString(), QStringLiteral("Ann"), QStringLiteral("Bob")};
+
+void feed(GameMirror &m, const QString &line) {
+    const proto::DecodedHostMessage decoded = proto::decodeHostMessage(line);
+    if (const auto *message = std::get_if<proto::HostMessage>(&decoded))
+        std::visit([&](const auto &x) { m.handle(x); }, *message);
+}
+
+void logIn(GameMirror &m, int seat) {
+    m.setPlayerName(kNames[seat]);
+    m.setLogin(kNames[seat]);
+    m.sendloginfo(seat, QStringLiteral("2.1.1"));
+    for (int s = 1; s <= SelfPlay::kSeats; ++s)
+        m.newplayerinfo(s, kNames[s]);
+}
+
+} // namespace
+
+SelfPlay::SelfPlay(const rules::WordLookup &lookup, const fullgame::WordList &words)
+    : host_(lookup), words_(words) {
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        probe_.connect(seat);
+        probe_.seat(seat).name = kNames[seat];
+        mirrors_[seat] = std::make_unique<GameMirror>();
+        logIn(*mirrors_[seat], seat);
+    }
+}
+
+void SelfPlay::start(quint32 seed, const QString &options) {
+    host_.seed(seed);
+    probe_.startgame(options);
+    deliver();
+}
+
+void SelfPlay::deliver() {
+    for (; delivered_ < probe_.sent.size(); ++delivered_) {
+        const auto &[slot, message] = probe_.sent.at(delivered_);
+        if (slot >= 1 && slot <= kSeats)
+            feed(*mirrors_[slot], message);
+    }
+}
+
+void SelfPlay::request(int seat, const QString &line) {
+    probe_.request(seat, line);
+    deliver();
+}
+
+bool SelfPlay::playTurn() {
+    if (!running())
+        return false;
+    const int seat = mover();
+    GameMirror &m = mirror(seat);
+    m.clearLaid();
+    if (const auto move = fullgame::findMove(m, words_)) {
+        for (const proto::PlacedTile &t : *move)
+            m.layTile(t.rackslot, t.x, t.y);
+        const qsizetype before = probe_.sent.size();
+        if (const auto done = m.doneRequest())
+            request(seat, *done);
+        if (probe_.sent.size() > before &&
+            !probe_.sent.last().second.startsWith(QStringLiteral("CMD_invalid")))
+            return running();
+    }
+    request(seat, proto::client::pass(seat));
+    return running();
+}
+
+void SelfPlay::replay(int seat, GameMirror &into) const {
+    logIn(into, seat);
+    for (const auto &[slot, message] : probe_.sent)
+        if (slot == seat)
+            feed(into, message);
+}

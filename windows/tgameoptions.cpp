@@ -1,0 +1,95 @@
+#include "windows/tgameoptions.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+// A number that only its arrows (and the arrow keys) change: typing into
+// the text is refused.
+class UpDown : public QSpinBox {
+public:
+    UpDown(const QString &name, int minimum, int maximum, int step, int value, QWidget *parent)
+        : QSpinBox(parent) {
+        setObjectName(name);
+        setRange(minimum, maximum);
+        setSingleStep(step);
+        setValue(value);
+        lineEdit()->setReadOnly(true);
+        setAlignment(Qt::AlignRight);
+    }
+};
+
+// Caption, field and unit on one row of a grid.
+void addRow(QGridLayout *grid, const QString &caption, QSpinBox *field, const QString &unit) {
+    const int row = grid->rowCount();
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(field, row, 1);
+    if (!unit.isEmpty())
+        grid->addWidget(new QLabel(unit), row, 2);
+}
+
+} // namespace
+
+Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
+    setObjectName(QStringLiteral("gameoptionsform"));
+    setWindowTitle(QStringLiteral("Game Options"));
+
+    const Values defaults;
+    turnTime_ = new UpDown(QStringLiteral("edit_turntime"), 45, 360, 5, defaults.turnTime, this);
+    squares_ = new UpDown(QStringLiteral("edit_squares"), 0, 20, 4, defaults.squares, this);
+    gameTime_ = new UpDown(QStringLiteral("edit_gametime"), 0, 10000, 1, defaults.gameTime, this);
+    score_ = new UpDown(QStringLiteral("edit_score"), 0, 1000, 200, defaults.score, this);
+    double_ = new QCheckBox(QStringLiteral("Double Sided"), this);
+    double_->setObjectName(QStringLiteral("check_double"));
+    team_ = new QCheckBox(QStringLiteral("Team Game"), this);
+    team_->setObjectName(QStringLiteral("check_team"));
+
+    auto *game = new QGroupBox(QStringLiteral("Game Options"), this);
+    game->setObjectName(QStringLiteral("panel_game"));
+    auto *gameGrid = new QGridLayout(game);
+    addRow(gameGrid, QStringLiteral("Turn Time Limit:"), turnTime_, QStringLiteral("secs"));
+    addRow(gameGrid, QStringLiteral("# Zorbles:"), squares_, QString());
+    gameGrid->addWidget(double_, gameGrid->rowCount(), 0, 1, 3);
+    gameGrid->addWidget(team_, gameGrid->rowCount(), 0, 1, 3);
+
+    auto *end = new QGroupBox(QStringLiteral("Game End Options"), this);
+    end->setObjectName(QStringLiteral("panel_gameend"));
+    auto *endGrid = new QGridLayout(end);
+    addRow(endGrid, QStringLiteral("Time Limited Game:"), gameTime_, QStringLiteral("mins"));
+    addRow(endGrid, QStringLiteral("Play to Score:"), score_, QString());
+
+    start_ = new QPushButton(QStringLiteral("Start Game"), this);
+    start_->setObjectName(QStringLiteral("button_start"));
+    start_->setDefault(true);
+    connect(start_, &QPushButton::clicked, this, [this] {
+        emit startRequested();
+        close();
+    });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(game);
+    layout->addWidget(end);
+    layout->addWidget(start_, 0, Qt::AlignCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void Tgameoptions::setValues(const Values &values) {
+    turnTime_->setValue(values.turnTime);
+    squares_->setValue(values.squares);
+    gameTime_->setValue(values.gameTime);
+    score_->setValue(values.score);
+    double_->setChecked(values.doubleSided);
+    team_->setChecked(values.team);
+}
+
+Tgameoptions::Values Tgameoptions::values() const {
+    return {turnTime_->value(), squares_->value(),    gameTime_->value(),
+            score_->value(),    double_->isChecked(), team_->isChecked()};
+}
