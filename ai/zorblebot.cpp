@@ -1,6 +1,7 @@
 #include "ai/zorblebot.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace ai {
 
@@ -71,6 +72,11 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
     connect(&mirror_, &GameMirror::turnChanged, this, &ZorbleBot::turnChanged);
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { bought_ = false; });
     connect(&mirror_, &GameMirror::moveRefused, this, [this] {
+        // The generator lists only moves the rules accept, so a refusal
+        // means the bot and the host disagree: worth a line for whoever
+        // looks into it.
+        std::fprintf(stderr, "zorble: computer player %s: the host refused its move\n",
+                     qPrintable(name_));
         watchdog_.stop();
         if (mirror_.ownTurn())
             passTurn();

@@ -2,6 +2,7 @@
 
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
+#include "client/computermenu.h"
 #include "client/tchat.h"
 #include "windows/tgameoptions.h"
 
@@ -67,6 +68,23 @@ void ChatConsole::readInput() {
         if (line == QLatin1String("/pass")) {
             window_.button_passClick();
             continue;
+        }
+        if (line == QLatin1String("/hint")) {
+            window_.computerMenu()->showHint();
+            continue;
+        }
+        if (line.startsWith(QLatin1String("/computer "))) {
+            // "/computer LEVEL [PAUSE_MS]": File > Add Computer Player.
+            const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            const std::optional<ai::Level> level = ai::levelNamed(words.value(1));
+            bool ok = true;
+            const int pause = words.size() > 2 ? words[2].toInt(&ok) : -1;
+            if (level && ok && words.size() <= 3) {
+                if (pause >= 0)
+                    window_.computerMenu()->setPause(pause);
+                window_.computerMenu()->add(*level);
+                continue;
+            }
         }
         if (line == QLatin1String("/newtiles")) {
             window_.button_newtilesClick();

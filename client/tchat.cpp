@@ -5,6 +5,7 @@
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/sounds.h"
+#include "client/computermenu.h"
 #include "client/movepreview.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
@@ -205,6 +206,9 @@ void Tchat::buildMenus() {
     StartGame1->setObjectName(QStringLiteral("StartGame1"));
     StartGame1->setEnabled(false);
     connect(StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
+    computer_ = new ComputerMenu(
+        mirror_, [this](const QString &line) { systemLine(line); }, this);
+    computer_->addToFileMenu(fileMenu_);
     fileMenu_->addSeparator();
     Exit1 = fileMenu_->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -242,6 +246,7 @@ void Tchat::buildMenus() {
     JustWatch1->setObjectName(QStringLiteral("JustWatch1"));
     JustWatch1->setCheckable(true);
     connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
+    computer_->addToOptionsMenu(optionsMenu_);
     optionsMenu_->addSeparator();
     chat_->addOptionActions(optionsMenu_);
     optionsMenu_->addSeparator();
@@ -373,6 +378,7 @@ void Tchat::hostpress() {
     mirror_.setHost(true);
     link_.setVersion(versionText());
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
+    computer_->setHost(QStringLiteral("127.0.0.1"), gamePort_);
     StartGame1->setEnabled(true);
     status_->startButton()->show();
     if (spylist_)
@@ -416,6 +422,11 @@ void Tchat::button_startClick() {
     }
     status_->startButton()->hide();
     Tgameoptions *options = gameOptions();
+    // A solo start: nobody else sits at the table yet.
+    bool alone = mirror_.isHost();
+    for (int s = 1; s <= GameMirror::kSeats; ++s)
+        alone = alone && (s == mirror_.localSeat() || mirror_.name(s) == GameMirror::kWaiting);
+    options->setComputerOffered(alone);
     options->adjustSize();
     options->move(frameGeometry().center() - options->rect().center());
     options->show();
@@ -438,7 +449,14 @@ void Tchat::gameoptionsStart() {
     options.playtoscore = v.score;
     options.doubletiles = v.doubleSided;
     options.partners = v.team;
-    link_.send(proto::client::startgame(options));
+    auto start = [this, options] {
+        if (mirror_.loggedIn() && !mirror_.gameRunning())
+            link_.send(proto::client::startgame(options));
+    };
+    if (gameoptions_->playAgainstComputer())
+        computer_->addThen(ai::Level::Normal, start); // the game starts once it sits
+    else
+        start();
     saveinifile();
 }
 

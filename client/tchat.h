@@ -17,6 +17,7 @@
 
 class BoardArea;
 class ChatPanel;
+class ComputerMenu;
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -158,6 +159,8 @@ public:
     void PhraseList1Click();
 
     SeatMenu *seatMenu() const { return popup_kick; }
+    // File > Add Computer Player and Options > Show Hint.
+    ComputerMenu *computerMenu() const { return computer_; }
     QAction *justWatchAction() const { return JustWatch1; }
 
 signals:
@@ -253,4 +256,5 @@ private:
     QActionGroup *tilesGroup_ = nullptr;
     QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
+    ComputerMenu *computer_ = nullptr;
 };

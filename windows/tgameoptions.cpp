@@ -65,6 +65,10 @@ Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
     addRow(endGrid, QStringLiteral("Time Limited Game:"), gameTime_, QStringLiteral("mins"));
     addRow(endGrid, QStringLiteral("Play to Score:"), score_, QString());
 
+    computer_ = new QCheckBox(QStringLiteral("Play against the computer"), this);
+    computer_->setObjectName(QStringLiteral("check_computer"));
+    computer_->hide();
+
     start_ = new QPushButton(QStringLiteral("Start Game"), this);
     start_->setObjectName(QStringLiteral("button_start"));
     start_->setDefault(true);
@@ -76,6 +80,7 @@ Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(game);
     layout->addWidget(end);
+    layout->addWidget(computer_);
     layout->addWidget(start_, 0, Qt::AlignCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -92,4 +97,12 @@ void Tgameoptions::setValues(const Values &values) {
 Tgameoptions::Values Tgameoptions::values() const {
     return {turnTime_->value(), squares_->value(),    gameTime_->value(),
             score_->value(),    double_->isChecked(), team_->isChecked()};
+}
+
+void Tgameoptions::setComputerOffered(bool offered) {
+    computer_->setVisible(offered);
+}
+
+bool Tgameoptions::playAgainstComputer() const {
+    return !computer_->isHidden() && computer_->isChecked();
 }

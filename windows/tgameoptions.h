@@ -37,6 +37,13 @@ public:
     QCheckBox *doubleBox() const { return double_; }
     QCheckBox *teamBox() const { return team_; }
     QPushButton *startButton() const { return start_; }
+    QCheckBox *computerBox() const { return computer_; }
+
+    // "Play against the computer" shows only at a solo start, when the
+    // hosting player sits alone.
+    void setComputerOffered(bool offered);
+    // Whether the game starts with a computer player added first.
+    bool playAgainstComputer() const;
 
 signals:
     void startRequested();
@@ -48,5 +55,6 @@ private:
     QSpinBox *score_;
     QCheckBox *double_;
     QCheckBox *team_;
+    QCheckBox *computer_;
     QPushButton *start_;
 };

@@ -1,6 +1,12 @@
 // Computer players as programs: two `zorble --bot` play a game on
-// `zorble --serve`, one of them starting it, and end when the host closes.
+// `zorble --serve`, one of them starting it, and end when the host closes;
+// and two computer players that a hosting program seats itself play a game
+// with it and a protocol player.
+#include "dict/tdictn.h"
 #include "tests/e2e/program.h"
+#include "tests/engine/gameclient.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +32,53 @@ TEST(EndToEndBots, TwoBotsPlayAGameAndEndWhenTheHostCloses) {
         EXPECT_EQ(bot->proc.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(bot->proc.exitCode(), 0);
     }
+}
+
+TEST(EndToEndBots, AHostingProgramSeatsTwoComputerPlayersThatPlayAWholeGame) {
+    ensureCoreApp();
+    ASSERT_TRUE(waitForFreePort(kGamePort));
+    Game ann({"Ann", "x", "true"});
+    ASSERT_TRUE(ann.waitForLine("0+You are Connected.")) << ann.out.toStdString();
+    // File > Add Computer Player, without the pause before each move.
+    ann.proc.write("/computer normal 0\n/computer hard 0\n");
+    ASSERT_TRUE(ann.waitForLine("0+Computer 2 is Connected.", 20000)) << ann.out.toStdString();
+
+    TDictn dict;
+    const fullgame::WordList words(dict, 7);
+    fullgame::Player cat;
+    ASSERT_EQ(cat.join(kGamePort, "Cat"), 4);
+    ASSERT_EQ(cat.mirror.name(2), "Computer 1");
+    ASSERT_EQ(cat.mirror.name(3), "Computer 2");
+
+    ann.proc.write("/start\n");
+    QElapsedTimer clock;
+    clock.start();
+    QElapsedTimer sincePass;
+    sincePass.start();
+    while (!cat.over) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_LT(clock.elapsed(), 90000) << "game did not end";
+        if (cat.due()) {
+            ++cat.acted;
+            if (const auto move = fullgame::findMove(cat.mirror, words))
+                cat.sendMove(*move);
+            else
+                cat.send(proto::client::pass(cat.seat));
+        }
+        // The hosting program passes; again while its turn stays, in case
+        // it read the console before the turn's message.
+        if (cat.mirror.gameRunning() && cat.mirror.currentPlayer() == 1 &&
+            sincePass.elapsed() > 300) {
+            sincePass.restart();
+            ann.proc.write("/pass\n");
+        }
+    }
+    EXPECT_TRUE(cat.problems.isEmpty()) << cat.problems.join('\n').toStdString();
+    for (int seat : {2, 3})
+        EXPECT_GT(cat.turnsum[seat], 100) << "seat " << seat << " laid words";
+    ASSERT_TRUE(ann.terminate());
+    const QString errors = QString::fromUtf8(ann.proc.readAllStandardError());
+    EXPECT_FALSE(errors.contains("refused")) << errors.toStdString();
 }
 
 } // namespace

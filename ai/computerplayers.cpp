@@ -1,0 +1,135 @@
+#include "ai/computerplayers.h"
+
+#include "ai/zorblebot.h"
+#include "clientcore/gamemirror.h"
+
+#include <algorithm>
+
+namespace ai {
+
+ComputerPlayers::ComputerPlayers(const GameMirror &table, QObject *parent)
+    : QObject(parent), table_(table), port_(ZorbleBot::kDefaultPort),
+      pauseMs_(ZorbleBot::kHumanePause) {}
+
+ComputerPlayers::~ComputerPlayers() {
+    // The players go quietly: their finished() would reach a half-gone set.
+    for (ZorbleBot *player : std::as_const(players_))
+        player->disconnect(this);
+    qDeleteAll(players_);
+}
+
+void ComputerPlayers::setHost(const QString &address, quint16 port) {
+    address_ = address;
+    port_ = port;
+}
+
+Engine &ComputerPlayers::engine() {
+    if (!engine_)
+        engine_ = Engine::shared();
+    return *engine_;
+}
+
+int ComputerPlayers::arriving() const {
+    return int(std::count_if(players_.begin(), players_.end(),
+                             [](const ZorbleBot *p) { return p->mirror().localSeat() == 0; }));
+}
+
+QString ComputerPlayers::nextName() const {
+    for (int n = 1;; ++n) {
+        const QString name = QStringLiteral("Computer %1").arg(n);
+        bool taken = std::any_of(players_.begin(), players_.end(),
+                                 [&](const ZorbleBot *p) { return p->name() == name; });
+        for (int s = 1; s <= GameMirror::kSeats && !taken; ++s)
+            taken = table_.name(s) == name;
+        if (!taken)
+            return name;
+    }
+}
+
+QString ComputerPlayers::add(Level level) {
+    engine(); // built now, before the player's first turn needs it
+    const QString name = nextName();
+    auto *player = new ZorbleBot(address_, port_, name, level, pauseMs_, engine_, this);
+    players_.append(player);
+    connect(&player->mirror(), &GameMirror::ownSeatAnnounced, this, [this, player](int seat) {
+        if (GameMirror::isSeat(seat)) {
+            emit seated(player->name(), seat);
+            return;
+        }
+        // Only a watcher's slot was free: a computer player has nothing to watch for.
+        players_.removeOne(player);
+        player->deleteLater();
+        emit gone(player->name(), QStringLiteral("no seat is free"));
+    });
+    connect(player, &ZorbleBot::finished, this, [this, player](bool ok, const QString &why) {
+        if (!players_.removeOne(player))
+            return;
+        player->deleteLater();
+        emit gone(player->name(), ok ? QString() : why);
+    });
+    return name;
+}
+
+std::optional<QString> hintText(const GameMirror &mirror, Engine &engine) {
+    const std::optional<Move> move = bestMove(mirror, engine);
+    if (!move || move->tiles.isEmpty())
+        return std::nullopt;
+    QString text = move->word.toUpper();
+    if (move->first) {
+        text += QStringLiteral(" as the first word");
+    } else {
+        // The line of the main word: the tiles' own line, or for a single
+        // tile the line in which it joins letters on the board into the word.
+        const Position position = positionOf(mirror);
+        const QList<rules::LaidTile> &tiles = move->tiles;
+        const rules::LaidTile &t = tiles.first();
+        auto letter = [&](int x, int y) {
+            if (x < 0 || y < 0 || x >= rules::kBoard || y >= rules::kBoard)
+                return rules::kEmpty;
+            for (const rules::LaidTile &laid : tiles) {
+                if (laid.x == x && laid.y == y) {
+                    const int dealt = position.rack[laid.rackslot];
+                    return laid.flipped ? rules::flippedletter(dealt) : dealt;
+                }
+            }
+            return position.board[x][y];
+        };
+        bool down = tiles.size() > 1 ? tiles[1].x == t.x
+                                     : letter(t.x, t.y - 1) != rules::kEmpty ||
+                                           letter(t.x, t.y + 1) != rules::kEmpty;
+        if (tiles.size() == 1 && down) {
+            // Both lines may hold a word; the main word is the one spelled.
+            QString column;
+            int y = t.y;
+            while (letter(t.x, y - 1) != rules::kEmpty)
+                --y;
+            for (; letter(t.x, y) != rules::kEmpty; ++y)
+                column += rules::converttoletter(letter(t.x, y));
+            down = column == move->word;
+        }
+        int x = t.x;
+        int y = t.y;
+        const int dx = down ? 0 : 1;
+        const int dy = down ? 1 : 0;
+        for (const rules::LaidTile &laid : tiles) {
+            x = std::min(x, laid.x);
+            y = std::min(y, laid.y);
+        }
+        while (letter(x - dx, y - dy) != rules::kEmpty) {
+            x -= dx;
+            y -= dy;
+        }
+        text += QStringLiteral(" %1 from column %2, row %3")
+                    .arg(down ? QStringLiteral("down") : QStringLiteral("across"))
+                    .arg(x + 1)
+                    .arg(y + 1);
+    }
+    text += QStringLiteral(" for %1 points").arg(move->score);
+    if (move->zorbles == 1)
+        text += QStringLiteral(" and a Zorble square");
+    else if (move->zorbles > 1)
+        text += QStringLiteral(" and %1 Zorble squares").arg(move->zorbles);
+    return text;
+}
+
+} // namespace ai

@@ -1,0 +1,169 @@
+// The hosting player's computer players and hints, in a window that hosts a
+// real game host: the players connect to it as any client does.
+#include "tests/client/fakehost.h"
+
+#include "ai/computerplayers.h"
+#include "client/computermenu.h"
+#include "client/tchat.h"
+#include "host/tserver.h"
+#include "tests/support/testclient.h"
+#include "windows/tgameoptions.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+
+namespace {
+
+struct Hosting {
+    FakeHost lobby;
+    quint16 port = unusedPort();
+    TServer server;
+    Tchat w;
+    QStringList lines; // the window's own lines, as shown in its chat view
+
+    explicit Hosting(int pauseMs = 0) {
+        QObject::connect(&w, &Tchat::chatLineShown, [this](const QString &line) {
+            if (line.startsWith("0+"))
+                lines << line.mid(2);
+        });
+        server.seed(5); // the same game each run
+        w.setServer(&server);
+        w.setPorts(port, lobby.port());
+        w.setArguments({"Alice", "somewhere.invalid", "true"});
+        w.computerMenu()->setPause(pauseMs);
+        w.show();
+    }
+    bool loggedIn() {
+        return waitUntil([&] { return w.mirror().localSeat() == 1; });
+    }
+    bool sits(int seat, const QString &name) {
+        return waitUntil([&] { return w.mirror().name(seat) == name; }, 20000);
+    }
+    std::string lastLine() const { return lines.value(lines.size() - 1).toStdString(); }
+    void startGame(bool withComputer) {
+        w.button_startClick();
+        Tgameoptions *options = w.gameOptions();
+        options->computerBox()->setChecked(withComputer);
+        options->startButton()->click();
+    }
+};
+
+TEST(TchatComputer, PlayersTakeFreeSeatsBetweenGamesAndGoWhenRemoved) {
+    Hosting h;
+    ASSERT_TRUE(h.loggedIn());
+    QMenu *add = h.w.computerMenu()->addMenu();
+    EXPECT_TRUE(add->isEnabled());
+    for (const char *level : {"AddComputerEasy", "AddComputerNormal", "AddComputerHard"})
+        h.w.findChild<QAction *>(level)->trigger();
+    for (int seat = 2; seat <= 4; ++seat)
+        ASSERT_TRUE(h.sits(seat, QStringLiteral("Computer %1").arg(seat - 1)));
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_EQ(h.w.computerMenu()->add(ai::Level::Normal), "");
+    EXPECT_EQ(h.lastLine(), "No seat is free for a computer player.");
+
+    // Removed from the game, its seat is free again and its name the next one's.
+    h.w.kicking(3);
+    ASSERT_TRUE(h.sits(3, GameMirror::kWaiting));
+    EXPECT_TRUE(add->isEnabled());
+    EXPECT_EQ(h.w.computerMenu()->add(ai::Level::Hard), "Computer 2");
+    ASSERT_TRUE(h.sits(3, "Computer 2"));
+    EXPECT_EQ(h.w.computerMenu()->players().count(), 3);
+
+    // Not while a game runs; the offer of a computer opponent is for a solo start.
+    h.w.kicking(4);
+    ASSERT_TRUE(h.sits(4, GameMirror::kWaiting));
+    h.startGame(true);
+    ASSERT_TRUE(waitUntil([&] { return h.w.mirror().gameRunning(); }));
+    EXPECT_TRUE(h.w.gameOptions()->computerBox()->isHidden());
+    EXPECT_EQ(h.w.mirror().name(4), GameMirror::kWaiting);
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_EQ(h.w.computerMenu()->add(ai::Level::Easy), "");
+    EXPECT_EQ(h.lastLine(), "Computer players join between games.");
+}
+
+// A hint names a word, its line and its first square, and its points: laid
+// there from the rack, the host takes it for those points.
+struct Hint {
+    QString word;
+    bool down = false;
+    int x = 0;
+    int y = 0;
+    int points = 0;
+    bool zorble = false;
+};
+
+std::optional<Hint> readHint(const QString &line) {
+    static const QRegularExpression re(QStringLiteral(
+        R"(^Hint: ([A-Z]+) (down|across) from column (\d+), row (\d+) for (\d+) points(.*) \(\d of 3\)\.$)"));
+    const QRegularExpressionMatch m = re.match(line);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return Hint{m.captured(1).toLower(),   m.captured(2) == "down", m.captured(3).toInt() - 1,
+                m.captured(4).toInt() - 1, m.captured(5).toInt(),   !m.captured(6).isEmpty()};
+}
+
+TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
+    Hosting h(300);
+    ASSERT_TRUE(h.loggedIn());
+    h.w.button_startClick();
+    ASSERT_FALSE(h.w.gameOptions()->computerBox()->isHidden()) << "offered when alone";
+    h.w.gameOptions()->computerBox()->setChecked(true);
+    h.w.gameOptions()->startButton()->click();
+    ASSERT_TRUE(h.sits(2, "Computer 1"));
+    ASSERT_TRUE(waitUntil([&] { return h.w.mirror().gameRunning(); }, 20000));
+
+    GameMirror &m = h.w.mirror();
+    ComputerMenu &menu = *h.w.computerMenu();
+    bool laid = false;
+    for (int turn = 1; turn <= 4; ++turn) {
+        ASSERT_TRUE(waitUntil([&] { return m.ownTurn(); }, 20000));
+        menu.showHint();
+        const QString line = h.lines.last();
+        if (turn == 4) {
+            EXPECT_EQ(line, "No hints are left in this game.");
+            break;
+        }
+        ASSERT_TRUE(line.startsWith("Hint: ")) << line.toStdString();
+        menu.showHint(); // the same turn: the same hint, at no cost
+        EXPECT_EQ(h.lastLine(), line.toStdString());
+        EXPECT_EQ(menu.hintsLeft(), 3 - turn);
+
+        const std::optional<Hint> hint = readHint(line);
+        if (laid || !hint || hint->zorble) {
+            h.w.button_passClick();
+        } else {
+            // Lay the hint from the rack where it says, and send it.
+            laid = true;
+            const int before = m.score(1);
+            QList<std::array<int, 2>> squares;
+            for (int i = 0; i < hint->word.size(); ++i) {
+                const int x = hint->x + (hint->down ? 0 : i);
+                const int y = hint->y + (hint->down ? i : 0);
+                squares.append({x, y});
+                const int letter = hint->word[i].unicode() - 'a';
+                if (m.letterAt(x, y) == GameMirror::kEmpty)
+                    ASSERT_NE(m.layLetter(letter, false, x, y), 0) << line.toStdString();
+                else
+                    ASSERT_EQ(m.letterAt(x, y), letter) << line.toStdString();
+            }
+            h.w.button_doneClick();
+            ASSERT_TRUE(waitUntil([&] { return !m.ownTurn(); }));
+            EXPECT_EQ(m.score(1) - before, hint->points) << line.toStdString();
+            for (int i = 0; i < hint->word.size(); ++i)
+                EXPECT_EQ(m.letterAt(squares[i][0], squares[i][1]), hint->word[i].unicode() - 'a');
+        }
+        ASSERT_TRUE(waitUntil([&] { return !m.ownTurn(); }));
+        if (turn == 1) {
+            menu.showHint();
+            EXPECT_EQ(h.lastLine(), "A hint is for your own turn.");
+        }
+    }
+    EXPECT_TRUE(laid) << "one hint was laid and checked";
+}
+
+} // namespace
