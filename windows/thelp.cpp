@@ -92,7 +92,21 @@ total.</li>
 limit.</li>
 <li><b>Play to Score</b>: 0 to 1000 in steps of 200; the game ends as soon as a
 total is higher than this. 0 plays until the tiles run out.</li>
+<li><b>Play against the computer</b> (only while you sit alone): a computer
+player of the normal level takes a seat before the game starts.</li>
 </ul>
+<h2>Computer players and hints</h2>
+<p>Between games the hosting player can seat computer players with <b>File &gt;
+Add Computer Player</b>, as long as a seat is free. They are named Computer 1,
+Computer 2 and so on, and come in three levels: <b>Easy</b> plays any move from
+the lower-scoring half, <b>Normal</b> the move with the most points, and
+<b>Hard</b> also weighs the Zorble squares, the tiles it keeps and its next turn.
+They wait a moment before each move so that you can follow. Remove one like any
+other player, with <b>Remove From Game</b> in the menu of its name.</p>
+<p><b>Options &gt; Show Hint</b> (Ctrl+H) names the move with the most points on
+your turn: its word, where it starts (columns counted from the left, rows from
+the top, both from 1), and its points. Three hints are allowed in a game; asking
+again in the same turn shows the same hint at no cost.</p>
 <p>A player who wants to sit out may tick <b>Options &gt; Just Watch</b>: the seat
 keeps its place and its score but gets no turns until the tick is taken off
 again.</p>)";
