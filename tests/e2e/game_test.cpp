@@ -53,15 +53,8 @@ TEST(EndToEndGame, TwoProgramsAndTwoPlayersPlayToTheEnd) {
     while (!(players[0].over && players[1].over)) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         ASSERT_LT(clock.elapsed(), 60000) << "game did not end";
-        for (fullgame::Player &p : players) {
-            if (!p.due())
-                continue;
-            ++p.acted;
-            if (const auto move = fullgame::findMove(p.mirror, words))
-                p.sendMove(*move);
-            else
-                p.send(proto::client::pass(p.seat));
-        }
+        for (fullgame::Player &p : players)
+            p.playIfDue(words);
         // A program may read its console before the turn's message: it
         // passes again while the turn stays.
         const int turns = int(players[0].lines.filter("CMD_nextplayer+").size());

@@ -78,6 +78,16 @@ int Player::join(quint16 port, const QString &name) {
     return seat;
 }
 
+void Player::playIfDue(const WordList &words) {
+    if (!due())
+        return;
+    ++acted;
+    if (const auto move = findMove(mirror, words))
+        sendMove(*move);
+    else
+        send(proto::client::pass(seat));
+}
+
 void Player::sendMove(const QList<proto::PlacedTile> &move) {
     for (const proto::PlacedTile &t : move)
         if (!mirror.layTile(t.rackslot, t.x, t.y))

@@ -69,6 +69,8 @@ public:
     bool due() const { return !over && mirror.currentPlayer() == seat && acted < turns; }
     // Lays a move on the mirror's board and sends what the mirror says was laid.
     void sendMove(const QList<proto::PlacedTile> &move);
+    // When the seat's turn is due: lays the move findMove finds, or passes.
+    void playIfDue(const WordList &words);
 
     // Compares the mirror with what the messages handled so far said: the
     // totals, the tiles left, whose turn it is and the newest word. Runs
