@@ -142,10 +142,6 @@ Decision choose(Level level, const Position &position, const std::vector<Move> &
     return d;
 }
 
-} // namespace ai
-
-namespace ai {
-
 std::array<int, 26> unseenTiles(const Position &position) {
     std::array<int, 26> unseen = rules::kLetterCounts;
     auto takeOne = [&](int letter) {
@@ -164,62 +160,92 @@ std::array<int, 26> unseenTiles(const Position &position) {
     return unseen;
 }
 
+Thinking::Thinking(Level level, const Position &position, const Turn &turn,
+                   MoveGenerator &generator, const rules::Rules &rules, std::mt19937 &rng)
+    : level_(level), position_(position), turn_(turn), generator_(generator), rules_(rules),
+      rng_(rng) {}
+
+bool Thinking::step() {
+    if (done_)
+        return false;
+    if (!started_) {
+        started_ = true;
+        firstStep();
+    } else {
+        lookAhead();
+    }
+    if (!done_ && next_ >= ranked_.size())
+        finish();
+    return !done_;
+}
+
+void Thinking::firstStep() {
+    moves_ = generator_.generate(position_, turn_.deadline);
+    decision_ = choose(level_, position_, moves_, turn_, rng_);
+    if (level_ != Level::Hard || moves_.size() < 2 || turn_.tilesLeft <= 0) {
+        done_ = true;
+        return;
+    }
+    ranked_.reserve(moves_.size());
+    for (std::size_t i = 0; i < moves_.size(); ++i)
+        ranked_.emplace_back(staticWorth(position_, moves_[i], turn_), i);
+    const std::size_t ahead = std::min<std::size_t>(kLookAhead, ranked_.size());
+    std::partial_sort(ranked_.begin(), ranked_.begin() + std::ptrdiff_t(ahead), ranked_.end(),
+                      [](const auto &a, const auto &b) { return a.first > b.first; });
+    ranked_.resize(ahead);
+    const std::array<int, 26> unseen = unseenTiles(position_);
+    for (int letter = 0; letter < kLetters; ++letter)
+        pool_.insert(pool_.end(), unseen[letter], letter);
+}
+
+void Thinking::lookAhead() {
+    const auto [worthNow, index] = ranked_[next_++];
+    const Move &m = moves_[index];
+    // The board after the move, where the rules put its tiles.
+    const auto placed = rules::Rules::readMove(position_.board, position_.rack, m.tiles);
+    const rules::Verdict v =
+        rules_.judge(position_.board, position_.squares, position_.mover,
+                     placed.value_or(QList<rules::Placed>{}), position_.firstWord());
+    if (!v.valid)
+        return;
+    Position after = position_;
+    for (const rules::Placed &t : v.tiles) {
+        after.board[t.x][t.y] = t.letter;
+        after.rack[t.rackslot] = rules::kEmpty;
+    }
+    // The rack filled up from what has not been seen.
+    std::shuffle(pool_.begin(), pool_.end(), rng_);
+    std::size_t drawn = 0;
+    for (int k = 1; k <= rules::kRackSlots; ++k)
+        if (after.rack[k] == rules::kEmpty && drawn < pool_.size() && int(drawn) < turn_.tilesLeft)
+            after.rack[k] = pool_[drawn++];
+    const std::vector<Move> replies = generator_.generate(after, turn_.deadline);
+    if (!generator_.stats().complete) {
+        finish(); // out of time: the candidates looked at so far decide
+        return;
+    }
+    int nextBest = 0;
+    for (const Move &r : replies)
+        nextBest = std::max(nextBest, r.score);
+    const double worth = worthNow + kNextTurnWeight * nextBest;
+    if (!chosen_ || worth > best_) {
+        best_ = worth;
+        chosen_ = index;
+    }
+}
+
+void Thinking::finish() {
+    done_ = true;
+    if (chosen_)
+        decision_.move = moves_[*chosen_];
+}
+
 Decision decide(Level level, const Position &position, const Turn &turn, MoveGenerator &generator,
                 const rules::Rules &rules, std::mt19937 &rng) {
-    const std::vector<Move> moves = generator.generate(position, turn.deadline);
-    Decision d = choose(level, position, moves, turn, rng);
-    if (level != Level::Hard || moves.size() < 2 || turn.tilesLeft <= 0)
-        return d;
-
-    std::vector<std::pair<double, const Move *>> ranked;
-    ranked.reserve(moves.size());
-    for (const Move &m : moves)
-        ranked.emplace_back(staticWorth(position, m, turn), &m);
-    const std::size_t ahead = std::min<std::size_t>(kLookAhead, ranked.size());
-    std::partial_sort(ranked.begin(), ranked.begin() + ahead, ranked.end(),
-                      [](const auto &a, const auto &b) { return a.first > b.first; });
-    std::vector<int> pool;
-    const std::array<int, 26> unseen = unseenTiles(position);
-    for (int letter = 0; letter < kLetters; ++letter)
-        pool.insert(pool.end(), unseen[letter], letter);
-
-    double best = 0;
-    const Move *chosen = nullptr;
-    for (std::size_t i = 0; i < ahead; ++i) {
-        const Move &m = *ranked[i].second;
-        // The board after the move, where the rules put its tiles.
-        const auto placed = rules::Rules::readMove(position.board, position.rack, m.tiles);
-        const rules::Verdict v =
-            rules.judge(position.board, position.squares, position.mover,
-                        placed.value_or(QList<rules::Placed>{}), position.firstWord());
-        if (!v.valid)
-            continue;
-        Position next = position;
-        for (const rules::Placed &t : v.tiles) {
-            next.board[t.x][t.y] = t.letter;
-            next.rack[t.rackslot] = rules::kEmpty;
-        }
-        // The rack filled up from what has not been seen.
-        std::shuffle(pool.begin(), pool.end(), rng);
-        std::size_t drawn = 0;
-        for (int k = 1; k <= rules::kRackSlots; ++k)
-            if (next.rack[k] == rules::kEmpty && drawn < pool.size() && int(drawn) < turn.tilesLeft)
-                next.rack[k] = pool[drawn++];
-        const std::vector<Move> replies = generator.generate(next, turn.deadline);
-        if (!generator.stats().complete)
-            break; // out of time: the candidates looked at so far decide
-        int nextBest = 0;
-        for (const Move &r : replies)
-            nextBest = std::max(nextBest, r.score);
-        const double worth = ranked[i].first + kNextTurnWeight * nextBest;
-        if (!chosen || worth > best) {
-            best = worth;
-            chosen = &m;
-        }
+    Thinking thinking(level, position, turn, generator, rules, rng);
+    while (thinking.step()) {
     }
-    if (chosen)
-        d.move = *chosen;
-    return d;
+    return thinking.decision();
 }
 
 } // namespace ai

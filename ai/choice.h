@@ -15,8 +15,10 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace ai {
@@ -44,8 +46,46 @@ struct Turn {
 Decision choose(Level level, const Position &position, const std::vector<Move> &moves,
                 const Turn &turn, std::mt19937 &rng);
 
-// Thinks a turn through: finds the moves and chooses; the hard level looks
-// ahead among its best few while the deadline allows.
+// A turn thought through a step at a time, so that a program with a window
+// handles its events between the steps: the first step finds the moves and
+// chooses; at the hard level each further step looks one turn ahead from one
+// of its best few, while the deadline allows.
+class Thinking {
+public:
+    // The generator, the rules and the random source must outlive it.
+    Thinking(Level level, const Position &position, const Turn &turn, MoveGenerator &generator,
+             const rules::Rules &rules, std::mt19937 &rng);
+    Thinking(const Thinking &) = delete;
+    Thinking &operator=(const Thinking &) = delete;
+
+    // Takes the next step; false once the decision is made.
+    bool step();
+    // The decision, once step() returned false.
+    const Decision &decision() const { return decision_; }
+
+private:
+    void firstStep();
+    void lookAhead();
+    void finish();
+
+    Level level_;
+    Position position_;
+    Turn turn_;
+    MoveGenerator &generator_;
+    const rules::Rules &rules_;
+    std::mt19937 &rng_;
+    bool started_ = false;
+    bool done_ = false;
+    std::vector<Move> moves_;
+    Decision decision_;
+    std::vector<std::pair<double, std::size_t>> ranked_; // worth now, index in moves_
+    std::size_t next_ = 0;                               // the next of ranked_ to look at
+    std::vector<int> pool_;                              // the unseen tiles, one per tile
+    std::optional<std::size_t> chosen_;
+    double best_ = 0;
+};
+
+// Thinks a turn through in one go.
 Decision decide(Level level, const Position &position, const Turn &turn, MoveGenerator &generator,
                 const rules::Rules &rules, std::mt19937 &rng);
 

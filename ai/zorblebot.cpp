@@ -152,8 +152,24 @@ void ZorbleBot::think() {
         return;
     const Turn turn{mirror_.tilesLeft(), !bought_ && mirror_.tilesLeft() >= kTilesToExchange,
                     Clock::now() + std::chrono::milliseconds(kThinkingMs)};
-    const Decision d =
-        decide(level_, positionOf(mirror_), turn, engine_->generator(), engine_->rules(), rng_);
+    thinking_ = std::make_unique<Thinking>(level_, positionOf(mirror_), turn, engine_->generator(),
+                                           engine_->rules(), rng_);
+    thinkOn(turn_);
+}
+
+void ZorbleBot::thinkOn(int turn) {
+    // The turn may have ended (its time up, the game over) between steps.
+    if (done_ || acted_ || turn != turn_ || !thinking_ || !mirror_.ownTurn()) {
+        thinking_.reset();
+        return;
+    }
+    // One step at a time, each after the events that came in meanwhile.
+    if (thinking_->step()) {
+        QTimer::singleShot(0, this, [this, turn] { thinkOn(turn); });
+        return;
+    }
+    const Decision d = thinking_->decision();
+    thinking_.reset();
     switch (d.action) {
     case Decision::Action::Play:
         play(d.move);

@@ -4,9 +4,10 @@
 // the game window does, and plays its seat's turns with the move generator.
 //
 // After its turn begins it waits a moment, as a person would, then thinks
-// (for 2 s at most) and sends a move, new tiles (hard level, when no move is
-// left) or a pass. When the host refuses its move it passes; it never tries
-// the same turn twice.
+// (for 2 s at most, a step at a time so that the event loop runs between
+// the steps) and sends a move, new tiles (hard level, when no move is left)
+// or a pass. When the host refuses its move it passes; it never tries the
+// same turn twice.
 
 #include "ai/choice.h"
 #include "ai/engine.h"
@@ -72,6 +73,9 @@ private:
     void turnChanged(int seat, bool own);
     void scheduleThinking();
     void think();
+    // Takes the next step of the thinking begun in turn `turn`, and acts
+    // on its decision after the last.
+    void thinkOn(int turn);
     void play(const Move &move);
     void passTurn();
     void maybeStartGame();
@@ -88,9 +92,10 @@ private:
     QTimer pause_;    // the wait before thinking
     QTimer watchdog_; // passes when an answer to what was sent never comes
     std::mt19937 rng_;
-    int turn_ = 0;        // turns begun, so that a late timer knows its turn
-    bool acted_ = false;  // something was sent for this turn
-    bool bought_ = false; // new tiles bought this game
+    std::unique_ptr<Thinking> thinking_; // the turn being thought through
+    int turn_ = 0;                       // turns begun, so that a late timer knows its turn
+    bool acted_ = false;                 // something was sent for this turn
+    bool bought_ = false;                // new tiles bought this game
     bool done_ = false;
     int startPlayers_ = 0;
     proto::GameOptions startOptions_;

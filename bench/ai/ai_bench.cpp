@@ -5,7 +5,9 @@
 // Baseline in the same run: the rules judging the same moves once each, as
 // the host judges a move sent to it. Also the time to build each graph and
 // its memory, against loading the word list itself.
+#include "ai/choice.h"
 #include "ai/engine.h"
+#include "ai/zorblebot.h"
 #include "tests/ai/positions.h"
 
 #include <QCoreApplication>
@@ -134,6 +136,53 @@ BENCHMARK_CAPTURE(BM_Generate, GaddagDoubleSided, Kind::Gaddag, true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK_CAPTURE(BM_JudgeEveryMove, DoubleSided, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// A computer player's whole turn: finding the moves and choosing one by
+// level (hard looks one turn ahead among its best few), a step at a time.
+// In a window's program the event loop runs between the steps, so the
+// longest step is what the window waits at most. The same positions as
+// above; BM_Generate is the baseline.
+void BM_Decide(benchmark::State &state, ai::Level level, bool doubleTiles) {
+    const auto &positions = midGame(doubleTiles);
+    ai::Engine &e = engine(Kind::Dawg);
+    std::mt19937 rng(7);
+    std::vector<double> laps;
+    std::vector<double> steps;
+    double played = 0;
+    for (auto _ : state) {
+        for (const ai::Position &p : positions) {
+            const auto start = ai::Clock::now();
+            const ai::Turn turn{40, true,
+                                start + std::chrono::milliseconds(ai::ZorbleBot::kThinkingMs)};
+            ai::Thinking thinking(level, p, turn, e.generator(), e.rules(), rng);
+            for (bool more = true; more;) {
+                const auto stepStart = ai::Clock::now();
+                more = thinking.step();
+                steps.push_back(ms(ai::Clock::now() - stepStart));
+            }
+            laps.push_back(ms(ai::Clock::now() - start));
+            played += thinking.decision().action == ai::Decision::Action::Play;
+        }
+    }
+    report(state, laps, played);
+    state.counters.erase("moves");
+    state.counters["played"] = played / double(laps.size());
+    std::sort(steps.begin(), steps.end());
+    state.counters["step_p99_ms"] = steps[steps.size() * 99 / 100];
+    state.counters["step_max_ms"] = steps.back();
+}
+BENCHMARK_CAPTURE(BM_Decide, NormalSingleSided, ai::Level::Normal, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_Decide, HardSingleSided, ai::Level::Hard, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_Decide, NormalDoubleSided, ai::Level::Normal, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_Decide, HardDoubleSided, ai::Level::Hard, true)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

@@ -129,6 +129,20 @@ TEST(Levels, HardPlaysAMoveItFoundWithinItsDeadline) {
         });
         EXPECT_TRUE(listed) << d.move.word.toStdString();
     }
+
+    // Thought through a step at a time, as a player in a window's program
+    // thinks, so that events are handled between the steps: normal decides
+    // in the one step that finds the moves, hard takes one more step for
+    // each move it looks ahead from.
+    for (const Level level : {Level::Normal, Level::Hard}) {
+        ai::Thinking thinking(level, p, {60, true, ai::Clock::time_point::max()},
+                              engine.generator(), engine.rules(), rng);
+        int steps = 1;
+        while (thinking.step())
+            ++steps;
+        EXPECT_EQ(steps, level == Level::Hard ? 7 : 1);
+        EXPECT_EQ(thinking.decision().action, Decision::Action::Play);
+    }
 }
 
 } // namespace

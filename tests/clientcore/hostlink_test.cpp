@@ -119,7 +119,9 @@ TEST(HostLink, FollowsAWholeGameAgainstARealHost) {
     link.send(proto::client::pass(1));
     ASSERT_TRUE(waitUntil([&] { return !mirror.winners().isEmpty(); }));
     EXPECT_EQ(mirror.winners(), QList<int>{1});
-    EXPECT_EQ(mirror.reason(), QStringLiteral("No More tiles, Game Over!"));
+    // The reason comes in a message of its own, after the winner's.
+    EXPECT_TRUE(waitUntil([&] { return mirror.reason() == "No More tiles, Game Over!"; }))
+        << mirror.reason().toStdString();
     EXPECT_FALSE(mirror.gameRunning());
 
     link.close();
