@@ -70,6 +70,8 @@ TEST(TchatComputer, PlayersTakeFreeSeatsBetweenGamesAndGoWhenRemoved) {
     h.w.kicking(3);
     ASSERT_TRUE(h.sits(3, GameMirror::kWaiting));
     EXPECT_TRUE(add->isEnabled());
+    // Its own end of the connection may close a moment later.
+    ASSERT_TRUE(waitUntil([&] { return h.w.computerMenu()->players().count() == 2; }));
     EXPECT_EQ(h.w.computerMenu()->add(ai::Level::Hard), "Computer 2");
     ASSERT_TRUE(h.sits(3, "Computer 2"));
     EXPECT_EQ(h.w.computerMenu()->players().count(), 3);

@@ -47,8 +47,9 @@ TEST(EndToEndBots, AHostingProgramSeatsTwoComputerPlayersThatPlayAWholeGame) {
     const fullgame::WordList words(dict, 7);
     fullgame::Player cat;
     ASSERT_EQ(cat.join(kGamePort, "Cat"), 4);
-    ASSERT_EQ(cat.mirror.name(2), "Computer 1");
-    ASSERT_EQ(cat.mirror.name(3), "Computer 2");
+    // The names of the seats taken before come after the own seat.
+    ASSERT_TRUE(waitUntil(
+        [&] { return cat.mirror.name(2) == "Computer 1" && cat.mirror.name(3) == "Computer 2"; }));
 
     ann.proc.write("/start\n");
     QElapsedTimer clock;
