@@ -79,7 +79,7 @@ std::optional<QString> hintText(const GameMirror &mirror, Engine &engine) {
         text += QStringLiteral(" as the first word");
     } else {
         // The line of the main word: the tiles' own line, or for a single
-        // tile the line in which it joins letters on the board into the word.
+        // tile the line in which it spells the word with letters on the board.
         const Position position = positionOf(mirror);
         const QList<rules::LaidTile> &tiles = move->tiles;
         const rules::LaidTile &t = tiles.first();
@@ -94,35 +94,33 @@ std::optional<QString> hintText(const GameMirror &mirror, Engine &engine) {
             }
             return position.board[x][y];
         };
-        bool down = tiles.size() > 1 ? tiles[1].x == t.x
-                                     : letter(t.x, t.y - 1) != rules::kEmpty ||
-                                           letter(t.x, t.y + 1) != rules::kEmpty;
-        if (tiles.size() == 1 && down) {
-            // Both lines may hold a word; the main word is the one spelled.
-            QString column;
-            int y = t.y;
-            while (letter(t.x, y - 1) != rules::kEmpty)
-                --y;
-            for (; letter(t.x, y) != rules::kEmpty; ++y)
-                column += rules::converttoletter(letter(t.x, y));
-            down = column == move->word;
-        }
-        int x = t.x;
-        int y = t.y;
-        const int dx = down ? 0 : 1;
-        const int dy = down ? 1 : 0;
-        for (const rules::LaidTile &laid : tiles) {
-            x = std::min(x, laid.x);
-            y = std::min(y, laid.y);
-        }
-        while (letter(x - dx, y - dy) != rules::kEmpty) {
-            x -= dx;
-            y -= dy;
-        }
+        // The run of letters through the first tile, down or across: its
+        // first square and what it spells.
+        struct Run {
+            int x;
+            int y;
+            QString word;
+        };
+        auto run = [&](bool down) {
+            const int dx = down ? 0 : 1;
+            const int dy = down ? 1 : 0;
+            Run r{t.x, t.y, {}};
+            while (letter(r.x - dx, r.y - dy) != rules::kEmpty) {
+                r.x -= dx;
+                r.y -= dy;
+            }
+            for (int x = r.x, y = r.y; letter(x, y) != rules::kEmpty; x += dx, y += dy)
+                r.word += rules::converttoletter(letter(x, y));
+            return r;
+        };
+        const Run column = run(true);
+        const bool down = tiles.size() > 1 ? tiles[1].x == t.x
+                                           : column.word.size() > 1 && column.word == move->word;
+        const Run r = down ? column : run(false);
         text += QStringLiteral(" %1 from column %2, row %3")
                     .arg(down ? QStringLiteral("down") : QStringLiteral("across"))
-                    .arg(x + 1)
-                    .arg(y + 1);
+                    .arg(r.x + 1)
+                    .arg(r.y + 1);
     }
     text += QStringLiteral(" for %1 points").arg(move->score);
     if (move->zorbles == 1)

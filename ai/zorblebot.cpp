@@ -124,10 +124,7 @@ void ZorbleBot::connectToHost() {
 void ZorbleBot::maybeStartGame() {
     if (startPlayers_ <= 0 || mirror_.localSeat() != 1 || mirror_.gameRunning())
         return;
-    int seated = 0;
-    for (int s = 1; s <= GameMirror::kSeats; ++s)
-        seated += mirror_.name(s) != GameMirror::kWaiting;
-    if (seated < startPlayers_)
+    if (mirror_.seatedCount() < startPlayers_)
         return;
     startPlayers_ = 0;
     link_.send(proto::client::startgame(startOptions_));

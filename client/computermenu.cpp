@@ -12,25 +12,28 @@ ComputerMenu::ComputerMenu(const GameMirror &mirror,
                            std::function<void(const QString &)> systemLine, QObject *parent)
     : QObject(parent), mirror_(mirror), systemLine_(std::move(systemLine)),
       players_(new ai::ComputerPlayers(mirror, this)) {
+    // The actions follow the table: hosting, a game running, seats taken,
+    // whose turn it is.
     connect(&mirror_, &GameMirror::gameStarted, this, [this] {
         hintsLeft_ = kHintsPerGame;
         hint_.clear();
+        updateActions();
     });
-    // A refused move or new tiles change what the turn can do.
-    connect(&mirror_, &GameMirror::turnChanged, this, [this] { ++turns_; });
+    connect(&mirror_, &GameMirror::turnChanged, this, [this] {
+        ++turns_;
+        updateActions();
+    });
+    // New tiles change what the turn can do.
     connect(&mirror_, &GameMirror::tilesExchanged, this, [this] { ++turns_; });
+    for (auto signal : {&GameMirror::seatChanged, &GameMirror::ownSeatAnnounced})
+        connect(&mirror_, signal, this, &ComputerMenu::updateActions);
+    connect(&mirror_, &GameMirror::gameOver, this, &ComputerMenu::updateActions);
     connect(players_, &ai::ComputerPlayers::gone, this,
             [this](const QString &name, const QString &why) {
                 if (!why.isEmpty())
                     systemLine_(QStringLiteral("%1 could not join: %2.").arg(name, why));
+                updateActions();
             });
-    // The actions follow the table: hosting, a game running, seats taken.
-    for (auto signal : {&GameMirror::seatChanged, &GameMirror::ownSeatAnnounced})
-        connect(&mirror_, signal, this, &ComputerMenu::updateActions);
-    connect(&mirror_, &GameMirror::gameStarted, this, &ComputerMenu::updateActions);
-    connect(&mirror_, &GameMirror::gameOver, this, &ComputerMenu::updateActions);
-    connect(&mirror_, &GameMirror::turnChanged, this, &ComputerMenu::updateActions);
-    connect(players_, &ai::ComputerPlayers::gone, this, &ComputerMenu::updateActions);
 }
 
 void ComputerMenu::addToFileMenu(QMenu *fileMenu) {
@@ -67,10 +70,7 @@ bool ComputerMenu::canAdd() const {
     if (!mirror_.isHost() || !mirror_.loggedIn() || mirror_.gameRunning())
         return false;
     // Computer players on their way take a seat too.
-    int free = -players_->arriving();
-    for (int s = 1; s <= GameMirror::kSeats; ++s)
-        free += mirror_.name(s) == GameMirror::kWaiting;
-    return free > 0;
+    return mirror_.seatedCount() + players_->arriving() < GameMirror::kSeats;
 }
 
 void ComputerMenu::updateActions() {

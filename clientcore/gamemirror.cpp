@@ -4,6 +4,8 @@
 #include "net/protocol.h"
 #include "settings/colortext.h"
 
+#include <algorithm>
+
 StartPlan planStart(const QStringList &args) {
     StartPlan plan;
     if (args.isEmpty()) {
@@ -340,6 +342,11 @@ void GameMirror::handle(const proto::toclient::Scored &m) {
 }
 
 // ---- Chat and the end -------------------------------------------------------------
+
+int GameMirror::seatedCount() const {
+    return int(std::count_if(names_.begin() + 1, names_.begin() + 1 + kSeats,
+                             [](const QString &n) { return n != kWaiting; }));
+}
 
 void GameMirror::handle(const proto::toclient::Chat &m) {
     quint32 colour = kColourWhite;

@@ -76,6 +76,8 @@ public:
     // new tiles, empty otherwise.
     QString bonus(int seat) const { return isSeat(seat) ? bonuses_[seat] : QString(); }
     bool watching(int seat) const { return isSeat(seat) && watching_[seat]; }
+    // How many of seats 1 to 4 a player holds.
+    int seatedCount() const;
     // The watchers the host announced, one entry slot ": " name each
     // ("7: Alice"), in the order they came; the spy list shows them.
     const QStringList &spies() const { return spies_; }

@@ -1,6 +1,7 @@
 // The hosting player's computer players and hints, in a window that hosts a
 // real game host: the players connect to it as any client does.
 #include "tests/client/fakehost.h"
+#include "tests/client/hostingwindow.h"
 
 #include "ai/computerplayers.h"
 #include "client/computermenu.h"
@@ -19,22 +20,15 @@
 
 namespace {
 
-struct Hosting {
-    FakeHost lobby;
-    quint16 port = unusedPort();
-    TServer server;
-    Tchat w;
+struct Hosting : HostingWindow {
     QStringList lines; // the window's own lines, as shown in its chat view
 
-    explicit Hosting(int pauseMs = 0) {
+    explicit Hosting(int pauseMs = 0) : HostingWindow("Alice", "somewhere.invalid") {
         QObject::connect(&w, &Tchat::chatLineShown, [this](const QString &line) {
             if (line.startsWith("0+"))
                 lines << line.mid(2);
         });
         server.seed(5); // the same game each run
-        w.setServer(&server);
-        w.setPorts(port, lobby.port());
-        w.setArguments({"Alice", "somewhere.invalid", "true"});
         w.computerMenu()->setPause(pauseMs);
         w.show();
     }

@@ -1,6 +1,7 @@
 // The Spy List: the watchers the host announces, and their removal from the
 // hosting player's window by the entry under the mouse pointer.
 #include "tests/client/fakehost.h"
+#include "tests/client/hostingwindow.h"
 
 #include "client/chat/chatpanel.h"
 #include "client/chat/chatview.h"
@@ -85,13 +86,9 @@ TEST(SpyList, AJoiningWindowListsTheWatchersButRemovesNone) {
 // The hosting window against its own host: only a removal from the hosting
 // player's seat for slot 7 makes the host close that watcher's connection.
 TEST(SpyList, TheHostRemovesTheWatcherUnderThePointerOnly) {
-    FakeHost lobby;
-    const quint16 port = unusedPort();
-    TServer server;
-    Tchat w;
-    w.setServer(&server);
-    w.setPorts(port, lobby.port());
-    w.setArguments({"Hal", "x", "true"});
+    HostingWindow hosting("Hal");
+    Tchat &w = hosting.w;
+    const quint16 port = hosting.port;
     Tspylist &spies = *w.spyList();
     EXPECT_FALSE(spies.removeAction()->isEnabled()); // until the window hosts
     w.show();
@@ -105,7 +102,7 @@ TEST(SpyList, TheHostRemovesTheWatcherUnderThePointerOnly) {
     EXPECT_EQ(spies.entries(), QStringList({"5: W5", "6: W6", "7: Alice"}));
     EXPECT_TRUE(spies.removeAction()->isEnabled());
 
-    const int dropped = server.droppedRequests();
+    const int dropped = hosting.server.droppedRequests();
     removeFromGame(spies, belowLastEntry(spies));
     EXPECT_EQ(spies.entryUnderPointer(), -1);
     spin(200);
@@ -119,7 +116,7 @@ TEST(SpyList, TheHostRemovesTheWatcherUnderThePointerOnly) {
     EXPECT_TRUE(chatText(w).contains("Alice has left."));
     for (size_t i = 0; i < 5; ++i)
         EXPECT_TRUE(clients[i].isOpen()) << clients[i].slot();
-    EXPECT_EQ(server.droppedRequests(), dropped); // nothing else reached the host
+    EXPECT_EQ(hosting.server.droppedRequests(), dropped); // nothing else reached the host
 }
 
 } // namespace

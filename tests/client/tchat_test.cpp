@@ -1,4 +1,5 @@
 #include "tests/client/fakehost.h"
+#include "tests/client/hostingwindow.h"
 #include "tests/client/messageboxes.h"
 
 #include "client/chat/chatentry.h"
@@ -304,21 +305,17 @@ TEST(TchatStart, OneOrTwoArgumentsStayIdle) {
 }
 
 TEST(TchatStart, HostingStartsTheHostAndLogsIn) {
-    FakeHost lobby;
-    const quint16 port = unusedPort();
-    TServer server;
-    Tchat w;
-    w.setServer(&server);
-    w.setPorts(port, lobby.port());
-    w.setArguments({"Alice", "somewhere.invalid", "true"});
+    HostingWindow hosting("Alice", "somewhere.invalid");
+    Tchat &w = hosting.w;
+    const quint16 port = hosting.port;
     w.show();
     ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "Alice"; }));
     EXPECT_TRUE(w.mirror().isHost());
     EXPECT_EQ(w.mirror().localSeat(), 1);
-    EXPECT_EQ(server.seat(1).name, "Alice");
+    EXPECT_EQ(hosting.server.seat(1).name, "Alice");
     EXPECT_TRUE(w.findChild<QAction *>("StartGame1")->isEnabled());
     EXPECT_FALSE(w.findChild<QPushButton *>("button_startgame")->isHidden());
-    EXPECT_TRUE(waitUntil([&] { return lobby.connected(); }));
+    EXPECT_TRUE(waitUntil([&] { return hosting.lobby.connected(); }));
 
     // A second player joins the same host and shows up in the seat table.
     TestClient bob;
