@@ -40,6 +40,7 @@ Position positionOf(const GameMirror &mirror) {
     for (int k = 1; k <= rules::kRackSlots; ++k)
         p.rack[k] = mirror.rackLetter(k);
     p.doubleTiles = mirror.doubleTiles();
+    p.firstword = p.boardEmpty();
     return p;
 }
 
@@ -106,10 +107,9 @@ ZorbleBot::~ZorbleBot() {
     link_.close();
 }
 
-void ZorbleBot::startGameWhenSeated(int players, const proto::GameOptions &options) {
+void ZorbleBot::startGameWhenSeated(int players, const game::GameOptions &options) {
     startPlayers_ = players;
     startOptions_ = options;
-    startOptions_.name = name_;
     maybeStartGame();
 }
 
@@ -127,7 +127,7 @@ void ZorbleBot::maybeStartGame() {
     if (mirror_.seatedCount() < startPlayers_)
         return;
     startPlayers_ = 0;
-    link_.send(proto::client::startgame(startOptions_));
+    link_.send(proto::client::startgame(name_, startOptions_));
 }
 
 void ZorbleBot::turnChanged(int, bool own) {

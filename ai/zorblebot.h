@@ -54,7 +54,7 @@ public:
 
     // As the hosting player (slot 1), starts a game with these options once
     // `players` seats are taken; the bot does this once.
-    void startGameWhenSeated(int players, const proto::GameOptions &options);
+    void startGameWhenSeated(int players, const game::GameOptions &options);
 
     const GameMirror &mirror() const { return mirror_; }
     Level level() const { return level_; }
@@ -98,7 +98,7 @@ private:
     bool bought_ = false;                // new tiles bought this game
     bool done_ = false;
     int startPlayers_ = 0;
-    proto::GameOptions startOptions_;
+    game::GameOptions startOptions_;
 };
 
 } // namespace ai

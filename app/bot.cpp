@@ -69,7 +69,7 @@ int runBot(int argc, char **argv) {
                          pauseMs);
     if (players > 0) {
         // The game options' defaults.
-        proto::GameOptions options;
+        game::GameOptions options;
         options.turntime = 90;
         options.squarecount = 12;
         player.startGameWhenSeated(players, options);

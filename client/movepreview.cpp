@@ -5,7 +5,7 @@
 namespace movepreview {
 
 std::optional<rules::Verdict> judgeLaid(const GameMirror &mirror, const rules::Rules &rules) {
-    const QList<proto::PlacedTile> laid = mirror.laidTiles();
+    const QList<game::LaidTile> laid = mirror.laidTiles();
     if (laid.isEmpty())
         return std::nullopt;
 
@@ -27,7 +27,7 @@ std::optional<rules::Verdict> judgeLaid(const GameMirror &mirror, const rules::R
     for (int k = 1; k <= rules::kRackSlots; ++k)
         rack[k] = mirror.rackLetter(k);
     QList<rules::LaidTile> tiles;
-    for (const proto::PlacedTile &t : laid)
+    for (const game::LaidTile &t : laid)
         tiles.append({t.rackslot, t.flipped, t.x, t.y});
 
     const auto move = rules::Rules::readMove(board, rack, tiles);

@@ -431,20 +431,20 @@ void Tchat::gameoptionsStart() {
     if (!mirror_.loggedIn())
         return;
     const Tgameoptions::Values v = gameoptions_->values();
-    proto::GameOptions options;
+    game::GameOptions options;
     // The command word and the name go out in at most 34 characters.
     constexpr int kHeadLength = 34;
     const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
-    options.name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
+    const QString name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
     options.turntime = v.turnTime;
     options.squarecount = v.squares;
     options.gametime = v.gameTime;
     options.playtoscore = v.score;
     options.doubletiles = v.doubleSided;
     options.partners = v.team;
-    auto start = [this, options] {
+    auto start = [this, name, options] {
         if (mirror_.loggedIn() && !mirror_.gameRunning())
-            link_.send(proto::client::startgame(options));
+            link_.send(proto::client::startgame(name, options));
     };
     if (gameoptions_->playAgainstComputer())
         computer_->addThen(ai::Level::Normal, start); // the game starts once it sits
@@ -511,7 +511,7 @@ const rules::Rules &Tchat::previewRules() {
     if (server_)
         return server_->moveRules();
     if (!ownRules_) {
-        ownWords_ = std::make_unique<TDictn>();
+        ownWords_ = TDictn::shared();
         ownRules_ = std::make_unique<rules::Rules>(
             [words = ownWords_.get()](const QString &word) { return words->FindWord(word); });
     }

@@ -241,7 +241,7 @@ private:
     ChatPanel *chat_ = nullptr;
     QLabel *label_preview = nullptr;
     QLabel *image_dragging = nullptr;
-    std::unique_ptr<TDictn> ownWords_;
+    std::shared_ptr<const TDictn> ownWords_;
     std::unique_ptr<rules::Rules> ownRules_;
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;

@@ -150,7 +150,7 @@ void GameMirror::setScore(int seat, int total) {
 
 // ---- Start and settings -----------------------------------------------------
 
-template <class Fields> void GameMirror::applySettings(const Fields &o) {
+void GameMirror::applySettings(const game::GameOptions &o) {
     turntime_ = o.turntime;
     turntimetext_ = QString::number(o.turntime);
     squarecount_ = o.squarecount;
@@ -175,10 +175,10 @@ void GameMirror::handle(const proto::toclient::Started &m) {
     winners_.clear();
     emit moveButtonsShown(false);
     applySettings(m.options);
-    if (m.options.name == playername_)
+    if (m.name == playername_)
         systemLine(QStringLiteral("You have started a game."));
     else
-        systemLine(m.options.name + QStringLiteral(" has started a game."));
+        systemLine(m.name + QStringLiteral(" has started a game."));
     elapsed_ = 0;
     running_ = true;
     Timer2.start();
@@ -191,7 +191,7 @@ void GameMirror::handle(const proto::toclient::Started &m) {
 void GameMirror::handle(const proto::toclient::Settings &m) {
     // A newcomer to a running game: the clock goes on from the host's count,
     // and starts with the turn that follows.
-    applySettings(m);
+    applySettings(m.options);
     elapsed_ = m.elapsed;
     running_ = true;
     zorbles(squarecount_);

@@ -177,7 +177,7 @@ public:
     // when it cannot go there.
     bool layTile(int slot, int x, int y);
     // The tiles laid this turn, in rack-slot order, as a move names them.
-    QList<proto::PlacedTile> laidTiles() const;
+    QList<game::LaidTile> laidTiles() const;
     // The Clear action: the tiles laid this turn go back to the rack, with
     // the "remove" sound once for each.
     void clearLaid();
@@ -312,7 +312,7 @@ private:
     QString seatName(int seat) const { return name(seat); }
     // Takes the settings of a game start or of a newcomer's catch-up; both
     // carry the same fields.
-    template <class Fields> void applySettings(const Fields &o);
+    void applySettings(const game::GameOptions &o);
     void setScore(int seat, int total);
     void endOfTurn();
     // Takes the tiles laid this turn off the board; `spend` empties their

@@ -178,8 +178,8 @@ bool GameMirror::layTile(int slot, int x, int y) {
     return true;
 }
 
-QList<proto::PlacedTile> GameMirror::laidTiles() const {
-    QList<proto::PlacedTile> tiles;
+QList<game::LaidTile> GameMirror::laidTiles() const {
+    QList<game::LaidTile> tiles;
     for (int k = 1; k <= 10; ++k)
         if (tilesquare_[k][0] != kEmpty)
             tiles.append({k, flipped_[k], tilesquare_[k][0], tilesquare_[k][1]});
@@ -314,7 +314,7 @@ int GameMirror::layLetter(int letter, bool otherSide, int x, int y) {
 }
 
 std::optional<QString> GameMirror::doneRequest() const {
-    const QList<proto::PlacedTile> tiles = laidTiles();
+    const QList<game::LaidTile> tiles = laidTiles();
     if (tiles.isEmpty() || !loggedin_)
         return std::nullopt;
     return proto::client::done(localseat_, tiles);

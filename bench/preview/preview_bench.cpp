@@ -29,7 +29,7 @@ struct MidGame {
     fullgame::WordList words{dict, 7};
     SelfPlay game{[this](const QString &w) { return dict.FindWord(w); }, words};
     int seat = 0;
-    QList<proto::PlacedTile> move;
+    QList<game::LaidTile> move;
 
     MidGame() {
         game.start(5, QStringLiteral("Ann+90+12+0+0+n+n+"));
@@ -65,7 +65,7 @@ MidGame &midGame() {
 template <class After> void timeLastTile(benchmark::State &state, GameMirror &m, After after) {
     const MidGame &g = midGame();
     g.layAllButLast(m);
-    const proto::PlacedTile last = g.move.last();
+    const game::LaidTile last = g.move.last();
     for (auto _ : state) {
         const auto start = Clock::now();
         m.layTile(last.rackslot, last.x, last.y);
@@ -86,11 +86,9 @@ void BM_LayTileWithoutWindow(benchmark::State &state) {
 // Baseline: the host reads and judges the whole move.
 void BM_HostJudgesTheMove(benchmark::State &state) {
     MidGame &g = midGame();
-    QList<rules::LaidTile> laid;
-    for (const proto::PlacedTile &t : g.move)
-        laid.append({t.rackslot, t.flipped, t.x, t.y});
-    EngineProbe &p = g.game.probe();
-    const rules::Rules &rules = g.game.host().moveRules();
+    const QList<game::LaidTile> &laid = g.move;
+    TableProbe &p = g.game.probe();
+    const rules::Rules &rules = g.game.rules();
     for (auto _ : state) {
         const auto tiles = rules::Rules::readMove(p.boardGrid(), p.seat(g.seat).rack, laid);
         rules::Verdict v = rules.judge(p.boardGrid(), p.squaresGrid(), g.seat, *tiles, false);

@@ -80,9 +80,9 @@ protected:
 
     // Plays until everybody has seen the end; the player moves when it finds
     // a move and passes otherwise, or always passes.
-    void play(const proto::GameOptions &options, bool playerPasses,
+    void play(const game::GameOptions &options, bool playerPasses,
               const std::vector<ZorbleBot *> &bots) {
-        player.send(proto::client::startgame(options));
+        player.send(proto::client::startgame(QStringLiteral("Ann"), options));
         QElapsedTimer clock;
         clock.start();
         auto allOver = [&] {
@@ -97,7 +97,8 @@ protected:
             if (!player.due())
                 continue;
             ++player.acted;
-            const auto move = playerPasses ? std::nullopt : fullgame::findMove(player.mirror, words);
+            const auto move =
+                playerPasses ? std::nullopt : fullgame::findMove(player.mirror, words);
             if (move)
                 player.sendMove(*move);
             else
@@ -125,8 +126,7 @@ TEST_P(BotsPlay, AWholeGameWithoutARefusedMove) {
     Record e;
     h.follow(*hard);
     e.follow(*easy);
-    proto::GameOptions o;
-    o.name = QStringLiteral("Ann");
+    game::GameOptions o;
     o.turntime = 90;
     o.squarecount = 12;
     o.doubletiles = doubleTiles;
@@ -144,7 +144,7 @@ TEST_P(BotsPlay, AWholeGameWithoutARefusedMove) {
     for (ZorbleBot *b : {hard.get(), easy.get()}) {
         EXPECT_EQ(b->mirror().board(), player.mirror.board());
         for (int s = 1; s <= 3; ++s)
-            EXPECT_EQ(b->mirror().score(s), host.seat(s).score);
+            EXPECT_EQ(b->mirror().score(s), host.table().seat(s).score);
     }
 }
 
@@ -182,8 +182,7 @@ TEST_F(BotGame, ARefusedMoveIsFollowedByAPassAndNewTilesAreBoughtOnce) {
     Record s;
     d.follow(*dreamer);
     s.follow(*stuck);
-    proto::GameOptions o;
-    o.name = QStringLiteral("Ann");
+    game::GameOptions o;
     o.turntime = 90;
     play(o, true, {dreamer.get(), stuck.get()});
     expectProperGame();

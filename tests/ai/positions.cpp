@@ -100,6 +100,7 @@ void playGames(ai::MoveGenerator &generator, const rules::Rules &rules, std::mt1
                 p.board[t.x][t.y] = t.letter;
                 rack[t.rackslot] = rules::kEmpty;
             }
+            p.firstword = false;
         }
     }
 }
@@ -139,6 +140,7 @@ ai::Position randomFill(std::mt19937 &rng, bool doubleTiles, int maxTiles) {
         for (int j = 0; j < length; ++j)
             (down ? p.board[line][start + j] : p.board[start + j][line]) = pick(rng, 0, 25);
     }
+    p.firstword = p.boardEmpty();
     return p;
 }
 

@@ -55,8 +55,8 @@ public:
         }
     }
 
-    QList<proto::PlacedTile> next() {
-        QList<proto::PlacedTile> move;
+    QList<game::LaidTile> next() {
+        QList<game::LaidTile> move;
         switch (pick(5)) {
         case 0:
         case 1:
@@ -80,19 +80,19 @@ private:
 
     // The first free rack tile that shows the letter, or shows it turned over
     // in a double-tile game.
-    std::optional<proto::PlacedTile> tileFor(int letter, const QList<int> &used) {
+    std::optional<game::LaidTile> tileFor(int letter, const QList<int> &used) {
         for (bool flipped : {false, true}) {
             if (flipped && !m_.doubleTiles())
                 break;
             for (int k : tiles_)
                 if (!used.contains(k) &&
                     (flipped ? 25 - m_.tileLetter(k) : m_.tileLetter(k)) == letter)
-                    return proto::PlacedTile{k, flipped, 0, 0};
+                    return game::LaidTile{k, flipped, 0, 0};
         }
         return std::nullopt;
     }
 
-    QList<proto::PlacedTile> word() {
+    QList<game::LaidTile> word() {
         for (int tries = 0; tries < 300 && !spellable_.isEmpty(); ++tries) {
             const QString &w = *spellable_[pick(int(spellable_.size()))];
             const bool across = pick(2);
@@ -110,7 +110,7 @@ private:
             }
             if (start < 0 || start + w.size() > 19)
                 continue;
-            QList<proto::PlacedTile> move;
+            QList<game::LaidTile> move;
             QList<int> used;
             bool fits = true;
             for (int j = 0; j < w.size() && fits; ++j) {
@@ -133,12 +133,12 @@ private:
         return {};
     }
 
-    void knockAside(QList<proto::PlacedTile> &move) {
+    void knockAside(QList<game::LaidTile> &move) {
         if (move.isEmpty())
             return;
-        proto::PlacedTile &t = move[pick(int(move.size()))];
+        game::LaidTile &t = move[pick(int(move.size()))];
         const int x = t.x + pick(3) - 1, y = t.y + pick(3) - 1;
-        for (const proto::PlacedTile &o : move)
+        for (const game::LaidTile &o : move)
             if (o.x == x && o.y == y)
                 return;
         if (isFree(m_, x, y)) {
@@ -147,7 +147,7 @@ private:
         }
     }
 
-    QList<proto::PlacedTile> run() {
+    QList<game::LaidTile> run() {
         if (tiles_.isEmpty())
             return {};
         const auto [ax, ay] =
@@ -155,7 +155,7 @@ private:
         const bool across = pick(2);
         const int n = 1 + pick(std::min<int>(3, int(tiles_.size())));
         const int step = pick(2) ? 1 : -1;
-        QList<proto::PlacedTile> move;
+        QList<game::LaidTile> move;
         QList<int> order = tiles_;
         std::shuffle(order.begin(), order.end(), rng_);
         for (int p = 1, used = 0; used < n && p < 19; ++p) {
@@ -170,10 +170,10 @@ private:
         return move;
     }
 
-    QList<proto::PlacedTile> strewn() {
+    QList<game::LaidTile> strewn() {
         QList<int> order = tiles_;
         std::shuffle(order.begin(), order.end(), rng_);
-        QList<proto::PlacedTile> move;
+        QList<game::LaidTile> move;
         const int n = std::min<int>(1 + pick(4), int(order.size()));
         for (int i = 0; i < n; ++i) {
             int x, y;
@@ -182,7 +182,7 @@ private:
                 x = pick(19);
                 y = pick(19);
                 taken = !isFree(m_, x, y);
-                for (const proto::PlacedTile &o : move)
+                for (const game::LaidTile &o : move)
                     taken = taken || (o.x == x && o.y == y);
             } while (taken);
             move.append({order[i], m_.doubleTiles() && pick(4) == 0, x, y});
@@ -208,17 +208,13 @@ rules::Verdict hostVerdict(SelfPlay &game, int seat, const QString &request) {
         ADD_FAILURE() << "the host cannot read " << request.toStdString();
         return {};
     }
-    QList<rules::LaidTile> laid;
-    for (const proto::PlacedTile &t : move->tiles)
-        laid.append({t.rackslot, t.flipped, t.x, t.y});
-    EngineProbe &p = game.probe();
-    const auto tiles = rules::Rules::readMove(p.boardGrid(), p.seat(seat).rack, laid);
-    if (!tiles) {
+    const auto verdict =
+        game::judgeMove(game.rules(), game.probe().table.positionOf(seat), move->tiles);
+    if (!verdict) {
         ADD_FAILURE() << "the host refuses to read " << request.toStdString();
         return {};
     }
-    return game.host().moveRules().judge(p.boardGrid(), p.squaresGrid(), seat, *tiles,
-                                         p.firstword());
+    return *verdict;
 }
 
 TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
@@ -241,8 +237,8 @@ TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
             ASSERT_TRUE(m.canLay());
             Placer placer(m, words, rng);
             for (int i = 0; i < 24; ++i) {
-                const QList<proto::PlacedTile> move = placer.next();
-                for (const proto::PlacedTile &t : move) {
+                const QList<game::LaidTile> move = placer.next();
+                for (const game::LaidTile &t : move) {
                     if (t.flipped) {
                         ASSERT_TRUE(m.flippit(t.rackslot));
                     }
@@ -251,7 +247,7 @@ TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
                 const std::optional<QString> request = m.doneRequest();
                 ASSERT_TRUE(request);
                 const std::optional<rules::Verdict> preview =
-                    movepreview::judgeLaid(m, game.host().moveRules());
+                    movepreview::judgeLaid(m, game.rules());
                 ASSERT_TRUE(preview) << request->toStdString();
                 const rules::Verdict host = hostVerdict(game, seat, *request);
                 ++judged;
@@ -281,7 +277,7 @@ TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
                     }
                 }
                 m.clearLaid();
-                for (const proto::PlacedTile &t : move)
+                for (const game::LaidTile &t : move)
                     if (t.flipped)
                         m.flippit(t.rackslot);
             }

@@ -312,7 +312,7 @@ TEST(TchatStart, HostingStartsTheHostAndLogsIn) {
     ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "Alice"; }));
     EXPECT_TRUE(w.mirror().isHost());
     EXPECT_EQ(w.mirror().localSeat(), 1);
-    EXPECT_EQ(hosting.server.seat(1).name, "Alice");
+    EXPECT_EQ(hosting.server.table().seat(1).name, "Alice");
     EXPECT_TRUE(w.findChild<QAction *>("StartGame1")->isEnabled());
     EXPECT_FALSE(w.findChild<QPushButton *>("button_startgame")->isHidden());
     EXPECT_TRUE(waitUntil([&] { return hosting.lobby.connected(); }));

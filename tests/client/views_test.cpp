@@ -62,7 +62,7 @@ testing::AssertionResult showsOnSquare(const QImage &board, int x, int y, const 
 // seat colours in their first arrangement.
 void startGame(GameMirror &m, int zorbleSquares) {
     Started started;
-    started.options.name = QStringLiteral("Host");
+    started.name = QStringLiteral("Host");
     started.options.turntime = 60;
     started.options.squarecount = zorbleSquares;
     m.handle(started);
@@ -258,7 +258,8 @@ TEST(TchatStatus, TurnClocksAndTilesLeftTakeTheColourOfTheSeatWhoseTurnItIs) {
 TEST(TchatStatus, SettingsShowTheGamesSettings) {
     Tchat w;
     Started started;
-    started.options = {QStringLiteral("Bob"), 90, 8, 30, 250, true, true};
+    started.name = QStringLiteral("Bob");
+    started.options = {90, 8, 30, 250, true, true};
     w.mirror().handle(started);
     const std::vector<std::pair<const char *, QString>> labels{
         {"label_turntime", "90"}, {"label_gametime", "30 mins"}, {"label_playtoscore", "250"},

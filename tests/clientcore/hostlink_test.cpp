@@ -77,10 +77,9 @@ TEST(HostLink, FollowsAWholeGameAgainstARealHost) {
     ASSERT_TRUE(waitUntil([&] { return mirror.name(1) == QStringLiteral("Bot"); }));
     EXPECT_EQ(mirror.localSeat(), 1);
 
-    proto::GameOptions options;
-    options.name = QStringLiteral("Bot");
+    game::GameOptions options;
     options.turntime = 60;
-    link.send(proto::client::startgame(options));
+    link.send(proto::client::startgame(QStringLiteral("Bot"), options));
     ASSERT_TRUE(waitUntil([&] { return mirror.ownTurn() && mirror.rackLetter(10) != 100; }));
     EXPECT_TRUE(mirror.gameRunning());
     EXPECT_EQ(mirror.turnTime(), 60);

@@ -67,7 +67,7 @@ TEST(MirrorClocks, TurnAndGameClocksCountAsShown) {
 TEST(MirrorClocks, NewcomerGoesOnFromTheHostsCountAtTheFirstTick) {
     Table t(4);
     feed(t.m, host::arrangeboard({2, 3, 4, 1}));
-    feed(t.m, host::gamesettings({30, 12, 60, 3000, 0, true, true}));
+    feed(t.m, host::gamesettings({{30, 12, 60, 0, true, true}, 3000}));
     EXPECT_FALSE(t.m.clockRunning()); // the turn that follows starts it
     EXPECT_EQ(t.m.zorbleSquares().size(), 12);
     feed(t.m, host::nextplayer(1));

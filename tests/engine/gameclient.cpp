@@ -88,13 +88,13 @@ void Player::playIfDue(const WordList &words) {
         send(proto::client::pass(seat));
 }
 
-void Player::sendMove(const QList<proto::PlacedTile> &move) {
-    for (const proto::PlacedTile &t : move)
+void Player::sendMove(const QList<game::LaidTile> &move) {
+    for (const game::LaidTile &t : move)
         if (!mirror.layTile(t.rackslot, t.x, t.y))
             problems << QStringLiteral("the mirror refused to lay slot %1").arg(t.rackslot);
     sent.clear();
-    const QList<proto::PlacedTile> laid = mirror.laidTiles();
-    for (const proto::PlacedTile &t : laid)
+    const QList<game::LaidTile> laid = mirror.laidTiles();
+    for (const game::LaidTile &t : laid)
         sent.append({t.x, t.y, mirror.letterAt(t.x, t.y)});
     link.send(proto::client::done(seat, laid));
 }
@@ -246,7 +246,7 @@ QString crossWord(const Board &b, int x, int y, bool across, int c) {
 
 } // namespace
 
-std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const WordList &words) {
+std::optional<QList<game::LaidTile>> findMove(const GameMirror &mirror, const WordList &words) {
     const Board &board = mirror.board();
     std::array<int, 26> have{};
     for (int k = 1; k <= 10; ++k)
@@ -303,7 +303,7 @@ std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const
             QList<int> chosen;
             if (!take(letters, chosen))
                 continue;
-            QList<proto::PlacedTile> move;
+            QList<game::LaidTile> move;
             for (int i = 0; i < w.size(); ++i)
                 move.append({chosen[i], false, 3 + i, 4});
             return move;
@@ -359,7 +359,7 @@ std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const
                         QList<int> chosen;
                         if (!fits || !take(letters, chosen))
                             continue;
-                        QList<proto::PlacedTile> move;
+                        QList<game::LaidTile> move;
                         for (int j = 0; j < letters.size(); ++j)
                             move.append(
                                 {chosen[j], false, across ? where[j] : x, across ? y : where[j]});

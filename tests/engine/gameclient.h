@@ -68,7 +68,7 @@ public:
     // Whether it is this seat's turn and it has not answered it yet.
     bool due() const { return !over && mirror.currentPlayer() == seat && acted < turns; }
     // Lays a move on the mirror's board and sends what the mirror says was laid.
-    void sendMove(const QList<proto::PlacedTile> &move);
+    void sendMove(const QList<game::LaidTile> &move);
     // When the seat's turn is due: lays the move findMove finds, or passes.
     void playIfDue(const WordList &words);
 
@@ -89,6 +89,6 @@ private:
 };
 
 // A move from the player's rack that forms only words of the list, or nothing.
-std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const WordList &words);
+std::optional<QList<game::LaidTile>> findMove(const GameMirror &mirror, const WordList &words);
 
 } // namespace fullgame

@@ -23,7 +23,7 @@ void logIn(GameMirror &m, int seat) {
 } // namespace
 
 SelfPlay::SelfPlay(const rules::WordLookup &lookup, const fullgame::WordList &words)
-    : host_(lookup), words_(words) {
+    : probe_(lookup), words_(words) {
     for (int seat = 1; seat <= kSeats; ++seat) {
         probe_.connect(seat);
         probe_.seat(seat).name = kNames[seat];
@@ -33,7 +33,7 @@ SelfPlay::SelfPlay(const rules::WordLookup &lookup, const fullgame::WordList &wo
 }
 
 void SelfPlay::start(quint32 seed, const QString &options) {
-    host_.seed(seed);
+    probe_.st.rng.seed(seed);
     probe_.startgame(options);
     deliver();
 }
@@ -58,7 +58,7 @@ bool SelfPlay::playTurn() {
     GameMirror &m = mirror(seat);
     m.clearLaid();
     if (const auto move = fullgame::findMove(m, words_)) {
-        for (const proto::PlacedTile &t : *move)
+        for (const game::LaidTile &t : *move)
             m.layTile(t.rackslot, t.x, t.y);
         const qsizetype before = probe_.sent.size();
         if (const auto done = m.doneRequest())
