@@ -25,11 +25,6 @@
 
 namespace ai {
 
-// The position of the local seat in the mirror's game: the letters on the
-// board (without the tiles laid this turn), the squares, and the rack with
-// those tiles back on it.
-Position positionOf(const GameMirror &mirror);
-
 // The move with the most points for the local seat, for a hint; nothing
 // when there is none.
 std::optional<Move> bestMove(const GameMirror &mirror, Engine &engine);

@@ -92,9 +92,9 @@ int runBot(int argc, char **argv) {
     });
     QObject::connect(&m, &GameMirror::gameOver, &app, [&] {
         QStringList scores;
-        for (int s = 1; s <= GameMirror::kSeats; ++s)
-            if (m.name(s) != GameMirror::kWaiting)
-                scores << QStringLiteral("%1 %2").arg(m.name(s)).arg(m.score(s));
+        for (int s = 1; s <= game::kSeats; ++s)
+            if (m.seats().name(s) != SeatList::kWaiting)
+                scores << QStringLiteral("%1 %2").arg(m.seats().name(s)).arg(m.seats().score(s));
         say(QStringLiteral("Game over: ") + scores.join(QStringLiteral(", ")));
     });
     SignalWatcher watcher;

@@ -93,7 +93,6 @@ public:
     Position positionOf(int seat) const;
     // The partner of seats 1..4: 3, 4, 1, 2.
     static int partnerOf(int seat) { return (seat + 1) % kSeats + 1; }
-    static bool isSlot(int n) { return n >= 1 && n <= kMaxSlot; }
 
 private:
     void send(Audience to, Event event) { out_.push_back({to, std::move(event)}); }

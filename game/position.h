@@ -25,6 +25,13 @@ inline constexpr int kSeats = 4;      // player seats 1..4
 inline constexpr int kMaxSlot = 9;    // watchers take slots 5..9
 inline constexpr int kCentreKind = 0; // square kind of the centre square
 
+inline bool isSeat(int n) {
+    return n >= 1 && n <= kSeats;
+}
+inline bool isSlot(int n) {
+    return n >= 1 && n <= kMaxSlot;
+}
+
 // A letter on a square, as the host announces it.
 struct BoardLetter {
     int x = 0;

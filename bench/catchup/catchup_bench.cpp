@@ -65,7 +65,7 @@ struct Newcomer {
               proto::host::existingplayers(3, "Cat")})
             login += proto::encode(m);
         peer->write(login);
-        waitUntil([&] { return window->mirror().name(3) == "Cat"; });
+        waitUntil([&] { return window->mirror().seats().name(3) == "Cat"; });
     }
 };
 

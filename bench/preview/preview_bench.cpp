@@ -38,7 +38,7 @@ struct MidGame {
             int letters = 0;
             for (int x = 0; x < 19; ++x)
                 for (int y = 0; y < 19; ++y)
-                    letters += game.mirror(seat).letterAt(x, y) != GameMirror::kEmpty;
+                    letters += game.mirror(seat).composer().shownLetter(x, y) != game::kEmpty;
             const auto found = fullgame::findMove(game.mirror(seat), words);
             if (letters >= 30 && found && found->size() >= 2) {
                 move = *found;
@@ -52,7 +52,7 @@ struct MidGame {
     // Lays every tile of the move but the last.
     void layAllButLast(GameMirror &m) const {
         for (qsizetype i = 0; i + 1 < move.size(); ++i)
-            m.layTile(move[i].rackslot, move[i].x, move[i].y);
+            m.composer().layTile(move[i].rackslot, move[i].x, move[i].y);
     }
 };
 
@@ -68,10 +68,10 @@ template <class After> void timeLastTile(benchmark::State &state, GameMirror &m,
     const game::LaidTile last = g.move.last();
     for (auto _ : state) {
         const auto start = Clock::now();
-        m.layTile(last.rackslot, last.x, last.y);
+        m.composer().layTile(last.rackslot, last.x, last.y);
         after();
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-        m.takeBack(last.x, last.y);
+        m.composer().takeBack(last.x, last.y);
     }
 }
 

@@ -4,6 +4,8 @@
 #include "tests/client/messageboxes.h"
 
 #include "client/tchat.h"
+#include "client/tilesetmenu.h"
+#include "client/windowsettings.h"
 #include "settings/apppaths.h"
 #include "tests/support/testclient.h"
 #include "windows/tdownload.h"
@@ -313,7 +315,7 @@ TEST(DownloadWindow, PlayWithOthersStartsTheConfiguredLobbyOrSaysWhereItIsNot) {
         w.show();
         ASSERT_TRUE(waitUntil([&] { return host.connected(); }));
         host.send({"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Alice"});
-        ASSERT_TRUE(waitUntil([&] { return w.settingsRead(); }));
+        ASSERT_TRUE(waitUntil([&] { return w.settings()->settingsRead(); }));
         EXPECT_EQ(download.downloadFolder(), paths.downloadFolder);
 
         MessageBoxWatcher boxes;

@@ -17,10 +17,10 @@
 
 namespace {
 
-constexpr int kEmpty = GameMirror::kEmpty;
+constexpr int kEmpty = game::kEmpty;
 
 bool isFree(const GameMirror &m, int x, int y) {
-    return x >= 0 && x < 19 && y >= 0 && y < 19 && m.letterAt(x, y) == kEmpty;
+    return x >= 0 && x < 19 && y >= 0 && y < 19 && m.composer().shownLetter(x, y) == kEmpty;
 }
 
 // Random placements of a mover's rack tiles: words of the list through a
@@ -31,7 +31,7 @@ public:
     Placer(const GameMirror &m, const fullgame::WordList &words, std::mt19937 &rng)
         : m_(m), words_(words), rng_(rng) {
         for (int k = 1; k <= 10; ++k)
-            if (m.tileOnRack(k))
+            if (m.composer().tileOnRack(k))
                 tiles_ << k;
         for (int x = 0; x < 19; ++x)
             for (int y = 0; y < 19; ++y)
@@ -41,9 +41,9 @@ public:
         // its tiles counted.
         std::array<int, 26> have{};
         for (int k : tiles_) {
-            ++have[m.tileLetter(k)];
-            if (m.doubleTiles())
-                ++have[25 - m.tileLetter(k)];
+            ++have[m.composer().tileLetter(k)];
+            if (m.options().doubletiles)
+                ++have[25 - m.composer().tileLetter(k)];
         }
         for (const QString &w : words.words) {
             std::array<int, 26> need{};
@@ -82,11 +82,11 @@ private:
     // in a double-tile game.
     std::optional<game::LaidTile> tileFor(int letter, const QList<int> &used) {
         for (bool flipped : {false, true}) {
-            if (flipped && !m_.doubleTiles())
+            if (flipped && !m_.options().doubletiles)
                 break;
             for (int k : tiles_)
-                if (!used.contains(k) &&
-                    (flipped ? 25 - m_.tileLetter(k) : m_.tileLetter(k)) == letter)
+                if (!used.contains(k) && (flipped ? 25 - m_.composer().tileLetter(k)
+                                                  : m_.composer().tileLetter(k)) == letter)
                     return game::LaidTile{k, flipped, 0, 0};
         }
         return std::nullopt;
@@ -102,7 +102,7 @@ private:
                 line = pick(19);
             } else {
                 const auto [ax, ay] = letters_[pick(int(letters_.size()))];
-                const qsizetype i = w.indexOf(QChar(u'a' + m_.letterAt(ax, ay)));
+                const qsizetype i = w.indexOf(QChar(u'a' + m_.composer().shownLetter(ax, ay)));
                 if (i < 0)
                     continue;
                 start = (across ? ax : ay) - int(i);
@@ -117,7 +117,7 @@ private:
                 const int x = across ? start + j : line, y = across ? line : start + j;
                 const int letter = w[j].unicode() - u'a';
                 if (!isFree(m_, x, y)) {
-                    fits = m_.letterAt(x, y) == letter;
+                    fits = m_.composer().shownLetter(x, y) == letter;
                     continue;
                 }
                 const auto tile = tileFor(letter, used);
@@ -164,7 +164,7 @@ private:
                 break;
             if (!isFree(m_, x, y))
                 continue;
-            move.append({order[used], m_.doubleTiles() && pick(4) == 0, x, y});
+            move.append({order[used], m_.options().doubletiles && pick(4) == 0, x, y});
             ++used;
         }
         return move;
@@ -185,7 +185,7 @@ private:
                 for (const game::LaidTile &o : move)
                     taken = taken || (o.x == x && o.y == y);
             } while (taken);
-            move.append({order[i], m_.doubleTiles() && pick(4) == 0, x, y});
+            move.append({order[i], m_.options().doubletiles && pick(4) == 0, x, y});
         }
         return move;
     }
@@ -240,11 +240,13 @@ TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
                 const QList<game::LaidTile> move = placer.next();
                 for (const game::LaidTile &t : move) {
                     if (t.flipped) {
-                        ASSERT_TRUE(m.flippit(t.rackslot));
+                        ASSERT_TRUE(m.composer().flippit(t.rackslot));
                     }
-                    ASSERT_TRUE(m.layTile(t.rackslot, t.x, t.y));
+                    ASSERT_TRUE(m.composer().layTile(t.rackslot, t.x, t.y));
                 }
-                const std::optional<QString> request = m.doneRequest();
+                const auto laidMove = m.composer().move();
+                ASSERT_TRUE(laidMove);
+                const std::optional<QString> request = proto::requestText(*laidMove);
                 ASSERT_TRUE(request);
                 const std::optional<rules::Verdict> preview =
                     movepreview::judgeLaid(m, game.rules());
@@ -276,10 +278,10 @@ TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
                         break; // the turn is over
                     }
                 }
-                m.clearLaid();
+                m.composer().clearLaid();
                 for (const game::LaidTile &t : move)
                     if (t.flipped)
-                        m.flippit(t.rackslot);
+                        m.composer().flippit(t.rackslot);
             }
             if (game.mover() == seat)
                 game.playTurn();

@@ -5,6 +5,7 @@
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/chatview.h"
+#include "client/gamestarter.h"
 #include "client/seatmenu.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
@@ -340,7 +341,7 @@ TEST(TchatSolo, NoArgumentsHostsASoloGameOnTheGamePort) {
     Tdownload download;
     w.setServer(&server);
     w.setDownload(&download);
-    w.setPorts(Tchat::kGamePort, lobby.port());
+    w.setPorts(GameStarter::kGamePort, lobby.port());
     w.setArguments({});
     w.show();
     ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "You"; }))
@@ -510,7 +511,7 @@ TEST(TchatSeats, SeatMenuAndJustWatchAskTheHost) {
     Joined j;
     ASSERT_TRUE(j.login(2));
     j.host.send({"CMD_newplayerinfo+1+Bob", "CMD_newplayerinfo+2+Alice"});
-    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().name(2) == "Alice"; }));
+    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().seats().name(2) == "Alice"; }));
     SeatMenu *menu = j.window->seatMenu();
     auto openOn = [&](int seat) {
         auto *name = j.window->findChild<QLabel *>(QStringLiteral("label_playername%1").arg(seat));

@@ -137,7 +137,7 @@ struct Plan {
 
 bool plan(const QJsonObject &state, const fullgame::WordList &words, const TDictn &dict, Plan &p) {
     const QJsonArray rows = state["board"].toArray();
-    p.mirror.sendloginfo(state["localseat"].toInt(), QStringLiteral("2.1.1"));
+    p.mirror.handle(proto::toclient::SendLoginInfo{state["localseat"].toInt()});
     rules::Grid board{};
     bool first = true;
     for (int x = 0; x < 19; ++x) {

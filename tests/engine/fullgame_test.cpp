@@ -62,7 +62,8 @@ protected:
     bool act(Player &pl, bool badFirst) {
         ++pl.acted;
         const GameMirror &m = pl.mirror;
-        if (badFirst && m.letterAt(0, 18) == kEmpty && m.letterAt(1, 18) == kEmpty) {
+        if (badFirst && m.composer().shownLetter(0, 18) == kEmpty &&
+            m.composer().shownLetter(1, 18) == kEmpty) {
             bool anyLetter = false;
             for (const auto &column : m.board())
                 for (int v : column)
@@ -75,7 +76,7 @@ protected:
         if (const auto move = findMove(m, words)) {
             pl.sendMove(*move);
         } else if (!pl.bought &&
-                   m.tilesLeft() >= GameMirror::kMaxDrawn - game::Bag::kExchangeLimit) {
+                   m.tilesLeft() >= game::Bag::kMaxDrawn - game::Bag::kExchangeLimit) {
             pl.bought = true;
             pl.send(proto::client::newtiles(pl.seat));
         } else {
@@ -128,7 +129,7 @@ protected:
             EXPECT_TRUE(pl.problems.isEmpty()) << pl.problems.join(QLatin1Char('\n')).toStdString();
             EXPECT_TRUE(gameGrammar().match(pl.tokens).hasMatch());
             for (int s = 1; s <= 4; ++s) {
-                const int shown = pl.mirror.score(s);
+                const int shown = pl.mirror.seats().score(s);
                 EXPECT_EQ(shown, expectedTotal(pl, s)) << "seat " << s;
                 EXPECT_EQ(host.table().seat(s).score, shown) << "seat " << s;
             }
@@ -184,7 +185,7 @@ TEST_F(FullGame, PartnersPlayToAScoreWithATimeOut) {
 TEST_F(FullGame, EveryonePassesWhileOneSitsOut) {
     host.seed(99);
     players[4].send(proto::client::justwatch(4, true));
-    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.watching(4); }));
+    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.seats().watching(4); }));
     game::GameOptions o;
     o.turntime = 60;
     // Seats 1..3 pass whenever their turn comes.
@@ -217,7 +218,7 @@ TEST_F(FullGame, NewcomerCatchesUpAndALeavingTurnMovesOn) {
     host.seed(5);
     // Seat 4 leaves before the game, so it gets no tiles at the deal.
     players[4].close();
-    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.name(4) == GameMirror::kWaiting; }));
+    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.seats().name(4) == SeatList::kWaiting; }));
     game::GameOptions o;
     o.turntime = 60;
     o.squarecount = 4;

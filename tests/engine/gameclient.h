@@ -18,7 +18,7 @@
 namespace fullgame {
 
 constexpr int kEmpty = proto::kEmpty;
-using Board = GameMirror::Grid;
+using Board = game::Grid;
 
 // Short words of the list, read from the dictionary's own word file, longer
 // words first: the search takes the first move it finds.
@@ -47,7 +47,7 @@ public:
 
     // Connects and logs in; the seat the host gave, 0 on failure.
     int join(quint16 port, const QString &name);
-    void send(const QString &message) { link.send(message); }
+    void send(const QString &message) { link.sendLine(message); }
     void close() { link.close(); }
 
     GameMirror mirror;

@@ -9,15 +9,14 @@ const QStringList kNames{QString(), QStringLiteral("Ann"), QStringLiteral("Bob")
 void feed(GameMirror &m, const QString &line) {
     const proto::DecodedHostMessage decoded = proto::decodeHostMessage(line);
     if (const auto *message = std::get_if<proto::HostMessage>(&decoded))
-        std::visit([&](const auto &x) { m.handle(x); }, *message);
+        m.handle(*message);
 }
 
 void logIn(GameMirror &m, int seat) {
     m.setPlayerName(kNames[seat]);
-    m.setLogin(kNames[seat]);
-    m.sendloginfo(seat, QStringLiteral("2.1.1"));
+    m.handle(proto::toclient::SendLoginInfo{seat});
     for (int s = 1; s <= SelfPlay::kSeats; ++s)
-        m.newplayerinfo(s, kNames[s]);
+        m.handle(proto::toclient::NewPlayerInfo{{s, kNames[s]}});
 }
 
 } // namespace
@@ -56,13 +55,13 @@ bool SelfPlay::playTurn() {
         return false;
     const int seat = mover();
     GameMirror &m = mirror(seat);
-    m.clearLaid();
+    m.composer().clearLaid();
     if (const auto move = fullgame::findMove(m, words_)) {
         for (const game::LaidTile &t : *move)
-            m.layTile(t.rackslot, t.x, t.y);
+            m.composer().layTile(t.rackslot, t.x, t.y);
         const qsizetype before = probe_.sent.size();
-        if (const auto done = m.doneRequest())
-            request(seat, *done);
+        if (const auto done = m.composer().move())
+            request(seat, proto::requestText(*done));
         if (probe_.sent.size() > before &&
             !probe_.sent.last().second.startsWith(QStringLiteral("CMD_invalid")))
             return running();

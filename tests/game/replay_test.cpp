@@ -62,7 +62,7 @@ TEST_P(Replay, TheTableEndsAsTheWireGameEnded) {
     ASSERT_FALSE(seen.winners().isEmpty());
     EXPECT_EQ(seen.board(), p.boardGrid());
     for (int seat = 1; seat <= 4; ++seat)
-        EXPECT_EQ(seen.score(seat), p.seat(seat).score) << "seat " << seat;
+        EXPECT_EQ(seen.seats().score(seat), p.seat(seat).score) << "seat " << seat;
 }
 
 INSTANTIATE_TEST_SUITE_P(Recorded, Replay,

@@ -111,7 +111,9 @@ TEST_P(Wire, AWholeGameSendsTheRecordedBytes) {
         // Each takes its slot and is announced before the next connects, so
         // that slots and announcements follow the order.
         ASSERT_TRUE(waitUntil(
-            [&] { return bots.back()->mirror().name(i) == QStringLiteral("Bot %1").arg(i); },
+            [&] {
+                return bots.back()->mirror().seats().name(i) == QStringLiteral("Bot %1").arg(i);
+            },
             10000));
         if (i == 1) {
             game::GameOptions o;
