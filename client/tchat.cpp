@@ -7,7 +7,7 @@
 #include "client/chat/sounds.h"
 #include "client/computermenu.h"
 #include "client/gamestarter.h"
-#include "client/movepreview.h"
+#include "client/movelabels.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/seatmenu.h"
@@ -69,7 +69,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         close();
     });
     connect(&mirror_, &GameMirror::gameFull, this, [this] {
-        showMessage(QStringLiteral("Game is full"));
+        QMessageBox::information(this, QStringLiteral("Zorble"), QStringLiteral("Game is full"));
         close();
     });
     connect(&mirror_, &GameMirror::turnSoundRequested, this,
@@ -80,7 +80,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
             status_->startButton()->show();
         }
     });
-    connect(&mirror_, &GameMirror::tallyPlayersChanged, this, &Tchat::loadchecklist);
     connect(&mirror_, &GameMirror::spiesChanged, this, [this] {
         if (spylist_)
             spylist_->setEntries(mirror_.seats().spies());
@@ -121,14 +120,14 @@ void Tchat::buildPanel() {
     rack_ = new RackView(mirror_, pictures_.get(), panel_);
 
     // Under the rack: what the host would make of the tiles laid.
-    label_preview = new QLabel(panel_);
-    label_preview->setObjectName(QStringLiteral("label_preview"));
+    label_preview = new PreviewLabel(
+        mirror_,
+        [this]() -> const rules::Rules * {
+            const TServer *server = starter_->server();
+            return server ? &server->moveRules() : nullptr;
+        },
+        panel_);
     label_preview->setGeometry(33, 600, 508, 18);
-    label_preview->setTextFormat(Qt::PlainText);
-    QFont previewFont = label_preview->font();
-    previewFont.setBold(true);
-    label_preview->setFont(previewFont);
-    label_preview->hide();
 
     seatTable_ = new SeatTable(pictures_.get(), panel_);
     seatTable_->setGeometry(548, 4, 306, 96);
@@ -163,13 +162,7 @@ void Tchat::buildPanel() {
     // Over the settings column while it runs.
     zorble_ = new ZorbleFlash(pictures_.get(), panel_);
 
-    // The tile picked up, over the board and the rack; the pointer is never
-    // over it, so clicks reach the square or tile beneath.
-    image_dragging = new QLabel(panel_);
-    image_dragging->setObjectName(QStringLiteral("image_dragging"));
-    image_dragging->resize(TilePictures::kSquare, TilePictures::kSquare);
-    image_dragging->setAttribute(Qt::WA_TransparentForMouseEvents);
-    image_dragging->hide();
+    image_dragging = new DragImage(mirror_, pictures_.get(), panel_);
 
     BoardView *board = boardArea_->board();
     connect(board, &BoardView::doneRequested, this, [this](bool byKey) {
@@ -178,8 +171,8 @@ void Tchat::buildPanel() {
         if (!byKey)
             chatFocus();
     });
-    connect(board, &BoardView::pointerMoved, this, &Tchat::followPointer);
-    connect(rack_, &RackView::pointerMoved, this, &Tchat::followPointer);
+    connect(board, &BoardView::pointerMoved, image_dragging, &DragImage::follow);
+    connect(rack_, &RackView::pointerMoved, image_dragging, &DragImage::follow);
 }
 
 void Tchat::buildParts() {
@@ -221,10 +214,10 @@ void Tchat::connectViews() {
     connect(&mirror_, &GameMirror::gameOver, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::zorbleOutcome, zorble_, &ZorbleFlash::start);
-    connect(&mirror_, &GameMirror::dragChanged, this, &Tchat::showDrag);
-    connect(&mirror_, &GameMirror::boardChanged, this, &Tchat::updatePreview);
-    connect(&mirror_, &GameMirror::turnChanged, this, &Tchat::updatePreview);
-    connect(&mirror_, &GameMirror::moveButtonsShown, this, &Tchat::updatePreview);
+    connect(&mirror_, &GameMirror::dragChanged, image_dragging, &DragImage::refresh);
+    connect(&mirror_, &GameMirror::boardChanged, label_preview, &PreviewLabel::refresh);
+    connect(&mirror_, &GameMirror::turnChanged, label_preview, &PreviewLabel::refresh);
+    connect(&mirror_, &GameMirror::moveButtonsShown, label_preview, &PreviewLabel::refresh);
     status_->showStatus(mirror_);
     status_->showSettings(mirror_);
 }
@@ -332,10 +325,6 @@ void Tchat::systemLine(const QString &text) {
     addlinetochat(0, text, GameMirror::kSystemColour);
 }
 
-void Tchat::showMessage(const QString &text) {
-    QMessageBox::information(this, QStringLiteral("Zorble"), text);
-}
-
 // ---- Start-up ----------------------------------------------------------------
 
 void Tchat::showEvent(QShowEvent *event) {
@@ -380,7 +369,8 @@ void Tchat::kicking(int seat) {
 
 void Tchat::button_startClick() {
     if (!mirror_.loggedIn()) {
-        showMessage(QStringLiteral("You are not connected"));
+        QMessageBox::information(this, QStringLiteral("Zorble"),
+                                 QStringLiteral("You are not connected"));
         return;
     }
     status_->startButton()->hide();
@@ -449,43 +439,6 @@ void Tchat::chatFocus() {
 }
 
 // ---- The move being laid -------------------------------------------------------------
-
-void Tchat::showDrag() {
-    if (mirror_.composer().dragTile() == 0) {
-        image_dragging->hide();
-        image_dragging->clear();
-        return;
-    }
-    // The drag text is side "+" letter.
-    const int letter = mirror_.composer().dragText().section(QLatin1Char('+'), 1).toInt();
-    image_dragging->setPixmap(pictures_->little(letter));
-    image_dragging->show();
-    image_dragging->raise();
-}
-
-void Tchat::followPointer(QPoint global) {
-    image_dragging->move(panel_->mapFromGlobal(global) + QPoint(3, 3));
-}
-
-const rules::Rules &Tchat::previewRules() {
-    if (const TServer *server = starter_->server())
-        return server->moveRules();
-    if (!ownRules_) {
-        ownWords_ = TDictn::shared();
-        ownRules_ = std::make_unique<rules::Rules>(
-            [words = ownWords_.get()](const QString &word) { return words->FindWord(word); });
-    }
-    return *ownRules_;
-}
-
-void Tchat::updatePreview() {
-    QString text;
-    if (mirror_.ownTurn() && !mirror_.composer().laidTiles().isEmpty())
-        if (const auto verdict = movepreview::judgeLaid(mirror_, previewRules()))
-            text = movepreview::describe(*verdict);
-    label_preview->setText(text);
-    label_preview->setVisible(!text.isEmpty());
-}
 
 QString Tchat::previewText() const {
     return label_preview->text();

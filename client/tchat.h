@@ -14,7 +14,8 @@
 #include <memory>
 
 class BoardArea;
-class TDictn;
+class DragImage;
+class PreviewLabel;
 class ChatPanel;
 class ComputerMenu;
 class GameStarter;
@@ -38,9 +39,6 @@ class Tspylist;
 class Ttallylist;
 class WindowSettings;
 class ZorbleFlash;
-namespace rules {
-class Rules;
-}
 
 // The game window: its views paint the game mirror, its menus and buttons
 // send the player's requests through the host link, and its parts start the
@@ -126,9 +124,6 @@ public:
     void JustWatch1Click();
     // Asks the host to remove the player in a slot (hosting player only).
     void kicking(int seat);
-    // Refills the tally list's current players: the names of seats 1 to 4,
-    // without the own seat and free seats.
-    void loadchecklist();
     // View > Phrase List: the phrase editor with the current phrases.
     void PhraseList1Click();
 
@@ -156,7 +151,6 @@ private:
     void connectViews();
     void addlinetochat(int seat, const QString &text, quint32 colour);
     void systemLine(const QString &text);
-    void showMessage(const QString &text);
     void hostingChanged(bool hosting);
 
     // User actions.
@@ -167,12 +161,6 @@ private:
     void phrasesDone(const QStringList &phrases);
     // The keyboard focus goes back to the chat entry after a move button.
     void chatFocus();
-    void showDrag();
-    void followPointer(QPoint global);
-    void updatePreview();
-    // The rules the preview asks: the host's in this program, or rules of
-    // the window's own on the program's word list when it has no host.
-    const rules::Rules &previewRules();
 
     RunningMark running_;
     GameMirror mirror_;
@@ -200,10 +188,8 @@ private:
     RackView *rack_ = nullptr;
     ZorbleFlash *zorble_ = nullptr;
     ChatPanel *chat_ = nullptr;
-    QLabel *label_preview = nullptr;
-    QLabel *image_dragging = nullptr;
-    std::shared_ptr<const TDictn> ownWords_;
-    std::unique_ptr<rules::Rules> ownRules_;
+    PreviewLabel *label_preview = nullptr;
+    DragImage *image_dragging = nullptr;
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;
     QMenu *optionsMenu_ = nullptr;

@@ -68,8 +68,15 @@ void Tchat::setDownload(Tdownload *download) {
 
 void Tchat::setTally(Ttallylist *tally) {
     tally_ = tally;
-    if (tally_)
-        tally_->setLoadchecklist([this] { loadchecklist(); });
+    if (!tally_)
+        return;
+    // The tally's list of current players: the other players seated.
+    const auto refresh = [this] {
+        if (tally_)
+            tally_->setCurrentPlayers(mirror_.seats().otherPlayers(mirror_.localSeat()));
+    };
+    tally_->setLoadchecklist(refresh);
+    connect(&mirror_, &GameMirror::tallyPlayersChanged, tally_, refresh);
 }
 
 Tspylist *Tchat::spyList() {
@@ -94,16 +101,6 @@ Tphrases *Tchat::phraseEditor() {
     if (!phrases_)
         setPhraseEditor(new Tphrases(this));
     return phrases_;
-}
-
-void Tchat::loadchecklist() {
-    if (!tally_)
-        return;
-    QStringList names;
-    for (int seat = 1; seat <= game::kSeats; ++seat)
-        if (seat != mirror_.localSeat() && mirror_.seats().name(seat) != SeatList::kWaiting)
-            names << mirror_.seats().name(seat);
-    tally_->setCurrentPlayers(names);
 }
 
 void Tchat::PhraseList1Click() {

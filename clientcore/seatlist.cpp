@@ -11,6 +11,14 @@ int SeatList::seatedCount() const {
                              [](const QString &n) { return n != kWaiting; }));
 }
 
+QStringList SeatList::otherPlayers(int ownSeat) const {
+    QStringList out;
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        if (seat != ownSeat && names_[size_t(seat)] != kWaiting)
+            out << names_[size_t(seat)];
+    return out;
+}
+
 QString SeatList::spyEntry(int slot, const QString &name) {
     return QString::number(slot) + QStringLiteral(": ") + name;
 }

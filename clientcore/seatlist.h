@@ -27,6 +27,8 @@ public:
     bool watching(int seat) const { return game::isSeat(seat) && watching_[size_t(seat)]; }
     // How many of seats 1 to 4 a player holds.
     int seatedCount() const;
+    // The names of the players in seats 1 to 4 other than the own seat.
+    QStringList otherPlayers(int ownSeat) const;
     // The watchers the host announced, one entry slot ": " name each
     // ("7: Alice"), in the order they came.
     const QStringList &spies() const { return spies_; }
