@@ -238,10 +238,14 @@ void ChatView::addlinetochat(const QString &line, quint32 colour) {
     }
     const QString text = line.mid(plus + 1);
 
-    // Selectors 0 .. 9 have a shared style; a larger one gets a look of its own.
-    const int style = *selector == 0 ? 0 : *selector + 5;
+    // Selectors 0 .. 9 have a shared style; a larger one gets a look of its own
+    // (and is never added to, as it may be as large as an int goes).
+    constexpr int kFirstSeatStyle = 5;
+    const int style = *selector == 0                              ? 0
+                      : *selector < kStyleCount - kFirstSeatStyle ? *selector + kFirstSeatStyle
+                                                                  : -1;
     QTextCharFormat format;
-    if (style < kStyleCount) {
+    if (style >= 0) {
         Style &s = styles_[style];
         const QColor c = toQColor(colour);
         if (s.colour != c || !s.bold) {
