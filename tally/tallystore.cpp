@@ -1,5 +1,6 @@
 #include "tally/tallystore.h"
 
+#include "settings/userfile.h"
 #include "tally/lzrw1.h"
 
 #include <QBuffer>
@@ -20,7 +21,7 @@ namespace {
 
 // A tally of kMaxRows opponents with long names stays far below these; a
 // larger file, or one announcing more text, is no tally.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr qint64 kMaxFileSize = UserFile::kMaxBytes;
 constexpr qint64 kMaxTextSize = 16 * 1024 * 1024;
 
 const QString Zero = QStringLiteral("0");
@@ -205,53 +206,23 @@ void TallyStore::LoadGridFromFile(QIODevice &in) {
 TallyStore::LoadResult TallyStore::loadFile(const QString &path) {
     reset();
     keptFile_.clear();
-    const QByteArray name = QFile::encodeName(path);
-    // Opened without waiting, so that a pipe of that name cannot stall the
-    // start; only a regular file is read.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return {LoadResult::Absent, {}};
-        const QString reason = systemReason();
-        keptFile_ = path;
-        return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 cannot be read (%2). It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path, reason)};
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        keptFile_ = path;
-        return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 is not a regular file. It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path)};
-    }
-    if (info.st_size > kMaxFileSize) {
-        ::close(fd);
+    UserFile file = UserFile::read(path, kMaxFileSize);
+    switch (file.status) {
+    case UserFile::Read:
+        break;
+    case UserFile::Missing:
+        return {LoadResult::Absent, {}};
+    case UserFile::TooLarge:
         return putAside(path, QStringLiteral("it is too large to be a tally"));
-    }
-
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    case UserFile::NotRegular:
+    case UserFile::Unreadable:
         keptFile_ = path;
         return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 cannot be read (%2). It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path, file.errorString())};
+                QStringLiteral("The tally file %1 %2. It is left as it is, and the games of this "
+                               "run are not saved in it.")
+                    .arg(path, file.problem)};
     }
-    QByteArray packed = file.readAll();
-    const bool readFailed = file.error() != QFileDevice::NoError;
-    file.close();
-    if (readFailed) {
-        keptFile_ = path;
-        return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 cannot be read. It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path)};
-    }
+    QByteArray packed = std::move(file.bytes);
 
     // The size the file announces, checked before anything is decoded.
     if (packed.size() >= 8) {
