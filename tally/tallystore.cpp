@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <climits>
@@ -294,8 +295,22 @@ bool TallyStore::saveFile(const QString &path, QString *error) const {
     in.open(QIODevice::ReadOnly);
 
     // QSaveFile writes to a temporary file beside `path` and renames it over
-    // `path` on commit; without a commit the temporary file is removed.
-    QSaveFile out(path);
+    // `path` on commit; without a commit the temporary file is removed. It
+    // follows a symbolic link, though, and writes where the link leads (making
+    // a file there when nothing is): the tally would land in another folder.
+    // A link in the tally's place is therefore replaced by a file of its own:
+    // the tally goes to a temporary file in the tally's folder, renamed over
+    // the link.
+    struct stat place {};
+    const bool overLink =
+        ::lstat(QFile::encodeName(path).constData(), &place) == 0 && S_ISLNK(place.st_mode);
+    QSaveFile save(path);
+    QTemporaryFile beside(path + QStringLiteral(".XXXXXX"));
+    QFileDevice &out = overLink ? static_cast<QFileDevice &>(beside) : save;
+    const auto cancel = [&] {
+        if (!overLink)
+            save.cancelWriting();
+    };
     if (!out.open(QIODevice::WriteOnly))
         return fail(out.errorString());
     Tlzrw1 codec;
@@ -305,7 +320,7 @@ bool TallyStore::saveFile(const QString &path, QString *error) const {
     try {
         codec.CompressStream(in, text.size(), out);
     } catch (const ELzrw1Exception &e) {
-        out.cancelWriting();
+        cancel();
         return fail(e.message());
     }
     // commit() alone misses a write that fails when the buffer is flushed (a
@@ -313,10 +328,19 @@ bool TallyStore::saveFile(const QString &path, QString *error) const {
     errno = 0;
     if (!out.flush() || out.error() != QFileDevice::NoError) {
         const QString reason = systemReason();
-        out.cancelWriting();
+        cancel();
         return fail(reason);
     }
-    if (!out.commit())
-        return fail(out.errorString());
+    if (!overLink)
+        return save.commit() || fail(save.errorString());
+    errno = 0;
+    if (::fsync(beside.handle()) != 0 || ::rename(QFile::encodeName(beside.fileName()).constData(),
+                                                  QFile::encodeName(path).constData()) != 0)
+        return fail(systemReason());
+    beside.setAutoRemove(false);
+    std::fprintf(stderr,
+                 "zorble: the tally file %s was a symbolic link; the tally is now a file of "
+                 "its own there\n",
+                 qPrintable(path));
     return true;
 }

@@ -246,6 +246,24 @@ TEST_F(TallyFile, APipeOrADeviceInPlaceOfTheFileIsNeitherReadNorWrittenOver) {
     }
 }
 
+// A link that leads nowhere reads as no tally; saving then makes the tally a
+// file of its own in the link's place, and nothing where the link led.
+TEST_F(TallyFile, ADanglingLinkIsReplacedByTheTallyItself) {
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("zorbletally.tld"));
+    ASSERT_TRUE(QFile::link(target, path));
+    TallyStore store;
+    EXPECT_EQ(store.loadFile(path).status, TallyStore::LoadResult::Absent);
+    store = sample();
+    ASSERT_TRUE(store.saveFile(path));
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    TallyStore again;
+    EXPECT_EQ(again.loadFile(path).status, TallyStore::LoadResult::Loaded);
+    EXPECT_EQ(again.names(), sample().names());
+    EXPECT_EQ(files(), QStringList({"zorbletally.tld"}));
+}
+
 TEST_F(TallyFile, ASaveWhereNoFileCanBeMadeFailsAndTellsWhy) {
     // Nobody, root included, makes files in /proc.
     const QString unwritable = QStringLiteral("/proc/zorbletally.tld");
