@@ -86,6 +86,7 @@ void TServer::Sock1Accept(TSock *sender) {
     s.ending = false;
     s.carry.clear();
     inbox[slot].clear();
+    flood_[slot] = FloodControl{};
     conn->Tag = slot;
     conn->OnDisconnect = tempsock.OnDisconnect;
     conn->OnInfo = tempsock.OnInfo;
@@ -164,8 +165,14 @@ void TServer::dispatch(int slot, const QString &line) {
     using namespace proto::tohost;
     std::visit(proto::Overloaded{
                    [&](const Login &m) { receivedlogininfo(slot, m); },
-                   [&](const Chat &m) { chat(slot, m); },
-                   [&](const PlaySound &m) { playasound(slot, m); },
+                   [&](const Chat &m) {
+                       if (floodAllows(slot))
+                           chat(slot, m);
+                   },
+                   [&](const PlaySound &m) {
+                       if (floodAllows(slot))
+                           playasound(slot, m);
+                   },
                    [&](const Kick &m) { kickhim(slot, m); },
                    [&](const Watch &m) { justwatch(slot, m); },
                    [&](const Start &m) { startgame(slot, m); },
@@ -350,4 +357,24 @@ void TServer::playasound(int sender, const proto::tohost::PlaySound &sound) {
     if (!ownSeat(sender, sound.seat))
         return;
     sendAll(proto::host::playasound(sound.seat, sound.rest));
+}
+
+bool TServer::floodAllows(int sender) {
+    switch (flood_[sender].take(floodClock_())) {
+    case FloodControl::Verdict::Pass:
+        return true;
+    case FloodControl::Verdict::DropAndTell:
+        sendTo(sender, proto::host::notice(QString::fromLatin1(FloodControl::kWarning)));
+        break;
+    case FloodControl::Verdict::Drop:
+        break;
+    case FloodControl::Verdict::Disconnect:
+        std::fprintf(stderr,
+                     "zorble host: slot %d flooded the chat for more than %lld s; "
+                     "disconnecting it\n",
+                     sender, static_cast<long long>(FloodControl::kLongestFlood.count()));
+        disconnectsock(sender);
+        break;
+    }
+    return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/floodcontrol.h"
 #include "net/framing.h"
 #include "net/messages.h"
 #include "net/tsock.h"
@@ -95,6 +96,10 @@ public:
     // The rules this host judges moves by, with its word list; a client in
     // the same program shares them to preview a move.
     const rules::Rules &moveRules() const { return *rules_; }
+    // The clock the flood control reads; tests move it on themselves.
+    void setFloodClock(std::function<FloodControl::Clock::time_point()> clock) {
+        floodClock_ = std::move(clock);
+    }
 
 private:
     friend struct EngineProbe; // unit tests of the rules
@@ -126,6 +131,9 @@ private:
     void justwatch(int sender, const proto::tohost::Watch &watch);
     void chat(int sender, const proto::tohost::Chat &line);
     void playasound(int sender, const proto::tohost::PlaySound &sound);
+    // Charges a chat line, action or chatter sound to the sender's flood
+    // control: false when it is not to be relayed.
+    bool floodAllows(int sender);
     void catchUp(int slot);
 
     // Game engine.
@@ -162,7 +170,9 @@ private:
     QTimer socktimer;
     std::array<std::deque<Inbound>, kSlots + 1> inbox; // per slot, oldest first
     int served = 0;                                    // the slot served last
-    quint64 links = 0;                                 // connections accepted so far
+    std::array<FloodControl, kSlots + 1> flood_;       // per slot, for its connection
+    std::function<FloodControl::Clock::time_point()> floodClock_ = &FloodControl::Clock::now;
+    quint64 links = 0; // connections accepted so far
 
     std::array<SeatSlot, 11> seats{};
     int slotcount = 0;

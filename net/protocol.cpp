@@ -375,6 +375,10 @@ QString chat(const QString &seatText, const QString &name, const QString &rest) 
     return head(Command::chat) + seatText + QLatin1Char('+') + name + QStringLiteral(" chats: ") +
            rest;
 }
+QString notice(const QString &text) {
+    // "clGreen" is the colour text of the notices' green (0x008000).
+    return head(Command::chat) + QStringLiteral("0+") + text + QStringLiteral("|clGreen");
+}
 QString action(const QString &seatText, const QString &name, const QString &rest) {
     return head(Command::action) + seatText + QLatin1Char('+') + name + QLatin1Char(' ') + rest;
 }

@@ -204,6 +204,9 @@ QString timeup(int seat);
 QString justwatching(int seat, int code);
 QString playerdisconnected(int slot, const QString &name);
 QString chat(const QString &seatText, const QString &name, const QString &rest);
+// A line of the host's own to one client, shown as the program's own notices
+// are (seat 0, in green).
+QString notice(const QString &text);
 QString action(const QString &seatText, const QString &name, const QString &rest);
 QString playasound(int seat, const QString &rest);
 QString nomoretiles();
