@@ -21,6 +21,10 @@ public:
     static constexpr std::chrono::milliseconds kPenalty{100};    // what one line costs
     static constexpr std::chrono::milliseconds kAllowance{3000}; // how far the clock may run ahead
     static constexpr std::chrono::seconds kLongestFlood{30};     // then the connection ends
+    // While a flood is being cut, the host reads the flooder's connection at
+    // most once in this time: dropping lines as fast as a client can send them
+    // would keep the host busy for nothing.
+    static constexpr std::chrono::milliseconds kHold{20};
     // What the sender is told, once per flood.
     static constexpr char kWarning[] = "You are sending too fast; some lines were not sent.";
 

@@ -84,6 +84,7 @@ void TServer::Sock1Accept(TSock *sender) {
     s.connected = true;
     s.link = ++links;
     s.ending = false;
+    s.floodHeld = false;
     s.carry.clear();
     inbox[slot].clear();
     flood_[slot] = FloodControl{};
@@ -149,7 +150,8 @@ void TServer::serve(int slot, Inbound entry) {
         return; // left behind by an earlier connection of the slot
     if (entry.end)
         return connectionEnded(slot);
-    if (s.connection && s.connection->readPaused() && inbox[slot].size() <= kMaxQueued / 2)
+    if (s.connection && s.connection->readPaused() && !s.floodHeld &&
+        inbox[slot].size() <= kMaxQueued / 2)
         s.connection->setReadPaused(false);
     dispatch(slot, proto::decode(entry.text));
 }
@@ -365,8 +367,10 @@ bool TServer::floodAllows(int sender) {
         return true;
     case FloodControl::Verdict::DropAndTell:
         sendTo(sender, proto::host::notice(QString::fromLatin1(FloodControl::kWarning)));
+        holdBack(sender);
         break;
     case FloodControl::Verdict::Drop:
+        holdBack(sender);
         break;
     case FloodControl::Verdict::Disconnect:
         std::fprintf(stderr,
@@ -377,4 +381,20 @@ bool TServer::floodAllows(int sender) {
         break;
     }
     return false;
+}
+
+void TServer::holdBack(int slot) {
+    SeatSlot &s = seats[slot];
+    if (s.floodHeld || !s.connection)
+        return;
+    s.floodHeld = true;
+    s.connection->setReadPaused(true);
+    QTimer::singleShot(FloodControl::kHold, this, [this, slot, link = s.link] {
+        SeatSlot &held = seats[slot];
+        if (held.link != link)
+            return; // another connection holds the slot by now
+        held.floodHeld = false;
+        if (held.connection && inbox[slot].size() <= kMaxQueued / 2)
+            held.connection->setReadPaused(false);
+    });
 }

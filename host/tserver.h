@@ -31,6 +31,7 @@ struct SeatSlot {
     TSock *connection = nullptr;   // owned by Sock1
     quint64 link = 0;              // serial number of that connection
     bool ending = false;           // its end is queued behind its messages
+    bool floodHeld = false;        // not read for a while: it floods the chat
     int score = 0;                 // total in the current game
     int turnscore = 0;             // points of the move being tested or last accepted
     int bonus = 0;                 // Zorble effect of the last accepted move, 0..3
@@ -134,6 +135,8 @@ private:
     // Charges a chat line, action or chatter sound to the sender's flood
     // control: false when it is not to be relayed.
     bool floodAllows(int sender);
+    // Stops reading a flooding connection for FloodControl::kHold.
+    void holdBack(int slot);
     void catchUp(int slot);
 
     // Game engine.
