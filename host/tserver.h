@@ -173,9 +173,9 @@ private:
     QTimer socktimer;
     std::array<std::deque<Inbound>, kSlots + 1> inbox; // per slot, oldest first
     int served = 0;                                    // the slot served last
+    quint64 links = 0;                                 // connections accepted so far
     std::array<FloodControl, kSlots + 1> flood_;       // per slot, for its connection
     std::function<FloodControl::Clock::time_point()> floodClock_ = &FloodControl::Clock::now;
-    quint64 links = 0; // connections accepted so far
 
     std::array<SeatSlot, 11> seats{};
     int slotcount = 0;
