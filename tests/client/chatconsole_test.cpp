@@ -1,5 +1,5 @@
 // The chat console: lines from standard input go out as chat, every one and
-// in order, whenever they are typed.
+// in order, whenever they are typed, up to the end of the input.
 #include "tests/client/fakehost.h"
 
 #include "client/chatconsole.h"
@@ -44,7 +44,10 @@ TEST(ChatConsole, LinesTypedBeforeTheOwnSeatIsAnnouncedGoOutAfterIt) {
     type("first\nsecond\n");
     host.send({"CMD_newplayerinfo+2+Alice"});
     spin(50);
-    type("third\n");
+    // The last line comes with the end of the input.
+    ASSERT_EQ(::write(input.fd[1], "third\n", 6), 6);
+    ::close(input.fd[1]);
+    input.fd[1] = -1;
     const QByteArray expected = "CMD_chat+2+before login|clBlack\xFF"
                                 "CMD_chat+2+first|clBlack\xFF"
                                 "CMD_chat+2+second|clBlack\xFF"
