@@ -100,6 +100,7 @@ int runBot(int argc, char **argv) {
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app,
                      [&app](int) { app.quit(); });
+    watcher.start();
     app.exec();
     return status;
 }

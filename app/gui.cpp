@@ -23,9 +23,10 @@ int runGui(int argc, char **argv) {
     app.setApplicationName(QStringLiteral("Zorble"));
     app.setDesktopFileName(QStringLiteral("io.github.zorble.Zorble"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/zorble.png")));
-    // Catch SIGINT and SIGTERM from the start: one that comes while the
-    // windows are still being made waits in the watcher until the window can
-    // close as File > Exit does.
+    // SIGINT and SIGTERM (and SIGUSR1 with a state file) are caught from the
+    // start of main: one that comes while the windows are still being made
+    // waits in the watcher until the window can close as File > Exit does, or
+    // the state can be written.
     SignalWatcher watcher;
 
     InstanceGuard guard;
@@ -74,6 +75,7 @@ int runGui(int argc, char **argv) {
     }
 
     window.show();
+    watcher.start();
     const int code = app.exec();
     if (!statePath.isEmpty())
         writeWindowState();

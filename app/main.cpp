@@ -1,4 +1,5 @@
 #include "app/modes.h"
+#include "app/signalwatcher.h"
 #include "net/protocol.h"
 
 #include <QCommandLineParser>
@@ -96,9 +97,13 @@ Choice choose(const QStringList &args, QString &error) {
 
 int main(int argc, char **argv) {
     // The lobby's start (NAME ADDRESS ROLE) and a solo start go straight to
-    // the window, whatever the words are.
-    if (argc < 2 || argv[1][0] != '-')
+    // the window, whatever the words are. Signals are caught before anything
+    // else happens: the loading of the libraries before main takes longer
+    // than anything main does until the window shows.
+    if (argc < 2 || argv[1][0] != '-') {
+        SignalWatcher::catchEarly(!qEnvironmentVariableIsEmpty("ZORBLE_STATE_FILE"));
         return runGui(argc, argv);
+    }
 
     QStringList args;
     for (int i = 0; i < argc; ++i)
@@ -112,10 +117,12 @@ int main(int argc, char **argv) {
         std::printf("zorble %s\n", proto::kVersion);
         return 0;
     case Choice::Serve:
+        SignalWatcher::catchEarly(false);
         return runServe(argc, argv);
     case Choice::CheckWord:
         return runCheckWord(argc, argv);
     case Choice::Bot:
+        SignalWatcher::catchEarly(false);
         return runBot(argc, argv);
     case Choice::Error:
         std::fprintf(stderr, "zorble: %s\nTry 'zorble --help' for more information.\n",
@@ -124,5 +131,6 @@ int main(int argc, char **argv) {
     case Choice::Gui:
         break;
     }
+    SignalWatcher::catchEarly(!qEnvironmentVariableIsEmpty("ZORBLE_STATE_FILE"));
     return runGui(argc, argv);
 }

@@ -95,6 +95,8 @@ void TServer::Sock1Accept(TSock *sender) {
     c.ending = false;
     c.carry.clear();
     c.inbox.clear();
+    c.flood = FloodControl{};
+    c.floodHeld = false;
     conn->Tag = slot;
     conn->OnDisconnect = tempsock.OnDisconnect;
     conn->OnInfo = tempsock.OnInfo;
@@ -158,7 +160,7 @@ void TServer::serve(int slot, Inbound entry) {
         return; // left behind by an earlier connection of the slot
     if (entry.end)
         return connectionEnded(slot);
-    if (c.socket && c.socket->readPaused() && c.inbox.size() <= kMaxQueued / 2)
+    if (c.socket && c.socket->readPaused() && !c.floodHeld && c.inbox.size() <= kMaxQueued / 2)
         c.socket->setReadPaused(false);
     dispatch(slot, proto::decode(entry.text));
 }
@@ -174,8 +176,14 @@ void TServer::dispatch(int slot, const QString &line) {
     using namespace proto::tohost;
     std::visit(proto::Overloaded{
                    [&](const Login &m) { receivedlogininfo(slot, m); },
-                   [&](const Chat &m) { chat(slot, m); },
-                   [&](const PlaySound &m) { playasound(slot, m); },
+                   [&](const Chat &m) {
+                       if (floodAllows(slot))
+                           chat(slot, m);
+                   },
+                   [&](const PlaySound &m) {
+                       if (floodAllows(slot))
+                           playasound(slot, m);
+                   },
                    [&](const Kick &m) { kickhim(slot, m); },
                    [&](const Watch &m) { justwatch(slot, m); },
                    [&](const Start &m) { startgame(slot, m); },
@@ -352,4 +360,43 @@ void TServer::playasound(int sender, const proto::tohost::PlaySound &sound) {
     if (!ownSeat(sender, sound.seat))
         return;
     sendAll(proto::host::playasound(sound.seat, sound.rest));
+}
+
+bool TServer::floodAllows(int sender) {
+    switch (conns_[size_t(sender)].flood.take(floodClock_())) {
+    case FloodControl::Verdict::Pass:
+        return true;
+    case FloodControl::Verdict::DropAndTell:
+        sendTo(sender, proto::host::notice(QString::fromLatin1(FloodControl::kWarning)));
+        holdBack(sender);
+        break;
+    case FloodControl::Verdict::Drop:
+        holdBack(sender);
+        break;
+    case FloodControl::Verdict::Disconnect:
+        std::fprintf(stderr,
+                     "zorble host: slot %d flooded the chat for more than %lld s; "
+                     "disconnecting it\n",
+                     sender, static_cast<long long>(FloodControl::kLongestFlood.count()));
+        if (conns_[size_t(sender)].socket)
+            conns_[size_t(sender)].socket->Close();
+        break;
+    }
+    return false;
+}
+
+void TServer::holdBack(int slot) {
+    Connection &c = conns_[size_t(slot)];
+    if (c.floodHeld || !c.socket)
+        return;
+    c.floodHeld = true;
+    c.socket->setReadPaused(true);
+    QTimer::singleShot(FloodControl::kHold, this, [this, slot, link = c.link] {
+        Connection &held = conns_[size_t(slot)];
+        if (held.link != link)
+            return; // another connection holds the slot by now
+        held.floodHeld = false;
+        if (held.socket && held.inbox.size() <= kMaxQueued / 2)
+            held.socket->setReadPaused(false);
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/gametable.h"
+#include "host/floodcontrol.h"
 #include "net/framing.h"
 #include "net/messages.h"
 #include "net/tsock.h"
@@ -69,6 +70,10 @@ public:
     // The rules this host judges moves by, with its word list; a client in
     // the same program shares them to preview a move.
     const rules::Rules &moveRules() const { return rules_; }
+    // The clock the flood control reads; tests move it on themselves.
+    void setFloodClock(std::function<FloodControl::Clock::time_point()> clock) {
+        floodClock_ = std::move(clock);
+    }
 
 private:
     // An entry of a connection's queue: a message, or the end of the
@@ -88,6 +93,8 @@ private:
         bool ending = false;           // its end is queued behind its messages
         FrameSplitter carry{kMaxLine}; // bytes after the connection's last 0xFF
         std::deque<Inbound> inbox;     // oldest first
+        FloodControl flood;            // what its chat may still send
+        bool floodHeld = false;        // not read for a while: it floods the chat
     };
 
     // Sessions.
@@ -104,6 +111,11 @@ private:
     void justwatch(int sender, const proto::tohost::Watch &watch);
     void chat(int sender, const proto::tohost::Chat &line);
     void playasound(int sender, const proto::tohost::PlaySound &sound);
+    // Charges a chat line, action or chatter sound to the sender's flood
+    // control: false when it is not to be relayed.
+    bool floodAllows(int sender);
+    // Stops reading a flooding connection for FloodControl::kHold.
+    void holdBack(int slot);
     void startgame(int sender, const proto::tohost::Start &request);
     bool connected(int slot) const { return table_.seat(slot).present; }
 
@@ -128,6 +140,7 @@ private:
     std::array<Connection, kSlots + 1> conns_{}; // per slot
     int served = 0;                              // the slot served last
     quint64 links = 0;                           // connections accepted so far
+    std::function<FloodControl::Clock::time_point()> floodClock_ = &FloodControl::Clock::now;
     int dropped_ = 0;
     QString current_; // the line being handled, for the log
 };

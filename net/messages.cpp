@@ -33,8 +33,14 @@ SeatAndRest seatAndRest(const QString &payload) {
     return s;
 }
 
+constexpr int kMaxSlot = 9;
+
+bool inRange(int n, int lo, int hi) {
+    return n >= lo && n <= hi;
+}
+
 bool isSlot(int n) {
-    return n >= 1 && n <= 9;
+    return inRange(n, 1, kMaxSlot);
 }
 
 } // namespace
@@ -216,7 +222,8 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
     case Command::action: {
         const qsizetype plus = p.indexOf(QLatin1Char('+'));
         const auto seat = toInt(plus < 0 ? QStringView(p) : QStringView(p).left(plus));
-        if (plus < 0 || !seat || *seat < 0)
+        // 0 is the lobby's or the host's own notice, 1..9 the speaker's slot.
+        if (plus < 0 || !seat || !inRange(*seat, 0, kMaxSlot))
             return Refused{"bad chat line"};
         const ColouredText text = splitColour(p.mid(plus + 1));
         return message(Chat{*seat, text.text, text.colour});
@@ -224,7 +231,7 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
     case Command::playasound: {
         FieldReader r(p);
         const auto seat = r.intField();
-        if (!seat)
+        if (!seat || !isSlot(*seat))
             return Refused{"chatter sound with a bad seat"};
         return message(ChatterSound{*seat, r.field()});
     }

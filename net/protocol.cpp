@@ -23,6 +23,14 @@ QString flag(bool b) {
 bool inRange(int v, int lo, int hi) {
     return v >= lo && v <= hi;
 }
+bool isPoints(int v) {
+    return inRange(v, -kMaxPoints, kMaxPoints);
+}
+// The clocks and the play-to score of a game as a client takes them.
+bool clientTakes(int turntime, int gametime, int playtoscore) {
+    return inRange(turntime, 0, kMaxTurnTime) && inRange(gametime, 0, kMaxGameTime) &&
+           inRange(playtoscore, 0, kMaxPoints);
+}
 
 // Reads n integer fields; the last one may be the remaining text.
 template <size_t N> std::optional<std::array<int, N>> ints(const QString &payload) {
@@ -369,6 +377,10 @@ QString chat(const QString &seatText, const QString &name, const QString &rest) 
     return head(Command::chat) + seatText + QLatin1Char('+') + name + QStringLiteral(" chats: ") +
            rest;
 }
+QString notice(const QString &text) {
+    // "clGreen" is the colour text of the notices' green (0x008000).
+    return head(Command::chat) + QStringLiteral("0+") + text + QStringLiteral("|clGreen");
+}
 QString action(const QString &seatText, const QString &name, const QString &rest) {
     return head(Command::action) + seatText + QLatin1Char('+') + name + QLatin1Char(' ') + rest;
 }
@@ -448,6 +460,9 @@ std::optional<GameSettings> parseGameSettings(const QString &payload) {
     s.options.playtoscore = *v[4];
     s.options.doubletiles = r.field() == QLatin1String("y");
     s.options.partners = r.rest() == QLatin1String("y");
+    if (!clientTakes(s.options.turntime, s.options.gametime, s.options.playtoscore) ||
+        !inRange(s.elapsed, 0, kMaxElapsed))
+        return std::nullopt;
     return s;
 }
 
@@ -460,6 +475,9 @@ std::optional<GameStarted> parseGameStarted(const QString &payload) {
     r.field(); // the partners flag as asked
     r.field(); // the empty field before the flag in force
     options->second.partners = r.rest() == QLatin1String("y");
+    if (!clientTakes(options->second.turntime, options->second.gametime,
+                     options->second.playtoscore))
+        return std::nullopt;
     return GameStarted{options->first, options->second};
 }
 
@@ -472,14 +490,15 @@ std::optional<RackTile> parseAtile(const QString &payload) {
 
 std::optional<int> parseCount(const QString &payload) {
     const auto v = toInt(payload);
-    if (!v || *v < 0)
+    if (!v || !inRange(*v, 0, kMaxTileCount))
         return std::nullopt;
     return v;
 }
 
 std::optional<NewTiles> parseNewTiles(const QString &payload) {
     const auto v = ints<4>(payload);
-    if (!v || !inRange((*v)[0], 1, 4) || !inRange((*v)[2], 1, 4))
+    if (!v || !inRange((*v)[0], 1, 4) || !inRange((*v)[2], 1, 4) || !isPoints((*v)[1]) ||
+        !isPoints((*v)[3]))
         return std::nullopt;
     return NewTiles{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
 }
@@ -493,7 +512,9 @@ std::optional<PostScore> parsePostScore(const QString &payload) {
         if (!field)
             return std::nullopt;
     PostScore p{*v[0], *v[1], *v[2], *v[3], *v[4], *v[5], *v[6], r.field()};
-    if (!inRange(p.seat, 1, 4) || !inRange(p.partner, 1, 4) || !inRange(p.bonus, 0, 3))
+    if (!inRange(p.seat, 1, 4) || !inRange(p.partner, 1, 4) || !inRange(p.bonus, 0, 3) ||
+        !inRange(p.count, 0, kMaxTileCount) || !isPoints(p.turnscore) || !isPoints(p.score) ||
+        !isPoints(p.partnerscore))
         return std::nullopt;
     return p;
 }

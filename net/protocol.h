@@ -186,6 +186,9 @@ QString timeup(int seat);
 QString justwatching(int seat, int code);
 QString playerdisconnected(int slot, const QString &name);
 QString chat(const QString &seatText, const QString &name, const QString &rest);
+// A line of the host's own to one client, shown as the program's own notices
+// are (seat 0, in green).
+QString notice(const QString &text);
 QString action(const QString &seatText, const QString &name, const QString &rest);
 QString playasound(int seat, const QString &rest);
 QString nomoretiles();
@@ -198,8 +201,15 @@ QString placeletter(int x, int y, int letter);
 
 // Parsers of host messages. Besides number conversion they check the ranges
 // a client indexes its tables with: slots 1..10, seats 0..10 where a seat may
-// be "none", letters 0..25, squares 0..18, rack slots 1..10.
-std::optional<int> parseSlot(const QString &payload); // sendlogininfo, nextplayer, timeup
+// be "none", letters 0..25, squares 0..18, rack slots 1..10. Every other
+// number is held to the limits below, wide enough for any game a host runs,
+// so that a client's clocks and counts never overflow.
+inline constexpr int kMaxTurnTime = 24 * 3600;         // seconds
+inline constexpr int kMaxGameTime = 1000 * 1000;       // minutes
+inline constexpr int kMaxElapsed = 1000 * 1000 * 1000; // seconds
+inline constexpr int kMaxPoints = 10 * 1000 * 1000;    // a score or a play-to score, either sign
+inline constexpr int kMaxTileCount = 99;               // tiles drawn from the bag
+std::optional<int> parseSlot(const QString &payload);  // sendlogininfo, nextplayer, timeup
 std::optional<SlotName> parseSlotName(const QString &payload);
 std::optional<std::array<int, 4>> parseArrangeBoard(const QString &payload);
 std::optional<BoardLetter> parseBoardLetter(const QString &payload);

@@ -260,6 +260,42 @@ TEST(DownloadWindow, AStoppedOrEndedDownloadLeavesNothingAndRunsNothing) {
     }
 }
 
+// A body past the size cap and a server that goes silent are given up on,
+// with the reason on the window and on stderr.
+TEST(DownloadWindow, ABodyTooLargeOrAServerGoneSilentIsGivenUpOn) {
+    struct Case {
+        const char *name;
+        qint64 announced; // -1: no length
+        QByteArray body;  // sent at once; the server stays silent after it
+        const char *reason;
+    };
+    HttpGet::Limits limits;
+    limits.maxBytes = 10000;
+    limits.idle = std::chrono::milliseconds(300);
+    for (const Case &c : {
+             Case{"endless body", -1, QByteArray(30000, 'x'), "larger than 10000 bytes"},
+             Case{"announced too large", 1 << 30, QByteArray(100, 'x'), "larger than 10000 bytes"},
+             Case{"silent server", 5000, QByteArray(100, 'x'), "Nothing came from the server"},
+         }) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.window->setLimits(limits);
+        f.server.answer(okHead(c.announced), c.body, false);
+        testing::internal::CaptureStderr();
+        f.button("getbutton")->click();
+        const bool over = waitUntil([&] { return f.over(); });
+        const std::string err = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(over);
+        EXPECT_EQ(f.text("infolabel"), "Download Aborted");
+        EXPECT_TRUE(f.text("infolabel3").contains(c.reason)) << f.text("infolabel3").toStdString();
+        EXPECT_NE(err.find("download aborted: "), std::string::npos) << err;
+        EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+        EXPECT_TRUE(waitUntil([&] { return f.server.disconnects() == 1; }));
+        EXPECT_EQ(f.files(), QStringList());
+        EXPECT_EQ(f.ranWith(), "<not run>");
+    }
+}
+
 TEST(DownloadWindow, OnlyAnHttpOrHttpsLobbyAddressIsFetched) {
     for (const QString &url : {QString(), QString("ftp://127.0.0.1:%1/lobby/vornexsetup.sh"),
                                QString("http://127.0.0.1:%1/lobby/")}) {

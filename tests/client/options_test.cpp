@@ -33,6 +33,9 @@
 #include <memory>
 #include <optional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 QByteArray readFile(const QString &path) {
@@ -386,6 +389,32 @@ TEST(TileSets, TheMenuOffersClassicFirstThenTheSetsOfTheFolder) {
         entries << a->text();
     EXPECT_EQ(entries, QStringList({"classic", "broken", "Slate", "wood"}));
     EXPECT_TRUE(win.w->tileSets()->menu()->actions().at(0)->isChecked());
+}
+
+// A pipe or a link to a device named like a set's file is neither offered,
+// nor waited on, nor read: loading it says what it is, on stderr once.
+TEST(TileSets, APipeOrADeviceIsNoSetFile) {
+    for (const char *kind : {"pipe", "device"}) {
+        SCOPED_TRACE(kind);
+        Window win;
+        const QByteArray evil = QFile::encodeName(QDir(win.tiles()).filePath("evil_big.bmp"));
+        ASSERT_EQ(kind == std::string("pipe") ? ::mkfifo(evil.constData(), 0600)
+                                              : ::symlink("/dev/zero", evil.constData()),
+                  0);
+        writeFile(QDir(win.tiles()).filePath("wood_big.bmp"), bigStrip());
+        writeFile(win.ini(), "[Zorble]\nTiles=evil\n");
+        ASSERT_TRUE(win.open());
+        testing::internal::CaptureStderr();
+        const bool loggedIn = win.login();
+        const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+        ASSERT_TRUE(loggedIn);
+        EXPECT_EQ(err.count("evil_big.bmp is not a regular file"), 1) << err.toStdString();
+        EXPECT_EQ(win.w->currentTileSet(), "classic");
+        QStringList entries;
+        for (QAction *a : win.w->tilesMenu()->actions())
+            entries << a->text();
+        EXPECT_EQ(entries, QStringList({"classic", "wood"}));
+    }
 }
 
 TEST(TileSets, SetsInstalledWithTheGameFollowTheUsersOwn) {

@@ -503,6 +503,44 @@ TEST(TchatInbound, AHostileHostNeitherStallsTheWindowNorEndsTheConnection) {
     EXPECT_EQ(j.closed, 0);
 }
 
+// Numbers at the ends of an int, or just past what a table holds: each such
+// message is refused with a line on stderr, and nothing it says is used.
+TEST(TchatInbound, NumbersOutOfRangeAreRefusedNotUsed) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    j.host.send({"CMD_gamesettings+60+4+10+30+200+n+n"});
+    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().turnTime() == 60; }));
+    const QList<QByteArray> hostile{"CMD_chat+2147483647+Eve chats: x|clRed",
+                                    "CMD_action+2147483643+Eve x",
+                                    "CMD_chat+10+Eve chats: x",
+                                    "CMD_chat+-2147483648+Eve chats: x",
+                                    "CMD_playasound+2147483647+wave1+",
+                                    "CMD_playasound+0+wave1+",
+                                    "CMD_gamesettings+-2147483648+4+10+30+200+n+n",
+                                    "CMD_gamesettings+60+4+10+2147483647+200+n+n",
+                                    "CMD_startgame+Eve+2147483647+4+0+0+n+n++n",
+                                    "CMD_startgame+Eve+60+4+-1+0+n+n++n",
+                                    "CMD_tilecount+2147483647",
+                                    "CMD_postscore+1+1+0+2147483647+5+3+5+word+",
+                                    "CMD_postscore+1+1+0+5+5+3+-2147483648+word+",
+                                    "CMD_newtiles+1+-2147483648+3+0"};
+    testing::internal::CaptureStderr();
+    j.host.send(hostile);
+    j.host.send({"CMD_chat+2+Bob chats: still here|clBlack"});
+    const bool shown = waitUntil([&] { return chatText(*j.window).contains("still here"); });
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(QString::fromStdString(err).count("dropped a message from the host"), hostile.size())
+        << err;
+    EXPECT_FALSE(chatText(*j.window).contains(" x")) << chatText(*j.window).toStdString();
+    const GameMirror &m = j.window->mirror();
+    EXPECT_EQ(m.turnTime(), 60);
+    EXPECT_EQ(m.elapsed(), 30);
+    EXPECT_EQ(m.tilesLeft(), 100);
+    EXPECT_EQ(m.score(1) + m.score(3), 0);
+    EXPECT_EQ(j.closed, 0);
+}
+
 } // namespace
 
 namespace {

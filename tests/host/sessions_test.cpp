@@ -1,5 +1,6 @@
 // Real TCP clients on loopback log in, chat and leave against an in-process host.
 #include "host/tserver.h"
+#include "net/protocol.h"
 #include "tests/support/testclient.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 
 #include <memory>
 #include <vector>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -36,6 +39,12 @@ protected:
     }
     // Lets the host handle whatever is in flight.
     void settle() { spin(60); }
+    // From now on the flood control sees each line come a penalty after the
+    // one before, the fastest pace it lets through: a burst is relayed whole.
+    void pace() {
+        host->setFloodClock(
+            [t = FloodControl::Clock::now()]() mutable { return t += FloodControl::kPenalty; });
+    }
 
     std::unique_ptr<TServer> host;
     std::vector<std::unique_ptr<TestClient>> clients;
@@ -261,6 +270,7 @@ TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
 TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
+    pace();
     QByteArray burst;
     for (int i = 0; i < 500; ++i)
         burst += QStringLiteral("CMD_chat+2+%1|clRed").arg(i).toUtf8() + '\xFF';
@@ -402,6 +412,7 @@ TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
     settle();
+    pace();
     constexpr int kBurst = 1000; // within one read of the host
     QByteArray burst;
     for (int i = 0; i < kBurst; ++i)
@@ -423,4 +434,43 @@ TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
     ASSERT_EQ(fromBob.size(), kBurst);
     for (int i = 0; i < kBurst; ++i)
         ASSERT_EQ(fromBob[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
+}
+
+// Flood control: a burst of ten passes; a flood is cut, and its sender told
+// once; a flood that goes on for longer than the limit ends the connection.
+TEST_F(Sessions, AFloodIsCutAndALongOneDisconnected) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    settle();
+    auto now = FloodControl::Clock::now();
+    host->setFloodClock([&now] { return now; });
+    auto send = [&](const QString &what, int n) {
+        QByteArray lines;
+        for (int i = 0; i < n; ++i)
+            lines += proto::client::chat(2, what + QString::number(i), "clRed").toUtf8() + '\xFF';
+        b.sendRaw(lines);
+        settle();
+    };
+    const QString warning = proto::host::notice(FloodControl::kWarning);
+    send("burst", 10);
+    EXPECT_EQ(a.countStartingWith("CMD_chat+2+Bob chats: burst"), 10);
+    send("flood", 200);
+    const int relayed = a.countStartingWith("CMD_chat+2+Bob chats: flood");
+    EXPECT_GT(relayed, 0);
+    EXPECT_LT(relayed, 200);
+    EXPECT_EQ(a.lines().filter("flood199").size(), 0);
+    EXPECT_EQ(b.lines().count(warning), 1);
+    EXPECT_EQ(a.lines().count(warning), 0);
+
+    // On and on at twice the pace let through, for longer than the limit.
+    testing::internal::CaptureStderr();
+    const int twiceThePace = int(2 * (1s / FloodControl::kPenalty));
+    for (auto start = now; now - start <= FloodControl::kLongestFlood + 1s && b.isOpen();) {
+        now += 1s;
+        send("more", twiceThePace);
+    }
+    EXPECT_TRUE(b.waitClosed());
+    EXPECT_FALSE(a.waitFor("CMD_playerdisconnected+2+Bob").isEmpty());
+    EXPECT_EQ(b.lines().count(warning), 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("slot 2 flooded"), std::string::npos);
 }
