@@ -30,13 +30,33 @@ namespace {
 constexpr int kSmallestTextSize = 1;
 constexpr int kLargestTextSize = 72;
 
+// The "Zorble" section of the settings file; the defaults when there is no
+// file, and with a line on standard error when it cannot be read.
+ZorbleSettings readSettings(const QString &path) {
+    IniFile ini(path);
+    if (!path.isEmpty() && !ini.load())
+        std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
+                     qPrintable(ini.errorString()));
+    ZorbleSettings s;
+    s.load(ini);
+    return s;
+}
+
 } // namespace
 
 void Tchat::setPaths(const AppPaths &paths) {
     paths_ = paths;
     grouptilesmenu();
-    if (download_)
+    // The lobby's keys count from the start, not only from the own login: a
+    // solo game that cannot host still offers the download.
+    const ZorbleSettings s = readSettings(paths_.settingsFile);
+    lobbyURL_ = s.lobbyURL;
+    lobbyPath_ = s.lobbyPath;
+    lobbySHA256_ = s.lobbySHA256;
+    if (download_) {
         download_->setDownloadFolder(paths_.downloadFolder);
+        download_->setLobby(lobbyURL_, lobbyPath_, lobbySHA256_);
+    }
 }
 
 void Tchat::setGameOptions(Tgameoptions *options) {
@@ -98,12 +118,7 @@ QSize Tchat::workArea() const {
 }
 
 void Tchat::loadinifile() {
-    IniFile ini(paths_.settingsFile);
-    if (!paths_.settingsFile.isEmpty() && !ini.load())
-        std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
-                     qPrintable(ini.errorString()));
-    ZorbleSettings s;
-    s.load(ini);
+    const ZorbleSettings s = readSettings(paths_.settingsFile);
 
     remembered_ = QRect(s.left, s.top, s.width, s.height);
     const QRect place = windowGeometry(s);
