@@ -90,8 +90,8 @@ play_installed() {
     "$prefix/games/zorble" Tester </dev/null >"$home/out" 2>"$home/err" &
   local pid=$!
   pids+=("$pid")
-  for _ in $(seq 150); do grep -q 'Loading' "$home/out" && break; sleep 0.1; done
-  grep -q 'Loading' "$home/out" || fail "installed zorble as $user did not start: $(cat "$home/err")"
+  for _ in $(seq 150); do grep -qs 'Loading' "$home/out" && break; sleep 0.1; done
+  grep -qs 'Loading' "$home/out" || fail "installed zorble as $user did not start: $(cat "$home/err")"
   kill -TERM "$pid"
   wait "$pid" || fail "installed zorble as $user ended with status $?: $(cat "$home/err")"
   find "$scratch/root" -printf '%p %s %T@ %m\n' | sort >"$scratch/after"
