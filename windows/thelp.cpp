@@ -214,6 +214,8 @@ Thelp::Thelp(QWidget *parent) : QDialog(parent) {
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("pages"));
+    // Every tab in sight: the window is at least as wide as their row.
+    pages_->setUsesScrollButtons(false);
     pages_->addTab(page(kRules, QStringLiteral("page_rules"), pages_), QStringLiteral("Rules"));
     pages_->addTab(page(kScoring, QStringLiteral("page_scoring"), pages_),
                    QStringLiteral("Scoring"));
