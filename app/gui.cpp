@@ -8,8 +8,11 @@
 #include "clientcore/statefile.h"
 #include "settings/apppaths.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QJsonArray>
+#include <QMenu>
 
 #include <cstdio>
 
@@ -62,11 +65,16 @@ int runGui(int argc, char **argv) {
     // and once more when the program ends.
     const QString statePath = qEnvironmentVariable("ZORBLE_STATE_FILE");
     // The mirror's game, with what only the window knows: the preview under
-    // the board and where the parts lie, for scripts that click on them.
+    // the board, where the parts lie, for scripts that click on them, and the
+    // tile sets that Options > Tiles offers.
     auto writeWindowState = [&] {
         QJsonObject state = mirrorState(window.mirror());
         state.insert(QStringLiteral("preview"), window.previewText());
         state.insert(QStringLiteral("places"), window.places());
+        QJsonArray tileSets;
+        for (const QAction *a : window.tilesMenu()->actions())
+            tileSets.append(a->text());
+        state.insert(QStringLiteral("tileSets"), tileSets);
         writeState(statePath, state);
     };
     if (!statePath.isEmpty()) {

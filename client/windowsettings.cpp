@@ -18,6 +18,19 @@ namespace {
 constexpr int kSmallestTextSize = 1;
 constexpr int kLargestTextSize = 72;
 
+// The "Zorble" section of the settings file; the defaults when there is no
+// file, and with a line on standard error when it cannot be read.
+ZorbleSettings readSettings(const QString &path) {
+    IniFile ini(path);
+    if (!path.isEmpty() && !ini.load())
+        std::fprintf(stderr, "zorble: cannot read the settings: %s
+",
+                     qPrintable(ini.errorString()));
+    ZorbleSettings s;
+    s.load(ini);
+    return s;
+}
+
 } // namespace
 
 WindowSettings::WindowSettings(const Parts &parts, QObject *parent)
@@ -33,13 +46,17 @@ QSize WindowSettings::workArea() const {
     return QSize(INT_MAX, INT_MAX);
 }
 
+void WindowSettings::setFile(const QString &path) {
+    file_ = path;
+    // The lobby's keys count from the start, not only from the own login: a
+    // solo game that cannot host still offers the download.
+    const ZorbleSettings s = readSettings(file_);
+    lobby_ = {s.lobbyURL, s.lobbyPath, s.lobbySHA256};
+    emit lobbyKeysRead(lobby_);
+}
+
 void WindowSettings::loadinifile() {
-    IniFile ini(file_);
-    if (!file_.isEmpty() && !ini.load())
-        std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
-                     qPrintable(ini.errorString()));
-    ZorbleSettings s;
-    s.load(ini);
+    const ZorbleSettings s = readSettings(file_);
 
     remembered_ = QRect(s.left, s.top, s.width, s.height);
     const QRect place = windowGeometry(s);

@@ -38,8 +38,9 @@ public:
 
     explicit WindowSettings(const Parts &parts, QObject *parent = nullptr);
 
-    // The settings file; without one nothing is kept on disk.
-    void setFile(const QString &path) { file_ = path; }
+    // The settings file; without one nothing is kept on disk. Its lobby
+    // keys are read at once.
+    void setFile(const QString &path);
     bool settingsRead() const { return read_; }
     const LobbyKeys &lobby() const { return lobby_; }
 

@@ -317,6 +317,34 @@ TEST(DownloadWindow, OnlyAnHttpOrHttpsLobbyAddressIsFetched) {
               "No lobby address is configured (LobbyURL in the Zorble section of vornlobby.ini).");
 }
 
+// A solo game that cannot host (its port is taken) still downloads from the
+// address in the settings file: the window reads it when it starts.
+TEST(DownloadWindow, ASoloGameThatCannotHostOffersTheConfiguredDownload) {
+    Fixture f;
+    f.window->setLobby(QString(), QString(), QString());
+    f.server.answer("HTTP/1.0 404 Not Found\r\n\r\n", QByteArray(), true);
+    AppPaths paths;
+    paths.settingsFile = f.dir.filePath("vornlobby.ini");
+    paths.downloadFolder = f.folder;
+    QFile ini(paths.settingsFile);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Zorble]\nLobbyURL=" + f.server.url("/lobby/vornexsetup.sh").toUtf8() + "\n");
+    ini.close();
+
+    FakeHost taken;
+    Tchat w;
+    w.setPaths(paths);
+    w.setDownload(f.window.get());
+    w.setPorts(taken.port(), unusedPort());
+    w.setArguments({});
+    w.show();
+    ASSERT_TRUE(waitUntil([&] { return f.window->isVisible(); }));
+    f.button("getbutton")->click();
+    ASSERT_TRUE(waitUntil([&] { return f.over() && f.server.connections() == 1; }))
+        << f.text("infolabel").toStdString();
+    EXPECT_TRUE(f.server.request().startsWith("GET /lobby/vornexsetup.sh HTTP/1.0\r\n"));
+}
+
 // "Play with Others" in a game window that read LobbyPath from its settings.
 TEST(DownloadWindow, PlayWithOthersStartsTheConfiguredLobbyOrSaysWhereItIsNot) {
     for (const bool installed : {false, true}) {

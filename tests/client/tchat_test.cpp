@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -407,10 +408,19 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     for (int i = 0; i < help.pages()->count(); ++i)
         tabs << help.pages()->tabText(i);
     EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Zorble Squares", "Game Options", "Keyboard",
-                                 "Credits"}));
+                                 "Version History", "Credits"}));
+    // The history's newest entry is this version's; the credits name each
+    // source with its licence.
+    const QString history = help.findChild<QTextBrowser *>("page_history")->toPlainText();
+    EXPECT_TRUE(history.contains(QRegularExpression("^Version history\\nVersion " +
+                                                    QRegularExpression::escape(w.versionText()) +
+                                                    " \\S \\d+ \\w+ 20\\d\\d\\n")))
+        << history.toStdString();
     const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
-    EXPECT_TRUE(credits.contains("Qt"));
-    EXPECT_TRUE(credits.contains("SCOWL"));
+    for (const char *source :
+         {"Qt", "LGPL", "SCOWL", "Kevin Atkinson", "permission to use", "J Ross Beresford", "SoX",
+          "GPL version 2", "eSpeak NG", "GPL version 3"})
+        EXPECT_TRUE(credits.contains(source)) << source;
 }
 
 } // namespace
