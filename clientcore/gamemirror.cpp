@@ -6,11 +6,6 @@ GameMirror::GameMirror(QObject *parent) : QObject(parent) {
     position_.squares = game::quarterKinds(quarters_);
     Timer2.setInterval(1000);
     connect(&Timer2, &QTimer::timeout, this, &GameMirror::Timer2Timer);
-    // What the move being laid changes shows as the mirror's own changes.
-    connect(&composer_, &MoveComposer::boardChanged, this, &GameMirror::boardChanged);
-    connect(&composer_, &MoveComposer::rackChanged, this, &GameMirror::rackChanged);
-    connect(&composer_, &MoveComposer::dragChanged, this, &GameMirror::dragChanged);
-    connect(&composer_, &MoveComposer::soundRequested, this, &GameMirror::soundRequested);
 }
 
 GameMirror::~GameMirror() = default;

@@ -14,8 +14,7 @@ bool onBoard(int x, int y) {
 
 } // namespace
 
-MoveComposer::MoveComposer(const GameMirror &mirror, QObject *parent)
-    : QObject(parent), mirror_(mirror) {
+MoveComposer::MoveComposer(GameMirror &mirror) : mirror_(mirror) {
     for (int i = 1; i <= 10; ++i) {
         rackorder_[size_t(i)] = {0, i};
         tiletext_[size_t(i)] = QStringLiteral("n+*");
@@ -115,8 +114,8 @@ bool MoveComposer::layTile(int slot, int x, int y) {
     tilesquare_[size_t(slot)] = {x, y};
     placedtile_[size_t(x)][size_t(y)] = slot;
     laidorder_[size_t(slot)] = ++laidcount_;
-    emit boardChanged();
-    emit rackChanged();
+    emit mirror_.boardChanged();
+    emit mirror_.rackChanged();
     return true;
 }
 
@@ -139,10 +138,10 @@ std::optional<proto::tohost::Move> MoveComposer::move() const {
 void MoveComposer::clearLaid() {
     const qsizetype returned = liftLaid().size();
     for (qsizetype i = 0; i < returned; ++i)
-        emit soundRequested(QStringLiteral("remove"));
+        emit mirror_.soundRequested(QStringLiteral("remove"));
     if (returned > 0) {
-        emit boardChanged();
-        emit rackChanged();
+        emit mirror_.boardChanged();
+        emit mirror_.rackChanged();
     }
 }
 
@@ -152,7 +151,7 @@ bool MoveComposer::startDrag(int tile) {
         return false;
     dragtile_ = tile;
     dragtext_ = tiletext_[size_t(tile)];
-    emit dragChanged();
+    emit mirror_.dragChanged();
     return true;
 }
 
@@ -161,7 +160,7 @@ bool MoveComposer::dropDragged(int x, int y) {
         return false;
     const bool laid = layTile(dragtile_, x, y);
     if (laid)
-        emit soundRequested(QStringLiteral("place"));
+        emit mirror_.soundRequested(QStringLiteral("place"));
     cancelDrag();
     return laid;
 }
@@ -171,7 +170,7 @@ void MoveComposer::cancelDrag() {
         return;
     dragtile_ = 0;
     dragtext_.clear();
-    emit dragChanged();
+    emit mirror_.dragChanged();
 }
 
 void MoveComposer::swapWithDragged(int tile) {
@@ -188,7 +187,7 @@ void MoveComposer::swapWithDragged(int tile) {
     if (from == 0 || to == 0 || from == to)
         return;
     std::swap(rackorder_[size_t(from)], rackorder_[size_t(to)]);
-    emit rackChanged();
+    emit mirror_.rackChanged();
 }
 
 bool MoveComposer::takeBack(int x, int y) {
@@ -198,9 +197,9 @@ bool MoveComposer::takeBack(int x, int y) {
     tilesquare_[size_t(k)] = {kEmpty, kEmpty};
     laidorder_[size_t(k)] = 0;
     placedtile_[size_t(x)][size_t(y)] = kEmpty;
-    emit soundRequested(QStringLiteral("remove"));
-    emit boardChanged();
-    emit rackChanged();
+    emit mirror_.soundRequested(QStringLiteral("remove"));
+    emit mirror_.boardChanged();
+    emit mirror_.rackChanged();
     return true;
 }
 
@@ -223,14 +222,14 @@ bool MoveComposer::flippit(int tile) {
     tiletext_[size_t(tile)] =
         (flipped_[size_t(tile)] ? QStringLiteral("y+") : QStringLiteral("n+")) +
         QString::number(tileLetter(tile));
-    emit rackChanged();
+    emit mirror_.rackChanged();
     return true;
 }
 
 void MoveComposer::sortthem() {
     std::stable_sort(rackorder_.begin() + 1, rackorder_.end(),
                      [](const RackPlace &a, const RackPlace &b) { return a.key < b.key; });
-    emit rackChanged();
+    emit mirror_.rackChanged();
 }
 
 int MoveComposer::layLetter(int letter, bool otherSide, int x, int y) {
@@ -248,7 +247,7 @@ int MoveComposer::layLetter(int letter, bool otherSide, int x, int y) {
         if (otherSide)
             flippit(k);
         layTile(k, x, y);
-        emit soundRequested(QStringLiteral("place"));
+        emit mirror_.soundRequested(QStringLiteral("place"));
         return k;
     }
     return 0;

@@ -10,7 +10,6 @@
 #include "net/messages.h"
 
 #include <QList>
-#include <QObject>
 #include <QString>
 
 #include <array>
@@ -18,8 +17,9 @@
 
 class GameMirror;
 
-class MoveComposer : public QObject {
-    Q_OBJECT
+// It tells of its changes through the mirror's signals (boardChanged,
+// rackChanged, dragChanged, soundRequested), which the views already follow.
+class MoveComposer {
 public:
     // One position of the rack, left to right: the tile standing there and
     // its sort key (the letter last dealt to it, 0 before any deal).
@@ -28,7 +28,7 @@ public:
         int tile = 0;
     };
 
-    explicit MoveComposer(const GameMirror &mirror, QObject *parent = nullptr);
+    explicit MoveComposer(GameMirror &mirror);
 
     // The letter shown on a square: a tile laid there this turn, or the
     // board's; game::kEmpty when none.
@@ -105,17 +105,11 @@ public:
     // as a letter of the board. The rack slots it came from.
     QList<int> settle(const QList<game::BoardLetter> &word);
 
-signals:
-    void boardChanged();
-    void rackChanged();
-    void dragChanged();
-    void soundRequested(const QString &name);
-
 private:
     bool onFreeSquare(int x, int y) const;
 
-    const GameMirror &mirror_;
-    game::Grid placedtile_{};                         // rack slot laid on a square, or kEmpty
+    GameMirror &mirror_;      // read, and told of each change through its signals
+    game::Grid placedtile_{}; // rack slot laid on a square, or kEmpty
     std::array<std::array<int, 2>, 11> tilesquare_{}; // square of each laid rack tile
     std::array<bool, 11> flipped_{};                  // rack tile turned over
     std::array<QString, 11> tiletext_;                // "n+" letter, "n+*" before a deal
