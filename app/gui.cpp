@@ -5,6 +5,7 @@
 #include "client/gameprocess.h"
 #include "client/instanceguard.h"
 #include "client/tchat.h"
+#include "client/tilesetmenu.h"
 #include "clientcore/statefile.h"
 #include "settings/apppaths.h"
 
@@ -72,7 +73,7 @@ int runGui(int argc, char **argv) {
         state.insert(QStringLiteral("preview"), window.previewText());
         state.insert(QStringLiteral("places"), window.places());
         QJsonArray tileSets;
-        for (const QAction *a : window.tilesMenu()->actions())
+        for (const QAction *a : window.tileSets()->menu()->actions())
             tileSets.append(a->text());
         state.insert(QStringLiteral("tileSets"), tileSets);
         writeState(statePath, state);

@@ -23,8 +23,7 @@ constexpr int kLargestTextSize = 72;
 ZorbleSettings readSettings(const QString &path) {
     IniFile ini(path);
     if (!path.isEmpty() && !ini.load())
-        std::fprintf(stderr, "zorble: cannot read the settings: %s
-",
+        std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
                      qPrintable(ini.errorString()));
     ZorbleSettings s;
     s.load(ini);

@@ -409,9 +409,9 @@ TEST(TileSets, APipeOrADeviceIsNoSetFile) {
         const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
         ASSERT_TRUE(loggedIn);
         EXPECT_EQ(err.count("evil_big.bmp is not a regular file"), 1) << err.toStdString();
-        EXPECT_EQ(win.w->currentTileSet(), "classic");
+        EXPECT_EQ(win.w->tileSets()->current(), "classic");
         QStringList entries;
-        for (QAction *a : win.w->tilesMenu()->actions())
+        for (QAction *a : win.w->tileSets()->menu()->actions())
             entries << a->text();
         EXPECT_EQ(entries, QStringList({"classic", "wood"}));
     }

@@ -519,7 +519,7 @@ TEST(TchatInbound, NumbersOutOfRangeAreRefusedNotUsed) {
     Joined j;
     ASSERT_TRUE(j.login(1));
     j.host.send({"CMD_gamesettings+60+4+10+30+200+n+n"});
-    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().turnTime() == 60; }));
+    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().options().turntime == 60; }));
     const QList<QByteArray> hostile{"CMD_chat+2147483647+Eve chats: x|clRed",
                                     "CMD_action+2147483643+Eve x",
                                     "CMD_chat+10+Eve chats: x",
@@ -544,10 +544,10 @@ TEST(TchatInbound, NumbersOutOfRangeAreRefusedNotUsed) {
         << err;
     EXPECT_FALSE(chatText(*j.window).contains(" x")) << chatText(*j.window).toStdString();
     const GameMirror &m = j.window->mirror();
-    EXPECT_EQ(m.turnTime(), 60);
+    EXPECT_EQ(m.options().turntime, 60);
     EXPECT_EQ(m.elapsed(), 30);
     EXPECT_EQ(m.tilesLeft(), 100);
-    EXPECT_EQ(m.score(1) + m.score(3), 0);
+    EXPECT_EQ(m.seats().score(1) + m.seats().score(3), 0);
     EXPECT_EQ(j.closed, 0);
 }
 
