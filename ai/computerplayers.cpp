@@ -46,10 +46,11 @@ QString ComputerPlayers::nextName() const {
     }
 }
 
-QString ComputerPlayers::add(Level level) {
+QString ComputerPlayers::add(Level level, const QString &token) {
     engine(); // built now, before the player's first turn needs it
     const QString name = nextName();
     auto *player = new ZorbleBot(address_, port_, name, level, pauseMs_, engine_, this);
+    player->setRejoinToken(token);
     players_.append(player);
     connect(&player->mirror(), &GameMirror::ownSeatAnnounced, this, [this, player](int seat) {
         if (game::isSeat(seat)) {

@@ -51,6 +51,9 @@ public:
     // `players` seats are taken; the bot does this once.
     void startGameWhenSeated(int players, const game::GameOptions &options);
 
+    // Takes the kept seat this token gives back, with its rack and score.
+    void setRejoinToken(const QString &token) { link_.setRejoinToken(token); }
+
     const GameMirror &mirror() const { return mirror_; }
     Level level() const { return level_; }
     QString name() const { return name_; }

@@ -15,9 +15,12 @@ const char kUsage[] =
     "  zorble                          a solo game: host and play on this machine\n"
     "  zorble NAME ADDRESS ROLE        as the lobby starts it: ROLE \"true\" hosts as NAME,\n"
     "                                  anything else joins the host at ADDRESS\n"
-    "  zorble --serve [--port N] [--seed N]\n"
+    "  zorble --serve [--port N] [--seed N] [--grace SECONDS] [--rejoin-by-name] [--resume]\n"
     "                                  a host without a window (port 7772 unless given;\n"
-    "                                  a seed replays the same game)\n"
+    "                                  a seed replays the same game); a dropped player's\n"
+    "                                  seat is kept for 180 s unless given (0: not kept),\n"
+    "                                  taken back by its name only with --rejoin-by-name;\n"
+    "                                  --resume goes on with the interrupted game\n"
     "  zorble --check-word [WORD...]   look words up in the built-in word list (words\n"
     "                                  from standard input when none are given)\n"
     "  zorble --bot NAME [--host ADDRESS] [--port N] [--level easy|normal|hard] [--pause MS]\n"
@@ -44,7 +47,8 @@ const char kUsage[] =
     "                                  on SIGUSR1 and at exit\n"
     "\n"
     "Files: vornlobby.ini (settings), zorbletiles/ (tile sets), zorbletally.tld (the\n"
-    "tally) and the lobby's installer live beside the program when it runs from a\n"
+    "tally), zorblerejoin.txt (rejoin tokens), zorblegame.sav (the hosted game) and\n"
+    "the lobby's installer live beside the program when it runs from a\n"
     "writable folder of the user's own that is no installed prefix; else the settings\n"
     "live in $XDG_CONFIG_HOME/zorble/, the rest in $XDG_DATA_HOME/zorble/ (the\n"
     "installer in its downloads/), and the tile sets installed with the game are\n"
@@ -68,8 +72,11 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption level(QStringLiteral("level"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption pause(QStringLiteral("pause"), QString(), QStringLiteral("MS"));
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("PLAYERS"));
-    parser.addOptions(
-        {help, version, serve, checkWord, port, seed, bot, host, level, pause, start});
+    const QCommandLineOption grace(QStringLiteral("grace"), QString(), QStringLiteral("SECONDS"));
+    const QCommandLineOption byName(QStringLiteral("rejoin-by-name"));
+    const QCommandLineOption resume(QStringLiteral("resume"));
+    parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, start,
+                       grace, byName, resume});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -81,7 +88,8 @@ Choice choose(const QStringList &args, QString &error) {
     const bool botOption =
         parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) || parser.isSet(start);
     if (parser.isSet(bot)) {
-        if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed)) {
+        if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed) ||
+            parser.isSet(grace) || parser.isSet(byName) || parser.isSet(resume)) {
             error = QStringLiteral("--bot goes with --host, --port, --level, --pause and --start "
                                    "only.");
             return Choice::Error;
@@ -96,6 +104,10 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Serve;
     if (parser.isSet(checkWord))
         return Choice::CheckWord;
+    if (parser.isSet(grace) || parser.isSet(byName) || parser.isSet(resume)) {
+        error = QStringLiteral("--grace, --rejoin-by-name and --resume go with --serve.");
+        return Choice::Error;
+    }
     if (parser.isSet(port) || parser.isSet(seed)) {
         error = QStringLiteral("--port and --seed go with --serve (--port also with --bot).");
         return Choice::Error;

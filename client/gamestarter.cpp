@@ -2,12 +2,66 @@
 
 #include "clientcore/gamemirror.h"
 #include "clientcore/hostlink.h"
+#include "clientcore/reconnector.h"
+#include "clientcore/rejointokens.h"
 #include "host/tserver.h"
+
+#include <QMessageBox>
 
 #include <cstdio>
 
 GameStarter::GameStarter(GameMirror &mirror, HostLink &link, QObject *parent)
-    : QObject(parent), mirror_(mirror), link_(link) {}
+    : QObject(parent), mirror_(mirror), link_(link), reconnector_(new Reconnector(this)) {
+    connect(&mirror_, &GameMirror::rejoinTokenReceived, this, &GameStarter::keepToken);
+    connect(reconnector_, &Reconnector::attemptDue, this, &GameStarter::tryAgain);
+    connect(reconnector_, &Reconnector::gaveUp, this, [this] {
+        emit notice(QStringLiteral("The host could not be reached again."));
+        emit reconnectFailed();
+    });
+    connect(&link_, &HostLink::connectFailed, this, &GameStarter::connectFailed);
+    connect(&mirror_, &GameMirror::ownSeatAnnounced, this, [this] {
+        if (reconnector_->active()) {
+            reconnector_->stop();
+            emit notice(QStringLiteral("Reconnected."));
+        }
+    });
+}
+
+bool GameStarter::reconnecting() const {
+    return reconnector_->active();
+}
+
+bool GameStarter::connectionLost() {
+    if (reconnector_->active()) {
+        connectFailed(); // a try reached the host, which closed again
+        return true;
+    }
+    const auto &token = mirror_.rejoinToken();
+    if (mirror_.isHost() || mirror_.closedByHost() || !mirror_.gameRunning() ||
+        token.token.isEmpty() || token.grace <= 0)
+        return false;
+    link_.setRejoinToken(token.token);
+    mirror_.composer().clearLaid();
+    emit notice(QStringLiteral("Reconnecting…"));
+    reconnector_->start(std::chrono::seconds(token.grace));
+    return true;
+}
+
+void GameStarter::tryAgain() {
+    link_.reconnect();
+}
+
+void GameStarter::connectFailed() {
+    reconnector_->failed();
+}
+
+void GameStarter::keepToken(const QString &gameId, const QString &token) {
+    if (rejoinFile_.isEmpty() || joinedAddress_.isEmpty())
+        return;
+    if (!RejoinTokens(rejoinFile_).store(joinedAddress_, gamePort_, {gameId, token}))
+        std::fprintf(stderr, "zorble: cannot keep the rejoin token in %s\n",
+                     qPrintable(rejoinFile_));
+}
 
 void GameStarter::processparams() {
     emit hostingChanged(false);
@@ -41,17 +95,55 @@ void GameStarter::hostpress() {
         emit notice(QStringLiteral("Cannot host the game: port %1 is in use.").arg(gamePort_));
         return;
     }
+    emit hostingChanged(true);
+    if (saveFile_.isEmpty())
+        return joinOwnHost();
+    server_->setSaveFile(saveFile_);
+    const game::SaveFile save(saveFile_);
+    QString setAside;
+    const std::optional<game::SavedGame> saved = save.read(&setAside);
+    if (!setAside.isEmpty())
+        emit notice(QStringLiteral("The saved game could not be read; it was set aside as %1.")
+                        .arg(setAside));
+    if (!saved)
+        return joinOwnHost();
+    // The question waits without blocking: the host already listens, and a
+    // window that comes back meanwhile finds its seat once the game resumes.
+    auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Zorble"), saved->question(),
+                                QMessageBox::Yes | QMessageBox::No);
+    box->setObjectName(QStringLiteral("resume_question"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, save, state = saved->state](int answer) {
+        if (answer == QMessageBox::Yes)
+            server_->resume(state);
+        else
+            save.remove();
+        joinOwnHost();
+    });
+    box->open();
+}
+
+void GameStarter::joinOwnHost() {
     link_.setLogin(mirror_.playerName());
     mirror_.setHost(true);
     link_.setVersion(version_);
+    presentToken(QStringLiteral("127.0.0.1"));
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
-    emit hostingChanged(true);
+}
+
+void GameStarter::presentToken(const QString &address) {
+    // A token kept from an earlier connection to this host gives back the
+    // seat it kept, after a drop or a new start of the program.
+    joinedAddress_ = address;
+    if (!rejoinFile_.isEmpty())
+        link_.setRejoinToken(RejoinTokens(rejoinFile_).find(address, gamePort_).token);
 }
 
 void GameStarter::joinpress() {
     link_.setLogin(mirror_.playerName());
     // An address that cannot be looked up leaves the window unconnected.
     link_.setVersion(version_);
+    presentToken(hostaddress_);
     link_.connectToHost(hostaddress_, gamePort_);
     emit hostingChanged(false);
 }

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class GameMirror;
+class Reconnector;
 class HostLink;
 class TServer;
 
@@ -35,12 +36,23 @@ public:
     }
     quint16 gamePort() const { return gamePort_; }
     void setVersion(const QString &version) { version_ = version; }
+    // Where the host's rejoin tokens are kept; none are kept without it.
+    void setRejoinFile(const QString &path) { rejoinFile_ = path; }
+    // Where the window's own host saves its game after every turn; a game
+    // found there when the window hosts again is offered to resume.
+    void setSaveFile(const QString &path) { saveFile_ = path; }
     QString hostAddress() const { return hostaddress_; }
 
     // Reads the command line and hosts or joins.
     void processparams();
     void hostpress();
     void joinpress();
+    // The connection to the host ended. A joining window whose seat the host
+    // keeps tries again until the seat would be given up, and returns true;
+    // otherwise the window closes. A host that closed on purpose is not
+    // tried again.
+    bool connectionLost();
+    bool reconnecting() const;
 
 signals:
     // A line for the window's chat.
@@ -50,14 +62,28 @@ signals:
     // The window hosts (the hosting player may start games and remove
     // people) or only joins.
     void hostingChanged(bool hosting);
+    // The window tried to reach its host again until the seat would be
+    // given up, in vain.
+    void reconnectFailed();
 
 private:
+    void keepToken(const QString &gameId, const QString &token);
+    void tryAgain();
+    // Joins the window's own host, once it knows whether it resumes a game.
+    void joinOwnHost();
+    void presentToken(const QString &address);
+    void connectFailed();
+
     GameMirror &mirror_;
     HostLink &link_;
     QStringList args_;
     TServer *server_ = nullptr;
     QString hostaddress_;
     QString version_;
+    QString rejoinFile_;
+    QString saveFile_;
+    Reconnector *reconnector_;
+    QString joinedAddress_; // the host whose tokens the window keeps
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
 };

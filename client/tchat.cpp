@@ -90,7 +90,11 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
             tally_->addgame(winner);
     });
     connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
-    connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
+    connect(&link_, &HostLink::connectionClosed, this, [this] {
+        // A joining window whose seat the host keeps tries to come back.
+        if (!starter_->connectionLost())
+            close();
+    });
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         checkScreenWidth(screen->geometry().width());
@@ -133,6 +137,15 @@ void Tchat::buildPanel() {
     seatTable_->setGeometry(548, 4, 306, 96);
     popup_kick = new SeatMenu(this);
     connect(popup_kick, &SeatMenu::kickRequested, this, &Tchat::kicking);
+    connect(popup_kick, &SeatMenu::freeRequested, this, [this](int seat) {
+        if (mirror_.loggedIn() && game::isSeat(seat))
+            link_.send(proto::request::freeSeat(seat));
+    });
+    connect(popup_kick, &SeatMenu::replaceRequested, this, [this](int seat) {
+        // The window's own host knows the seat's token.
+        if (const TServer *server = starter_->server(); server && game::isSeat(seat))
+            computer_->replace(server->table().seat(seat).token);
+    });
     connect(popup_kick, &SeatMenu::watchRequested, this, [this](int seat, bool sitOut) {
         if (mirror_.loggedIn() && game::isSeat(seat))
             link_.send(proto::request::watch(seat, sitOut));
@@ -141,7 +154,9 @@ void Tchat::buildPanel() {
         QLabel *name = seatTable_->nameLabel(seat);
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(name, &QWidget::customContextMenuRequested, this, [this, name, seat](QPoint at) {
-            popup_kick->prepare(mirror_.isHost(), name->text(), seat);
+            const SeatList &seats = mirror_.seats();
+            popup_kick->prepare(mirror_.isHost(), seats.name(seat), seat,
+                                seats.kept(seat) && seats.keptSeconds(seat) == 0);
             popup_kick->popup(name->mapToGlobal(at));
         });
     }
@@ -177,6 +192,7 @@ void Tchat::buildPanel() {
 
 void Tchat::buildParts() {
     starter_ = new GameStarter(mirror_, link_, this);
+    connect(starter_, &GameStarter::reconnectFailed, this, &Tchat::close);
     connect(starter_, &GameStarter::notice, this, &Tchat::systemLine);
     connect(starter_, &GameStarter::hostingChanged, this, &Tchat::hostingChanged);
     connect(starter_, &GameStarter::soloStarted, this, [this] {
@@ -388,6 +404,8 @@ void Tchat::gameoptionsStart() {
     if (!mirror_.loggedIn())
         return;
     const game::GameOptions options = gameoptions_->values();
+    if (TServer *server = starter_->server())
+        server->setHostOptions(gameoptions_->hostValues());
     // The command word and the name go out in at most 34 characters.
     constexpr int kHeadLength = 34;
     const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;

@@ -36,6 +36,8 @@ QString Tchat::versionText() const {
 void Tchat::setPaths(const AppPaths &paths) {
     paths_ = paths;
     settings_->setFile(paths_.settingsFile);
+    starter_->setRejoinFile(paths_.rejoinFile);
+    starter_->setSaveFile(paths_.saveFile);
     tiles_->setFolders(paths_.tileFolder, paths_.sharedTileFolder);
     if (download_)
         download_->setDownloadFolder(paths_.downloadFolder);

@@ -77,6 +77,7 @@ void WindowSettings::loadinifile() {
         parts_.chat.setPhrase(n, s.phrases[size_t(n - 1)]);
 
     parts_.gameOptions()->setValues(s.options);
+    parts_.gameOptions()->setHostValues(s.host);
     lobby_ = {s.lobbyURL, s.lobbyPath, s.lobbySHA256};
     emit lobbyKeysRead(lobby_);
     read_ = true;
@@ -102,6 +103,7 @@ void WindowSettings::saveinifile(const QRect &geometry) {
     s.newTurnSound = chat.turnSound == 1;
     s.chatterSounds = chat.chatterSounds;
     s.options = parts_.gameOptions()->values();
+    s.host = parts_.gameOptions()->hostValues();
 
     IniFile ini(file_);
     ini.load();

@@ -55,6 +55,7 @@ HostLink::~HostLink() {
 }
 
 void HostLink::connectToHost(const QString &address, quint16 port) {
+    rejoinSent_ = false;
     sock.setHostName(address);
     sock.setPortName(QString::number(port));
     try {
@@ -62,6 +63,26 @@ void HostLink::connectToHost(const QString &address, quint16 port) {
     } catch (const ESockException &e) {
         std::fprintf(stderr, "zorble: cannot connect to %s: %s\n", printable(address).constData(),
                      e.what());
+        emit connectFailed(QString::fromStdString(e.what()));
+    }
+}
+
+void HostLink::reconnect() {
+    if (closed_)
+        return;
+    if (sock.hasSocket()) {
+        // What is left of the failed connection goes without another report.
+        const auto report = sock.OnInfo;
+        sock.OnInfo = nullptr;
+        sock.Close();
+        sock.OnInfo = report;
+    }
+    reached_ = false;
+    rejoinSent_ = false;
+    sockCarry_.clear();
+    try {
+        sock.Open();
+    } catch (const ESockException &e) {
         emit connectFailed(QString::fromStdString(e.what()));
     }
 }
@@ -186,6 +207,13 @@ void HostLink::dispatch(const QString &line) {
     mirror_.handle(*message);
     if (const auto *slot = std::get_if<proto::toclient::SendLoginInfo>(message)) {
         try {
+            // The host moves a connection with a good token to its kept seat
+            // and offers that slot again; the login for the first slot is
+            // then ignored.
+            if (!rejoinToken_.isEmpty() && !rejoinSent_) {
+                rejoinSent_ = true;
+                sock.Send(proto::frameRequest(proto::request::rejoin(rejoinToken_)));
+            }
             sock.Send(proto::frameRequest(proto::request::login(slot->slot, version_, loginName_)));
         } catch (const ESockException &e) {
             std::fprintf(stderr, "zorble: cannot send the login: %s\n", e.what());

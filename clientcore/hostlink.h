@@ -29,10 +29,17 @@ public:
     // slot.
     void setVersion(const QString &version) { version_ = version; }
     void setLogin(const QString &name) { loginName_ = name; }
+    // A token that gives back a seat kept at the host: it goes before the
+    // login of the next connection, once. A host that does not know it
+    // ignores it.
+    void setRejoinToken(const QString &token) { rejoinToken_ = token; }
     // Connects to the host; an address that cannot be looked up leaves the
     // link unconnected, with the reason on standard error. Either way a
     // connection that cannot be made is reported with connectFailed.
     void connectToHost(const QString &address, quint16 port);
+    // Connects again to the host of the last connectToHost, after the
+    // connection dropped; the rejoin token goes with the login again.
+    void reconnect();
     // Connects the lobby link on the loopback address.
     void openLobby(quint16 port);
     bool connected() const;
@@ -78,6 +85,8 @@ private:
     QTimer Timer1;
     QString version_ = QString::fromLatin1(proto::kVersion);
     QString loginName_;
+    QString rejoinToken_;
+    bool rejoinSent_ = false; // on this connection
     bool handling_ = false;
     bool closed_ = false;
     bool reached_ = false; // the game connection was made once

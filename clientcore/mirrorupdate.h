@@ -40,6 +40,9 @@ public:
     void operator()(const proto::toclient::ChatterSound &msg);
     void operator()(const proto::toclient::GameOver &msg);
     void operator()(const proto::toclient::Winner &msg);
+    void operator()(const proto::toclient::RejoinToken &msg);
+    void operator()(const proto::toclient::SeatKept &msg);
+    void operator()(const proto::toclient::Closing &msg);
 
 private:
     void systemLine(const QString &text);

@@ -90,6 +90,12 @@ struct OptionsShown {
     GameOptions options;
     int elapsed = 0;
 };
+// A seat is kept for its absent player for `seconds` more; 0 once the grace
+// period is over and the seat waits for the hosting player's choice.
+struct SeatKept {
+    int seat = 0;
+    int seconds = 0;
+};
 // A request that no honest client sends; it is logged, nobody hears it.
 struct Dropped {
     const char *why = "";
@@ -103,7 +109,7 @@ using Event =
                  event::AlreadyExchanged, event::TooFewToExchange, event::Exchanged,
                  event::MoveRefused, event::FirstWordMoved, event::MoveAccepted, event::TimeUp,
                  event::WatchChanged, event::GameEnded, event::Winners, event::LetterShown,
-                 event::OptionsShown, event::Dropped>;
+                 event::OptionsShown, event::SeatKept, event::Dropped>;
 
 struct Audience {
     enum Kind { Slot, Everyone, Seats };

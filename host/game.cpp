@@ -4,6 +4,10 @@
 #include "host/tserver.h"
 #include "host/wire.h"
 
+#include <QRandomGenerator>
+
+#include <cstdio>
+
 bool TServer::dictionaryOpen() const {
     return !spellit_ || spellit_->isOpen();
 }
@@ -28,6 +32,64 @@ void TServer::startgame(int sender, const proto::tohost::Start &request) {
     const game::Events events = table_.start(request.payload, request.options);
     Timer2.start();
     play(sender, events);
+    // Each game has tokens of its own: one of an earlier game gives no seat back.
+    table_.setGameId(newToken());
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        if (conns_[size_t(seat)].loggedIn)
+            giveToken(seat);
+}
+
+QString TServer::newToken() {
+    std::array<quint32, 4> bits{};
+    QRandomGenerator::system()->fillRange(bits.data(), bits.size());
+    QString text;
+    for (const quint32 word : bits)
+        text += QStringLiteral("%1").arg(word, 8, 16, QLatin1Char('0'));
+    return text;
+}
+
+void TServer::releaseKeptSeats() {
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        if (table_.seat(seat).present && table_.seat(seat).away)
+            release(seat);
+}
+
+void TServer::release(int seat) {
+    const QString name = table_.seat(seat).name;
+    if (conns_[size_t(seat)].socket)
+        conns_[size_t(seat)].socket->Close(); // came back, but has not logged in yet
+    const game::Events events = table_.leave(seat);
+    sendAll(proto::host::playerdisconnected(seat, name));
+    play(0, events);
+}
+
+void TServer::freeSeat(int sender, int seat) {
+    if (sender != 1)
+        return drop(sender, "a seat freed by another than the hosting player");
+    if (table_.seat(seat).present && table_.seat(seat).away)
+        release(seat);
+}
+
+void TServer::setSaveFile(const QString &path) {
+    save_ = path.isEmpty() ? nullptr : std::make_unique<game::SaveFile>(path);
+}
+
+void TServer::resume(const game::GameTable::State &saved) {
+    game::GameTable::State state = saved;
+    // Nobody is connected yet: the players get their seats back, watchers
+    // come again as newcomers.
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        game::GameTable::Seat &seat = state.seats[size_t(slot)];
+        if (game::isSeat(slot) && seat.present && state.running) {
+            seat.away = true;
+            seat.grace = std::max(grace_, 1);
+        } else if (!game::isSeat(slot)) {
+            seat = game::GameTable::Seat{};
+        }
+    }
+    // The turn's clock starts again once its player is back.
+    state.turnclock = game::GameTable::kUntimed;
+    restore(state);
 }
 
 void TServer::play(int sender, const game::Events &events) {
@@ -50,8 +112,29 @@ void TServer::play(int sender, const game::Events &events) {
             }
         }
     }
-    if (!table_.running())
+    if (!table_.running()) {
         Timer2.stop();
+        releaseKeptSeats();
+    }
+    saveTurn(!events.empty());
+}
+
+void TServer::saveTurn(bool changed) {
+    if (!save_)
+        return;
+    if (!table_.running()) {
+        if (save_->exists())
+            save_->remove(); // the game is over: nothing to resume
+        return;
+    }
+    if (!changed)
+        return;
+    const auto begun = std::chrono::steady_clock::now();
+    QString error;
+    if (!save_->write(table_.state(), &error))
+        std::fprintf(stderr, "zorble host: cannot save the game in %s: %s\n",
+                     qPrintable(save_->path()), qPrintable(error));
+    lastSave_ = std::chrono::steady_clock::now() - begun;
 }
 
 void TServer::Timer2Timer() {

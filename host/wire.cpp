@@ -88,6 +88,9 @@ QStringList of(const LetterShown &e) {
 QStringList of(const OptionsShown &e) {
     return {host::gamesettings({e.options, e.elapsed})};
 }
+QStringList of(const SeatKept &e) {
+    return {host::seatkept(e.seat, e.seconds)};
+}
 QStringList of(const Dropped &) {
     return {};
 }

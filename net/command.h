@@ -53,6 +53,12 @@ enum class Command {
     gametimeup,
     winner,
     placeletter,
+    // Added for rejoining a kept seat; a peer that does not know them ignores them.
+    rejoin,      // client: the token it was given
+    freeseat,    // client: the hosting player gives a kept seat up
+    rejointoken, // host: the game and the token that gives the seat back
+    seatkept,    // host: a seat is kept for its absent player
+    closing,     // host: it closes this connection on purpose; not to be retried
 };
 
 // The word on the wire: "CMD_" and the name.

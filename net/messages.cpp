@@ -45,6 +45,16 @@ bool isSlot(int n) {
 
 } // namespace
 
+bool isToken(const QString &text) {
+    if (text.size() != kTokenLength)
+        return false;
+    for (const QChar c : text)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+              (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    return true;
+}
+
 DecodedRequest decodeRequest(const QString &line) {
     using namespace tohost;
     const Line l = splitLine(line);
@@ -97,6 +107,16 @@ DecodedRequest decodeRequest(const QString &line) {
             return Refused{"a malformed move"};
         return Request{Move{*move}};
     }
+    case Command::freeseat: {
+        const auto seat = toInt(p);
+        if (!seat || !game::isSeat(*seat))
+            return Refused{"a malformed seat to free"};
+        return Request{FreeSeat{*seat}};
+    }
+    case Command::rejoin:
+        if (!isToken(p))
+            return Refused{"a malformed rejoin token"};
+        return Request{Rejoin{p}};
     case Command::newtiles:
     case Command::pass: {
         const auto seat = parseSeat(p);
@@ -245,6 +265,26 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
         return message(GameOver{EndReason::EveryonePassed});
     case Command::winner:
         return wrap<Winner, V>(parseWinner(p), "bad winner list");
+    case Command::rejointoken: {
+        FieldReader r(p);
+        const QString gameId = r.field();
+        const QString token = r.field();
+        const auto grace = r.intField();
+        if (!isToken(gameId) || !isToken(token) || !grace || *grace < 0 ||
+            *grace > game::HostOptions::kMaxGrace)
+            return Refused{"a malformed rejoin token"};
+        return message(RejoinToken{gameId, token, *grace});
+    }
+    case Command::closing:
+        return message(Closing{});
+    case Command::seatkept: {
+        FieldReader r(p);
+        const auto seat = r.intField();
+        const auto seconds = r.intField();
+        if (!seat || !game::isSeat(*seat) || !seconds || *seconds < 0 || *seconds > 24 * 3600)
+            return Refused{"a malformed kept seat"};
+        return message(SeatKept{*seat, *seconds});
+    }
     default:
         return Ignored{}; // a word only clients send
     }
@@ -282,6 +322,12 @@ tohost::Exchange exchange(int seat) {
 tohost::Pass pass(int seat) {
     return {QString::number(seat), seat};
 }
+tohost::Rejoin rejoin(const QString &token) {
+    return {token};
+}
+tohost::FreeSeat freeSeat(int seat) {
+    return {seat};
+}
 
 } // namespace request
 
@@ -310,6 +356,13 @@ QString requestText(const Request &request) {
             },
             [](const Pass &m) {
                 return QString(commandName(Command::pass)) + QLatin1Char('+') + m.seatText;
+            },
+            [](const FreeSeat &m) {
+                return QString(commandName(Command::freeseat)) + QLatin1Char('+') +
+                       QString::number(m.seat);
+            },
+            [](const Rejoin &m) {
+                return QString(commandName(Command::rejoin)) + QLatin1Char('+') + m.token;
             },
         },
         request);

@@ -197,6 +197,9 @@ QString playergotscore();
 QString gametimeup();
 QString winner(const QList<int> &seats);
 QString placeletter(int x, int y, int letter);
+QString rejointoken(const QString &gameId, const QString &token, int grace);
+QString closing();
+QString seatkept(int seat, int seconds);
 } // namespace host
 
 // Parsers of host messages. Besides number conversion they check the ranges

@@ -1,0 +1,88 @@
+// The hosting program killed at random moments of a game between two computer
+// players, again and again: the save it leaves always reads whole, and the
+// program started again with --resume gives each player back its seat with
+// the saved board and rack. Each run's players come back with the tokens the
+// host gave them in the run before.
+#include "ai/zorblebot.h"
+#include "game/savedgame.h"
+#include "tests/support/testclient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <random>
+
+namespace {
+
+constexpr int kRuns = 50;
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+TEST(HostCrash, EveryRestartResumesTheLastSavedTurn) {
+    ensureCoreApp();
+    QTemporaryDir dir;
+    const QString program = dir.filePath("zorble");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ZORBLE_BINARY), program));
+    const game::SaveFile save(dir.filePath("zorblegame.sav"));
+    std::mt19937 random(2026);
+    std::map<QString, QString> tokens; // player's name -> its latest token
+    int resumed = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        SCOPED_TRACE(run);
+        std::optional<game::SavedGame> saved;
+        if (save.exists()) {
+            QString aside;
+            saved = save.read(&aside);
+            ASSERT_TRUE(saved) << "the save was found torn";
+        }
+        const quint16 port = freePort();
+        QProcess host;
+        host.start(program, {"--serve", "--port", QString::number(port), "--resume"});
+        ASSERT_TRUE(waitUntil([&] { return host.canReadLine(); }, 10000));
+        const bool resuming = saved && saved->state.running;
+        std::vector<std::unique_ptr<ai::ZorbleBot>> bots;
+        for (const QString name : {"Ann", "Bob"}) {
+            bots.push_back(
+                std::make_unique<ai::ZorbleBot>("127.0.0.1", port, name, ai::Level::Normal, 400));
+            if (resuming)
+                bots.back()->setRejoinToken(tokens[name]);
+        }
+        if (resuming) {
+            ++resumed;
+            // Each comes back to its seat, caught up before its first move.
+            for (const auto &bot : bots) {
+                int seat = 0;
+                for (int i = 1; i <= 2; ++i)
+                    if (saved->state.seats[size_t(i)].name == bot->name())
+                        seat = i;
+                ASSERT_NE(seat, 0);
+                ASSERT_TRUE(waitUntil([&] { return bot->mirror().currentPlayer() != 0; }, 10000));
+                EXPECT_EQ(bot->mirror().localSeat(), seat);
+                EXPECT_EQ(bot->mirror().board(), saved->state.position.board);
+                EXPECT_EQ(bot->mirror().position().rack, saved->state.seats[size_t(seat)].rack);
+            }
+        } else {
+            bots.front()->startGameWhenSeated(2, {45, 4, 0, 0, false, false});
+        }
+        spin(std::uniform_int_distribution<int>(100, 2000)(random));
+        host.kill();
+        ASSERT_TRUE(host.waitForFinished(10000));
+        for (const auto &bot : bots)
+            if (!bot->mirror().rejoinToken().token.isEmpty())
+                tokens[bot->name()] = bot->mirror().rejoinToken().token;
+    }
+    EXPECT_GE(resumed, kRuns / 2);
+}
+
+} // namespace
