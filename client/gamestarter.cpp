@@ -95,6 +95,9 @@ void GameStarter::hostpress() {
         emit notice(QStringLiteral("Cannot host the game: port %1 is in use.").arg(gamePort_));
         return;
     }
+    link_.setLogin(mirror_.playerName());
+    mirror_.setHost(true);
+    link_.setVersion(version_);
     emit hostingChanged(true);
     if (saveFile_.isEmpty())
         return joinOwnHost();
@@ -124,9 +127,6 @@ void GameStarter::hostpress() {
 }
 
 void GameStarter::joinOwnHost() {
-    link_.setLogin(mirror_.playerName());
-    mirror_.setHost(true);
-    link_.setVersion(version_);
     presentToken(QStringLiteral("127.0.0.1"));
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
 }

@@ -330,6 +330,7 @@ void TServer::giveToken(int slot) {
     const QString token = newToken();
     table_.setToken(slot, token);
     sendTo(slot, proto::host::rejointoken(table_.state().gameId, token, grace_));
+    saveTurn(true); // a restarted host knows the token the client holds
 }
 
 // ---- Removal and leaving ------------------------------------------------------

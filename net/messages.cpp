@@ -269,7 +269,7 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
         FieldReader r(p);
         const QString gameId = r.field();
         const QString token = r.field();
-        const auto grace = r.intField();
+        const auto grace = toInt(r.rest());
         if (!isToken(gameId) || !isToken(token) || !grace || *grace < 0 ||
             *grace > game::HostOptions::kMaxGrace)
             return Refused{"a malformed rejoin token"};
@@ -280,7 +280,7 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
     case Command::seatkept: {
         FieldReader r(p);
         const auto seat = r.intField();
-        const auto seconds = r.intField();
+        const auto seconds = toInt(r.rest());
         if (!seat || !game::isSeat(*seat) || !seconds || *seconds < 0 || *seconds > 24 * 3600)
             return Refused{"a malformed kept seat"};
         return message(SeatKept{*seat, *seconds});

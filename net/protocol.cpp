@@ -382,7 +382,7 @@ QString rejointoken(const QString &gameId, const QString &token, int grace) {
            num(grace);
 }
 QString closing() {
-    return QString(commandName(Command::closing));
+    return head(Command::closing);
 }
 QString seatkept(int seat, int seconds) {
     return head(Command::seatkept) + num(seat) + QLatin1Char('+') + num(seconds);

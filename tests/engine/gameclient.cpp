@@ -125,7 +125,7 @@ void Player::check(const QString &m) {
     verifyMirror();
     // The connection's own messages (its rejoin token, the host's goodbye)
     // come at any time and are no part of the game's order.
-    if (m.startsWith(QStringLiteral("CMD_rejointoken+")) || m == QStringLiteral("CMD_closing"))
+    if (m.startsWith(QStringLiteral("CMD_rejointoken+")) || m == QStringLiteral("CMD_closing+"))
         return;
     if (!started_) {
         if (!m.startsWith(QStringLiteral("CMD_startgame+")))
