@@ -67,10 +67,14 @@ TEST(HostCrash, EveryRestartResumesTheLastSavedTurn) {
                     if (saved->state.seats[size_t(i)].name == bot->name())
                         seat = i;
                 ASSERT_NE(seat, 0);
-                ASSERT_TRUE(waitUntil([&] { return bot->mirror().currentPlayer() != 0; }, 10000));
-                EXPECT_EQ(bot->mirror().localSeat(), seat);
-                EXPECT_EQ(bot->mirror().board(), saved->state.position.board);
-                EXPECT_EQ(bot->mirror().position().rack, saved->state.seats[size_t(seat)].rack);
+                const GameMirror &m = bot->mirror();
+                EXPECT_TRUE(waitUntil(
+                    [&] {
+                        return m.localSeat() == seat && m.board() == saved->state.position.board &&
+                               m.position().rack == saved->state.seats[size_t(seat)].rack;
+                    },
+                    10000))
+                    << bot->name().toStdString() << " in slot " << m.localSeat();
             }
         } else {
             bots.front()->startGameWhenSeated(2, {45, 4, 0, 0, false, false});
