@@ -173,6 +173,8 @@ void Tchat::buildPanel() {
     });
     connect(board, &BoardView::pointerMoved, image_dragging, &DragImage::follow);
     connect(rack_, &RackView::pointerMoved, image_dragging, &DragImage::follow);
+    connect(rack_, &RackView::dragReleased, board,
+            [board](QPoint global) { board->dropCarried(board->mapFromGlobal(global)); });
 }
 
 void Tchat::buildParts() {
@@ -373,10 +375,12 @@ void Tchat::button_startClick() {
                                  QStringLiteral("You are not connected"));
         return;
     }
+    startShown_ = !status_->startButton()->isHidden();
     status_->startButton()->hide();
     Tgameoptions *options = gameOptions();
     // A solo start: nobody else sits at the table yet.
     options->setComputerOffered(mirror_.isHost() && mirror_.seats().seatedCount() == 1);
+    options->setGameRunning(mirror_.gameRunning());
     options->adjustSize();
     options->move(frameGeometry().center() - options->rect().center());
     options->show();
@@ -392,15 +396,22 @@ void Tchat::gameoptionsStart() {
     constexpr int kHeadLength = 34;
     const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
     const QString name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
-    auto start = [this, name, options] {
-        if (mirror_.loggedIn() && !mirror_.gameRunning())
+    settings_->saveinifile();
+    // The host starts a new game whenever asked, so a running one ends only
+    // when the player says so.
+    const bool restart = mirror_.gameRunning();
+    if (restart && QMessageBox::question(this, QStringLiteral("Zorble"),
+                                         QStringLiteral("A game is running. Start a new one?"),
+                                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    auto start = [this, name, options, restart] {
+        if (mirror_.loggedIn() && (restart || !mirror_.gameRunning()))
             link_.send(proto::request::start(name, options));
     };
     if (gameoptions_->playAgainstComputer())
         computer_->addThen(ai::Level::Normal, start); // the game starts once it sits
     else
         start();
-    settings_->saveinifile();
 }
 
 void Tchat::button_passClick() {

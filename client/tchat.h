@@ -168,6 +168,7 @@ private:
     std::unique_ptr<TileSetPictures> pictures_;
     bool closing_ = false;
     bool shown_ = false;
+    bool startShown_ = false; // the Start Game button showed when Game Options opened
 
     GameStarter *starter_ = nullptr;
     WindowSettings *settings_ = nullptr;

@@ -24,8 +24,9 @@ QString SeatList::spyEntry(int slot, const QString &name) {
 }
 
 void SeatList::setName(int seat, const QString &name) {
+    // The host names a free slot with an empty name.
     if (game::isSeat(seat))
-        names_[size_t(seat)] = name;
+        names_[size_t(seat)] = name.isEmpty() ? kWaiting : name;
 }
 
 void SeatList::setScore(int seat, int total) {
@@ -49,6 +50,8 @@ void SeatList::setWatching(int seat, bool on) {
 }
 
 bool SeatList::addSpy(int slot, const QString &name) {
+    if (name.isEmpty())
+        return false; // a free slot, nobody watching there
     const QString entry = spyEntry(slot, name);
     if (spies_.contains(entry))
         return false;

@@ -47,6 +47,7 @@ constexpr std::array kNames = {
     std::pair{Command::gametimeup, "CMD_gametimeup"},
     std::pair{Command::winner, "CMD_winner"},
     std::pair{Command::placeletter, "CMD_placeletter"},
+    std::pair{Command::seatscore, "CMD_seatscore"},
 };
 
 // The table lists every command once, in the order of the enumeration, so a
@@ -55,7 +56,7 @@ constexpr bool tableInOrder() {
     for (std::size_t i = 0; i < kNames.size(); ++i)
         if (static_cast<std::size_t>(kNames[i].first) != i)
             return false;
-    return static_cast<std::size_t>(Command::placeletter) + 1 == kNames.size();
+    return static_cast<std::size_t>(Command::seatscore) + 1 == kNames.size();
 }
 static_assert(tableInOrder());
 

@@ -53,6 +53,8 @@ enum class Command {
     gametimeup,
     winner,
     placeletter,
+    // Added later; clients that do not know a word ignore it.
+    seatscore,
 };
 
 // The word on the wire: "CMD_" and the name.

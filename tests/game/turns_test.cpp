@@ -342,6 +342,19 @@ TEST_F(Turns, EndReasonsComeInTheirOrder) {
         (QStringList{QStringLiteral("CMD_winner+1+2+3+4"), QStringLiteral("CMD_everyonepassed+")}));
     p.seat(4).watching = false;
 
+    // The bag is empty and seats 2 and 3 are out; seat 4 sits out with tiles.
+    // Seat 1's pass ends the game: a watcher's tiles keep no game alive.
+    start(QStringLiteral("Host+60+0+0+0+n+n+"));
+    takeOver(1);
+    p.tilesdrawn() = 98;
+    p.setRack(2, QString());
+    p.setRack(3, QString());
+    p.seat(4).watching = true;
+    p.pass(1);
+    EXPECT_FALSE(p.gamerunning());
+    EXPECT_EQ(p.to(1).last(), QStringLiteral("CMD_nomoretiles+"));
+    p.seat(4).watching = false;
+
     // The last tiles are laid and the bag is empty.
     start(QStringLiteral("Host+60+0+0+0+n+n+"));
     takeOver(1);
@@ -406,7 +419,7 @@ TEST_F(Turns, SearchWithNobodyToPlayEndsTheGame) {
     EXPECT_EQ(p.to(1).last(), QStringLiteral("CMD_winner+1"));
 
     // The only active seat has no tile while a seat that sits out holds some:
-    // the search goes round once and the game ends.
+    // the game ends at once.
     p.seat(1).watching = false;
     start(QStringLiteral("Host+60+0+0+0+n+n+"), 2);
     takeOver(1);
@@ -415,7 +428,7 @@ TEST_F(Turns, SearchWithNobodyToPlayEndsTheGame) {
     p.setRack(1, QString());
     p.findplayer();
     EXPECT_FALSE(p.gamerunning());
-    EXPECT_EQ(p.startingWith(1, QStringLiteral("CMD_notiles+")).size(), 2);
+    EXPECT_EQ(p.startingWith(1, QStringLiteral("CMD_notiles+")).size(), 1);
     EXPECT_EQ(p.to(1).last(), QStringLiteral("CMD_nomoretiles+"));
 }
 
@@ -428,20 +441,32 @@ TEST_F(Turns, NewcomerCatchesUp) {
     p.connect(3);
     p.setRack(3, QString());
     p.connect(6);
+    // Seat 1 laid a word last; seat 2 has bought new tiles since.
+    p.seat(1).score = 34;
+    p.seat(1).lastchange = QStringLiteral("+12");
+    p.seat(2).score = -10;
+    p.seat(2).lastchange = QStringLiteral("-10");
+    const int drawn = p.tilesdrawn();
     p.login(3);
     p.login(6);
     const QStringList seat = p.to(3);
-    ASSERT_EQ(seat.size(), 16);
+    ASSERT_EQ(seat.size(), 21);
     EXPECT_EQ(seat[0], QStringLiteral("CMD_arrangeboard+4+1+2+3"));
     EXPECT_EQ(seat[1], QStringLiteral("CMD_showboard+8+9+2"));
     EXPECT_EQ(seat[2], QStringLiteral("CMD_showboard+9+9+0"));
     EXPECT_EQ(seat[3], QStringLiteral("CMD_showboard+10+9+19"));
     for (int k = 1; k <= 10; ++k)
         EXPECT_TRUE(seat[3 + k].startsWith(QStringLiteral("CMD_atile+%1+").arg(k)));
-    EXPECT_EQ(seat[14], QStringLiteral("CMD_gamesettings+30+8+5+42+150+y+n"));
-    EXPECT_EQ(seat[15], QStringLiteral("CMD_nextplayer+2"));
+    // The count includes the newcomer's own rack.
+    EXPECT_EQ(seat.mid(14, 5), (QStringList{QStringLiteral("CMD_tilecount+%1").arg(drawn + 10),
+                                            QStringLiteral("CMD_seatscore+1+34++12"),
+                                            QStringLiteral("CMD_seatscore+2+-10+-10"),
+                                            QStringLiteral("CMD_seatscore+3+0+"),
+                                            QStringLiteral("CMD_seatscore+4+0+")}));
+    EXPECT_EQ(seat[19], QStringLiteral("CMD_gamesettings+30+8+5+42+150+y+n"));
+    EXPECT_EQ(seat[20], QStringLiteral("CMD_nextplayer+2"));
     const QStringList watcher = p.to(6);
-    EXPECT_EQ(watcher.size(), 6);
+    EXPECT_EQ(watcher.size(), 11);
     EXPECT_TRUE(p.startingWith(6, QStringLiteral("CMD_atile")).isEmpty());
 }
 

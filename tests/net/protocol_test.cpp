@@ -183,6 +183,12 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
         "CMD_winner+0",
         "CMD_chat+-1+Eve chats: hi|clRed",
         "CMD_notiles+x+",
+        // Only seats 1..4 take turns.
+        "CMD_nextplayer+0",
+        "CMD_nextplayer+7",
+        "CMD_seatscore+5+10+",
+        "CMD_seatscore+1+10+12",
+        "CMD_seatscore+1+10+--5",
     };
     for (const char *line : refused) {
         SCOPED_TRACE(line);
@@ -190,8 +196,9 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
             proto::decodeHostMessage(QString::fromLatin1(line))));
     }
     // The lowest values that stand.
-    const char *const accepted[] = {"CMD_atile+1+0", "CMD_showboard+0+0+0", "CMD_nextplayer+0",
-                                    "CMD_tilecount+0", "CMD_winner+1"};
+    const char *const accepted[] = {
+        "CMD_atile+1+0", "CMD_showboard+0+0+0", "CMD_nextplayer+1",       "CMD_tilecount+0",
+        "CMD_winner+1",  "CMD_seatscore+1+0+",  "CMD_seatscore+4+-3+-10", "CMD_seatscore+2+5++-5"};
     for (const char *line : accepted) {
         SCOPED_TRACE(line);
         EXPECT_TRUE(std::holds_alternative<proto::HostMessage>(
