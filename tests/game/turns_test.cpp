@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 namespace {
 
@@ -216,6 +217,7 @@ TEST_F(Turns, PartnersShareOneTotal) {
     p.newtiles(2);
     EXPECT_TRUE(p.to(1).contains(QStringLiteral("CMD_newtiles+2+-5+4+-5")));
     EXPECT_EQ(p.seat(4).score, -5);
+    EXPECT_EQ(p.seat(2).lastchange, QStringLiteral("-10")); // as a newcomer is told
 
     takeOver(1);
     p.seat(1).score = 30;
@@ -231,6 +233,8 @@ TEST_F(Turns, PartnersShareOneTotal) {
     EXPECT_EQ(score->partnerscore, 40);
     EXPECT_EQ(p.seat(3).score, 40);
     EXPECT_EQ(p.seat(2).score, -5); // the other side keeps its own
+    // A move's points are the only last change left.
+    EXPECT_EQ(p.seat(1).lastchange + p.seat(2).lastchange, QStringLiteral("+10"));
 }
 
 TEST_F(Turns, TwoZorbleSquaresGiveOneEffectDrawnForTheLast) {
@@ -342,19 +346,6 @@ TEST_F(Turns, EndReasonsComeInTheirOrder) {
         (QStringList{QStringLiteral("CMD_winner+1+2+3+4"), QStringLiteral("CMD_everyonepassed+")}));
     p.seat(4).watching = false;
 
-    // The bag is empty and seats 2 and 3 are out; seat 4 sits out with tiles.
-    // Seat 1's pass ends the game: a watcher's tiles keep no game alive.
-    start(QStringLiteral("Host+60+0+0+0+n+n+"));
-    takeOver(1);
-    p.tilesdrawn() = 98;
-    p.setRack(2, QString());
-    p.setRack(3, QString());
-    p.seat(4).watching = true;
-    p.pass(1);
-    EXPECT_FALSE(p.gamerunning());
-    EXPECT_EQ(p.to(1).last(), QStringLiteral("CMD_nomoretiles+"));
-    p.seat(4).watching = false;
-
     // The last tiles are laid and the bag is empty.
     start(QStringLiteral("Host+60+0+0+0+n+n+"));
     takeOver(1);
@@ -442,10 +433,8 @@ TEST_F(Turns, NewcomerCatchesUp) {
     p.setRack(3, QString());
     p.connect(6);
     // Seat 1 laid a word last; seat 2 has bought new tiles since.
-    p.seat(1).score = 34;
-    p.seat(1).lastchange = QStringLiteral("+12");
-    p.seat(2).score = -10;
-    p.seat(2).lastchange = QStringLiteral("-10");
+    std::tie(p.seat(1).score, p.seat(1).lastchange) = std::pair(34, QStringLiteral("+12"));
+    std::tie(p.seat(2).score, p.seat(2).lastchange) = std::pair(-10, QStringLiteral("-10"));
     const int drawn = p.tilesdrawn();
     p.login(3);
     p.login(6);
@@ -574,6 +563,13 @@ INSTANTIATE_TEST_SUITE_P(
                 0,
                 {},
                 "CMD_everyonepassed+"},
+        // A seat that sits out keeps no game alive with its tiles.
+        EndCase{"only a watcher holds other tiles",
+                {"", "w", "", ""},
+                {true, true, false, false},
+                0,
+                {},
+                "CMD_nomoretiles+"},
         EndCase{"only the passer holds tiles",
                 {"", "", "", ""},
                 {true, false, false, false},
