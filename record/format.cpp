@@ -10,7 +10,7 @@ int Game::turns() const {
 }
 
 QString coordinate(int x, int y) {
-    return QChar(u'A' + x) + QString::number(y + 1);
+    return game::squareName(x, y);
 }
 
 std::optional<std::pair<int, int>> parseCoordinate(const QString &text) {
