@@ -117,16 +117,28 @@ std::optional<QString> hintText(const GameMirror &mirror, Engine &engine) {
         const bool down = tiles.size() > 1 ? tiles[1].x == t.x
                                            : column.word.size() > 1 && column.word == move->word;
         const Run r = down ? column : run(false);
-        text += QStringLiteral(" %1 from column %2, row %3")
-                    .arg(down ? QStringLiteral("down") : QStringLiteral("across"))
-                    .arg(r.x + 1)
-                    .arg(r.y + 1);
+        text += QLatin1Char(' ') + game::squareName(r.x, r.y) +
+                (down ? QStringLiteral(" down") : QStringLiteral(" across"));
     }
     text += QStringLiteral(" for %1 points").arg(move->score);
     if (move->zorbles == 1)
         text += QStringLiteral(" and a Zorble square");
     else if (move->zorbles > 1)
         text += QStringLiteral(" and %1 Zorble squares").arg(move->zorbles);
+    // Double-sided tiles laid on their other face: the letters they show on
+    // the rack.
+    QStringList turned;
+    for (const rules::LaidTile &t : move->tiles)
+        if (t.flipped)
+            turned << rules::converttoletter(mirror.position().rack[t.rackslot]).toUpper();
+    if (!turned.isEmpty()) {
+        const QString last = turned.takeLast();
+        text +=
+            QStringLiteral("; turn over the tile") +
+            (turned.isEmpty() ? QString() : QStringLiteral("s")) + QStringLiteral(" of ") +
+            (turned.isEmpty() ? last
+                              : turned.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last);
+    }
     return text;
 }
 

@@ -25,6 +25,10 @@ const char kUsage[] =
     "                                  7772, normal and a pause of 1 to 3 s before each\n"
     "                                  move unless given); --start PLAYERS starts a game as\n"
     "                                  the hosting player once PLAYERS seats are taken\n"
+    "  zorble --replay FILE [--to N] [--json]\n"
+    "                                  the board (with coordinates) and the totals of a game\n"
+    "                                  record after turn N (the end unless given); --json\n"
+    "                                  prints the board, seats and seat 1's unseen tiles\n"
     "  zorble --help                   this text\n"
     "  zorble --version                the version sent when logging in\n"
     "\n"
@@ -44,15 +48,15 @@ const char kUsage[] =
     "                                  on SIGUSR1 and at exit\n"
     "\n"
     "Files: vornlobby.ini (settings), zorbletiles/ (tile sets), zorbletally.tld (the\n"
-    "tally) and the lobby's installer live beside the program when it runs from a\n"
-    "writable folder of the user's own that is no installed prefix; else the settings\n"
-    "live in $XDG_CONFIG_HOME/zorble/, the rest in $XDG_DATA_HOME/zorble/ (the\n"
-    "installer in its downloads/), and the tile sets installed with the game are\n"
-    "listed too.\n";
+    "tally), games/ (the record of each game hosted) and the lobby's installer live\n"
+    "beside the program when it runs from a writable folder of the user's own that is\n"
+    "no installed prefix; else the settings live in $XDG_CONFIG_HOME/zorble/, the rest\n"
+    "in $XDG_DATA_HOME/zorble/ (the installer in its downloads/), and the tile sets\n"
+    "installed with the game are listed too.\n";
 
 // The options that choose a mode, read with the standard parser. Everything
 // after the first word that is not an option belongs to the mode.
-enum class Choice { Gui, Serve, CheckWord, Bot, Help, Version, Error };
+enum class Choice { Gui, Serve, CheckWord, Bot, Replay, Help, Version, Error };
 
 Choice choose(const QStringList &args, QString &error) {
     QCommandLineParser parser;
@@ -68,8 +72,11 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption level(QStringLiteral("level"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption pause(QStringLiteral("pause"), QString(), QStringLiteral("MS"));
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("PLAYERS"));
-    parser.addOptions(
-        {help, version, serve, checkWord, port, seed, bot, host, level, pause, start});
+    const QCommandLineOption replay(QStringLiteral("replay"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("N"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, start,
+                       replay, to, json});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -78,6 +85,12 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Help;
     if (parser.isSet(version))
         return Choice::Version;
+    if (parser.isSet(replay))
+        return Choice::Replay;
+    if (parser.isSet(to) || parser.isSet(json)) {
+        error = QStringLiteral("--to and --json go with --replay.");
+        return Choice::Error;
+    }
     const bool botOption =
         parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) || parser.isSet(start);
     if (parser.isSet(bot)) {
@@ -131,6 +144,8 @@ int main(int argc, char **argv) {
         return runServe(argc, argv);
     case Choice::CheckWord:
         return runCheckWord(argc, argv);
+    case Choice::Replay:
+        return runReplay(argc, argv);
     case Choice::Bot:
         SignalWatcher::catchEarly(false);
         return runBot(argc, argv);

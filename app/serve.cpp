@@ -2,6 +2,7 @@
 #include "app/modes.h"
 #include "app/signalwatcher.h"
 #include "host/tserver.h"
+#include "settings/apppaths.h"
 
 #include <QCoreApplication>
 
@@ -44,6 +45,7 @@ int runServe(int argc, char **argv) {
         std::fprintf(stderr, "%s\n", qPrintable(server.dictionaryError()));
     if (seed)
         server.seed(*seed);
+    server.setRecordFolder(AppPaths::locate(QCoreApplication::applicationDirPath()).gamesFolder());
     try {
         server.listen(port);
     } catch (const ESockException &e) {

@@ -30,8 +30,10 @@ void GameStarter::processparams() {
 }
 
 void GameStarter::hostpress() {
-    if (!server_)
+    if (!server_) {
         server_ = new TServer(this);
+        server_->setRecordFolder(recordFolder_);
+    }
     try {
         server_->listen(gamePort_);
     } catch (const ESockException &e) {

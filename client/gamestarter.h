@@ -28,6 +28,8 @@ public:
     // when first needed.
     void setServer(TServer *server) { server_ = server; }
     TServer *server() const { return server_; }
+    // Where the host it makes writes its game records; none when empty.
+    void setRecordFolder(const QString &folder) { recordFolder_ = folder; }
     // Tests move the connections to free ports; the game uses the fixed ones.
     void setPorts(quint16 game, quint16 lobby) {
         gamePort_ = game;
@@ -56,6 +58,7 @@ private:
     HostLink &link_;
     QStringList args_;
     TServer *server_ = nullptr;
+    QString recordFolder_;
     QString hostaddress_;
     QString version_;
     quint16 gamePort_ = kGamePort;

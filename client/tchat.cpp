@@ -15,6 +15,7 @@
 #include "client/statuspanel.h"
 #include "client/tilesetmenu.h"
 #include "client/tilesets.h"
+#include "client/unseenview.h"
 #include "client/windowsettings.h"
 #include "client/zorbleflash.h"
 #include "dict/tdictn.h"
@@ -257,6 +258,13 @@ void Tchat::buildMenus() {
     BoardKeys1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     connect(BoardKeys1, &QAction::triggered, this,
             [this] { boardArea_->board()->setFocus(Qt::ShortcutFocusReason); });
+    unseen_ = new UnseenView(mirror_, this);
+    QAction *unseen = viewMenu_->addAction(QStringLiteral("Unseen Tiles"));
+    unseen->setObjectName(QStringLiteral("UnseenTiles1"));
+    connect(unseen, &QAction::triggered, this, [this] {
+        unseen_->show();
+        unseen_->raise();
+    });
     QAction *spyList = viewMenu_->addAction(QStringLiteral("Spy List"));
     spyList->setObjectName(QStringLiteral("SpyList1"));
     connect(spyList, &QAction::triggered, this, [this] {

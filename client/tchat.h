@@ -36,6 +36,7 @@ class TileSetPictures;
 class Tphrases;
 class TServer;
 class Tspylist;
+class UnseenView;
 class Ttallylist;
 class WindowSettings;
 class ZorbleFlash;
@@ -177,6 +178,7 @@ private:
     Thelp *help_ = nullptr;
     Tgameoptions *gameoptions_ = nullptr;
     Tphrases *phrases_ = nullptr;
+    UnseenView *unseen_ = nullptr; // View > Unseen Tiles
     QPointer<Tspylist> spylist_;   // may go before the window
     QPointer<Tdownload> download_; // likewise
     AppPaths paths_;

@@ -40,6 +40,7 @@ void Tchat::setPaths(const AppPaths &paths) {
     paths_ = paths;
     settings_->setFile(paths_.settingsFile);
     tiles_->setFolders(paths_.tileFolder, paths_.sharedTileFolder);
+    starter_->setRecordFolder(paths_.gamesFolder());
     if (download_)
         download_->setDownloadFolder(paths_.downloadFolder);
 }

@@ -49,7 +49,7 @@ void checkHostMessage(const proto::HostMessage &message) {
             [](const ChatterSound &m) { require(in(m.seat, 1, 9)); },
             [](const TileCount &m) { require(in(m.count, 0, proto::kMaxTileCount)); },
             [](const Settings &m) {
-                require(in(m.turntime, 0, proto::kMaxTurnTime) &&
+                require(in(m.options.turntime, 0, proto::kMaxTurnTime) &&
                         in(m.elapsed, 0, proto::kMaxElapsed));
             },
             [](const Started &m) { require(in(m.options.turntime, 0, proto::kMaxTurnTime)); },

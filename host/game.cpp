@@ -31,6 +31,7 @@ void TServer::startgame(int sender, const proto::tohost::Start &request) {
 }
 
 void TServer::play(int sender, const game::Events &events) {
+    records_.feed(events, table_.state());
     for (const game::Addressed &a : events) {
         if (const auto *dropped = std::get_if<game::event::Dropped>(&a.event)) {
             drop(sender, dropped->why);

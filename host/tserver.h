@@ -5,6 +5,7 @@
 #include "net/framing.h"
 #include "net/messages.h"
 #include "net/tsock.h"
+#include "record/recordfile.h"
 #include "rules/rules.h"
 
 #include <QObject>
@@ -47,7 +48,14 @@ public:
     ~TServer() override;
 
     // Restarts the random source from a fixed seed, so a game can be replayed.
-    void seed(quint32 value) { table_.seed(value); }
+    void seed(quint32 value) {
+        table_.seed(value);
+        records_.setSeed(value);
+    }
+    // Writes each game's record into this folder; none without one.
+    void setRecordFolder(const QString &folder) { records_.setFolder(folder); }
+    // The record of the game being played, or of the last one.
+    QString recordPath() const { return records_.path(); }
     // Whether the word list could be opened, and why not.
     bool dictionaryOpen() const;
     QString dictionaryError() const;
@@ -142,5 +150,6 @@ private:
     quint64 links = 0;                           // connections accepted so far
     std::function<FloodControl::Clock::time_point()> floodClock_ = &FloodControl::Clock::now;
     int dropped_ = 0;
-    QString current_; // the line being handled, for the log
+    record::RecordFile records_; // fed every batch of the table's events
+    QString current_;            // the line being handled, for the log
 };

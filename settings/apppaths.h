@@ -14,6 +14,7 @@
 //   tile sets  $XDG_DATA_HOME/zorble/zorbletiles       (default ~/.local/share)
 //   tally      $XDG_DATA_HOME/zorble/zorbletally.tld
 //   downloads  $XDG_DATA_HOME/zorble/downloads
+//   records    $XDG_DATA_HOME/zorble/games
 //
 // An XDG variable that is unset, empty or not an absolute path is ignored, as
 // those rules say. Root is no exception: an installed game run as root writes
@@ -32,6 +33,9 @@ struct AppPaths {
     // live beside the executable, whose tile folder is then its own.
     QString sharedTileFolder;
     bool besideExecutable = false;
+
+    // The host's game records: games/ beside the tally file.
+    QString gamesFolder() const;
 
     // What the decision rests on.
     struct Surroundings {

@@ -95,12 +95,16 @@ struct Hint {
 
 std::optional<Hint> readHint(const QString &line) {
     static const QRegularExpression re(QStringLiteral(
-        R"(^Hint: ([A-Z]+) (down|across) from column (\d+), row (\d+) for (\d+) points(.*) \(\d of 3\)\.$)"));
+        R"(^Hint: ([A-Z]+) ([A-S])(\d+) (down|across) for (\d+) points(.*) \(\d of 3\)\.$)"));
     const QRegularExpressionMatch m = re.match(line);
     if (!m.hasMatch())
         return std::nullopt;
-    return Hint{m.captured(1).toLower(),   m.captured(2) == "down", m.captured(3).toInt() - 1,
-                m.captured(4).toInt() - 1, m.captured(5).toInt(),   !m.captured(6).isEmpty()};
+    return Hint{m.captured(1).toLower(),
+                m.captured(4) == "down",
+                m.captured(2)[0].unicode() - u'A',
+                m.captured(3).toInt() - 1,
+                m.captured(5).toInt(),
+                m.captured(6).contains(QStringLiteral("Zorble"))};
 }
 
 TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {

@@ -6,8 +6,10 @@
 #include "client/chat/sounds.h"
 #include "client/pictures.h"
 #include "client/tchat.h"
+#include "client/unseenview.h"
 #include "client/zorbleflash.h"
 #include "clientcore/gamemirror.h"
+#include "game/bag.h"
 #include "tests/client/fits.h"
 #include "windows/tspylist.h"
 
@@ -444,6 +446,28 @@ TEST(ZorbleFlash, AlternatesTheOutcomesFramesAndHidesAfterFifteenChanges) {
         EXPECT_FALSE(flash->isVisibleTo(w.centralWidget())) << outcome;
         EXPECT_FALSE(flash->running()) << outcome;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The unseen tiles go down with each letter on the board and on the own
+// rack; a double-sided game names each letter with its other face.
+TEST(UnseenView, CountsWhatTheBoardAndTheOwnRackDoNotShow) {
+    GameMirror m;
+    UnseenView view(m);
+    auto *counts = view.findChild<QLabel *>(QStringLiteral("unseencounts"));
+    ASSERT_NE(counts, nullptr);
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("Total 99")));
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("Q  1")));
+    m.handle(ShowBoard{{3, 12, 16}}); // Q
+    m.handle(Atile{{1, 0}});          // A
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("Q  0")));
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("A  9")));
+    EXPECT_TRUE(counts->text().endsWith(QStringLiteral("Total 97")));
+    EXPECT_TRUE(UnseenView::describe(game::unseenTiles(m.position()), true)
+                    .contains(QStringLiteral("Q/J  0")));
 }
 
 } // namespace

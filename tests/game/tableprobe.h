@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 
 // Readable failure messages for texts.
@@ -30,6 +31,9 @@ struct TableProbe {
     game::GameTable table{rules};
     State st = table.state();
     QList<QPair<int, QString>> sent; // (receiving slot, message)
+    // Sees each command's events with the state after them, as the host's
+    // game records do.
+    std::function<void(const game::Events &, const State &)> observe;
 
     explicit TableProbe(rules::WordLookup lookup) : rules(std::move(lookup)) {}
 
@@ -39,6 +43,8 @@ struct TableProbe {
         table.restore(st);
         const game::Events events = command(table);
         st = table.state();
+        if (observe)
+            observe(events, st);
         record(events);
     }
     void record(const game::Events &events) {
