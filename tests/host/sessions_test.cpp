@@ -1,4 +1,5 @@
-// Real TCP clients on loopback log in, chat and leave against an in-process host.
+// Real TCP clients on loopback log in, chat and leave against an in-process host,
+// all of them over IPv4, then all over IPv6: the host takes both alike.
 #include "host/tserver.h"
 #include "tests/support/testclient.h"
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-class Sessions : public ::testing::Test {
+class SessionsBase : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ensureCoreApp(); }
 
@@ -27,6 +28,7 @@ protected:
 
     TestClient &add() {
         clients.push_back(std::make_unique<TestClient>());
+        clients.back()->setAddress(address);
         return *clients.back();
     }
     TestClient &join(const QString &name) {
@@ -40,11 +42,26 @@ protected:
     std::unique_ptr<TServer> host;
     std::vector<std::unique_ptr<TestClient>> clients;
     quint16 port = 0;
+    QHostAddress address{QHostAddress::LocalHost}; // where the clients find the host
+};
+
+// The same sessions with clients of either family.
+class Sessions : public SessionsBase, public ::testing::WithParamInterface<const char *> {
+protected:
+    void SetUp() override {
+        address = QHostAddress(QString::fromLatin1(GetParam()));
+        SessionsBase::SetUp();
+    }
 };
 
 } // namespace
 
-TEST_F(Sessions, SlotsAreGivenLowestFirstAndReused) {
+INSTANTIATE_TEST_SUITE_P(Families, Sessions, ::testing::Values("127.0.0.1", "::1"),
+                         [](const auto &family) {
+                             return std::string(family.param[0] == ':' ? "IPv6" : "IPv4");
+                         });
+
+TEST_P(Sessions, SlotsAreGivenLowestFirstAndReused) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -59,7 +76,7 @@ TEST_F(Sessions, SlotsAreGivenLowestFirstAndReused) {
     EXPECT_EQ(host->seat(2).name, "Di");
 }
 
-TEST_F(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
+TEST_P(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
     join("Ann");
     TestClient &b = join("Bob");
     join("Cy");
@@ -90,7 +107,7 @@ TEST_F(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
     EXPECT_EQ(e.waitFor("CMD_existingplayers+2"), "CMD_existingplayers+2+Dee+Dee");
 }
 
-TEST_F(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
+TEST_P(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
     for (int i = 1; i <= 9; ++i)
         join(QStringLiteral("P%1").arg(i));
     settle();
@@ -110,7 +127,7 @@ TEST_F(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
     EXPECT_EQ(host->slotCount(), 9);
 }
 
-TEST_F(Sessions, OtherVersionIsToldButStillLogsIn) {
+TEST_P(Sessions, OtherVersionIsToldButStillLogsIn) {
     join("Host");
     TestClient &old = add();
     EXPECT_EQ(old.join(port, "Oldie", "2.0.9"), 2);
@@ -122,7 +139,7 @@ TEST_F(Sessions, OtherVersionIsToldButStillLogsIn) {
     EXPECT_EQ(clients[0]->waitFor("CMD_chat+"), "CMD_chat+2+Oldie chats: hi|clRed");
 }
 
-TEST_F(Sessions, RelaysKeepTextWithPlusSignsWhole) {
+TEST_P(Sessions, RelaysKeepTextWithPlusSignsWhole) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &w = add();
@@ -140,7 +157,7 @@ TEST_F(Sessions, RelaysKeepTextWithPlusSignsWhole) {
     EXPECT_EQ(a.waitFor("CMD_playasound+"), "CMD_playasound+2+wave7+");
 }
 
-TEST_F(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
+TEST_P(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -157,7 +174,7 @@ TEST_F(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
     EXPECT_TRUE(host->seat(3).name.isEmpty());
 }
 
-TEST_F(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
+TEST_P(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     b.close();
@@ -167,7 +184,7 @@ TEST_F(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
     EXPECT_FALSE(host->seat(2).connected);
 }
 
-TEST_F(Sessions, WatchingAndPlayingAgain) {
+TEST_P(Sessions, WatchingAndPlayingAgain) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -190,7 +207,7 @@ TEST_F(Sessions, WatchingAndPlayingAgain) {
     EXPECT_FALSE(host->seat(2).watching);
 }
 
-TEST_F(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
+TEST_P(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
     join("Ann");
     TestClient &b = join("Bob");
     b.send("CMD_justwatch+2+1");
@@ -204,7 +221,7 @@ TEST_F(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
     EXPECT_EQ(c.countStartingWith("CMD_justwatching"), 0);
 }
 
-TEST_F(Sessions, RequestsForAnotherSeatAreIgnored) {
+TEST_P(Sessions, RequestsForAnotherSeatAreIgnored) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     const int droppedBefore = host->droppedRequests();
@@ -224,7 +241,7 @@ TEST_F(Sessions, RequestsForAnotherSeatAreIgnored) {
     EXPECT_EQ(host->droppedRequests() - droppedBefore, 6);
 }
 
-TEST_F(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
+TEST_P(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     b.send("CMD_chat+two+hello|clRed");
@@ -242,7 +259,7 @@ TEST_F(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
     EXPECT_FALSE(host->seat(2).watching);
 }
 
-TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
+TEST_P(Sessions, OverlongLineClosesOnlyThatConnection) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -258,7 +275,7 @@ TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
               QString("CMD_chat+3+Cy chats: ").size() + longText.size());
 }
 
-TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
+TEST_P(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     QByteArray burst;
@@ -274,7 +291,7 @@ TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
         ASSERT_EQ(chats[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
 }
 
-TEST_F(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
+TEST_P(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     join("Cy");
@@ -304,7 +321,7 @@ enum class Leave {
     Mixed,             // each of the above in turn
 };
 
-class Ghosts : public Sessions, public ::testing::WithParamInterface<Leave> {
+class Ghosts : public SessionsBase, public ::testing::WithParamInterface<Leave> {
 protected:
     void leave(TestClient &c, Leave how) {
         QTcpSocket &sock = c.socket();
@@ -397,7 +414,7 @@ INSTANTIATE_TEST_SUITE_P(Sessions, Ghosts,
 // Connections take turns: a chat line queued behind nothing of its own is
 // relayed while another connection's burst, read at the same time, is still
 // being handled, and the burst keeps its order.
-TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
+TEST_P(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
