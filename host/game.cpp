@@ -117,6 +117,7 @@ void TServer::startgame(int sender, const proto::tohost::Start &request) {
     }
 
     gamerunning = true;
+    emit tableChanged();
     elapsed = 0;
     tilesdrawn = 0;
     turnclock = kUntimed;
@@ -450,6 +451,7 @@ bool TServer::checkforwin() {
 void TServer::findwinner() {
     Timer2.stop();
     gamerunning = false;
+    emit tableChanged();
     int best = 0;
     for (int i = 1; i <= 4; ++i)
         if (seats[i].connected && seats[i].score > best)

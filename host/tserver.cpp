@@ -240,6 +240,7 @@ void TServer::receivedlogininfo(int sender, const proto::tohost::Login &login) {
     }
     if (gamerunning)
         catchUp(slot);
+    emit tableChanged();
 }
 
 // ---- Removal and leaving ------------------------------------------------------
@@ -304,6 +305,7 @@ void TServer::connectionEnded(int s) {
     // one gone: a host without a window keeps the game going for the others.
     if (s == currentplayer && gamerunning)
         findplayer();
+    emit tableChanged();
 }
 
 // ---- Watching -------------------------------------------------------------------

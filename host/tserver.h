@@ -96,6 +96,10 @@ public:
     // the same program shares them to preview a move.
     const rules::Rules &moveRules() const { return *rules_; }
 
+signals:
+    // A player logged in or left, or a game started or ended.
+    void tableChanged();
+
 private:
     friend struct EngineProbe; // unit tests of the rules
 
