@@ -4,9 +4,11 @@
 #include "client/boardview.h"
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
+#include "client/chat/chatview.h"
 #include "client/chat/sounds.h"
 #include "client/computermenu.h"
 #include "client/movepreview.h"
+#include "client/networkmenu.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/seatmenu.h"
@@ -205,6 +207,10 @@ void Tchat::buildMenus() {
     computer_ = new ComputerMenu(
         mirror_, [this](const QString &line) { systemLine(line); }, this);
     computer_->addToFileMenu(fileMenu_);
+    network_ = new NetworkMenu(
+        mirror_, [this](const QString &line) { systemLine(line); }, this);
+    network_->addToFileMenu(fileMenu_);
+    chat_->view()->setInvitationOpener([this](const QString &link) { network_->openLink(link); });
     fileMenu_->addSeparator();
     Exit1 = fileMenu_->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -243,6 +249,7 @@ void Tchat::buildMenus() {
     JustWatch1->setCheckable(true);
     connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
     computer_->addToOptionsMenu(optionsMenu_);
+    network_->addToOptionsMenu(optionsMenu_);
     optionsMenu_->addSeparator();
     chat_->addOptionActions(optionsMenu_);
     optionsMenu_->addSeparator();
@@ -339,16 +346,27 @@ void Tchat::processparams() {
     status_->startButton()->hide();
     mirror_.setLogin(QString());
 
-    const StartPlan plan = planStart(args_);
+    if (joining_) {
+        systemLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+        joinpress();
+        return;
+    }
+    // An invitation link alone opens the Join dialog over a solo game.
+    QStringList args = args_;
+    const QString link = args.size() == 1 && join::isLink(args[0]) ? args.takeFirst() : QString();
+    const StartPlan plan = planStart(args);
     systemLine(plan.loadingLine);
     if (plan.mode == StartPlan::Idle)
         return;
-    if (plan.mode == StartPlan::Solo) {
+    if (plan.mode == StartPlan::Solo && offerLobby_ && link.isEmpty()) {
         Tdownload *offer = download();
         offer->show();
         offer->raise();
     }
-    mirror_.setPlayerName(plan.playername);
+    // A solo game is played under the player's own name once one is set.
+    const QString ownName = network_->playerName();
+    mirror_.setPlayerName(plan.mode == StartPlan::Solo && !ownName.isEmpty() ? ownName
+                                                                             : plan.playername);
     mirror_.setHostAddress(plan.hostaddress);
     if (plan.mode == StartPlan::Join)
         joinpress();
@@ -356,6 +374,16 @@ void Tchat::processparams() {
         hostpress();
     if (plan.openLobby)
         link_.openLobby(lobbyPort_);
+    if (!link.isEmpty())
+        network_->openLink(link);
+}
+
+void Tchat::setJoin(const QString &name, const QString &address, quint16 port,
+                    std::unique_ptr<TSock> connection) {
+    mirror_.setPlayerName(name);
+    mirror_.setHostAddress(address);
+    gamePort_ = port;
+    joining_ = std::move(connection);
 }
 
 void Tchat::hostpress() {
@@ -375,6 +403,7 @@ void Tchat::hostpress() {
     link_.setVersion(versionText());
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
     computer_->setHost(QStringLiteral("127.0.0.1"), gamePort_);
+    network_->hosting(*server_, gamePort_);
     StartGame1->setEnabled(true);
     status_->startButton()->show();
     if (spylist_)
@@ -385,7 +414,11 @@ void Tchat::joinpress() {
     mirror_.setLogin(mirror_.playerName());
     // An address that cannot be looked up leaves the window unconnected.
     link_.setVersion(versionText());
-    link_.connectToHost(mirror_.hostAddress(), gamePort_);
+    if (joining_)
+        link_.adopt(*joining_);
+    else
+        link_.connectToHost(mirror_.hostAddress(), gamePort_);
+    network_->joinedTo({mirror_.hostAddress(), gamePort_});
     StartGame1->setEnabled(false);
     status_->startButton()->hide();
 }

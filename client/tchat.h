@@ -18,6 +18,7 @@
 class BoardArea;
 class ChatPanel;
 class ComputerMenu;
+class NetworkMenu;
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -76,6 +77,13 @@ public:
     // The tally list: shown from View > Tally List, told of the current
     // players and of every game with a single winner.
     void setTally(Ttallylist *tally);
+    // A join from the Join dialog: the connection is made and the host's
+    // first message waits in it. The window plays there as `name`.
+    void setJoin(const QString &name, const QString &address, quint16 port,
+                 std::unique_ptr<TSock> connection);
+    // Whether a solo start offers the lobby download (not when the game
+    // starts again under a new name, or to follow an invitation).
+    void setOfferLobby(bool on) { offerLobby_ = on; }
     // Tests move the connections to free ports; the game uses the fixed ones.
     void setPorts(quint16 game, quint16 lobby) {
         gamePort_ = game;
@@ -161,6 +169,8 @@ public:
     SeatMenu *seatMenu() const { return popup_kick; }
     // File > Add Computer Player and Options > Show Hint.
     ComputerMenu *computerMenu() const { return computer_; }
+    // Options > Your Name, File > Join a Game and File > Copy Invitation.
+    NetworkMenu *networkMenu() const { return network_; }
     QAction *justWatchAction() const { return JustWatch1; }
 
 signals:
@@ -257,4 +267,7 @@ private:
     QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
     ComputerMenu *computer_ = nullptr;
+    NetworkMenu *network_ = nullptr;
+    std::unique_ptr<TSock> joining_; // the connection a join from the dialog made
+    bool offerLobby_ = true;
 };

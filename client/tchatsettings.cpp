@@ -5,6 +5,7 @@
 #include "client/boardarea.h"
 #include "client/boardview.h"
 #include "client/chat/chatpanel.h"
+#include "client/networkmenu.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/tilesets.h"
@@ -34,6 +35,7 @@ constexpr int kLargestTextSize = 72;
 
 void Tchat::setPaths(const AppPaths &paths) {
     paths_ = paths;
+    network_->setSettingsFile(paths_.settingsFile);
     grouptilesmenu();
     if (download_)
         download_->setDownloadFolder(paths_.downloadFolder);

@@ -406,7 +406,7 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     for (int i = 0; i < help.pages()->count(); ++i)
         tabs << help.pages()->tabText(i);
     EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Zorble Squares", "Game Options", "Keyboard",
-                                 "Credits"}));
+                                 "Playing Together", "Credits"}));
     const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
     EXPECT_TRUE(credits.contains("Qt"));
     EXPECT_TRUE(credits.contains("SCOWL"));
