@@ -1,5 +1,6 @@
 #include "client/networkmenu.h"
 
+#include "client/chat/chatview.h"
 #include "clientcore/gamebrowser.h"
 #include "clientcore/gamemirror.h"
 #include "host/gamepublisher.h"
@@ -65,6 +66,10 @@ void NetworkMenu::addToFileMenu(QMenu *fileMenu) {
     CopyInvitation1 = fileMenu->addAction(QStringLiteral("Copy Invitation"));
     CopyInvitation1->setObjectName(QStringLiteral("CopyInvitation1"));
     connect(CopyInvitation1, &QAction::triggered, this, &NetworkMenu::copyInvitation);
+}
+
+void NetworkMenu::openLinksFrom(ChatView *view) {
+    view->setInvitationOpener([this](const QString &link) { openLink(link); });
 }
 
 void NetworkMenu::addToOptionsMenu(QMenu *optionsMenu) {
@@ -188,6 +193,10 @@ QString NetworkMenu::invitation() const {
 
 void NetworkMenu::copyInvitation() {
     withName([this] {
+        if (!hosting_ && joinedTo_.host.isEmpty()) {
+            systemLine_(QStringLiteral("There is no game to invite anybody to yet."));
+            return;
+        }
         const QString link = invitation();
         if (link.isEmpty()) {
             systemLine_(QStringLiteral("There is no invitation to copy: this machine has no "

@@ -20,6 +20,7 @@
 
 #include <functional>
 
+class ChatView;
 class GameBrowser;
 class GameMirror;
 class GamePublisher;
@@ -40,6 +41,8 @@ public:
                 QWidget *window);
     ~NetworkMenu() override;
 
+    // Invitation links clicked in the chat view open the Join dialog.
+    void openLinksFrom(ChatView *view);
     // Adds "Join a Game..." and "Copy Invitation" to the File menu, and
     // "Your Name..." to the Options menu.
     void addToFileMenu(QMenu *fileMenu);

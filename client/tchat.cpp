@@ -4,7 +4,6 @@
 #include "client/boardview.h"
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
-#include "client/chat/chatview.h"
 #include "client/chat/sounds.h"
 #include "client/computermenu.h"
 #include "client/movepreview.h"
@@ -210,7 +209,7 @@ void Tchat::buildMenus() {
     network_ = new NetworkMenu(
         mirror_, [this](const QString &line) { systemLine(line); }, this);
     network_->addToFileMenu(fileMenu_);
-    chat_->view()->setInvitationOpener([this](const QString &link) { network_->openLink(link); });
+    network_->openLinksFrom(chat_->view());
     fileMenu_->addSeparator();
     Exit1 = fileMenu_->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -376,14 +375,6 @@ void Tchat::processparams() {
         link_.openLobby(lobbyPort_);
     if (!link.isEmpty())
         network_->openLink(link);
-}
-
-void Tchat::setJoin(const QString &name, const QString &address, quint16 port,
-                    std::unique_ptr<TSock> connection) {
-    mirror_.setPlayerName(name);
-    mirror_.setHostAddress(address);
-    gamePort_ = port;
-    joining_ = std::move(connection);
 }
 
 void Tchat::hostpress() {

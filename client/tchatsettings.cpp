@@ -1,5 +1,6 @@
-// The game window's settings file, the tile sets and the windows it keeps
-// (Game Options, the phrase editor, the Spy List, the download window).
+// The game window's settings file, the tile sets, the windows it keeps
+// (Game Options, the phrase editor, the Spy List, the download window) and
+// the connection a join from the Join dialog hands it.
 #include "client/tchat.h"
 
 #include "client/boardarea.h"
@@ -39,6 +40,14 @@ void Tchat::setPaths(const AppPaths &paths) {
     grouptilesmenu();
     if (download_)
         download_->setDownloadFolder(paths_.downloadFolder);
+}
+
+void Tchat::setJoin(const QString &name, const QString &address, quint16 port,
+                    std::unique_ptr<TSock> connection) {
+    mirror_.setPlayerName(name);
+    mirror_.setHostAddress(address);
+    gamePort_ = port;
+    joining_ = std::move(connection);
 }
 
 void Tchat::setGameOptions(Tgameoptions *options) {

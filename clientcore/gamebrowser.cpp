@@ -58,6 +58,8 @@ GameBrowser::GameBrowser(QObject *parent) : QObject(parent) {
 }
 
 GameBrowser::~GameBrowser() {
+    // Nobody is told: the objects go with the browser.
+    blockSignals(true);
     stop();
 }
 
@@ -212,7 +214,10 @@ QList<FoundGame> GameBrowser::games() const {
                               [](const QString &a) { return !a.contains(QLatin1Char(':')); });
         out << game;
     }
+    // Games without a hosting player yet come last.
     std::stable_sort(out.begin(), out.end(), [](const FoundGame &a, const FoundGame &b) {
+        if (a.record.host.isEmpty() != b.record.host.isEmpty())
+            return b.record.host.isEmpty();
         return a.record.host.localeAwareCompare(b.record.host) < 0;
     });
     return out;

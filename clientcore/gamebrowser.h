@@ -41,7 +41,7 @@ public:
     // Whether the local network is being searched: a daemon answers.
     bool searching() const { return browser_ != nullptr; }
     // The games, one entry each however many ways it was found, ordered by
-    // the hosting player's name.
+    // the hosting player's name (games without one last).
     QList<FoundGame> games() const;
 
 signals:

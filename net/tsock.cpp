@@ -1,5 +1,7 @@
 #include "net/tsock.h"
 
+#include "net/sockaddress.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -36,82 +38,6 @@ TSock::ErrorHandler &uncaughtHandler() {
 
 bool startsWithDigit(const QString &s) {
     return !s.isEmpty() && s.at(0).isDigit();
-}
-
-// The peer's address as text: IPv4 peers of a dual-stack listener arrive as
-// v4-mapped IPv6 addresses and are written in dotted form, as an IPv4
-// listener would write them.
-QString addressText(const sockaddr_storage &address) {
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address.ss_family == AF_INET) {
-        const auto &v4 = reinterpret_cast<const sockaddr_in &>(address);
-        ::inet_ntop(AF_INET, &v4.sin_addr, text, sizeof text);
-    } else if (address.ss_family == AF_INET6) {
-        const auto &v6 = reinterpret_cast<const sockaddr_in6 &>(address);
-        if (IN6_IS_ADDR_V4MAPPED(&v6.sin6_addr))
-            ::inet_ntop(AF_INET, &v6.sin6_addr.s6_addr[12], text, sizeof text);
-        else
-            ::inet_ntop(AF_INET6, &v6.sin6_addr, text, sizeof text);
-    }
-    return QString::fromLatin1(text);
-}
-
-// An IPv6 address written as such ("::1", "fe80::1%eth0"), without brackets.
-bool readIPv6(const QString &text, sockaddr_in6 &out) {
-    if (!text.contains(QLatin1Char(':')))
-        return false;
-    addrinfo hints{};
-    hints.ai_family = AF_INET6;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST;
-    addrinfo *result = nullptr;
-    if (::getaddrinfo(text.toLatin1().constData(), nullptr, &hints, &result) != 0 || !result)
-        return false;
-    out = *reinterpret_cast<sockaddr_in6 *>(result->ai_addr);
-    ::freeaddrinfo(result);
-    return true;
-}
-
-// A listening socket on every address of both families (IPv4 peers arrive
-// v4-mapped), or on every IPv4 address where the system has no IPv6.
-int listeningSocket(quint16 port, int &err) {
-    const int one = 1;
-    const int zero = 0;
-    int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd >= 0) {
-        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
-        // Lets a restarted host take its port back while old connections
-        // linger in TIME_WAIT; a port held by a live listener still refuses.
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in6 addr{};
-        addr.sin6_family = AF_INET6;
-        addr.sin6_port = htons(port);
-        addr.sin6_addr = in6addr_any;
-        if (::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
-            return fd;
-        err = errno;
-        ::close(fd);
-        // A port in use is in use for IPv4 too; anything else means that
-        // IPv6 cannot be had here.
-        if (err == EADDRINUSE || err == EACCES)
-            return -1;
-    }
-    fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        err = errno;
-        return -1;
-    }
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
-        err = errno;
-        ::close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 // Settings every connection gets: no delay for small messages, and keep-alive
@@ -319,7 +245,7 @@ void TSock::setListen(bool on) {
         return;
     }
     int err = 0;
-    const int fd = listeningSocket(resolvePort(), err);
+    const int fd = sockaddress::listeningSocket(resolvePort(), err);
     if (fd < 0) {
         lastListenErrno_ = err;
         throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
@@ -348,7 +274,7 @@ bool TSock::Open() {
     socklen_t addrLength = sizeof(sockaddr_in);
     const quint16 port = htons(resolvePort());
     auto &v6 = reinterpret_cast<sockaddr_in6 &>(addr);
-    if (readIPv6(hostName_, v6)) {
+    if (sockaddress::readIPv6(hostName_, v6)) {
         info(siLookup, QStringLiteral("Lookup Of Host ") + hostName_);
         v6.sin6_port = port;
         addrLength = sizeof(sockaddr_in6);
@@ -481,7 +407,7 @@ bool TSock::Accept(TSock *&newSock) {
     sock->OnInfo = OnInfo;
     sock->adoptDescriptor(fd);
     sock->setPortName(portName_);
-    sock->setHostName(addressText(peer));
+    sock->setHostName(sockaddress::text(peer));
     info(siAccept, QStringLiteral("Created New TSock Structure"));
     newSock = sock;
     return true;

@@ -156,6 +156,34 @@ TEST(EndToEndLocalNetwork, AGameFoundThereIsJoinedWithAClick) {
     EXPECT_EQ(rows[0].toString(), QString::fromUtf8("Ann  \u00B7  3 seats free, waiting  \u00B7  "
                                                     "zorble-localnet.local:7772"));
 
+    // A host without a window is published too, with nobody at its table,
+    // and the list follows it as it comes and goes.
+    QProcess serve;
+    serve.start(QStringLiteral(ZORBLE_BIN), {"--serve", "--port", "7790"});
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (const QString &line : browse())
+                if (line.section(';', 8, 8) == "7790")
+                    return line.contains("\"host=\" \"seats=0\" \"free=4\"");
+            return false;
+        },
+        5000));
+    const auto rowsNow = [&](int count) {
+        return bea
+            .waitForState([&](const QJsonObject &s) {
+                return s["join"].toObject()["games"].toArray().size() == count;
+            })["join"]
+            .toObject()["games"]
+            .toArray();
+    };
+    const QJsonArray withServe = rowsNow(2);
+    ASSERT_EQ(withServe.size(), 2);
+    EXPECT_TRUE(withServe[1].toString().startsWith("(no host player yet)  \u00B7  4 seats free"))
+        << withServe[1].toString().toStdString();
+    serve.terminate();
+    serve.waitForFinished(5000);
+    ASSERT_EQ(rowsNow(1).size(), 1);
+
     // A double click joins.
     clickIn(bea, dialog, centre(shown["join"].toObject()["places"].toObject(), "game1"), 2);
     const QJsonObject joined = bea.waitForState([](const QJsonObject &s) {
@@ -185,20 +213,6 @@ TEST(EndToEndLocalNetwork, AGameFoundThereIsJoinedWithAClick) {
         },
         3000))
         << record.toStdString();
-
-    // A host without a window is published too, with nobody at its table.
-    QProcess serve;
-    serve.start(QStringLiteral(ZORBLE_BIN), {"--serve", "--port", "7790"});
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            for (const QString &line : browse())
-                if (line.section(';', 8, 8) == "7790")
-                    return line.contains("\"host=\" \"seats=0\" \"free=4\"");
-            return false;
-        },
-        5000));
-    serve.terminate();
-    serve.waitForFinished(5000);
 
     hostile.terminate();
     hostile.waitForFinished(5000);
