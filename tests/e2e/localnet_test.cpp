@@ -216,8 +216,11 @@ TEST(EndToEndLocalNetwork, AGameFoundThereIsJoinedWithAClick) {
 
     hostile.terminate();
     hostile.waitForFinished(5000);
-    for (Player *p : {&bea, &ann})
+    // Both end cleanly (under the sanitizers, without a leak).
+    for (Player *p : {&bea, &ann}) {
         EXPECT_TRUE(p->game->terminate());
+        EXPECT_EQ(p->game->proc.exitCode(), 0);
+    }
 }
 
 // zorble zorble://HOST:PORT opens the Join dialog filled in; Join confirms.
@@ -244,6 +247,10 @@ TEST(EndToEndInvitation, ALinkOnTheCommandLineOpensTheJoinDialog) {
     own.close();
     bea.game = std::make_unique<Game>(QStringList{"--port", ownPort, link}, false, QString(),
                                       bea.stateFile, programFor(dir, "Bea"), x.name);
+    // The program starts its own game, with the dialog over it.
+    ASSERT_TRUE(bea.game->waitForLine("0+You are Connected.", 20000))
+        << bea.game->out.toStdString() << "state " << bea.game->proc.state() << ", "
+        << bea.game->proc.readAllStandardError().toStdString();
     const QString dialog = bea.findTitled(QStringLiteral("^Join a Game$"));
     ASSERT_FALSE(dialog.isEmpty()) << bea.game->out.toStdString();
     // Its own game goes on meanwhile.
@@ -260,6 +267,7 @@ TEST(EndToEndInvitation, ALinkOnTheCommandLineOpensTheJoinDialog) {
     });
     EXPECT_EQ(joined["seats"].toArray()[1].toObject()["name"].toString(), "Bea");
     EXPECT_TRUE(bea.game->terminate());
+    EXPECT_EQ(bea.game->proc.exitCode(), 0);
 }
 
 } // namespace
