@@ -17,6 +17,7 @@
 #include <QHostAddress>
 #include <QMenu>
 #include <QNetworkInterface>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -227,12 +228,7 @@ JoinDialog *NetworkMenu::joinDialog() {
 }
 
 void NetworkMenu::showJoinDialog() {
-    withName([this] {
-        JoinDialog *dialog = joinDialog();
-        dialog->show();
-        dialog->raise();
-        dialog->activateWindow();
-    });
+    withName([this] { present(joinDialog()); });
 }
 
 void NetworkMenu::openLink(const QString &link) {
@@ -244,7 +240,17 @@ void NetworkMenu::openLink(const QString &link) {
             dialog->showProblem(*problem);
         else
             dialog->clearMessage();
-        dialog->show();
+        present(dialog);
+    });
+}
+
+void NetworkMenu::present(JoinDialog *dialog) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    // Opened while the window itself is first shown (a link on the command
+    // line), it goes on top once the window is there.
+    QTimer::singleShot(0, dialog, [dialog] {
         dialog->raise();
         dialog->activateWindow();
     });

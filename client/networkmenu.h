@@ -93,6 +93,7 @@ private:
     // Runs `then` once a name is set, asking for one first when needed.
     void withName(std::function<void()> then);
     void saveSettings();
+    void present(JoinDialog *dialog);
     void showGames();
     void joinGame(const QString &key);
     void joinAddress(const QString &text);

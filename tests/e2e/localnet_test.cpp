@@ -74,7 +74,10 @@ QPoint centre(const QJsonObject &places, const QString &part) {
     return {r[0].toInt() + r[2].toInt() / 2, r[1].toInt() + r[3].toInt() / 2};
 }
 
+// Clicks at a place of a window, raised first: no window manager keeps a
+// dialog above its main window here.
 void clickIn(const Player &p, const QString &window, QPoint at, int clicks = 1) {
+    p.xdotool({"windowraise", window});
     p.xdotool({"mousemove", "--window", window, QString::number(at.x()), QString::number(at.y()),
                "click", "--repeat", QString::number(clicks), "1"});
 }
