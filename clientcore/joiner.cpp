@@ -17,6 +17,8 @@ constexpr qsizetype kMaxMessage = 8 * 1024;
 } // namespace
 
 Joiner::Joiner(QObject *parent) : QObject(parent) {
+    // A coarse timer may fire up to 5% early: the host gets its full time.
+    deadline_.setTimerType(Qt::PreciseTimer);
     deadline_.setSingleShot(true);
     deadline_.setInterval(kAnswerMs);
     connect(&deadline_, &QTimer::timeout, this, [this] {
