@@ -1,5 +1,7 @@
 #include "ai/choice.h"
 
+#include "game/bag.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -142,24 +144,6 @@ Decision choose(Level level, const Position &position, const std::vector<Move> &
     return d;
 }
 
-std::array<int, 26> unseenTiles(const Position &position) {
-    std::array<int, 26> unseen = rules::kLetterCounts;
-    auto takeOne = [&](int letter) {
-        if (letter < 0 || letter >= kLetters)
-            return;
-        if (unseen[letter] > 0)
-            --unseen[letter];
-        else if (position.doubleTiles && unseen[kLetters - 1 - letter] > 0)
-            --unseen[kLetters - 1 - letter];
-    };
-    for (const auto &column : position.board)
-        for (int v : column)
-            takeOne(v);
-    for (int k = 1; k <= rules::kRackSlots; ++k)
-        takeOne(position.rack[k]);
-    return unseen;
-}
-
 Thinking::Thinking(Level level, const Position &position, const Turn &turn,
                    MoveGenerator &generator, const rules::Rules &rules, std::mt19937 &rng)
     : level_(level), position_(position), turn_(turn), generator_(generator), rules_(rules),
@@ -193,7 +177,7 @@ void Thinking::firstStep() {
     std::partial_sort(ranked_.begin(), ranked_.begin() + std::ptrdiff_t(ahead), ranked_.end(),
                       [](const auto &a, const auto &b) { return a.first > b.first; });
     ranked_.resize(ahead);
-    const std::array<int, 26> unseen = unseenTiles(position_);
+    const std::array<int, 26> unseen = game::unseenTiles(position_);
     for (int letter = 0; letter < kLetters; ++letter)
         pool_.insert(pool_.end(), unseen[letter], letter);
 }

@@ -39,8 +39,8 @@ QString ComputerPlayers::nextName() const {
         const QString name = QStringLiteral("Computer %1").arg(n);
         bool taken = std::any_of(players_.begin(), players_.end(),
                                  [&](const ZorbleBot *p) { return p->name() == name; });
-        for (int s = 1; s <= GameMirror::kSeats && !taken; ++s)
-            taken = table_.name(s) == name;
+        for (int s = 1; s <= game::kSeats && !taken; ++s)
+            taken = table_.seats().name(s) == name;
         if (!taken)
             return name;
     }
@@ -52,7 +52,7 @@ QString ComputerPlayers::add(Level level) {
     auto *player = new ZorbleBot(address_, port_, name, level, pauseMs_, engine_, this);
     players_.append(player);
     connect(&player->mirror(), &GameMirror::ownSeatAnnounced, this, [this, player](int seat) {
-        if (GameMirror::isSeat(seat)) {
+        if (game::isSeat(seat)) {
             emit seated(player->name(), seat);
             return;
         }
@@ -80,7 +80,7 @@ std::optional<QString> hintText(const GameMirror &mirror, Engine &engine) {
     } else {
         // The line of the main word: the tiles' own line, or for a single
         // tile the line in which it spells the word with letters on the board.
-        const Position position = positionOf(mirror);
+        const Position &position = mirror.position();
         const QList<rules::LaidTile> &tiles = move->tiles;
         const rules::LaidTile &t = tiles.first();
         auto letter = [&](int x, int y) {

@@ -32,20 +32,6 @@ std::uint32_t otherSides(std::uint32_t mask) {
 
 } // namespace
 
-Position::Position() {
-    for (auto &column : board)
-        column.fill(rules::kEmpty);
-    rack.fill(rules::kEmpty);
-}
-
-bool Position::firstWord() const {
-    for (const auto &column : board)
-        for (int v : column)
-            if (v != rules::kEmpty)
-                return false;
-    return true;
-}
-
 // One run of the generator over one position.
 class MoveGenerator::Search {
 public:

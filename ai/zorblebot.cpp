@@ -7,7 +7,7 @@ namespace ai {
 
 namespace {
 
-static_assert(GameMirror::kEmpty == rules::kEmpty);
+static_assert(game::kEmpty == rules::kEmpty);
 
 // How long an answer to a move or to new tiles may take before the bot
 // passes instead.
@@ -27,25 +27,9 @@ std::uint32_t seedOf(const QString &name) {
 
 } // namespace
 
-Position positionOf(const GameMirror &mirror) {
-    Position p;
-    for (int x = 0; x < rules::kBoard; ++x) {
-        for (int y = 0; y < rules::kBoard; ++y) {
-            p.board[x][y] = mirror.placedTile(x, y) == GameMirror::kEmpty ? mirror.letterAt(x, y)
-                                                                          : rules::kEmpty;
-            p.squares[x][y] = mirror.squareColor(x, y);
-        }
-    }
-    p.mover = mirror.localSeat();
-    for (int k = 1; k <= rules::kRackSlots; ++k)
-        p.rack[k] = mirror.rackLetter(k);
-    p.doubleTiles = mirror.doubleTiles();
-    return p;
-}
-
 std::optional<Move> bestMove(const GameMirror &mirror, Engine &engine) {
     const std::vector<Move> moves = engine.generator().generate(
-        positionOf(mirror), Clock::now() + std::chrono::milliseconds(ZorbleBot::kThinkingMs));
+        mirror.position(), Clock::now() + std::chrono::milliseconds(ZorbleBot::kThinkingMs));
     if (moves.empty())
         return std::nullopt;
     return *std::max_element(moves.begin(), moves.end(),
@@ -106,10 +90,9 @@ ZorbleBot::~ZorbleBot() {
     link_.close();
 }
 
-void ZorbleBot::startGameWhenSeated(int players, const proto::GameOptions &options) {
+void ZorbleBot::startGameWhenSeated(int players, const game::GameOptions &options) {
     startPlayers_ = players;
     startOptions_ = options;
-    startOptions_.name = name_;
     maybeStartGame();
 }
 
@@ -117,17 +100,17 @@ void ZorbleBot::connectToHost() {
     if (done_)
         return;
     mirror_.setPlayerName(name_);
-    mirror_.setLogin(name_);
+    link_.setLogin(name_);
     link_.connectToHost(host_, port_);
 }
 
 void ZorbleBot::maybeStartGame() {
     if (startPlayers_ <= 0 || mirror_.localSeat() != 1 || mirror_.gameRunning())
         return;
-    if (mirror_.seatedCount() < startPlayers_)
+    if (mirror_.seats().seatedCount() < startPlayers_)
         return;
     startPlayers_ = 0;
-    link_.send(proto::client::startgame(startOptions_));
+    link_.send(proto::request::start(name_, startOptions_));
 }
 
 void ZorbleBot::turnChanged(int, bool own) {
@@ -149,7 +132,7 @@ void ZorbleBot::think() {
         return;
     const Turn turn{mirror_.tilesLeft(), !bought_ && mirror_.tilesLeft() >= kTilesToExchange,
                     Clock::now() + std::chrono::milliseconds(kThinkingMs)};
-    thinking_ = std::make_unique<Thinking>(level_, positionOf(mirror_), turn, engine_->generator(),
+    thinking_ = std::make_unique<Thinking>(level_, mirror_.position(), turn, engine_->generator(),
                                            engine_->rules(), rng_);
     thinkOn(turn_);
 }
@@ -174,7 +157,7 @@ void ZorbleBot::thinkOn(int turn) {
     case Decision::Action::Exchange:
         bought_ = true;
         acted_ = true;
-        link_.send(proto::client::newtiles(mirror_.localSeat()));
+        link_.send(proto::request::exchange(mirror_.localSeat()));
         watchdog_.start();
         emit played(QStringLiteral("new tiles"));
         break;
@@ -186,23 +169,23 @@ void ZorbleBot::thinkOn(int turn) {
 
 void ZorbleBot::play(const Move &move) {
     for (const rules::LaidTile &t : move.tiles) {
-        if (mirror_.tileFlipped(t.rackslot) != t.flipped)
-            mirror_.flippit(t.rackslot);
-        if (!mirror_.layTile(t.rackslot, t.x, t.y)) {
-            mirror_.clearLaid();
+        if (mirror_.composer().tileFlipped(t.rackslot) != t.flipped)
+            mirror_.composer().flippit(t.rackslot);
+        if (!mirror_.composer().layTile(t.rackslot, t.x, t.y)) {
+            mirror_.composer().clearLaid();
             passTurn();
             return;
         }
     }
     acted_ = true;
-    link_.send(proto::client::done(mirror_.localSeat(), mirror_.laidTiles()));
+    link_.send(proto::request::move(mirror_.localSeat(), mirror_.composer().laidTiles()));
     watchdog_.start();
     emit played(move.word.toUpper() + QLatin1Char(' ') + QString::number(move.score));
 }
 
 void ZorbleBot::passTurn() {
     acted_ = true;
-    link_.send(proto::client::pass(mirror_.localSeat()));
+    link_.send(proto::request::pass(mirror_.localSeat()));
     emit played(QStringLiteral("pass"));
 }
 

@@ -25,11 +25,6 @@
 
 namespace ai {
 
-// The position of the local seat in the mirror's game: the letters on the
-// board (without the tiles laid this turn), the squares, and the rack with
-// those tiles back on it.
-Position positionOf(const GameMirror &mirror);
-
 // The move with the most points for the local seat, for a hint; nothing
 // when there is none.
 std::optional<Move> bestMove(const GameMirror &mirror, Engine &engine);
@@ -54,7 +49,7 @@ public:
 
     // As the hosting player (slot 1), starts a game with these options once
     // `players` seats are taken; the bot does this once.
-    void startGameWhenSeated(int players, const proto::GameOptions &options);
+    void startGameWhenSeated(int players, const game::GameOptions &options);
 
     const GameMirror &mirror() const { return mirror_; }
     Level level() const { return level_; }
@@ -98,7 +93,7 @@ private:
     bool bought_ = false;                // new tiles bought this game
     bool done_ = false;
     int startPlayers_ = 0;
-    proto::GameOptions startOptions_;
+    game::GameOptions startOptions_;
 };
 
 } // namespace ai

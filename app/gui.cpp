@@ -6,12 +6,16 @@
 #include "client/instanceguard.h"
 #include "client/networkmenu.h"
 #include "client/tchat.h"
+#include "client/tilesetmenu.h"
 #include "clientcore/joinaddress.h"
 #include "clientcore/statefile.h"
 #include "settings/apppaths.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QJsonArray>
+#include <QMenu>
 
 #include <cstdio>
 
@@ -53,9 +57,10 @@ int runGui(int argc, char **argv) {
     app.setApplicationName(QStringLiteral("Zorble"));
     app.setDesktopFileName(QStringLiteral("io.github.zorble.Zorble"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/zorble.png")));
-    // Catch SIGINT and SIGTERM from the start: one that comes while the
-    // windows are still being made waits in the watcher until the window can
-    // close as File > Exit does.
+    // SIGINT and SIGTERM (and SIGUSR1 with a state file) are caught from the
+    // start of main: one that comes while the windows are still being made
+    // waits in the watcher until the window can close as File > Exit does, or
+    // the state can be written.
     SignalWatcher watcher;
 
     // An invitation link given to a second start goes to the running game.
@@ -101,14 +106,18 @@ int runGui(int argc, char **argv) {
     // Scripts and tests read the game from a state file: written on SIGUSR1
     // and once more when the program ends.
     // The mirror's game, with what only the window knows: the preview under
-    // the board, where the parts lie (for scripts that click on them) and
-    // the Join dialog.
+    // the board, where the parts lie (for scripts that click on them), the
+    // tile sets that Options > Tiles offers and the Join dialog.
     auto writeWindowState = [&] {
         Tchat &window = game.window();
         QJsonObject state = mirrorState(window.mirror());
         state.insert(QStringLiteral("preview"), window.previewText());
         state.insert(QStringLiteral("places"), window.places());
         state.insert(QStringLiteral("join"), window.networkMenu()->joinState());
+        QJsonArray tileSets;
+        for (const QAction *a : window.tileSets()->menu()->actions())
+            tileSets.append(a->text());
+        state.insert(QStringLiteral("tileSets"), tileSets);
         writeState(statePath, state);
     };
     if (!statePath.isEmpty()) {
@@ -117,6 +126,7 @@ int runGui(int argc, char **argv) {
     }
 
     game.window().show();
+    watcher.start();
     const int code = app.exec();
     if (!statePath.isEmpty())
         writeWindowState();

@@ -1,5 +1,6 @@
 #include "client/gameprocess.h"
 
+#include "client/gamestarter.h"
 #include "client/networkmenu.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
@@ -36,7 +37,7 @@ void GameProcess::makeWindow() {
     chat_->setPaths(paths_);
     chat_->setDownload(download_.get());
     chat_->setTally(tally_.get());
-    chat_->setPorts(gamePort_, Tchat::kLobbyPort);
+    chat_->setPorts(gamePort_, GameStarter::kLobbyPort);
     NetworkMenu *network = chat_->networkMenu();
     network->setDefaultPort(gamePort_);
     QObject::connect(network, &NetworkMenu::joinReady, &context_,
@@ -44,16 +45,17 @@ void GameProcess::makeWindow() {
                          joined_ = std::make_unique<TSock>();
                          network->takeConnection(*joined_);
                          replaceWindow([this, name, address](Tchat &w) {
-                             w.setJoin(name, address.host, address.port, std::move(joined_));
+                             w.starter()->setJoin(name, address, std::move(joined_));
                          });
                      });
-    QObject::connect(network, &NetworkMenu::restartRequested, &context_,
-                     [this] { replaceWindow([](Tchat &w) { w.setOfferLobby(false); }); });
+    QObject::connect(network, &NetworkMenu::restartRequested, &context_, [this] {
+        replaceWindow([](Tchat &w) { w.starter()->setOfferLobby(false); });
+    });
 }
 
 void GameProcess::setGamePort(quint16 port) {
     gamePort_ = port;
-    chat_->setPorts(gamePort_, Tchat::kLobbyPort);
+    chat_->setPorts(gamePort_, GameStarter::kLobbyPort);
     chat_->networkMenu()->setDefaultPort(gamePort_);
 }
 

@@ -7,7 +7,6 @@
 #include "host/tserver.h"
 #include "net/playername.h"
 #include "net/tsock.h"
-#include "settings/inifile.h"
 #include "windows/joindialog.h"
 #include "windows/namedialog.h"
 
@@ -18,8 +17,6 @@
 #include <QMenu>
 #include <QNetworkInterface>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace {
 
@@ -81,13 +78,8 @@ void NetworkMenu::addToOptionsMenu(QMenu *optionsMenu) {
 
 // ---- Settings -------------------------------------------------------------------
 
-void NetworkMenu::setSettingsFile(const QString &path) {
-    settingsFile_ = path;
-    IniFile ini(path);
-    if (!path.isEmpty() && !ini.load())
-        std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
-                     qPrintable(ini.errorString()));
-    settings_.load(ini);
+void NetworkMenu::setPlayer(const PlayerSettings &player) {
+    settings_ = player;
     // A host that no longer reads as an address (edited by hand) is dropped.
     QStringList hosts;
     for (const QString &host : std::as_const(settings_.recentHosts))
@@ -102,17 +94,6 @@ QString NetworkMenu::playerName() const {
     return names::problem(settings_.name).isEmpty() ? settings_.name : QString();
 }
 
-void NetworkMenu::saveSettings() {
-    if (settingsFile_.isEmpty())
-        return;
-    IniFile ini(settingsFile_);
-    ini.load();
-    settings_.save(ini);
-    if (!ini.save())
-        std::fprintf(stderr, "zorble: cannot save the settings: %s\n",
-                     qPrintable(ini.errorString()));
-}
-
 // ---- Your Name --------------------------------------------------------------------
 
 NameDialog *NetworkMenu::nameDialog() {
@@ -124,11 +105,11 @@ NameDialog *NetworkMenu::nameDialog() {
             if (name == settings_.name)
                 return;
             settings_.name = name;
-            saveSettings();
+            emit playerChanged(settings_);
             // The game this window hosts alone can start again under the
             // new name; in any other the new name comes with the next game.
-            if (mirror_.isHost() && mirror_.seatedCount() <= 1 && mirror_.spies().isEmpty() &&
-                !mirror_.gameRunning())
+            if (mirror_.isHost() && mirror_.seats().seatedCount() <= 1 &&
+                mirror_.seats().spies().isEmpty() && !mirror_.gameRunning())
                 emit restartRequested();
             else
                 systemLine_(QStringLiteral("Your name is %1 from the next game you host or join.")
@@ -304,7 +285,7 @@ void NetworkMenu::joined() {
     const join::Address address = joiner_.target();
     if (typed_) {
         settings_.remember(join::shown(address));
-        saveSettings();
+        emit playerChanged(settings_);
         if (joinDialog_)
             joinDialog_->setRecentHosts(settings_.recentHosts);
     }

@@ -48,8 +48,9 @@ public:
     void addToFileMenu(QMenu *fileMenu);
     void addToOptionsMenu(QMenu *optionsMenu);
 
-    // Where the name and the recent hosts are kept; read at once.
-    void setSettingsFile(const QString &path);
+    // The name and the recent hosts as the settings file holds them; a
+    // change goes out with playerChanged, to be written.
+    void setPlayer(const PlayerSettings &player);
     // The name set with Your Name; empty while none is.
     QString playerName() const;
     QStringList recentHosts() const { return settings_.recentHosts; }
@@ -88,11 +89,12 @@ signals:
     // The name changed while this window hosts a game nobody else joined:
     // the game may start again under the new name.
     void restartRequested();
+    // The name or the recent hosts changed.
+    void playerChanged(const PlayerSettings &player);
 
 private:
     // Runs `then` once a name is set, asking for one first when needed.
     void withName(std::function<void()> then);
-    void saveSettings();
     void present(JoinDialog *dialog);
     void showGames();
     void joinGame(const QString &key);
@@ -102,7 +104,6 @@ private:
     const GameMirror &mirror_;
     std::function<void(const QString &)> systemLine_;
     QWidget *window_;
-    QString settingsFile_;
     PlayerSettings settings_;
     Joiner joiner_;
     bool typed_ = false; // the join under way was typed (a recent host)

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kPlayerSeats = 4;
+constexpr int kPlayerSeats = game::kSeats;
 constexpr quint16 kDefaultPort = 7772;
 
 // The record's strings as Avahi's list, in the record's order.
@@ -33,13 +33,14 @@ AvahiStringList *txtList(const dnssd::GameRecord &record) {
 dnssd::GameRecord tableRecord(const TServer &server) {
     dnssd::GameRecord r;
     r.version = QString::fromLatin1(proto::kVersion);
-    const SeatSlot &first = server.seat(1);
+    const game::GameTable &table = server.table();
+    const game::GameTable::Seat &first = table.seat(1);
     // A name the lobby passed may hold what no record can carry.
-    if (first.connected && names::problem(first.name).isEmpty())
+    if (first.present && names::problem(first.name).isEmpty())
         r.host = first.name;
     // A connection still logging in holds its slot as well.
     for (int slot = 1; slot <= TServer::kSlots; ++slot)
-        if (server.seat(slot).connected)
+        if (table.seat(slot).present)
             ++(slot <= kPlayerSeats ? r.seats : r.watchers);
     r.free = kPlayerSeats - r.seats;
     r.running = server.gameRunning();

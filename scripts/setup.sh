@@ -11,7 +11,7 @@ packages=(
   libavahi-client-dev avahi-daemon avahi-utils dbus iproute2 util-linux
   scowl sox espeak-ng
   xvfb xauth xdotool imagemagick fonts-dejavu-core
-  desktop-file-utils appstream librsvg2-bin dpkg-dev file
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file lintian
 )
 
 missing=()

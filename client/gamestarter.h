@@ -1,0 +1,88 @@
+#pragma once
+
+// How the window comes into a game: from the start plan of its command line
+// it hosts (its own host listens, and the window joins it over the loopback
+// address) or joins another host, and opens the lobby link when the lobby
+// started it. A join from the Join dialog comes with its connection made;
+// an invitation link alone on the command line starts a solo game and asks
+// for the Join dialog.
+
+#include "client/startplan.h"
+#include "clientcore/joinaddress.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class GameMirror;
+class HostLink;
+class TServer;
+class TSock;
+
+class GameStarter : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint16 kGamePort = 7772;
+    static constexpr quint16 kLobbyPort = 9001;
+
+    GameStarter(GameMirror &mirror, HostLink &link, QObject *parent = nullptr);
+    ~GameStarter() override;
+
+    void setArguments(const QStringList &args) { args_ = args; }
+    // The host the window runs when it hosts; without one it makes its own
+    // when first needed.
+    void setServer(TServer *server) { server_ = server; }
+    TServer *server() const { return server_; }
+    // Tests move the connections to free ports; the game uses the fixed ones.
+    void setPorts(quint16 game, quint16 lobby) {
+        gamePort_ = game;
+        lobbyPort_ = lobby;
+    }
+    quint16 gamePort() const { return gamePort_; }
+    void setVersion(const QString &version) { version_ = version; }
+    QString hostAddress() const { return hostaddress_; }
+    // The name set with Options > Your Name: a solo game is played under it
+    // once it is set (empty: "You", as the start plan says).
+    void setOwnName(const QString &name) { ownName_ = name; }
+    // A join from the Join dialog: the connection is made and the host's
+    // first message waits in it. The window plays there as `name`.
+    void setJoin(const QString &name, const join::Address &address,
+                 std::unique_ptr<TSock> connection);
+    // Whether a solo start offers the lobby download (not when the game
+    // starts again under a new name, or to follow an invitation).
+    void setOfferLobby(bool on) { offerLobby_ = on; }
+
+    // Reads the command line and hosts or joins.
+    void processparams();
+    void hostpress();
+    void joinpress();
+
+signals:
+    // A line for the window's chat.
+    void notice(const QString &text);
+    // A solo start: the window offers the lobby's download.
+    void soloStarted();
+    // The window hosts (the hosting player may start games and remove
+    // people) or only joins.
+    void hostingChanged(bool hosting);
+    // The window plays at the game at `address`.
+    void joining(const join::Address &address);
+    // An invitation link came on the command line: the player confirms it
+    // in the Join dialog.
+    void invitationGiven(const QString &link);
+
+private:
+    GameMirror &mirror_;
+    HostLink &link_;
+    QStringList args_;
+    TServer *server_ = nullptr;
+    QString hostaddress_;
+    QString version_;
+    quint16 gamePort_ = kGamePort;
+    quint16 lobbyPort_ = kLobbyPort;
+    QString ownName_;
+    std::unique_ptr<TSock> joining_; // the connection a join from the dialog made
+    bool offerLobby_ = true;
+};
