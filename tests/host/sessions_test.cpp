@@ -1,5 +1,6 @@
 // Real TCP clients on loopback log in, chat and leave against an in-process host,
 // all of them over IPv4, then all over IPv6: the host takes both alike.
+#include "host/gamepublisher.h"
 #include "host/tserver.h"
 #include "net/protocol.h"
 #include "tests/support/testclient.h"
@@ -318,6 +319,36 @@ TEST_P(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
     EXPECT_FALSE(b.waitFor("CMD_playerdisconnected+1+Ann").isEmpty());
     EXPECT_EQ(b.waitFor("CMD_nextplayer+"), "CMD_nextplayer+2");
     EXPECT_EQ(host->table().current(), 2);
+}
+
+// The record published on the local network follows the table: each step
+// is told, and the record then reads seats, watchers and the game.
+TEST_P(Sessions, ThePublishedRecordFollowsTheTable) {
+    int told = 0;
+    QObject::connect(host.get(), &TServer::tableChanged, [&told] { ++told; });
+    const auto after = [&](const char *step, const dnssd::GameRecord &expected) {
+        SCOPED_TRACE(step);
+        EXPECT_TRUE(waitUntil([&] { return told > 0; }));
+        told = 0;
+        EXPECT_EQ(tableRecord(*host), expected);
+    };
+    const QString v = QString::fromLatin1(proto::kVersion);
+    for (const char *name : {"Ann", "Bob", "Cy", "Dan"})
+        join(name);
+    after("four players", {v, "Ann", 4, 0, 0, false});
+    join("Eve");
+    after("a watcher", {v, "Ann", 4, 0, 1, false});
+    clients[0]->send("CMD_startgame+Ann+600+4+0+0+n+n+");
+    after("the game starts", {v, "Ann", 4, 0, 1, true});
+    // Everybody passes in turn, which ends the game.
+    for (int turn = 0; turn < 4; ++turn) {
+        const int seat = clients[1]->waitFor("CMD_nextplayer+").mid(15).toInt();
+        ASSERT_TRUE(seat >= 1 && seat <= 4);
+        clients[size_t(seat - 1)]->send(QStringLiteral("CMD_pass+%1").arg(seat));
+    }
+    after("the game ends", {v, "Ann", 4, 0, 1, false});
+    clients[0]->close();
+    after("the host player leaves", {v, "", 3, 1, 1, false});
 }
 
 namespace {
