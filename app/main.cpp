@@ -12,9 +12,14 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  zorble                          a solo game: host and play on this machine\n"
-    "  zorble NAME ADDRESS ROLE        as the lobby starts it: ROLE \"true\" hosts as NAME,\n"
+    "  zorble [--port N]               a solo game: host and play on this machine (port\n"
+    "                                  7772 unless given), under the name set with\n"
+    "                                  Options > Your Name\n"
+    "  zorble [--port N] NAME ADDRESS ROLE\n"
+    "                                  as the lobby starts it: ROLE \"true\" hosts as NAME,\n"
     "                                  anything else joins the host at ADDRESS\n"
+    "  zorble zorble://HOST:PORT       an invitation: the Join dialog opens with it filled\n"
+    "                                  in (in the game already running, if one is)\n"
     "  zorble --serve [--port N] [--seed N]\n"
     "                                  a host without a window (port 7772 unless given;\n"
     "                                  a seed replays the same game)\n"
@@ -109,10 +114,11 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Serve;
     if (parser.isSet(checkWord))
         return Choice::CheckWord;
-    if (parser.isSet(port) || parser.isSet(seed)) {
-        error = QStringLiteral("--port and --seed go with --serve (--port also with --bot).");
+    if (parser.isSet(seed)) {
+        error = QStringLiteral("--seed goes with --serve.");
         return Choice::Error;
     }
+    // --port N: the window hosts and joins on that port.
     return Choice::Gui;
 }
 

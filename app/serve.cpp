@@ -1,6 +1,8 @@
-// zorble --serve [--port N] [--seed N]: the game host alone, without a window.
+// zorble --serve [--port N] [--seed N]: the game host alone, without a window,
+// published on the local network.
 #include "app/modes.h"
 #include "app/signalwatcher.h"
+#include "host/gamepublisher.h"
 #include "host/tserver.h"
 #include "settings/apppaths.h"
 
@@ -56,6 +58,9 @@ int runServe(int argc, char **argv) {
     }
     std::printf("Zorble host listening on port %u\n", server.port());
     std::fflush(stdout);
+    // Players on the local network find the game in their Join dialog.
+    GamePublisher publisher(server);
+    publisher.start(server.port());
 
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app,

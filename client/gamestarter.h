@@ -3,17 +3,23 @@
 // How the window comes into a game: from the start plan of its command line
 // it hosts (its own host listens, and the window joins it over the loopback
 // address) or joins another host, and opens the lobby link when the lobby
-// started it.
+// started it. A join from the Join dialog comes with its connection made;
+// an invitation link alone on the command line starts a solo game and asks
+// for the Join dialog.
 
 #include "client/startplan.h"
+#include "clientcore/joinaddress.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class GameMirror;
 class HostLink;
 class TServer;
+class TSock;
 
 class GameStarter : public QObject {
     Q_OBJECT
@@ -22,6 +28,7 @@ public:
     static constexpr quint16 kLobbyPort = 9001;
 
     GameStarter(GameMirror &mirror, HostLink &link, QObject *parent = nullptr);
+    ~GameStarter() override;
 
     void setArguments(const QStringList &args) { args_ = args; }
     // The host the window runs when it hosts; without one it makes its own
@@ -38,6 +45,16 @@ public:
     quint16 gamePort() const { return gamePort_; }
     void setVersion(const QString &version) { version_ = version; }
     QString hostAddress() const { return hostaddress_; }
+    // The name set with Options > Your Name: a solo game is played under it
+    // once it is set (empty: "You", as the start plan says).
+    void setOwnName(const QString &name) { ownName_ = name; }
+    // A join from the Join dialog: the connection is made and the host's
+    // first message waits in it. The window plays there as `name`.
+    void setJoin(const QString &name, const join::Address &address,
+                 std::unique_ptr<TSock> connection);
+    // Whether a solo start offers the lobby download (not when the game
+    // starts again under a new name, or to follow an invitation).
+    void setOfferLobby(bool on) { offerLobby_ = on; }
 
     // Reads the command line and hosts or joins.
     void processparams();
@@ -52,6 +69,11 @@ signals:
     // The window hosts (the hosting player may start games and remove
     // people) or only joins.
     void hostingChanged(bool hosting);
+    // The window plays at the game at `address`.
+    void joining(const join::Address &address);
+    // An invitation link came on the command line: the player confirms it
+    // in the Join dialog.
+    void invitationGiven(const QString &link);
 
 private:
     GameMirror &mirror_;
@@ -63,4 +85,7 @@ private:
     QString version_;
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
+    QString ownName_;
+    std::unique_ptr<TSock> joining_; // the connection a join from the dialog made
+    bool offerLobby_ = true;
 };

@@ -8,6 +8,7 @@
 #include "client/computermenu.h"
 #include "client/gamestarter.h"
 #include "client/movelabels.h"
+#include "client/networkmenu.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/seatmenu.h"
@@ -187,6 +188,8 @@ void Tchat::buildParts() {
         offer->show();
         offer->raise();
     });
+    connect(starter_, &GameStarter::joining, network_, &NetworkMenu::joinedTo);
+    connect(starter_, &GameStarter::invitationGiven, network_, &NetworkMenu::openLink);
 
     tiles_ = new TileSetMenu(tilesMenu_, *pictures_, this);
     connect(tiles_, &TileSetMenu::picturesChanged, this, [this] {
@@ -203,6 +206,8 @@ void Tchat::buildParts() {
                 if (download_)
                     download_->setLobby(keys.url, keys.path, keys.sha256);
             });
+    connect(settings_, &WindowSettings::playerRead, network_, &NetworkMenu::setPlayer);
+    connect(network_, &NetworkMenu::playerChanged, settings_, &WindowSettings::savePlayer);
 }
 
 void Tchat::connectViews() {
@@ -235,6 +240,10 @@ void Tchat::buildMenus() {
     computer_ = new ComputerMenu(
         mirror_, [this](const QString &line) { systemLine(line); }, this);
     computer_->addToFileMenu(fileMenu_);
+    network_ = new NetworkMenu(
+        mirror_, [this](const QString &line) { systemLine(line); }, this);
+    network_->addToFileMenu(fileMenu_);
+    network_->openLinksFrom(chat_->view());
     fileMenu_->addSeparator();
     Exit1 = fileMenu_->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -280,6 +289,7 @@ void Tchat::buildMenus() {
     JustWatch1->setCheckable(true);
     connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
     computer_->addToOptionsMenu(optionsMenu_);
+    network_->addToOptionsMenu(optionsMenu_);
     optionsMenu_->addSeparator();
     chat_->addOptionActions(optionsMenu_);
     optionsMenu_->addSeparator();
@@ -342,6 +352,7 @@ void Tchat::showEvent(QShowEvent *event) {
     if (!shown_) {
         shown_ = true;
         starter_->setVersion(versionText());
+        starter_->setOwnName(network_->playerName());
         starter_->processparams();
     }
 }
@@ -352,6 +363,7 @@ void Tchat::hostingChanged(bool hosting) {
     if (!hosting)
         return;
     computer_->setHost(QStringLiteral("127.0.0.1"), starter_->gamePort());
+    network_->hosting(*starter_->server(), starter_->gamePort());
     if (spylist_)
         spylist_->setRemoveEnabled(true);
 }

@@ -19,6 +19,7 @@ class PreviewLabel;
 class ChatPanel;
 class ComputerMenu;
 class GameStarter;
+class NetworkMenu;
 class QAction;
 class QLabel;
 class QMenu;
@@ -43,8 +44,9 @@ class ZorbleFlash;
 
 // The game window: its views paint the game mirror, its menus and buttons
 // send the player's requests through the host link, and its parts start the
-// game (GameStarter), keep its settings (WindowSettings) and offer the tile
-// sets (TileSetMenu). Closing it ends the game.
+// game (GameStarter), keep its settings (WindowSettings), offer the tile
+// sets (TileSetMenu) and the ways to play with others (NetworkMenu). Closing
+// it ends the game.
 class Tchat : public QMainWindow {
     Q_OBJECT
 public:
@@ -131,6 +133,8 @@ public:
     SeatMenu *seatMenu() const { return popup_kick; }
     // File > Add Computer Player and Options > Show Hint.
     ComputerMenu *computerMenu() const { return computer_; }
+    // Options > Your Name, File > Join a Game and File > Copy Invitation.
+    NetworkMenu *networkMenu() const { return network_; }
     QAction *justWatchAction() const { return JustWatch1; }
 
 signals:
@@ -206,4 +210,5 @@ private:
     QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
     ComputerMenu *computer_ = nullptr;
+    NetworkMenu *network_ = nullptr;
 };

@@ -33,6 +33,9 @@ public:
     // link unconnected, with the reason on standard error. Either way a
     // connection that cannot be made is reported with connectFailed.
     void connectToHost(const QString &address, quint16 port);
+    // Takes over a connection to the host made elsewhere (a join from the
+    // Join dialog); what the host sent on it so far is handled first.
+    void adopt(TSock &connection);
     // Connects the lobby link on the loopback address.
     void openLobby(quint16 port);
     bool connected() const;

@@ -18,6 +18,8 @@ void TServer::restore(const game::GameTable::State &state) {
         Timer2.start();
     else
         Timer2.stop();
+    runningTold_ = table_.running();
+    emit tableChanged();
 }
 
 void TServer::startgame(int sender, const proto::tohost::Start &request) {
@@ -53,6 +55,11 @@ void TServer::play(int sender, const game::Events &events) {
     }
     if (!table_.running())
         Timer2.stop();
+    // A game started or ended: the published table follows.
+    if (table_.running() != runningTold_) {
+        runningTold_ = table_.running();
+        emit tableChanged();
+    }
 }
 
 void TServer::Timer2Timer() {

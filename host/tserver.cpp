@@ -268,6 +268,7 @@ void TServer::receivedlogininfo(int sender, const proto::tohost::Login &login) {
     }
     if (table_.running())
         play(slot, table_.catchUp(slot));
+    emit tableChanged();
 }
 
 // ---- Removal and leaving ------------------------------------------------------
@@ -326,6 +327,7 @@ void TServer::connectionEnded(int s) {
         c.socket->deleteLater();
     c.socket = nullptr;
     play(s, table_.leave(s));
+    emit tableChanged();
 }
 
 // ---- Watching -------------------------------------------------------------------

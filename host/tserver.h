@@ -83,6 +83,10 @@ public:
         floodClock_ = std::move(clock);
     }
 
+signals:
+    // A player logged in or left, or a game started or ended.
+    void tableChanged();
+
 private:
     // An entry of a connection's queue: a message, or the end of the
     // connection, which comes after all of its messages. It names the
@@ -151,5 +155,6 @@ private:
     std::function<FloodControl::Clock::time_point()> floodClock_ = &FloodControl::Clock::now;
     int dropped_ = 0;
     record::RecordFile records_; // fed every batch of the table's events
+    bool runningTold_ = false;   // whether tableChanged last saw a game running
     QString current_;            // the line being handled, for the log
 };

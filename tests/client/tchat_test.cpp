@@ -408,7 +408,7 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     for (int i = 0; i < help.pages()->count(); ++i)
         tabs << help.pages()->tabText(i);
     EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Zorble Squares", "Game Options", "Keyboard",
-                                 "Version History", "Credits"}));
+                                 "Playing Together", "Version History", "Credits"}));
     // The history's newest entry is this version's; the credits name each
     // source with its licence.
     const QString history = help.findChild<QTextBrowser *>("page_history")->toPlainText();
@@ -419,7 +419,7 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
     for (const char *source :
          {"Qt", "LGPL", "SCOWL", "Kevin Atkinson", "permission to use", "J Ross Beresford", "SoX",
-          "GPL version 2", "eSpeak NG", "GPL version 3"})
+          "GPL version 2", "eSpeak NG", "GPL version 3", "Avahi"})
         EXPECT_TRUE(credits.contains(source)) << source;
 }
 
