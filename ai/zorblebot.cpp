@@ -43,13 +43,15 @@ Position positionOf(const GameMirror &mirror) {
     return p;
 }
 
-std::optional<Move> bestMove(const GameMirror &mirror, Engine &engine) {
-    const std::vector<Move> moves = engine.generator().generate(
-        positionOf(mirror), Clock::now() + std::chrono::milliseconds(ZorbleBot::kThinkingMs));
-    if (moves.empty())
-        return std::nullopt;
-    return *std::max_element(moves.begin(), moves.end(),
-                             [](const Move &a, const Move &b) { return a.score < b.score; });
+std::vector<int> opponentsOf(const GameMirror &mirror) {
+    std::vector<int> seats;
+    const int own = mirror.localSeat();
+    for (int i = 1; i < GameMirror::kSeats; ++i) {
+        const int seat = (own + i - 1) % GameMirror::kSeats + 1;
+        if (mirror.name(seat) != GameMirror::kWaiting && !mirror.watching(seat))
+            seats.push_back(seat);
+    }
+    return seats;
 }
 
 ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
@@ -59,9 +61,14 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
 ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
                      int pauseMs, std::shared_ptr<Engine> engine, QObject *parent)
     : QObject(parent), host_(host), port_(port), name_(proto::cut(name, proto::kMaxNameLength)),
-      level_(level), pauseMs_(pauseMs), engine_(std::move(engine)), rng_(seedOf(name_)) {
+      level_(level), pauseMs_(pauseMs), engine_(std::move(engine)), rng_(seedOf(name_)),
+      thinker_(engine_) {
     pause_.setSingleShot(true);
-    connect(&pause_, &QTimer::timeout, this, &ZorbleBot::think);
+    connect(&pause_, &QTimer::timeout, this, &ZorbleBot::maybeAct);
+    connect(&thinker_, &Thinker::decided, this, [this](const Decision &d) {
+        decision_ = d;
+        maybeAct();
+    });
     watchdog_.setSingleShot(true);
     watchdog_.setInterval(kAnswerMs);
     connect(&watchdog_, &QTimer::timeout, this, [this] {
@@ -86,7 +93,7 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
             return;
         watchdog_.stop();
         acted_ = false; // the turn goes on with the new rack
-        scheduleThinking();
+        startTurn();
     });
     connect(&mirror_, &GameMirror::seatChanged, this, &ZorbleBot::maybeStartGame);
     connect(&mirror_, &GameMirror::gameFull, this,
@@ -103,6 +110,7 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
 
 ZorbleBot::~ZorbleBot() {
     done_ = true; // nothing is reported while going
+    thinker_.cancel();
     link_.close();
 }
 
@@ -131,42 +139,36 @@ void ZorbleBot::maybeStartGame() {
 }
 
 void ZorbleBot::turnChanged(int, bool own) {
-    ++turn_;
     acted_ = false;
     pause_.stop();
     watchdog_.stop();
+    thinker_.cancel();
+    decision_.reset();
     if (own)
-        scheduleThinking();
+        startTurn();
 }
 
-void ZorbleBot::scheduleThinking() {
+void ZorbleBot::startTurn() {
+    if (done_ || !mirror_.ownTurn() || !mirror_.gameRunning())
+        return;
+    decision_.reset();
+    Turn turn;
+    turn.tilesLeft = mirror_.tilesLeft();
+    turn.mayExchange = !bought_ && mirror_.tilesLeft() >= kTilesToExchange;
+    turn.opponents = opponentsOf(mirror_);
+    turn.deadline = Clock::now() + std::chrono::milliseconds(thinkingMs_);
+    thinker_.decide(level_, positionOf(mirror_), turn, std::uint32_t(rng_()));
     const int ms = pauseMs_ >= 0 ? pauseMs_ : std::uniform_int_distribution<int>(1000, 3000)(rng_);
     pause_.start(ms);
 }
 
-void ZorbleBot::think() {
+void ZorbleBot::maybeAct() {
+    if (pause_.isActive() || !decision_)
+        return;
+    // The turn may have ended (its time up, the game over) meanwhile.
     if (done_ || acted_ || !mirror_.ownTurn() || !mirror_.gameRunning())
         return;
-    const Turn turn{mirror_.tilesLeft(), !bought_ && mirror_.tilesLeft() >= kTilesToExchange,
-                    Clock::now() + std::chrono::milliseconds(kThinkingMs)};
-    thinking_ = std::make_unique<Thinking>(level_, positionOf(mirror_), turn, engine_->generator(),
-                                           engine_->rules(), rng_);
-    thinkOn(turn_);
-}
-
-void ZorbleBot::thinkOn(int turn) {
-    // The turn may have ended (its time up, the game over) between steps.
-    if (done_ || acted_ || turn != turn_ || !thinking_ || !mirror_.ownTurn()) {
-        thinking_.reset();
-        return;
-    }
-    // One step at a time, each after the events that came in meanwhile.
-    if (thinking_->step()) {
-        QTimer::singleShot(0, this, [this, turn] { thinkOn(turn); });
-        return;
-    }
-    const Decision d = thinking_->decision();
-    thinking_.reset();
+    const Decision d = *std::exchange(decision_, std::nullopt);
     switch (d.action) {
     case Decision::Action::Play:
         play(d.move);
@@ -212,6 +214,7 @@ void ZorbleBot::finish(bool ok, const QString &why) {
     done_ = true;
     pause_.stop();
     watchdog_.stop();
+    thinker_.cancel();
     link_.close();
     emit finished(ok, why);
 }

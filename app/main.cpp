@@ -22,8 +22,10 @@ const char kUsage[] =
     "  zorble --bot NAME [--host ADDRESS] [--port N] [--level easy|normal|hard] [--pause MS]\n"
     "                                  a computer player without a window (127.0.0.1, port\n"
     "                                  7772, normal and a pause of 1 to 3 s before each\n"
-    "                                  move unless given); --start PLAYERS starts a game as\n"
-    "                                  the hosting player once PLAYERS seats are taken\n"
+    "                                  move unless given); --think MS is the most it thinks\n"
+    "                                  about a turn (1000, which hard takes in full);\n"
+    "                                  --start PLAYERS starts a game as the hosting player\n"
+    "                                  once PLAYERS seats are taken\n"
     "  zorble --help                   this text\n"
     "  zorble --version                the version sent when logging in\n"
     "\n"
@@ -56,9 +58,10 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption host(QStringLiteral("host"), QString(), QStringLiteral("ADDRESS"));
     const QCommandLineOption level(QStringLiteral("level"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption pause(QStringLiteral("pause"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption think(QStringLiteral("think"), QString(), QStringLiteral("MS"));
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("PLAYERS"));
     parser.addOptions(
-        {help, version, serve, checkWord, port, seed, bot, host, level, pause, start});
+        {help, version, serve, checkWord, port, seed, bot, host, level, pause, think, start});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -67,18 +70,18 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Help;
     if (parser.isSet(version))
         return Choice::Version;
-    const bool botOption =
-        parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) || parser.isSet(start);
+    const bool botOption = parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) ||
+                           parser.isSet(think) || parser.isSet(start);
     if (parser.isSet(bot)) {
         if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed)) {
-            error = QStringLiteral("--bot goes with --host, --port, --level, --pause and --start "
-                                   "only.");
+            error = QStringLiteral("--bot goes with --host, --port, --level, --pause, --think and "
+                                   "--start only.");
             return Choice::Error;
         }
         return Choice::Bot;
     }
     if (botOption) {
-        error = QStringLiteral("--host, --level, --pause and --start go with --bot.");
+        error = QStringLiteral("--host, --level, --pause, --think and --start go with --bot.");
         return Choice::Error;
     }
     if (parser.isSet(serve))

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Runs the move generator's benchmarks of this tree and of an earlier commit
+# one after the other, on the same mid-game boards, and the graph's build
+# memory of both.
+#
+# usage: bench/ai/compare.sh [BUILD_DIR] [BASE_COMMIT] [BASE_DIR]
+#
+# BUILD_DIR (build) holds this tree's build; BASE_COMMIT (main) is exported
+# into BASE_DIR (build-base, beside this script's tree) and its bench_ai and
+# graph_peak built there. Both trees play the boards' games with this tree's
+# tests/ai/positions.cpp, which chooses moves whatever order a generator lists
+# them in, so both measure the same boards (the moves per board agree). The
+# earlier bench_ai gets bench/ai/baseline.patch: it times each board by the
+# thread's processor time too, and reports the cost per listed move.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-build}" && pwd)
+base_commit=${2:-main}
+base=${3:-$here/build-base}
+
+mkdir -p "$base"
+if [ ! -f "$base/commit" ] || [ "$(cat "$base/commit")" != "$(git -C "$here" rev-parse "$base_commit")" ]; then
+    rm -rf "$base/src"
+    mkdir -p "$base/src"
+    git -C "$here" archive "$base_commit" | tar -x -C "$base/src"
+    patch -d "$base/src" -p1 <"$here/bench/ai/baseline.patch" >/dev/null
+    git -C "$here" rev-parse "$base_commit" >"$base/commit"
+fi
+cp "$here/tests/ai/positions.cpp" "$base/src/tests/ai/positions.cpp"
+cp "$here/bench/ai/graph_peak.cpp" "$base/src/bench/ai/graph_peak.cpp"
+grep -q graph_peak "$base/src/bench/ai/CMakeLists.txt" ||
+    printf 'add_executable(graph_peak graph_peak.cpp)\ntarget_link_libraries(graph_peak PRIVATE zorble_ai)\n' \
+        >>"$base/src/bench/ai/CMakeLists.txt"
+cmake -S "$base/src" -B "$base/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZORBLE_TESTS=OFF >/dev/null
+nice cmake --build "$base/build" --target bench_ai graph_peak >/dev/null
+nice cmake --build "$build" --target bench_ai graph_peak >/dev/null
+
+echo "== before: $base_commit ($(cat "$base/commit" | cut -c1-7))"
+nice "$base/build/bench/ai/bench_ai" \
+    --benchmark_filter='BM_Generate/Dawg' --benchmark_counters_tabular=true
+"$base/build/bench/ai/graph_peak"
+"$base/build/bench/ai/graph_peak" gaddag
+echo "== after: this tree"
+nice "$build/bench/ai/bench_ai" --benchmark_filter='BM_(Generate|JudgeEveryMove|PeakMemory)' \
+    --benchmark_counters_tabular=true
+"$build/bench/ai/graph_peak"
+"$build/bench/ai/graph_peak" gaddag
