@@ -41,8 +41,13 @@ std::optional<Move> firstAccepted(const std::vector<std::size_t> &order,
                                   const std::vector<Play> &plays, const Position &position,
                                   const rules::Rules &rules) {
     const bool first = position.firstWord();
-    for (std::size_t tried = 0; tried < order.size() && tried < kTries; ++tried) {
-        const std::size_t i = order[tried];
+    std::vector<std::size_t> tried;
+    for (const std::size_t i : order) {
+        if (tried.size() == kTries)
+            break;
+        if (std::find(tried.begin(), tried.end(), i) != tried.end())
+            continue;
+        tried.push_back(i);
         const Move m = moveOf(plays[i], position);
         const auto placed = rules::Rules::readMove(position.board, position.rack, m.tiles);
         if (placed &&

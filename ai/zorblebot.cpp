@@ -56,13 +56,14 @@ std::vector<int> opponentsOf(const GameMirror &mirror) {
 
 ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
                      int pauseMs, QObject *parent)
-    : ZorbleBot(host, port, name, level, pauseMs, Engine::shared(), parent) {}
+    : ZorbleBot(host, port, name, level, pauseMs, nullptr, parent) {}
 
 ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
                      int pauseMs, std::shared_ptr<Engine> engine, QObject *parent)
     : QObject(parent), host_(host), port_(port), name_(proto::cut(name, proto::kMaxNameLength)),
       level_(level), pauseMs_(pauseMs), engine_(std::move(engine)), rng_(seedOf(name_)),
       thinker_(engine_) {
+    thinker_.prepare(); // the engine, built on a worker before the first turn needs it
     pause_.setSingleShot(true);
     connect(&pause_, &QTimer::timeout, this, &ZorbleBot::maybeAct);
     connect(&thinker_, &Thinker::decided, this, [this](const Decision &d) {
@@ -79,9 +80,8 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
     connect(&mirror_, &GameMirror::turnChanged, this, &ZorbleBot::turnChanged);
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { bought_ = false; });
     connect(&mirror_, &GameMirror::moveRefused, this, [this] {
-        // The generator lists only moves the rules accept, so a refusal
-        // means the bot and the host disagree: worth a line for whoever
-        // looks into it.
+        // The bot's own rules accepted the move, so a refusal means the bot
+        // and the host disagree: worth a line for whoever looks into it.
         std::fprintf(stderr, "zorble: computer player %s: the host refused its move\n",
                      qPrintable(name_));
         watchdog_.stop();

@@ -48,6 +48,7 @@ public:
 
     // Connects as soon as the event loop runs, so that the signals can be
     // connected first. `pauseMs` is the wait before each move (0 for none).
+    // The engine is the process's shared one, built on a worker.
     ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
               int pauseMs = kHumanePause, QObject *parent = nullptr);
     // The same with an engine that other players share (null: the process's

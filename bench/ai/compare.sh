@@ -27,22 +27,28 @@ if [ ! -f "$base/commit" ] || [ "$(cat "$base/commit")" != "$(git -C "$here" rev
     git -C "$here" rev-parse "$base_commit" >"$base/commit"
 fi
 cp "$here/tests/ai/positions.cpp" "$base/src/tests/ai/positions.cpp"
-cp "$here/bench/ai/graph_peak.cpp" "$base/src/bench/ai/graph_peak.cpp"
-grep -q graph_peak "$base/src/bench/ai/CMakeLists.txt" ||
-    printf 'add_executable(graph_peak graph_peak.cpp)\ntarget_link_libraries(graph_peak PRIVATE zorble_ai)\n' \
-        >>"$base/src/bench/ai/CMakeLists.txt"
+cp "$here/bench/ai/graph_peak.cpp" "$here/bench/ai/stall_bench.cpp" "$base/src/bench/ai/"
+grep -q stall_bench "$base/src/bench/ai/CMakeLists.txt" || cat >>"$base/src/bench/ai/CMakeLists.txt" <<'EOF'
+add_executable(graph_peak graph_peak.cpp)
+target_link_libraries(graph_peak PRIVATE zorble_ai)
+add_executable(stall_bench stall_bench.cpp)
+target_include_directories(stall_bench PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(stall_bench PRIVATE zorble_client zorble_host)
+EOF
 cmake -S "$base/src" -B "$base/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DZORBLE_TESTS=OFF >/dev/null
-nice cmake --build "$base/build" --target bench_ai graph_peak >/dev/null
-nice cmake --build "$build" --target bench_ai graph_peak >/dev/null
+nice cmake --build "$base/build" --target bench_ai graph_peak stall_bench >/dev/null
+nice cmake --build "$build" --target bench_ai graph_peak stall_bench >/dev/null
 
 echo "== before: $base_commit ($(cat "$base/commit" | cut -c1-7))"
 nice "$base/build/bench/ai/bench_ai" \
     --benchmark_filter='BM_Generate/Dawg' --benchmark_counters_tabular=true
 "$base/build/bench/ai/graph_peak"
 "$base/build/bench/ai/graph_peak" gaddag
+"$base/build/bench/ai/stall_bench" 3 2>/dev/null
 echo "== after: this tree"
 nice "$build/bench/ai/bench_ai" --benchmark_filter='BM_(Generate|JudgeEveryMove|PeakMemory)' \
     --benchmark_counters_tabular=true
 "$build/bench/ai/graph_peak"
 "$build/bench/ai/graph_peak" gaddag
+"$build/bench/ai/stall_bench" 3 2>/dev/null
