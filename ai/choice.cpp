@@ -2,6 +2,7 @@
 
 #include "ai/engine.h"
 #include "ai/simulation.h"
+#include "game/bag.h"
 
 #include <algorithm>
 #include <cmath>
@@ -210,24 +211,6 @@ std::optional<Move> bestMove(const Position &position, const Engine &engine, con
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return plays[a].score > plays[b].score; });
     return firstAccepted(order, plays, position, engine.rules());
-}
-
-std::array<int, 26> unseenTiles(const Position &position) {
-    std::array<int, 26> unseen = rules::kLetterCounts;
-    auto takeOne = [&](int letter) {
-        if (letter < 0 || letter >= kLetters)
-            return;
-        if (unseen[letter] > 0)
-            --unseen[letter];
-        else if (position.doubleTiles && unseen[kLetters - 1 - letter] > 0)
-            --unseen[kLetters - 1 - letter];
-    };
-    for (const auto &column : position.board)
-        for (int v : column)
-            takeOne(v);
-    for (int k = 1; k <= rules::kRackSlots; ++k)
-        takeOne(position.rack[k]);
-    return unseen;
 }
 
 } // namespace ai

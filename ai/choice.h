@@ -64,11 +64,6 @@ Decision decide(Level level, const Position &position, const Turn &turn, const E
 std::optional<Move> bestMove(const Position &position, const Engine &engine,
                              const Limits &limits = {});
 
-// The tiles the player has not seen, by letter: the bag's tiles without the
-// letters on the board (a letter the bag has none of left is taken as the
-// other side of a tile) and without its own rack.
-std::array<int, 26> unseenTiles(const Position &position);
-
 // The points a move brings on average: a Zorble square's outcome is plus 20,
 // minus 20 or double with equal chances, a third of the points more.
 double expectedPoints(const Play &play);

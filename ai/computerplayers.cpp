@@ -31,7 +31,7 @@ void ComputerPlayers::setHost(const QString &address, quint16 port) {
 }
 
 void ComputerPlayers::findHint() {
-    hintFrom_ = positionOf(table_);
+    hintFrom_ = table_.position();
     hints_.findBest(hintFrom_, std::chrono::milliseconds(ZorbleBot::kThinkingMs));
 }
 
@@ -45,8 +45,8 @@ QString ComputerPlayers::nextName() const {
         const QString name = QStringLiteral("Computer %1").arg(n);
         bool taken = std::any_of(players_.begin(), players_.end(),
                                  [&](const ZorbleBot *p) { return p->name() == name; });
-        for (int s = 1; s <= GameMirror::kSeats && !taken; ++s)
-            taken = table_.name(s) == name;
+        for (int s = 1; s <= game::kSeats && !taken; ++s)
+            taken = table_.seats().name(s) == name;
         if (!taken)
             return name;
     }
@@ -59,7 +59,7 @@ QString ComputerPlayers::add(Level level) {
     player->setThinkingTime(thinkingMs_);
     players_.append(player);
     connect(&player->mirror(), &GameMirror::ownSeatAnnounced, this, [this, player](int seat) {
-        if (GameMirror::isSeat(seat)) {
+        if (game::isSeat(seat)) {
             emit seated(player->name(), seat);
             return;
         }

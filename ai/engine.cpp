@@ -24,12 +24,14 @@ WordGraph buildTimed(const TDictn &dict, WordGraph::Kind kind, double &ms) {
 } // namespace
 
 Engine::Engine(WordGraph::Kind kind)
-    : rules_([this](const QString &word) { return dict_.FindWord(word); }),
-      graph_(buildTimed(dict_, kind, buildMs_)) {}
+    : dict_(TDictn::shared()),
+      rules_([list = dict_.get()](const QString &word) { return list->FindWord(word); }),
+      graph_(buildTimed(*dict_, kind, buildMs_)) {}
 
 Engine::Engine(const QString &wordListPath, WordGraph::Kind kind)
-    : dict_(wordListPath), rules_([this](const QString &word) { return dict_.FindWord(word); }),
-      graph_(buildTimed(dict_, kind, buildMs_)) {}
+    : dict_(std::make_shared<const TDictn>(wordListPath)),
+      rules_([list = dict_.get()](const QString &word) { return list->FindWord(word); }),
+      graph_(buildTimed(*dict_, kind, buildMs_)) {}
 
 std::shared_ptr<Engine> Engine::shared() {
     const std::lock_guard<std::mutex> lock(sharedLock);

@@ -23,7 +23,7 @@ public:
     // both).
     static constexpr WordGraph::Kind kDefaultGraph = WordGraph::Kind::Gaddag;
 
-    // The built-in word list.
+    // The program's one built-in word list.
     explicit Engine(WordGraph::Kind kind = kDefaultGraph);
     // The word list at a path (a file of the list's records, or a resource).
     explicit Engine(const QString &wordListPath, WordGraph::Kind kind = kDefaultGraph);
@@ -36,9 +36,9 @@ public:
     // builds it while the others wait.
     static std::shared_ptr<Engine> shared();
 
-    bool isOpen() const { return dict_.isOpen(); }
-    QString errorMessage() const { return dict_.errorMessage(); }
-    const TDictn &dictionary() const { return dict_; }
+    bool isOpen() const { return dict_->isOpen(); }
+    QString errorMessage() const { return dict_->errorMessage(); }
+    const TDictn &dictionary() const { return *dict_; }
     const rules::Rules &rules() const { return rules_; }
     const WordGraph &graph() const { return graph_; }
     // A generator for the thread that asks; others make their own over graph().
@@ -47,7 +47,7 @@ public:
     double graphBuildMs() const { return buildMs_; }
 
 private:
-    TDictn dict_;
+    std::shared_ptr<const TDictn> dict_;
     rules::Rules rules_;
     double buildMs_ = 0; // written while graph_ is built
     WordGraph graph_;

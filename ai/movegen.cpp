@@ -45,7 +45,7 @@ public:
     void run() {
         if (rackSize_ == 0 || p_.mover < 1 || p_.mover > 4)
             return;
-        if (board_.empty()) {
+        if (p_.firstWord()) {
             firstWords();
         } else {
             singleTiles();

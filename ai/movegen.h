@@ -26,6 +26,7 @@
 
 #include "ai/crosschecks.h"
 #include "ai/wordgraph.h"
+#include "game/position.h"
 #include "rules/rules.h"
 
 #include <QList>
@@ -42,17 +43,7 @@ namespace ai {
 using Clock = std::chrono::steady_clock;
 
 // What a player knows when it is to move.
-struct Position {
-    rules::Grid board{};      // letters 0..25, rules::kEmpty where there is none
-    rules::Grid squares{};    // square kinds: the centre 0, seat colours 1..4, Zorble squares 5
-    int mover = 1;            // the seat to move, 1..4
-    rules::Rack rack{};       // slots 1..10: a letter 0..25, or rules::kEmpty
-    bool doubleTiles = false; // tiles may be laid on their second side
-
-    Position();
-    // The first word of a game is laid on an empty board.
-    bool firstWord() const;
-};
+using game::Position;
 
 // A move as the generator lists it, in a few bytes: its tiles in one line,
 // each with its place along the line, rack slot and side, and its points.

@@ -14,20 +14,6 @@ constexpr int kTiles = rules::kRackSlots;
 
 } // namespace
 
-Position::Position() {
-    for (auto &column : board)
-        column.fill(rules::kEmpty);
-    rack.fill(rules::kEmpty);
-}
-
-bool Position::firstWord() const {
-    for (const auto &column : board)
-        for (int v : column)
-            if (v != rules::kEmpty)
-                return false;
-    return true;
-}
-
 QList<rules::Placed> placedOf(const Play &play, const rules::Rack &rack) {
     QList<rules::Placed> out;
     out.reserve(play.count);

@@ -1,5 +1,7 @@
 #include "ai/simulation.h"
 
+#include "game/bag.h"
+
 #include <algorithm>
 #include <numeric>
 #include <set>
@@ -46,7 +48,7 @@ Simulation::Simulation(const WordGraph &graph, const Position &position, const C
         if (seen.insert(layOf(plays[index], position.rack)).second)
             running_.push_back({index, worth, 0});
     }
-    const std::array<int, 26> unseen = unseenTiles(position);
+    const std::array<int, 26> unseen = game::unseenTiles(position);
     for (int letter = 0; letter < kLetters; ++letter)
         unseen_.insert(unseen_.end(), unseen[letter], letter);
 }
@@ -87,6 +89,7 @@ bool Simulation::playOut(const Candidate &c, const Draw &d, const Limits &limits
     const Play &play = plays_[c.index];
     CrossChecks board = board_;
     Position me = position_;
+    me.firstword = false; // the candidate lays the first word if nobody has
     for (const rules::Placed &t : placedOf(play, me.rack)) {
         board.lay(t.x, t.y, t.letter);
         me.rack[t.rackslot] = rules::kEmpty;
@@ -97,7 +100,7 @@ bool Simulation::playOut(const Candidate &c, const Draw &d, const Limits &limits
             me.rack[k] = d.bag[drawn++];
     outcome = expectedPoints(play);
 
-    Position them = position_;
+    Position them = me;
     for (std::size_t o = 0; o < d.racks.size(); ++o) {
         them.mover = turn_.opponents[o];
         them.rack = d.racks[o];

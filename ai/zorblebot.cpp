@@ -7,7 +7,7 @@ namespace ai {
 
 namespace {
 
-static_assert(GameMirror::kEmpty == rules::kEmpty);
+static_assert(game::kEmpty == rules::kEmpty);
 
 // How long an answer to a move or to new tiles may take before the bot
 // passes instead.
@@ -27,28 +27,12 @@ std::uint32_t seedOf(const QString &name) {
 
 } // namespace
 
-Position positionOf(const GameMirror &mirror) {
-    Position p;
-    for (int x = 0; x < rules::kBoard; ++x) {
-        for (int y = 0; y < rules::kBoard; ++y) {
-            p.board[x][y] = mirror.placedTile(x, y) == GameMirror::kEmpty ? mirror.letterAt(x, y)
-                                                                          : rules::kEmpty;
-            p.squares[x][y] = mirror.squareColor(x, y);
-        }
-    }
-    p.mover = mirror.localSeat();
-    for (int k = 1; k <= rules::kRackSlots; ++k)
-        p.rack[k] = mirror.rackLetter(k);
-    p.doubleTiles = mirror.doubleTiles();
-    return p;
-}
-
 std::vector<int> opponentsOf(const GameMirror &mirror) {
     std::vector<int> seats;
     const int own = mirror.localSeat();
-    for (int i = 1; i < GameMirror::kSeats; ++i) {
-        const int seat = (own + i - 1) % GameMirror::kSeats + 1;
-        if (mirror.name(seat) != GameMirror::kWaiting && !mirror.watching(seat))
+    for (int i = 1; i < game::kSeats; ++i) {
+        const int seat = (own + i - 1) % game::kSeats + 1;
+        if (mirror.seats().name(seat) != SeatList::kWaiting && !mirror.seats().watching(seat))
             seats.push_back(seat);
     }
     return seats;
@@ -114,10 +98,9 @@ ZorbleBot::~ZorbleBot() {
     link_.close();
 }
 
-void ZorbleBot::startGameWhenSeated(int players, const proto::GameOptions &options) {
+void ZorbleBot::startGameWhenSeated(int players, const game::GameOptions &options) {
     startPlayers_ = players;
     startOptions_ = options;
-    startOptions_.name = name_;
     maybeStartGame();
 }
 
@@ -125,17 +108,17 @@ void ZorbleBot::connectToHost() {
     if (done_)
         return;
     mirror_.setPlayerName(name_);
-    mirror_.setLogin(name_);
+    link_.setLogin(name_);
     link_.connectToHost(host_, port_);
 }
 
 void ZorbleBot::maybeStartGame() {
     if (startPlayers_ <= 0 || mirror_.localSeat() != 1 || mirror_.gameRunning())
         return;
-    if (mirror_.seatedCount() < startPlayers_)
+    if (mirror_.seats().seatedCount() < startPlayers_)
         return;
     startPlayers_ = 0;
-    link_.send(proto::client::startgame(startOptions_));
+    link_.send(proto::request::start(name_, startOptions_));
 }
 
 void ZorbleBot::turnChanged(int, bool own) {
@@ -157,7 +140,7 @@ void ZorbleBot::startTurn() {
     turn.mayExchange = !bought_ && mirror_.tilesLeft() >= kTilesToExchange;
     turn.opponents = opponentsOf(mirror_);
     turn.deadline = Clock::now() + std::chrono::milliseconds(thinkingMs_);
-    thinker_.decide(level_, positionOf(mirror_), turn, std::uint32_t(rng_()));
+    thinker_.decide(level_, mirror_.position(), turn, std::uint32_t(rng_()));
     const int ms = pauseMs_ >= 0 ? pauseMs_ : std::uniform_int_distribution<int>(1000, 3000)(rng_);
     pause_.start(ms);
 }
@@ -176,7 +159,7 @@ void ZorbleBot::maybeAct() {
     case Decision::Action::Exchange:
         bought_ = true;
         acted_ = true;
-        link_.send(proto::client::newtiles(mirror_.localSeat()));
+        link_.send(proto::request::exchange(mirror_.localSeat()));
         watchdog_.start();
         emit played(QStringLiteral("new tiles"));
         break;
@@ -188,23 +171,23 @@ void ZorbleBot::maybeAct() {
 
 void ZorbleBot::play(const Move &move) {
     for (const rules::LaidTile &t : move.tiles) {
-        if (mirror_.tileFlipped(t.rackslot) != t.flipped)
-            mirror_.flippit(t.rackslot);
-        if (!mirror_.layTile(t.rackslot, t.x, t.y)) {
-            mirror_.clearLaid();
+        if (mirror_.composer().tileFlipped(t.rackslot) != t.flipped)
+            mirror_.composer().flippit(t.rackslot);
+        if (!mirror_.composer().layTile(t.rackslot, t.x, t.y)) {
+            mirror_.composer().clearLaid();
             passTurn();
             return;
         }
     }
     acted_ = true;
-    link_.send(proto::client::done(mirror_.localSeat(), mirror_.laidTiles()));
+    link_.send(proto::request::move(mirror_.localSeat(), mirror_.composer().laidTiles()));
     watchdog_.start();
     emit played(move.word.toUpper() + QLatin1Char(' ') + QString::number(move.score));
 }
 
 void ZorbleBot::passTurn() {
     acted_ = true;
-    link_.send(proto::client::pass(mirror_.localSeat()));
+    link_.send(proto::request::pass(mirror_.localSeat()));
     emit played(QStringLiteral("pass"));
 }
 

@@ -27,11 +27,6 @@
 
 namespace ai {
 
-// The position of the local seat in the mirror's game: the letters on the
-// board (without the tiles laid this turn), the squares, and the rack with
-// those tiles back on it.
-Position positionOf(const GameMirror &mirror);
-
 // The other players' seats in the mirror's game, in the order they play
 // after the local seat: seats taken and not sitting out.
 std::vector<int> opponentsOf(const GameMirror &mirror);
@@ -59,7 +54,7 @@ public:
 
     // As the hosting player (slot 1), starts a game with these options once
     // `players` seats are taken; the bot does this once.
-    void startGameWhenSeated(int players, const proto::GameOptions &options);
+    void startGameWhenSeated(int players, const game::GameOptions &options);
 
     // How long it may think about a turn, in milliseconds.
     void setThinkingTime(int ms) { thinkingMs_ = ms; }
@@ -106,7 +101,7 @@ private:
     bool bought_ = false;              // new tiles bought this game
     bool done_ = false;
     int startPlayers_ = 0;
-    proto::GameOptions startOptions_;
+    game::GameOptions startOptions_;
 };
 
 } // namespace ai

@@ -77,7 +77,7 @@ int runBot(int argc, char **argv) {
     player.setThinkingTime(thinkMs);
     if (players > 0) {
         // The game options' defaults.
-        proto::GameOptions options;
+        game::GameOptions options;
         options.turntime = 90;
         options.squarecount = 12;
         player.startGameWhenSeated(players, options);
@@ -100,14 +100,15 @@ int runBot(int argc, char **argv) {
     });
     QObject::connect(&m, &GameMirror::gameOver, &app, [&] {
         QStringList scores;
-        for (int s = 1; s <= GameMirror::kSeats; ++s)
-            if (m.name(s) != GameMirror::kWaiting)
-                scores << QStringLiteral("%1 %2").arg(m.name(s)).arg(m.score(s));
+        for (int s = 1; s <= game::kSeats; ++s)
+            if (m.seats().name(s) != SeatList::kWaiting)
+                scores << QStringLiteral("%1 %2").arg(m.seats().name(s)).arg(m.seats().score(s));
         say(QStringLiteral("Game over: ") + scores.join(QStringLiteral(", ")));
     });
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app,
                      [&app](int) { app.quit(); });
+    watcher.start();
     app.exec();
     return status;
 }

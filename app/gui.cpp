@@ -5,11 +5,15 @@
 #include "client/gameprocess.h"
 #include "client/instanceguard.h"
 #include "client/tchat.h"
+#include "client/tilesetmenu.h"
 #include "clientcore/statefile.h"
 #include "settings/apppaths.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QJsonArray>
+#include <QMenu>
 
 #include <cstdio>
 
@@ -23,9 +27,10 @@ int runGui(int argc, char **argv) {
     app.setApplicationName(QStringLiteral("Zorble"));
     app.setDesktopFileName(QStringLiteral("io.github.zorble.Zorble"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/zorble.png")));
-    // Catch SIGINT and SIGTERM from the start: one that comes while the
-    // windows are still being made waits in the watcher until the window can
-    // close as File > Exit does.
+    // SIGINT and SIGTERM (and SIGUSR1 with a state file) are caught from the
+    // start of main: one that comes while the windows are still being made
+    // waits in the watcher until the window can close as File > Exit does, or
+    // the state can be written.
     SignalWatcher watcher;
 
     InstanceGuard guard;
@@ -61,11 +66,16 @@ int runGui(int argc, char **argv) {
     // and once more when the program ends.
     const QString statePath = qEnvironmentVariable("ZORBLE_STATE_FILE");
     // The mirror's game, with what only the window knows: the preview under
-    // the board and where the parts lie, for scripts that click on them.
+    // the board, where the parts lie, for scripts that click on them, and the
+    // tile sets that Options > Tiles offers.
     auto writeWindowState = [&] {
         QJsonObject state = mirrorState(window.mirror());
         state.insert(QStringLiteral("preview"), window.previewText());
         state.insert(QStringLiteral("places"), window.places());
+        QJsonArray tileSets;
+        for (const QAction *a : window.tileSets()->menu()->actions())
+            tileSets.append(a->text());
+        state.insert(QStringLiteral("tileSets"), tileSets);
         writeState(statePath, state);
     };
     if (!statePath.isEmpty()) {
@@ -74,6 +84,7 @@ int runGui(int argc, char **argv) {
     }
 
     window.show();
+    watcher.start();
     const int code = app.exec();
     if (!statePath.isEmpty())
         writeWindowState();

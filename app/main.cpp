@@ -1,4 +1,5 @@
 #include "app/modes.h"
+#include "app/signalwatcher.h"
 #include "net/protocol.h"
 
 #include <QCommandLineParser>
@@ -32,14 +33,24 @@ const char kUsage[] =
     "Environment:\n"
     "  ZORBLE_NO_INSTANCE_GUARD=1      let several game windows run for one user\n"
     "  ZORBLE_CHAT_CONSOLE=1           chat lines to standard output; lines from standard\n"
-    "                                  input are sent as chat (\"/start\", \"/pass\" and\n"
-    "                                  \"/newtiles\" act as the buttons)\n"
+    "                                  input are sent as chat (\"/me TEXT\" as an action),\n"
+    "                                  except these console commands:\n"
+    "    /start                        Start Game at once with the Game Options' values\n"
+    "                                  (the hosting player only)\n"
+    "    /pass                         Pass (on your turn)\n"
+    "    /newtiles                     New Tiles (on your turn)\n"
+    "    /hint                         Options > Show Hint\n"
+    "    /computer LEVEL [PAUSE_MS]    File > Add Computer Player: LEVEL easy, normal or\n"
+    "                                  hard; PAUSE_MS its wait before each move\n"
     "  ZORBLE_STATE_FILE=PATH          write the game as the window sees it to PATH as JSON,\n"
     "                                  on SIGUSR1 and at exit\n"
     "\n"
-    "Files: vornlobby.ini (settings), zorbletiles/ (tile sets) and zorbletally.tld (the\n"
-    "tally) live beside the program when its folder is writable, else in\n"
-    "$XDG_CONFIG_HOME/zorble/ and $XDG_DATA_HOME/zorble/.\n";
+    "Files: vornlobby.ini (settings), zorbletiles/ (tile sets), zorbletally.tld (the\n"
+    "tally) and the lobby's installer live beside the program when it runs from a\n"
+    "writable folder of the user's own that is no installed prefix; else the settings\n"
+    "live in $XDG_CONFIG_HOME/zorble/, the rest in $XDG_DATA_HOME/zorble/ (the\n"
+    "installer in its downloads/), and the tile sets installed with the game are\n"
+    "listed too.\n";
 
 // The options that choose a mode, read with the standard parser. Everything
 // after the first word that is not an option belongs to the mode.
@@ -99,9 +110,13 @@ Choice choose(const QStringList &args, QString &error) {
 
 int main(int argc, char **argv) {
     // The lobby's start (NAME ADDRESS ROLE) and a solo start go straight to
-    // the window, whatever the words are.
-    if (argc < 2 || argv[1][0] != '-')
+    // the window, whatever the words are. Signals are caught before anything
+    // else happens: the loading of the libraries before main takes longer
+    // than anything main does until the window shows.
+    if (argc < 2 || argv[1][0] != '-') {
+        SignalWatcher::catchEarly(!qEnvironmentVariableIsEmpty("ZORBLE_STATE_FILE"));
         return runGui(argc, argv);
+    }
 
     QStringList args;
     for (int i = 0; i < argc; ++i)
@@ -115,10 +130,12 @@ int main(int argc, char **argv) {
         std::printf("zorble %s\n", proto::kVersion);
         return 0;
     case Choice::Serve:
+        SignalWatcher::catchEarly(false);
         return runServe(argc, argv);
     case Choice::CheckWord:
         return runCheckWord(argc, argv);
     case Choice::Bot:
+        SignalWatcher::catchEarly(false);
         return runBot(argc, argv);
     case Choice::Error:
         std::fprintf(stderr, "zorble: %s\nTry 'zorble --help' for more information.\n",
@@ -127,5 +144,6 @@ int main(int argc, char **argv) {
     case Choice::Gui:
         break;
     }
+    SignalWatcher::catchEarly(!qEnvironmentVariableIsEmpty("ZORBLE_STATE_FILE"));
     return runGui(argc, argv);
 }

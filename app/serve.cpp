@@ -58,5 +58,6 @@ int runServe(int argc, char **argv) {
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app,
                      [&app](int) { app.quit(); });
+    watcher.start();
     return app.exec();
 }

@@ -111,8 +111,9 @@ BoardArea::BoardArea(GameMirror &mirror, const TilePictures *pictures, QWidget *
 
 void BoardArea::showWinner(const GameMirror &mirror) {
     for (int i = 0; i < 4; ++i)
-        winnerLabels_[i]->setText(i < 2 ? mirror.winnerTitle() : mirror.winnerNames());
-    panel_winner->setVisible(mirror.winnerShown());
+        winnerLabels_[i]->setText(i < 2 ? mirror.texts().winnerTitle()
+                                        : mirror.texts().winnerNames());
+    panel_winner->setVisible(mirror.texts().winnerShown());
 }
 
 void BoardArea::setReason(const QString &text) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int kBoard = GameMirror::kBoard;
+constexpr int kBoard = game::kBoard;
 
 bool onBoard(QPoint square) {
     return square.x() >= 0 && square.x() < kBoard && square.y() >= 0 && square.y() < kBoard;
@@ -56,8 +56,8 @@ void BoardView::paintEvent(QPaintEvent *event) {
             if (!dirty.intersects(QRect(at, QSize(s, s))))
                 continue;
             p.drawPixmap(at, pictures_->color(mirror_.squareColor(x, y)));
-            const int letter = mirror_.letterAt(x, y);
-            if (letter != GameMirror::kEmpty)
+            const int letter = mirror_.composer().shownLetter(x, y);
+            if (letter != game::kEmpty)
                 p.drawPixmap(at, pictures_->little(letter));
             if (mirror_.newest(x, y))
                 p.drawPixmap(at, pictures_->little(TilePictures::kFrame));
@@ -100,18 +100,19 @@ void BoardView::mousePressEvent(QMouseEvent *event) {
 void BoardView::boardMouseDown(Qt::MouseButton button, int x, int y) {
     if (!mirror_.canLay())
         return; // a drag under way stays
-    if (mirror_.placedTile(x, y) != GameMirror::kEmpty) {
+    if (mirror_.composer().placedTile(x, y) != game::kEmpty) {
         // A tile of this turn: the right or middle button takes it back.
         if (button == Qt::RightButton || button == Qt::MiddleButton)
-            mirror_.takeBack(x, y);
+            mirror_.composer().takeBack(x, y);
         return;
     }
     if (button == Qt::RightButton) {
         emit doneRequested(false);
         return;
     }
-    if ((button == Qt::LeftButton || button == Qt::MiddleButton) && mirror_.dragTile() != 0)
-        mirror_.dropDragged(x, y);
+    if ((button == Qt::LeftButton || button == Qt::MiddleButton) &&
+        mirror_.composer().dragTile() != 0)
+        mirror_.composer().dropDragged(x, y);
 }
 
 void BoardView::mouseMoveEvent(QMouseEvent *event) {
@@ -125,9 +126,9 @@ void BoardView::typeLetter(int letter, bool otherSide) {
     // them is typed with the rack's letters alone.
     const QPoint step = down_ ? QPoint(0, 1) : QPoint(1, 0);
     QPoint at = cursor_;
-    while (onBoard(at) && mirror_.letterAt(at.x(), at.y()) != GameMirror::kEmpty)
+    while (onBoard(at) && mirror_.composer().shownLetter(at.x(), at.y()) != game::kEmpty)
         at += step;
-    if (!onBoard(at) || mirror_.layLetter(letter, otherSide, at.x(), at.y()) == 0)
+    if (!onBoard(at) || mirror_.composer().layLetter(letter, otherSide, at.x(), at.y()) == 0)
         return;
     setCursor(onBoard(at + step) ? at + step : at);
 }
@@ -148,8 +149,8 @@ void BoardView::keyPressEvent(QKeyEvent *event) {
     }
     case Qt::Key_Backspace:
         if (mirror_.canLay()) {
-            const auto [x, y] = mirror_.takeBackLast();
-            if (x != GameMirror::kEmpty)
+            const auto [x, y] = mirror_.composer().takeBackLast();
+            if (x != game::kEmpty)
                 setCursor(QPoint(x, y));
         }
         return;
@@ -158,7 +159,7 @@ void BoardView::keyPressEvent(QKeyEvent *event) {
         emit doneRequested(true);
         return;
     case Qt::Key_Escape:
-        mirror_.clearLaid();
+        mirror_.composer().clearLaid();
         return;
     default:
         break;
@@ -166,7 +167,7 @@ void BoardView::keyPressEvent(QKeyEvent *event) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z &&
         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         typeLetter(key - Qt::Key_A,
-                   (event->modifiers() & Qt::ShiftModifier) && mirror_.doubleTiles());
+                   (event->modifiers() & Qt::ShiftModifier) && mirror_.options().doubletiles);
         return;
     }
     QWidget::keyPressEvent(event);

@@ -37,6 +37,8 @@ ChatConsole::ChatConsole(Tchat &window, int inputFd)
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
     notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &ChatConsole::readInput);
+    // Connected after the window's own handler, which lets the chat send.
+    connect(&window_.mirror(), &GameMirror::ownSeatAnnounced, this, &ChatConsole::actOnLines);
 }
 
 void ChatConsole::readInput() {
@@ -45,8 +47,9 @@ void ChatConsole::readInput() {
         const ssize_t n = ::read(fd_, area, sizeof area);
         if (n == 0) {
             // End of input: nothing more will come.
+            ended_ = true;
             notifier_->setEnabled(false);
-            return;
+            break;
         }
         if (n < 0)
             break;
@@ -56,43 +59,55 @@ void ChatConsole::readInput() {
     while ((end = carry_.indexOf('\n')) >= 0) {
         const QString line = QString::fromUtf8(carry_.left(end)).trimmed();
         carry_.remove(0, end + 1);
-        if (line.isEmpty())
-            continue;
-        if (line == QLatin1String("/start")) {
-            // Start Game, and at once the Game Options' start button.
-            window_.button_startClick();
-            if (window_.mirror().loggedIn())
-                window_.gameOptions()->startButton()->click();
-            continue;
-        }
-        if (line == QLatin1String("/pass")) {
-            window_.button_passClick();
-            continue;
-        }
-        if (line == QLatin1String("/hint")) {
-            window_.computerMenu()->showHint();
-            continue;
-        }
-        if (line.startsWith(QLatin1String("/computer "))) {
-            // "/computer LEVEL [PAUSE_MS]": File > Add Computer Player.
-            const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            const std::optional<ai::Level> level = ai::levelNamed(words.value(1));
-            bool ok = true;
-            const int pause = words.size() > 2 ? words[2].toInt(&ok) : -1;
-            if (level && ok && words.size() <= 3) {
-                if (pause >= 0)
-                    window_.computerMenu()->setPause(pause);
-                window_.computerMenu()->add(*level);
-                continue;
-            }
-        }
-        if (line == QLatin1String("/newtiles")) {
-            window_.button_newtilesClick();
-            continue;
-        }
-        window_.chat()->entry()->setText(line);
-        window_.chat()->sendit();
+        if (!line.isEmpty())
+            waiting_ << line;
     }
     if (carry_.size() > kMaxLine)
         carry_.clear();
+    actOnLines();
+}
+
+void ChatConsole::actOnLines() {
+    while (!waiting_.isEmpty() && window_.chat()->loggedIn())
+        act(waiting_.takeFirst());
+    // Lines that wait keep the rest of the input in the system's pipe.
+    if (!ended_)
+        notifier_->setEnabled(waiting_.isEmpty());
+}
+
+void ChatConsole::act(const QString &line) {
+    if (line == QLatin1String("/start")) {
+        // Start Game, and at once the Game Options' start button.
+        window_.button_startClick();
+        if (window_.mirror().loggedIn())
+            window_.gameOptions()->startButton()->click();
+        return;
+    }
+    if (line == QLatin1String("/pass")) {
+        window_.button_passClick();
+        return;
+    }
+    if (line == QLatin1String("/hint")) {
+        window_.computerMenu()->showHint();
+        return;
+    }
+    if (line.startsWith(QLatin1String("/computer "))) {
+        // "/computer LEVEL [PAUSE_MS]": File > Add Computer Player.
+        const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const std::optional<ai::Level> level = ai::levelNamed(words.value(1));
+        bool ok = true;
+        const int pause = words.size() > 2 ? words[2].toInt(&ok) : -1;
+        if (level && ok && words.size() <= 3) {
+            if (pause >= 0)
+                window_.computerMenu()->setPause(pause);
+            window_.computerMenu()->add(*level);
+            return;
+        }
+    }
+    if (line == QLatin1String("/newtiles")) {
+        window_.button_newtilesClick();
+        return;
+    }
+    window_.chat()->entry()->setText(line);
+    window_.chat()->sendit();
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QStringList>
 
 class QSocketNotifier;
 class Tchat;
@@ -16,6 +17,10 @@ class Tchat;
 // Hint and "/computer LEVEL [PAUSE_MS]" is File > Add Computer Player (with
 // the computer players' wait before each move). Turned on with
 // ZORBLE_CHAT_CONSOLE=1.
+//
+// Lines read before the host has announced the own seat wait, in order, and
+// go out once it has: typed into the entry line then, they would do nothing.
+// Meanwhile nothing more is read.
 class ChatConsole : public QObject {
     Q_OBJECT
 public:
@@ -25,9 +30,14 @@ public:
 
 private:
     void readInput();
+    // Acts on the lines read so far, once the chat can send them.
+    void actOnLines();
+    void act(const QString &line);
 
     Tchat &window_;
     int fd_;
     QSocketNotifier *notifier_ = nullptr;
     QByteArray carry_;
+    QStringList waiting_; // complete lines not yet acted on
+    bool ended_ = false;  // the input reached its end
 };

@@ -71,7 +71,7 @@ bool ComputerMenu::canAdd() const {
     if (!mirror_.isHost() || !mirror_.loggedIn() || mirror_.gameRunning())
         return false;
     // Computer players on their way take a seat too.
-    return mirror_.seatedCount() + players_->arriving() < GameMirror::kSeats;
+    return mirror_.seats().seatedCount() + players_->arriving() < game::kSeats;
 }
 
 void ComputerMenu::updateActions() {

@@ -5,35 +5,12 @@
 namespace movepreview {
 
 std::optional<rules::Verdict> judgeLaid(const GameMirror &mirror, const rules::Rules &rules) {
-    const QList<proto::PlacedTile> laid = mirror.laidTiles();
+    const QList<game::LaidTile> laid = mirror.composer().laidTiles();
     if (laid.isEmpty())
         return std::nullopt;
-
-    // The board as the host has it: the mirror's letters without this
-    // turn's tiles. Until the first word is accepted it holds no letter.
-    rules::Grid board = mirror.board();
-    rules::Grid squares{};
-    bool firstword = true;
-    for (int x = 0; x < rules::kBoard; ++x) {
-        for (int y = 0; y < rules::kBoard; ++y) {
-            if (mirror.placedTile(x, y) != GameMirror::kEmpty)
-                board[x][y] = rules::kEmpty;
-            else if (board[x][y] != rules::kEmpty)
-                firstword = false;
-            squares[x][y] = mirror.squareColor(x, y);
-        }
-    }
-    rules::Rack rack{};
-    for (int k = 1; k <= rules::kRackSlots; ++k)
-        rack[k] = mirror.rackLetter(k);
-    QList<rules::LaidTile> tiles;
-    for (const proto::PlacedTile &t : laid)
-        tiles.append({t.rackslot, t.flipped, t.x, t.y});
-
-    const auto move = rules::Rules::readMove(board, rack, tiles);
-    if (!move)
-        return std::nullopt;
-    return rules.judge(board, squares, mirror.localSeat(), *move, firstword);
+    // The mirror's position is the host's: the board without this turn's
+    // tiles, and the rack with them.
+    return game::judgeMove(rules, mirror.position(), laid);
 }
 
 QString describe(const rules::Verdict &verdict) {

@@ -54,7 +54,7 @@ void RackView::setPictures(const TilePictures *pictures) {
 }
 
 void RackView::showRack() {
-    const auto &order = mirror_.rackOrder();
+    const auto &order = mirror_.composer().rackOrder();
     for (int p = 1; p <= kTiles; ++p) {
         const int k = order[p].tile;
         if (k < 1 || k > kTiles)
@@ -62,12 +62,12 @@ void RackView::showRack() {
         QLabel *t = tile(k);
         const QPoint inPanel = kFirstTile + QPoint(kStep * (p - 1), 0);
         t->move(inPanel - kPlace.topLeft());
-        const bool onRack = mirror_.tileOnRack(k);
-        const int letter = mirror_.tileLetter(k);
+        const bool onRack = mirror_.composer().tileOnRack(k);
+        const int letter = mirror_.composer().tileLetter(k);
         if (onRack)
             t->setPixmap(pictures_->big(letter));
-        t->setAccessibleDescription(letter == GameMirror::kEmpty ? QString()
-                                                                 : QString(QChar(u'A' + letter)));
+        t->setAccessibleDescription(letter == game::kEmpty ? QString()
+                                                           : QString(QChar(u'A' + letter)));
         t->setVisible(onRack);
     }
 }
@@ -89,7 +89,7 @@ bool RackView::eventFilter(QObject *watched, QEvent *event) {
     const auto *mouse = static_cast<QMouseEvent *>(event);
     if (watched == sort_) {
         if (press && mouse->button() == Qt::LeftButton)
-            mirror_.sortthem();
+            mirror_.composer().sortthem();
         return press;
     }
     for (int k = 1; k <= kTiles; ++k) {
@@ -107,16 +107,16 @@ bool RackView::eventFilter(QObject *watched, QEvent *event) {
 
 void RackView::tileMouseDown(int tile, Qt::MouseButton button, QPoint global) {
     if (button == Qt::RightButton) {
-        mirror_.cancelDrag();
-        mirror_.flippit(tile); // only in a double-tile game
+        mirror_.composer().cancelDrag();
+        mirror_.composer().flippit(tile); // only in a double-tile game
         return;
     }
     if (button != Qt::LeftButton && button != Qt::MiddleButton)
         return;
-    if (mirror_.dragTile() != 0) {
-        mirror_.swapWithDragged(tile);
+    if (mirror_.composer().dragTile() != 0) {
+        mirror_.composer().swapWithDragged(tile);
         return;
     }
     emit pointerMoved(global);
-    mirror_.startDrag(tile);
+    mirror_.composer().startDrag(tile);
 }

@@ -20,7 +20,7 @@ SeatMenu::SeatMenu(QWidget *parent) : QMenu(parent) {
 void SeatMenu::prepare(bool isHost, const QString &name, int seat) {
     for (QAction *a : {RemoveFromGame1, SettoJustWatch1, UnsetJustWatch1})
         a->setEnabled(isHost);
-    if (name == GameMirror::kWaiting)
+    if (name == SeatList::kWaiting)
         RemoveFromGame1->setEnabled(false);
     seat_ = seat;
 }

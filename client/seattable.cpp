@@ -50,7 +50,7 @@ SeatTable::SeatTable(const TilePictures *pictures, QWidget *parent) : QWidget(pa
                              QRect(4, y, 20, kRowHeight), Qt::AlignCenter);
         eyes_[i]->setToolTip(QStringLiteral("Just watching"));
         eyes_[i]->hide();
-        names_[i] = makeLabel(this, QStringLiteral("label_playername") + n, GameMirror::kWaiting,
+        names_[i] = makeLabel(this, QStringLiteral("label_playername") + n, SeatList::kWaiting,
                               QRect(26, y, 160, kRowHeight));
         names_[i]->setProperty("tag", seat);
         names_[i]->setTextFormat(Qt::PlainText);
@@ -75,11 +75,11 @@ void SeatTable::setPictures(const TilePictures *pictures) {
 }
 
 void SeatTable::showSeat(const GameMirror &mirror, int seat) {
-    if (!GameMirror::isSeat(seat))
+    if (!game::isSeat(seat))
         return;
     const int i = seat - 1;
-    names_[i]->setText(mirror.name(seat));
-    scores_[i]->setText(QString::number(mirror.score(seat)));
-    bonuses_[i]->setText(mirror.bonus(seat));
-    eyes_[i]->setVisible(mirror.watching(seat));
+    names_[i]->setText(mirror.seats().name(seat));
+    scores_[i]->setText(QString::number(mirror.seats().score(seat)));
+    bonuses_[i]->setText(mirror.seats().bonus(seat));
+    eyes_[i]->setVisible(mirror.seats().watching(seat));
 }

@@ -86,12 +86,12 @@ StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent) {
 }
 
 void StatusPanel::showStatus(const GameMirror &mirror) {
-    const QColor colour = QColor::fromRgb(mirror.turnColour());
+    const QColor colour = QColor::fromRgb(mirror.texts().turnColour());
     const std::array<std::pair<QLabel *, QString>, 4> texts{{
-        {label_turn, mirror.turnText()},
-        {label_timeofgame, mirror.timeOfGameText()},
-        {label_timeofturn, mirror.timeOfTurnText()},
-        {label_tilesleft, mirror.tilesLeftText()},
+        {label_turn, mirror.texts().turnText()},
+        {label_timeofgame, mirror.texts().timeOfGameText()},
+        {label_timeofturn, mirror.texts().timeOfTurnText()},
+        {label_tilesleft, mirror.texts().tilesLeftText()},
     }};
     for (const auto &[label, text] : texts) {
         label->setText(text);
@@ -102,11 +102,11 @@ void StatusPanel::showStatus(const GameMirror &mirror) {
 }
 
 void StatusPanel::showSettings(const GameMirror &mirror) {
-    label_turntime->setText(mirror.turnTimeText());
-    label_gametime->setText(mirror.gameTimeText());
-    label_playtoscore->setText(mirror.playToScoreText());
-    label_double->setText(mirror.doubleText());
-    label_partners->setText(mirror.partnersText());
+    label_turntime->setText(mirror.texts().turnTimeText());
+    label_gametime->setText(mirror.texts().gameTimeText());
+    label_playtoscore->setText(mirror.texts().playToScoreText());
+    label_double->setText(mirror.texts().doubleText());
+    label_partners->setText(mirror.texts().partnersText());
 }
 
 void StatusPanel::showMoveButtons(bool shown) {

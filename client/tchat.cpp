@@ -6,13 +6,16 @@
 #include "client/chat/chatpanel.h"
 #include "client/chat/sounds.h"
 #include "client/computermenu.h"
-#include "client/movepreview.h"
+#include "client/gamestarter.h"
+#include "client/movelabels.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/seatmenu.h"
 #include "client/seattable.h"
 #include "client/statuspanel.h"
+#include "client/tilesetmenu.h"
 #include "client/tilesets.h"
+#include "client/windowsettings.h"
 #include "client/zorbleflash.h"
 #include "dict/tdictn.h"
 #include "host/tserver.h"
@@ -43,10 +46,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
     resize(kDefaultWidth, kDefaultHeight);
     // Drawn at the screen's pixel density, so that the board stays sharp.
     pictures_ = std::make_unique<TileSetPictures>(devicePixelRatio());
-    tileSet_ = tilesets::classic();
 
     buildPanel();
     buildMenus();
+    buildParts();
     connectViews();
 
     connect(&mirror_, &GameMirror::chatLine, this, &Tchat::addlinetochat);
@@ -57,15 +60,16 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
         chat_->setLocalSeat(seat);
         chat_->setLoggedIn(true);
         rack_->showSeat(seat);
-        loadinifile();
+        settings_->loadinifile();
     });
-    connect(chat_, &ChatPanel::optionsChanged, this, qOverload<>(&Tchat::saveinifile));
+    connect(chat_, &ChatPanel::optionsChanged, settings_,
+            qOverload<>(&WindowSettings::saveinifile));
     connect(&mirror_, &GameMirror::ownSeatLost, this, [this] {
         chat_->setLoggedIn(false);
         close();
     });
     connect(&mirror_, &GameMirror::gameFull, this, [this] {
-        showMessage(QStringLiteral("Game is full"));
+        QMessageBox::information(this, QStringLiteral("Zorble"), QStringLiteral("Game is full"));
         close();
     });
     connect(&mirror_, &GameMirror::turnSoundRequested, this,
@@ -76,10 +80,9 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
             status_->startButton()->show();
         }
     });
-    connect(&mirror_, &GameMirror::tallyPlayersChanged, this, &Tchat::loadchecklist);
     connect(&mirror_, &GameMirror::spiesChanged, this, [this] {
         if (spylist_)
-            spylist_->setEntries(mirror_.spies());
+            spylist_->setEntries(mirror_.seats().spies());
     });
     connect(&mirror_, &GameMirror::tallyGame, this, [this](const QString &winner) {
         // Recorded only when the game had somebody to record against.
@@ -109,29 +112,32 @@ void Tchat::buildPanel() {
     setCentralWidget(panel_);
 
     boardArea_ = new BoardArea(mirror_, pictures_.get(), panel_);
-    connect(boardArea_->screenButton(), &QPushButton::clicked, this, &Tchat::Image4Click);
+    connect(boardArea_->screenButton(), &QPushButton::clicked, this, [this] {
+        boardArea_->screenPanel()->hide();
+        close();
+    });
 
     rack_ = new RackView(mirror_, pictures_.get(), panel_);
 
     // Under the rack: what the host would make of the tiles laid.
-    label_preview = new QLabel(panel_);
-    label_preview->setObjectName(QStringLiteral("label_preview"));
+    label_preview = new PreviewLabel(
+        mirror_,
+        [this]() -> const rules::Rules * {
+            const TServer *server = starter_->server();
+            return server ? &server->moveRules() : nullptr;
+        },
+        panel_);
     label_preview->setGeometry(33, 600, 508, 18);
-    label_preview->setTextFormat(Qt::PlainText);
-    QFont previewFont = label_preview->font();
-    previewFont.setBold(true);
-    label_preview->setFont(previewFont);
-    label_preview->hide();
 
     seatTable_ = new SeatTable(pictures_.get(), panel_);
     seatTable_->setGeometry(548, 4, 306, 96);
     popup_kick = new SeatMenu(this);
     connect(popup_kick, &SeatMenu::kickRequested, this, &Tchat::kicking);
     connect(popup_kick, &SeatMenu::watchRequested, this, [this](int seat, bool sitOut) {
-        if (mirror_.loggedIn() && GameMirror::isSeat(seat))
-            link_.send(proto::client::justwatch(seat, sitOut));
+        if (mirror_.loggedIn() && game::isSeat(seat))
+            link_.send(proto::request::watch(seat, sitOut));
     });
-    for (int seat = 1; seat <= GameMirror::kSeats; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         QLabel *name = seatTable_->nameLabel(seat);
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(name, &QWidget::customContextMenuRequested, this, [this, name, seat](QPoint at) {
@@ -150,19 +156,13 @@ void Tchat::buildPanel() {
 
     chat_ = new ChatPanel(panel_);
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
-    chat_->setSeatNames([this](int seat) { return mirror_.name(seat); });
-    connect(chat_, &ChatPanel::sendMessage, &link_, &HostLink::send);
+    chat_->setSeatNames([this](int seat) { return mirror_.seats().name(seat); });
+    connect(chat_, &ChatPanel::sendRequest, &link_, &HostLink::send);
 
     // Over the settings column while it runs.
     zorble_ = new ZorbleFlash(pictures_.get(), panel_);
 
-    // The tile picked up, over the board and the rack; the pointer is never
-    // over it, so clicks reach the square or tile beneath.
-    image_dragging = new QLabel(panel_);
-    image_dragging->setObjectName(QStringLiteral("image_dragging"));
-    image_dragging->resize(TilePictures::kSquare, TilePictures::kSquare);
-    image_dragging->setAttribute(Qt::WA_TransparentForMouseEvents);
-    image_dragging->hide();
+    image_dragging = new DragImage(mirror_, pictures_.get(), panel_);
 
     BoardView *board = boardArea_->board();
     connect(board, &BoardView::doneRequested, this, [this](bool byKey) {
@@ -171,8 +171,35 @@ void Tchat::buildPanel() {
         if (!byKey)
             chatFocus();
     });
-    connect(board, &BoardView::pointerMoved, this, &Tchat::followPointer);
-    connect(rack_, &RackView::pointerMoved, this, &Tchat::followPointer);
+    connect(board, &BoardView::pointerMoved, image_dragging, &DragImage::follow);
+    connect(rack_, &RackView::pointerMoved, image_dragging, &DragImage::follow);
+}
+
+void Tchat::buildParts() {
+    starter_ = new GameStarter(mirror_, link_, this);
+    connect(starter_, &GameStarter::notice, this, &Tchat::systemLine);
+    connect(starter_, &GameStarter::hostingChanged, this, &Tchat::hostingChanged);
+    connect(starter_, &GameStarter::soloStarted, this, [this] {
+        Tdownload *offer = download();
+        offer->show();
+        offer->raise();
+    });
+
+    tiles_ = new TileSetMenu(tilesMenu_, *pictures_, this);
+    connect(tiles_, &TileSetMenu::picturesChanged, this, [this] {
+        boardArea_->board()->update();
+        rack_->showRack();
+    });
+    connect(tiles_, &TileSetMenu::broken, this, &Tchat::systemLine);
+
+    settings_ =
+        new WindowSettings({*this, *chat_, *tiles_, [this] { return gameOptions(); }}, this);
+    connect(tiles_, &TileSetMenu::chosen, settings_, qOverload<>(&WindowSettings::saveinifile));
+    connect(settings_, &WindowSettings::lobbyKeysRead, this,
+            [this](const WindowSettings::LobbyKeys &keys) {
+                if (download_)
+                    download_->setLobby(keys.url, keys.path, keys.sha256);
+            });
 }
 
 void Tchat::connectViews() {
@@ -187,10 +214,10 @@ void Tchat::connectViews() {
     connect(&mirror_, &GameMirror::gameOver, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { boardArea_->showWinner(mirror_); });
     connect(&mirror_, &GameMirror::zorbleOutcome, zorble_, &ZorbleFlash::start);
-    connect(&mirror_, &GameMirror::dragChanged, this, &Tchat::showDrag);
-    connect(&mirror_, &GameMirror::boardChanged, this, &Tchat::updatePreview);
-    connect(&mirror_, &GameMirror::turnChanged, this, &Tchat::updatePreview);
-    connect(&mirror_, &GameMirror::moveButtonsShown, this, &Tchat::updatePreview);
+    connect(&mirror_, &GameMirror::dragChanged, image_dragging, &DragImage::refresh);
+    connect(&mirror_, &GameMirror::boardChanged, label_preview, &PreviewLabel::refresh);
+    connect(&mirror_, &GameMirror::turnChanged, label_preview, &PreviewLabel::refresh);
+    connect(&mirror_, &GameMirror::moveButtonsShown, label_preview, &PreviewLabel::refresh);
     status_->showStatus(mirror_);
     status_->showSettings(mirror_);
 }
@@ -208,7 +235,7 @@ void Tchat::buildMenus() {
     fileMenu_->addSeparator();
     Exit1 = fileMenu_->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
-    connect(Exit1, &QAction::triggered, this, &Tchat::Exit1Click);
+    connect(Exit1, &QAction::triggered, this, &Tchat::close);
 
     viewMenu_ = menuBar()->addMenu(QStringLiteral("View"));
     viewMenu_->setObjectName(QStringLiteral("View1"));
@@ -248,10 +275,10 @@ void Tchat::buildMenus() {
     optionsMenu_->addSeparator();
     tilesMenu_ = optionsMenu_->addMenu(QStringLiteral("Tiles"));
     tilesMenu_->setObjectName(QStringLiteral("Tiles1"));
-    grouptilesmenu();
     ResetScreenLocation1 = optionsMenu_->addAction(QStringLiteral("Reset Screen Location"));
     ResetScreenLocation1->setObjectName(QStringLiteral("ResetScreenLocation1"));
-    connect(ResetScreenLocation1, &QAction::triggered, this, &Tchat::ResetScreenLocation1Click);
+    connect(ResetScreenLocation1, &QAction::triggered, this,
+            [this] { settings_->resetScreenLocation(); });
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpMenu_->setObjectName(QStringLiteral("Help1"));
@@ -273,26 +300,6 @@ void Tchat::buildMenus() {
     });
 }
 
-void Tchat::setTally(Ttallylist *tally) {
-    tally_ = tally;
-    if (tally_)
-        tally_->setLoadchecklist([this] { loadchecklist(); });
-}
-
-void Tchat::loadchecklist() {
-    if (!tally_)
-        return;
-    QStringList names;
-    for (int seat = 1; seat <= GameMirror::kSeats; ++seat)
-        if (seat != mirror_.localSeat() && mirror_.name(seat) != GameMirror::kWaiting)
-            names << mirror_.name(seat);
-    tally_->setCurrentPlayers(names);
-}
-
-QString Tchat::versionText() const {
-    return about_ ? about_->versionText() : QString::fromLatin1(proto::kVersion);
-}
-
 void Tchat::checkScreenWidth(int width) {
     if (width < kNarrowestScreen) {
         boardArea_->screenPanel()->show();
@@ -310,18 +317,12 @@ void Tchat::bringToFront() {
 // ---- Chat -------------------------------------------------------------------
 
 void Tchat::addlinetochat(int seat, const QString &text, quint32 colour) {
-    // The chat view takes the speaker's seat as the line's selector.
-    const QString line = QString::number(seat) + QLatin1Char('+') + text;
-    chat_->addlinetochat(line, colour);
-    emit chatLineShown(line);
+    chat_->addlinetochat(seat, text, colour);
+    emit chatLineShown(QString::number(seat) + QLatin1Char('+') + text);
 }
 
 void Tchat::systemLine(const QString &text) {
     addlinetochat(0, text, GameMirror::kSystemColour);
-}
-
-void Tchat::showMessage(const QString &text) {
-    QMessageBox::information(this, QStringLiteral("Zorble"), text);
 }
 
 // ---- Start-up ----------------------------------------------------------------
@@ -330,64 +331,19 @@ void Tchat::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        processparams();
+        starter_->setVersion(versionText());
+        starter_->processparams();
     }
 }
 
-void Tchat::processparams() {
-    StartGame1->setEnabled(false);
-    status_->startButton()->hide();
-    mirror_.setLogin(QString());
-
-    const StartPlan plan = planStart(args_);
-    systemLine(plan.loadingLine);
-    if (plan.mode == StartPlan::Idle)
+void Tchat::hostingChanged(bool hosting) {
+    StartGame1->setEnabled(hosting);
+    status_->startButton()->setVisible(hosting);
+    if (!hosting)
         return;
-    if (plan.mode == StartPlan::Solo) {
-        Tdownload *offer = download();
-        offer->show();
-        offer->raise();
-    }
-    mirror_.setPlayerName(plan.playername);
-    mirror_.setHostAddress(plan.hostaddress);
-    if (plan.mode == StartPlan::Join)
-        joinpress();
-    else
-        hostpress();
-    if (plan.openLobby)
-        link_.openLobby(lobbyPort_);
-}
-
-void Tchat::hostpress() {
-    if (!server_)
-        server_ = new TServer(this);
-    try {
-        server_->listen(gamePort_);
-    } catch (const ESockException &e) {
-        // Another program holds the port: joining whatever listens there as
-        // if it were our own host would be wrong, so stop here.
-        std::fprintf(stderr, "zorble: cannot host on port %u: %s\n", gamePort_, e.what());
-        systemLine(QStringLiteral("Cannot host the game: port %1 is in use.").arg(gamePort_));
-        return;
-    }
-    mirror_.setLogin(mirror_.playerName());
-    mirror_.setHost(true);
-    link_.setVersion(versionText());
-    link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
-    computer_->setHost(QStringLiteral("127.0.0.1"), gamePort_);
-    StartGame1->setEnabled(true);
-    status_->startButton()->show();
+    computer_->setHost(QStringLiteral("127.0.0.1"), starter_->gamePort());
     if (spylist_)
         spylist_->setRemoveEnabled(true);
-}
-
-void Tchat::joinpress() {
-    mirror_.setLogin(mirror_.playerName());
-    // An address that cannot be looked up leaves the window unconnected.
-    link_.setVersion(versionText());
-    link_.connectToHost(mirror_.hostAddress(), gamePort_);
-    StartGame1->setEnabled(false);
-    status_->startButton()->hide();
 }
 
 // ---- User actions and closing ------------------------------------------------------
@@ -395,31 +351,32 @@ void Tchat::joinpress() {
 void Tchat::seatChanged(int seat) {
     seatTable_->showSeat(mirror_, seat);
     if (seat == mirror_.localSeat())
-        JustWatch1->setChecked(mirror_.watching(seat));
+        JustWatch1->setChecked(mirror_.seats().watching(seat));
 }
 
 void Tchat::JustWatch1Click() {
     // The tick changes only when the host says so.
-    JustWatch1->setChecked(mirror_.watching(mirror_.localSeat()));
-    if (mirror_.loggedIn() && GameMirror::isSeat(mirror_.localSeat()))
-        link_.send(
-            proto::client::justwatch(mirror_.localSeat(), !mirror_.watching(mirror_.localSeat())));
+    JustWatch1->setChecked(mirror_.seats().watching(mirror_.localSeat()));
+    if (mirror_.loggedIn() && game::isSeat(mirror_.localSeat()))
+        link_.send(proto::request::watch(mirror_.localSeat(),
+                                         !mirror_.seats().watching(mirror_.localSeat())));
 }
 
 void Tchat::kicking(int seat) {
     if (mirror_.isHost() && mirror_.loggedIn())
-        link_.send(proto::client::kickhim(mirror_.localSeat(), seat));
+        link_.send(proto::request::kick(mirror_.localSeat(), seat));
 }
 
 void Tchat::button_startClick() {
     if (!mirror_.loggedIn()) {
-        showMessage(QStringLiteral("You are not connected"));
+        QMessageBox::information(this, QStringLiteral("Zorble"),
+                                 QStringLiteral("You are not connected"));
         return;
     }
     status_->startButton()->hide();
     Tgameoptions *options = gameOptions();
     // A solo start: nobody else sits at the table yet.
-    options->setComputerOffered(mirror_.isHost() && mirror_.seatedCount() == 1);
+    options->setComputerOffered(mirror_.isHost() && mirror_.seats().seatedCount() == 1);
     options->adjustSize();
     options->move(frameGeometry().center() - options->rect().center());
     options->show();
@@ -430,47 +387,40 @@ void Tchat::button_startClick() {
 void Tchat::gameoptionsStart() {
     if (!mirror_.loggedIn())
         return;
-    const Tgameoptions::Values v = gameoptions_->values();
-    proto::GameOptions options;
+    const game::GameOptions options = gameoptions_->values();
     // The command word and the name go out in at most 34 characters.
     constexpr int kHeadLength = 34;
     const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
-    options.name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
-    options.turntime = v.turnTime;
-    options.squarecount = v.squares;
-    options.gametime = v.gameTime;
-    options.playtoscore = v.score;
-    options.doubletiles = v.doubleSided;
-    options.partners = v.team;
-    auto start = [this, options] {
+    const QString name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
+    auto start = [this, name, options] {
         if (mirror_.loggedIn() && !mirror_.gameRunning())
-            link_.send(proto::client::startgame(options));
+            link_.send(proto::request::start(name, options));
     };
     if (gameoptions_->playAgainstComputer())
         computer_->addThen(ai::Level::Normal, start); // the game starts once it sits
     else
         start();
-    saveinifile();
+    settings_->saveinifile();
 }
 
 void Tchat::button_passClick() {
-    mirror_.clearLaid();
+    mirror_.composer().clearLaid();
     if (mirror_.ownTurn() && mirror_.loggedIn())
-        link_.send(proto::client::pass(mirror_.localSeat()));
+        link_.send(proto::request::pass(mirror_.localSeat()));
     chatFocus();
 }
 
 void Tchat::button_newtilesClick() {
-    mirror_.clearLaid();
+    mirror_.composer().clearLaid();
     if (mirror_.ownTurn() && mirror_.loggedIn())
-        link_.send(proto::client::newtiles(mirror_.localSeat()));
+        link_.send(proto::request::exchange(mirror_.localSeat()));
     chatFocus();
 }
 
 void Tchat::pressdone() {
     // The tiles stay where they lie until the host answers.
-    if (const std::optional<QString> request = mirror_.doneRequest())
-        link_.send(*request);
+    if (const auto move = mirror_.composer().move())
+        link_.send(*move);
 }
 
 void Tchat::button_doneClick() {
@@ -479,7 +429,7 @@ void Tchat::button_doneClick() {
 }
 
 void Tchat::button_clearClick() {
-    mirror_.clearLaid();
+    mirror_.composer().clearLaid();
     chatFocus();
 }
 
@@ -489,43 +439,6 @@ void Tchat::chatFocus() {
 }
 
 // ---- The move being laid -------------------------------------------------------------
-
-void Tchat::showDrag() {
-    if (mirror_.dragTile() == 0) {
-        image_dragging->hide();
-        image_dragging->clear();
-        return;
-    }
-    // The drag text is side "+" letter.
-    const int letter = mirror_.dragText().section(QLatin1Char('+'), 1).toInt();
-    image_dragging->setPixmap(pictures_->little(letter));
-    image_dragging->show();
-    image_dragging->raise();
-}
-
-void Tchat::followPointer(QPoint global) {
-    image_dragging->move(panel_->mapFromGlobal(global) + QPoint(3, 3));
-}
-
-const rules::Rules &Tchat::previewRules() {
-    if (server_)
-        return server_->moveRules();
-    if (!ownRules_) {
-        ownWords_ = std::make_unique<TDictn>();
-        ownRules_ = std::make_unique<rules::Rules>(
-            [words = ownWords_.get()](const QString &word) { return words->FindWord(word); });
-    }
-    return *ownRules_;
-}
-
-void Tchat::updatePreview() {
-    QString text;
-    if (mirror_.ownTurn() && !mirror_.laidTiles().isEmpty())
-        if (const auto verdict = movepreview::judgeLaid(mirror_, previewRules()))
-            text = movepreview::describe(*verdict);
-    label_preview->setText(text);
-    label_preview->setVisible(!text.isEmpty());
-}
 
 QString Tchat::previewText() const {
     return label_preview->text();
@@ -548,26 +461,12 @@ QJsonObject Tchat::places() const {
     return out;
 }
 
-void Tchat::Exit1Click() {
-    close();
-}
-
-void Tchat::Image4Click() {
-    boardArea_->screenPanel()->hide();
-    close();
-}
-
 void Tchat::closeEvent(QCloseEvent *event) {
     QMainWindow::closeEvent(event);
     if (closing_)
         return;
     closing_ = true;
-    if (settingsRead_) {
-        if (const auto geometry = closingGeometry(windowRect(), remembered_, workArea())) {
-            remembered_ = *geometry;
-            saveinifile(*geometry);
-        }
-    }
+    settings_->windowClosing();
     // The game is over for this window: the host and the lobby see the
     // connections end at once.
     link_.close();

@@ -8,18 +8,18 @@
 #include <QJsonObject>
 #include <QMainWindow>
 #include <QPointer>
-#include <QRect>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 #include <memory>
 
 class BoardArea;
+class DragImage;
+class PreviewLabel;
 class ChatPanel;
 class ComputerMenu;
+class GameStarter;
 class QAction;
-class QActionGroup;
 class QLabel;
 class QMenu;
 class RackView;
@@ -31,24 +31,22 @@ class Tdownload;
 class Tgameoptions;
 class Thelp;
 class TilePictures;
+class TileSetMenu;
 class TileSetPictures;
 class Tphrases;
-class TDictn;
 class TServer;
 class Tspylist;
 class Ttallylist;
+class WindowSettings;
 class ZorbleFlash;
-namespace rules {
-class Rules;
-}
 
-// The game window: connects to a host (its own, when it hosts), logs in and
-// hands every message from the host to its handler. Closing it ends the game.
+// The game window: its views paint the game mirror, its menus and buttons
+// send the player's requests through the host link, and its parts start the
+// game (GameStarter), keep its settings (WindowSettings) and offer the tile
+// sets (TileSetMenu). Closing it ends the game.
 class Tchat : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr quint16 kGamePort = HostLink::kGamePort;
-    static constexpr quint16 kLobbyPort = HostLink::kLobbyPort;
     static constexpr int kDefaultWidth = 866;
     static constexpr int kDefaultHeight = 650;
     static constexpr int kNarrowestScreen = 801;
@@ -57,9 +55,9 @@ public:
     ~Tchat() override;
 
     // Wiring done once, before the window is first shown.
-    void setArguments(const QStringList &args) { args_ = args; }
-    void setServer(TServer *server) { server_ = server; }
-    void setAbout(Tabout *about) { about_ = about; }
+    void setArguments(const QStringList &args);
+    void setServer(TServer *server);
+    void setAbout(Tabout *about);
     void setHelp(Thelp *help) { help_ = help; }
     // Without these the window makes its own when first needed.
     void setGameOptions(Tgameoptions *options);
@@ -77,14 +75,14 @@ public:
     // players and of every game with a single winner.
     void setTally(Ttallylist *tally);
     // Tests move the connections to free ports; the game uses the fixed ones.
-    void setPorts(quint16 game, quint16 lobby) {
-        gamePort_ = game;
-        lobbyPort_ = lobby;
-    }
+    void setPorts(quint16 game, quint16 lobby);
 
     GameMirror &mirror() { return mirror_; }
-    ChatPanel *chat() const { return chat_; }
     const GameMirror &mirror() const { return mirror_; }
+    ChatPanel *chat() const { return chat_; }
+    GameStarter *starter() const { return starter_; }
+    WindowSettings *settings() const { return settings_; }
+    TileSetMenu *tileSets() const { return tiles_; }
     // The pictures the board, the rack and the panels are drawn with.
     const TilePictures &pictures() const;
     Tgameoptions *gameOptions();
@@ -102,11 +100,6 @@ public:
     void checkScreenWidth(int width);
     // Restores and raises the window (a second start of the program asks for it).
     void bringToFront();
-
-    // Command line, hosting and joining.
-    void processparams();
-    void hostpress();
-    void joinpress();
 
     // The Start Game, Pass and New Tiles actions (buttons, menu, console).
     void button_startClick();
@@ -131,30 +124,6 @@ public:
     void JustWatch1Click();
     // Asks the host to remove the player in a slot (hosting player only).
     void kicking(int seat);
-    // Refills the tally list's current players: the names of seats 1 to 4,
-    // without the own seat and free seats.
-    void loadchecklist();
-
-    // The settings file: read when the host announces the own seat, written
-    // when an option changes, a game is started and when the window closes
-    // after it moved or changed size. Nothing is written before the file
-    // was read: the window's built-in values would overwrite the user's.
-    void loadinifile();
-    void saveinifile();
-    bool settingsRead() const { return settingsRead_; }
-
-    // Tile sets: the Tiles menu offers "classic" and the sets in the tile-set
-    // folder; choosing one loads it and saves the settings.
-    void grouptilesmenu();
-    void grouptilesmenuClick(const QString &name);
-    // Loads a set without saving; nothing happens when its big strip is
-    // missing, and a broken file is reported in the chat.
-    void loadgrouptiles(const QString &name);
-    QString currentTileSet() const { return tileSet_; }
-    QMenu *tilesMenu() const { return tilesMenu_; }
-
-    // Options > Reset Screen Location: back to the default place and size.
-    void ResetScreenLocation1Click();
     // View > Phrase List: the phrase editor with the current phrases.
     void PhraseList1Click();
 
@@ -166,7 +135,7 @@ public:
 signals:
     // The window has closed; the program ends with it.
     void closed();
-    // A line went to the chat view ("selector+text").
+    // A line went to the chat view ("seat+text").
     void chatLineShown(const QString &line);
     // A message line is about to be handled (tests watch the order).
     void dispatching(const QString &line);
@@ -178,30 +147,20 @@ protected:
 private:
     void buildMenus();
     void buildPanel();
+    void buildParts();
     void connectViews();
     void addlinetochat(int seat, const QString &text, quint32 colour);
     void systemLine(const QString &text);
-    void showMessage(const QString &text);
+    void hostingChanged(bool hosting);
 
     // User actions.
-    void Exit1Click();
-    void Image4Click();
     void seatChanged(int seat);
     // The Game Options window's start button.
     void gameoptionsStart();
     // The phrase editor's Done button.
     void phrasesDone(const QStringList &phrases);
-    void saveinifile(const QRect &geometry);
-    QRect windowRect() const;
-    QSize workArea() const;
     // The keyboard focus goes back to the chat entry after a move button.
     void chatFocus();
-    void showDrag();
-    void followPointer(QPoint global);
-    void updatePreview();
-    // The rules the preview asks: the host's in this program, or rules of
-    // the window's own on the built-in word list when it has no host.
-    const rules::Rules &previewRules();
 
     RunningMark running_;
     GameMirror mirror_;
@@ -210,27 +169,17 @@ private:
     bool closing_ = false;
     bool shown_ = false;
 
-    QStringList args_;
-    TServer *server_ = nullptr;
+    GameStarter *starter_ = nullptr;
+    WindowSettings *settings_ = nullptr;
+    TileSetMenu *tiles_ = nullptr;
     Tabout *about_ = nullptr;
     Thelp *help_ = nullptr;
     Tgameoptions *gameoptions_ = nullptr;
     Tphrases *phrases_ = nullptr;
     QPointer<Tspylist> spylist_;   // may go before the window
     QPointer<Tdownload> download_; // likewise
-    // The lobby's settings, as last read, for the download window.
-    QString lobbyURL_;
-    QString lobbyPath_;
-    QString lobbySHA256_;
     AppPaths paths_;
-    bool settingsRead_ = false;
-    // The place and size last read from the settings file or recorded at a
-    // close; a close that finds the window there writes nothing.
-    QRect remembered_;
-    QString tileSet_;
     QPointer<Ttallylist> tally_; // may go before the window
-    quint16 gamePort_ = kGamePort;
-    quint16 lobbyPort_ = kLobbyPort;
 
     QWidget *panel_ = nullptr;
     BoardArea *boardArea_ = nullptr;
@@ -239,10 +188,8 @@ private:
     RackView *rack_ = nullptr;
     ZorbleFlash *zorble_ = nullptr;
     ChatPanel *chat_ = nullptr;
-    QLabel *label_preview = nullptr;
-    QLabel *image_dragging = nullptr;
-    std::unique_ptr<TDictn> ownWords_;
-    std::unique_ptr<rules::Rules> ownRules_;
+    PreviewLabel *label_preview = nullptr;
+    DragImage *image_dragging = nullptr;
     QMenu *fileMenu_ = nullptr;
     QMenu *viewMenu_ = nullptr;
     QMenu *optionsMenu_ = nullptr;
@@ -253,7 +200,6 @@ private:
     QAction *ResetScreenLocation1 = nullptr;
     QAction *PhraseList1 = nullptr;
     QMenu *tilesMenu_ = nullptr;
-    QActionGroup *tilesGroup_ = nullptr;
     QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
     ComputerMenu *computer_ = nullptr;

@@ -1,8 +1,9 @@
 #include "client/tilesets.h"
 
+#include "settings/userfile.h"
+
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -66,16 +67,12 @@ QImage transparentKey(const QImage &piece, QRgb key) {
 }
 
 std::optional<QByteArray> readFile(const QString &path, QString *error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot be read (%1)").arg(file.errorString());
+    UserFile file = UserFile::read(path, kMaxFileBytes);
+    if (!file.ok()) {
+        *error = file.status == UserFile::Missing ? QStringLiteral("is gone") : file.problem;
         return std::nullopt;
     }
-    if (file.size() > kMaxFileBytes) {
-        *error = QStringLiteral("is too large for a tile set");
-        return std::nullopt;
-    }
-    return file.readAll();
+    return std::move(file.bytes);
 }
 
 } // namespace
@@ -91,13 +88,16 @@ bool isClassic(const QString &name) {
 QStringList names(const QString &folder) {
     if (folder.isEmpty())
         return {};
-    QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const QDir dir(folder);
+    QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     std::sort(files.begin(), files.end(), [](const QString &a, const QString &b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     QStringList found;
     for (const QString &file : files) {
-        if (!file.endsWith(kBigSuffix, Qt::CaseInsensitive))
+        // Regular files only (links to them included): no pipe or device is offered.
+        if (!file.endsWith(kBigSuffix, Qt::CaseInsensitive) ||
+            !UserFile::isRegular(dir.filePath(file)))
             continue;
         const QString name = file.left(file.indexOf(QLatin1Char('_')));
         if (name.isEmpty() || isClassic(name) || found.contains(name, Qt::CaseInsensitive))
@@ -111,6 +111,8 @@ QString findFile(const QString &folder, const QString &fileName) {
     if (folder.isEmpty() || fileName.isEmpty())
         return {};
     const QDir dir(folder);
+    // A pipe or a device of the name is found too, so that reading it says
+    // what it is rather than the set seeming to be gone.
     QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString &file : files)
         if (file.compare(fileName, Qt::CaseInsensitive) == 0)

@@ -12,6 +12,7 @@
 // program draws itself; a file of that name is not offered.
 
 #include "client/pictures.h"
+#include "settings/userfile.h"
 
 #include <QImage>
 #include <QString>
@@ -28,7 +29,7 @@ using LittleLetters = std::array<QPixmap, TilePictures::kLetters + 1>;
 inline constexpr int kBigPictures = TilePictures::kLetters;
 inline constexpr int kLittlePictures = TilePictures::kLetters + 1;
 // Larger files are no tile strips: a strip is some hundred kilobytes.
-inline constexpr qint64 kMaxFileBytes = 16 << 20;
+inline constexpr qint64 kMaxFileBytes = UserFile::kMaxBytes;
 
 QString classic();
 bool isClassic(const QString &name);
@@ -57,7 +58,8 @@ struct Loaded {
 };
 
 // Reads set S from the folder. Missing when S_big.bmp is not there; Broken
-// when either file cannot be read or is not a strip of the right size.
+// when either file is not a regular file, cannot be read, is larger than
+// kMaxFileBytes or is not a strip of the right size.
 Loaded load(const QString &folder, const QString &name);
 
 } // namespace tilesets

@@ -80,11 +80,21 @@ bool HostLink::connected() const {
     return sock.Connected();
 }
 
-void HostLink::send(const QString &message) {
+void HostLink::send(const proto::Request &request) {
     if (!sock.Connected())
         return;
     try {
-        sock.Send(proto::encode(message));
+        sock.Send(proto::frameRequest(request));
+    } catch (const ESockException &e) {
+        std::fprintf(stderr, "zorble: cannot send to the host: %s\n", e.what());
+    }
+}
+
+void HostLink::sendLine(const QString &line) {
+    if (!sock.Connected())
+        return;
+    try {
+        sock.Send(proto::encode(line));
     } catch (const ESockException &e) {
         std::fprintf(stderr, "zorble: cannot send to the host: %s\n", e.what());
     }
@@ -173,16 +183,12 @@ void HostLink::dispatch(const QString &line) {
     const auto *message = std::get_if<proto::HostMessage>(&decoded);
     if (!message)
         return; // no command word, or one a client does not take
-    std::visit(proto::Overloaded{
-                   [&](const proto::toclient::SendLoginInfo &m) {
-                       const QByteArray bytes = mirror_.sendloginfo(m.slot, version_);
-                       try {
-                           sock.Send(bytes);
-                       } catch (const ESockException &e) {
-                           std::fprintf(stderr, "zorble: cannot send the login: %s\n", e.what());
-                       }
-                   },
-                   [&](const auto &m) { mirror_.handle(m); },
-               },
-               *message);
+    mirror_.handle(*message);
+    if (const auto *slot = std::get_if<proto::toclient::SendLoginInfo>(message)) {
+        try {
+            sock.Send(proto::frameRequest(proto::request::login(slot->slot, version_, loginName_)));
+        } catch (const ESockException &e) {
+            std::fprintf(stderr, "zorble: cannot send the login: %s\n", e.what());
+        }
+    }
 }

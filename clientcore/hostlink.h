@@ -25,8 +25,10 @@ public:
     explicit HostLink(GameMirror &mirror, QObject *parent = nullptr);
     ~HostLink() override;
 
-    // The version text sent at login.
+    // The version text and the name sent at login, when the host gives a
+    // slot.
     void setVersion(const QString &version) { version_ = version; }
+    void setLogin(const QString &name) { loginName_ = name; }
     // Connects to the host; an address that cannot be looked up leaves the
     // link unconnected, with the reason on standard error. Either way a
     // connection that cannot be made is reported with connectFailed.
@@ -34,8 +36,11 @@ public:
     // Connects the lobby link on the loopback address.
     void openLobby(quint16 port);
     bool connected() const;
-    // Sends one message to the host; nothing when not connected.
-    void send(const QString &message);
+    // Sends one request to the host; nothing when not connected.
+    void send(const proto::Request &request);
+    // Sends a line as it stands, for tools and tests that write the protocol
+    // by hand; nothing when not connected.
+    void sendLine(const QString &line);
     // Ends both connections at once and drops whatever is queued. Nothing is
     // dispatched or reported afterwards.
     void close();
@@ -72,6 +77,7 @@ private:
     std::deque<Queued> receivedlist;
     QTimer Timer1;
     QString version_ = QString::fromLatin1(proto::kVersion);
+    QString loginName_;
     bool handling_ = false;
     bool closed_ = false;
     bool reached_ = false; // the game connection was made once

@@ -16,45 +16,46 @@ QJsonArray square(int x, int y) {
 
 // A rack tile as "side+letter" with the letter spelled a..z.
 QJsonValue rackEntry(const GameMirror &m, int tile) {
-    if (!m.tileOnRack(tile))
+    const MoveComposer &c = m.composer();
+    if (!c.tileOnRack(tile))
         return QJsonValue::Null;
-    const QString side = m.tileText(tile).left(1);
-    return side + QLatin1Char('+') + QChar(u'a' + m.tileLetter(tile));
+    const QString side = c.tileText(tile).left(1);
+    return side + QLatin1Char('+') + QChar(u'a' + c.tileLetter(tile));
 }
 
 } // namespace
 
 QJsonObject mirrorState(const GameMirror &m) {
     QJsonArray seats;
-    for (int seat = 1; seat <= GameMirror::kSeats; ++seat)
-        seats.append(QJsonObject{{QStringLiteral("name"), m.name(seat)},
-                                 {QStringLiteral("score"), QString::number(m.score(seat))},
-                                 {QStringLiteral("bonus"), m.bonus(seat)},
-                                 {QStringLiteral("watching"), m.watching(seat)}});
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        seats.append(QJsonObject{{QStringLiteral("name"), m.seats().name(seat)},
+                                 {QStringLiteral("score"), QString::number(m.seats().score(seat))},
+                                 {QStringLiteral("bonus"), m.seats().bonus(seat)},
+                                 {QStringLiteral("watching"), m.seats().watching(seat)}});
     const QJsonObject labels{
-        {QStringLiteral("label_turn"), m.turnText()},
-        {QStringLiteral("label_tilesleft"), m.tilesLeftText()},
-        {QStringLiteral("label_turntime"), m.turnTimeText()},
-        {QStringLiteral("label_gametime"), m.gameTimeText()},
-        {QStringLiteral("label_playtoscore"), m.playToScoreText()},
-        {QStringLiteral("label_double"), m.doubleText()},
-        {QStringLiteral("label_partners"), m.partnersText()},
+        {QStringLiteral("label_turn"), m.texts().turnText()},
+        {QStringLiteral("label_tilesleft"), m.texts().tilesLeftText()},
+        {QStringLiteral("label_turntime"), m.texts().turnTimeText()},
+        {QStringLiteral("label_gametime"), m.texts().gameTimeText()},
+        {QStringLiteral("label_playtoscore"), m.texts().playToScoreText()},
+        {QStringLiteral("label_double"), m.texts().doubleText()},
+        {QStringLiteral("label_partners"), m.texts().partnersText()},
         {QStringLiteral("label_reason"), m.reason()},
-        {QStringLiteral("label_timeofgame"), m.timeOfGameText()},
-        {QStringLiteral("label_timeofturn"), m.timeOfTurnText()},
+        {QStringLiteral("label_timeofgame"), m.texts().timeOfGameText()},
+        {QStringLiteral("label_timeofturn"), m.texts().timeOfTurnText()},
     };
     QJsonArray board;
     QJsonArray newest;
-    for (int y = 0; y < GameMirror::kBoard; ++y) {
+    for (int y = 0; y < game::kBoard; ++y) {
         QString row;
-        for (int x = 0; x < GameMirror::kBoard; ++x) {
-            const int letter = m.letterAt(x, y);
+        for (int x = 0; x < game::kBoard; ++x) {
+            const int letter = m.composer().shownLetter(x, y);
             row += letter >= 0 && letter <= 25 ? QChar(u'a' + letter) : QChar(u'.');
         }
         board.append(row);
     }
-    for (int x = 0; x < GameMirror::kBoard; ++x)
-        for (int y = 0; y < GameMirror::kBoard; ++y)
+    for (int x = 0; x < game::kBoard; ++x)
+        for (int y = 0; y < game::kBoard; ++y)
             if (m.newest(x, y))
                 newest.append(square(x, y));
     QJsonArray zorbles;
@@ -79,10 +80,10 @@ QJsonObject mirrorState(const GameMirror &m) {
         {QStringLiteral("zorbles"), zorbles},
         {QStringLiteral("quarters"), quarters},
         {QStringLiteral("rack"), rack},
-        {QStringLiteral("spies"), QJsonArray::fromStringList(m.spies())},
-        {QStringLiteral("winner"), QJsonObject{{QStringLiteral("visible"), m.winnerShown()},
-                                               {QStringLiteral("title"), m.winnerTitle()},
-                                               {QStringLiteral("names"), m.winnerNames()}}},
+        {QStringLiteral("spies"), QJsonArray::fromStringList(m.seats().spies())},
+        {QStringLiteral("winner"), QJsonObject{{QStringLiteral("visible"), m.texts().winnerShown()},
+                                               {QStringLiteral("title"), m.texts().winnerTitle()},
+                                               {QStringLiteral("names"), m.texts().winnerNames()}}},
     };
 }
 

@@ -217,3 +217,13 @@ bool TDictn::FindWord(const QString &word) const {
     }
     return false;
 }
+
+std::shared_ptr<const TDictn> TDictn::shared() {
+    static std::weak_ptr<const TDictn> current;
+    std::shared_ptr<const TDictn> list = current.lock();
+    if (!list) {
+        list = std::make_shared<const TDictn>();
+        current = list;
+    }
+    return list;
+}

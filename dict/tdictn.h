@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 
 // The word list and its lookup.
 //
@@ -31,6 +32,11 @@ public:
 
     TDictn(const TDictn &) = delete;
     TDictn &operator=(const TDictn &) = delete;
+
+    // The built-in list, opened once for everybody in this process who asks
+    // while another still holds it: the host, the preview and the computer
+    // players look words up in the same list.
+    static std::shared_ptr<const TDictn> shared();
 
     // True when word, ignoring case and leading and trailing spaces, is in the list.
     bool FindWord(const QString &word) const;

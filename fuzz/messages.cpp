@@ -25,30 +25,39 @@ void checkTiles(const QList<proto::BoardLetter> &tiles) {
 
 void checkHostMessage(const proto::HostMessage &message) {
     using namespace proto::toclient;
-    std::visit(proto::Overloaded{
-                   [](const SendLoginInfo &m) { require(in(m.slot, 1, 9)); },
-                   [](const NewPlayerInfo &m) { require(in(m.slot, 1, 9)); },
-                   [](const PlayerDisconnected &m) { require(in(m.slot, 1, 9)); },
-                   [](const ArrangeBoard &m) {
-                       for (int q : m.quarters)
-                           require(in(q, 1, 4));
-                   },
-                   [](const ShowBoard &m) { checkTiles({m}); },
-                   [](const Atile &m) { require(in(m.rackslot, 1, 10) && in(m.letter, 0, 25)); },
-                   [](const Reposition &m) { checkTiles(m.tiles); },
-                   [](const NewWord &m) { checkTiles(m.tiles); },
-                   [](const Scored &m) {
-                       require(in(m.seat, 1, 4) && in(m.partner, 1, 4) && in(m.bonus, 0, 3));
-                   },
-                   [](const Exchanged &m) { require(in(m.seat, 1, 4) && in(m.partner, 1, 4)); },
-                   [](const Watching &m) { require(in(m.seat, 1, 4)); },
-                   [](const Winner &m) {
-                       for (int seat : m.seats)
-                           require(in(seat, 1, 4));
-                   },
-                   [](const auto &) {},
-               },
-               message);
+    std::visit(
+        proto::Overloaded{
+            [](const SendLoginInfo &m) { require(in(m.slot, 1, 9)); },
+            [](const NewPlayerInfo &m) { require(in(m.slot, 1, 9)); },
+            [](const PlayerDisconnected &m) { require(in(m.slot, 1, 9)); },
+            [](const ArrangeBoard &m) {
+                for (int q : m.quarters)
+                    require(in(q, 1, 4));
+            },
+            [](const ShowBoard &m) { checkTiles({m}); },
+            [](const Atile &m) { require(in(m.rackslot, 1, 10) && in(m.letter, 0, 25)); },
+            [](const Reposition &m) { checkTiles(m.tiles); },
+            [](const NewWord &m) { checkTiles(m.tiles); },
+            [](const Scored &m) {
+                require(in(m.seat, 1, 4) && in(m.partner, 1, 4) && in(m.bonus, 0, 3));
+            },
+            [](const Exchanged &m) { require(in(m.seat, 1, 4) && in(m.partner, 1, 4)); },
+            [](const Watching &m) { require(in(m.seat, 1, 4)); },
+            [](const Chat &m) { require(in(m.seat, 0, 9)); },
+            [](const ChatterSound &m) { require(in(m.seat, 1, 9)); },
+            [](const TileCount &m) { require(in(m.count, 0, proto::kMaxTileCount)); },
+            [](const Settings &m) {
+                require(in(m.turntime, 0, proto::kMaxTurnTime) &&
+                        in(m.elapsed, 0, proto::kMaxElapsed));
+            },
+            [](const Started &m) { require(in(m.options.turntime, 0, proto::kMaxTurnTime)); },
+            [](const Winner &m) {
+                for (int seat : m.seats)
+                    require(in(seat, 1, 4));
+            },
+            [](const auto &) {},
+        },
+        message);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // login, removal, leaving, watching and the chat relays.
 #include "host/tserver.h"
 
+#include "dict/tdictn.h"
+
 #include <cstdio>
 
 namespace {
@@ -13,9 +15,24 @@ QString preview(const QString &line) {
 
 } // namespace
 
+namespace {
+
+std::shared_ptr<const TDictn> ownList(const WordLookup &lookup) {
+    return lookup ? nullptr : TDictn::shared();
+}
+
+WordLookup lookupIn(const std::shared_ptr<const TDictn> &list, WordLookup lookup) {
+    if (lookup)
+        return lookup;
+    return [list](const QString &word) { return list->FindWord(word); };
+}
+
+} // namespace
+
 TServer::TServer(QObject *parent) : TServer(WordLookup{}, parent) {}
 
-TServer::TServer(WordLookup lookup, QObject *parent) : QObject(parent) {
+TServer::TServer(WordLookup lookup, QObject *parent)
+    : QObject(parent), spellit_(ownList(lookup)), rules_(lookupIn(spellit_, std::move(lookup))) {
     Sock1.setSocketType(stStream);
     Sock1.setPortName(QStringLiteral("7772"));
     Sock1.OnAccept = [this](TSock *s) { Sock1Accept(s); };
@@ -30,14 +47,18 @@ TServer::TServer(WordLookup lookup, QObject *parent) : QObject(parent) {
     socktimer.setSingleShot(true);
     socktimer.setInterval(0);
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
-    initGame(std::move(lookup));
+    // The game clock ends turns: a coarse timer would shift its first ticks
+    // by up to a twentieth of the interval and cut the first turn short.
+    Timer2.setTimerType(Qt::PreciseTimer);
+    Timer2.setInterval(1000);
+    connect(&Timer2, &QTimer::timeout, this, &TServer::Timer2Timer);
 }
 
 TServer::~TServer() {
     // The connections go with Sock1; nobody is left to hear about it.
-    for (SeatSlot &s : seats)
-        if (s.connection)
-            s.connection->OnInfo = nullptr;
+    for (Connection &c : conns_)
+        if (c.socket)
+            c.socket->OnInfo = nullptr;
 }
 
 void TServer::listen(quint16 port) {
@@ -48,48 +69,38 @@ void TServer::listen(quint16 port) {
 // ---- Connections ------------------------------------------------------------
 
 void TServer::Sock1Accept(TSock *sender) {
-    int slot = 0;
-    if (slotcount == 0) {
-        slotcount = 1;
-        slot = 1;
-    } else {
-        int i = 1;
-        while (seats[i].connected && i < slotcount)
-            ++i;
-        if (!seats[i].connected && i < 10) {
-            slot = i;
-        } else if (i == kSlots) {
-            // Every slot is taken: tell the tenth connection and let it go.
-            TSock *refused = nullptr;
-            if (sender->Accept(refused)) {
-                refused->OnInfo = nullptr;
-                refused->OnDisconnect = nullptr;
-                refused->OnRead = nullptr;
-                refused->Send(proto::encode(proto::host::full()));
-                delete refused;
-            }
-            return;
-        } else {
-            slot = ++slotcount;
+    const int slot = table_.freeSlot();
+    if (slot == 0) {
+        // Every slot is taken: tell the tenth connection and let it go.
+        TSock *refused = nullptr;
+        if (sender->Accept(refused)) {
+            refused->OnInfo = nullptr;
+            refused->OnDisconnect = nullptr;
+            refused->OnRead = nullptr;
+            refused->Send(proto::encode(proto::host::full()));
+            delete refused;
         }
+        return;
     }
 
     TSock *conn = nullptr;
     if (!sender->Accept(conn))
         return;
-    SeatSlot &s = seats[slot];
-    if (s.connection && s.connection != conn)
-        s.connection->deleteLater();
-    s.connection = conn;
-    s.connected = true;
-    s.link = ++links;
-    s.ending = false;
-    s.carry.clear();
-    inbox[slot].clear();
+    table_.attach(slot);
+    Connection &c = conns_[size_t(slot)];
+    if (c.socket && c.socket != conn)
+        c.socket->deleteLater();
+    c.socket = conn;
+    c.link = ++links;
+    c.ending = false;
+    c.carry.clear();
+    c.inbox.clear();
+    c.flood = FloodControl{};
+    c.floodHeld = false;
     conn->Tag = slot;
     conn->OnDisconnect = tempsock.OnDisconnect;
     conn->OnInfo = tempsock.OnInfo;
-    conn->OnRead = [this](TSock *c, int count) { Sock1Read(c, count); };
+    conn->OnRead = [this](TSock *s, int count) { Sock1Read(s, count); };
     conn->setMaxOutbound(kMaxOutbound);
     sendTo(slot, proto::host::sendlogininfo(slot));
 }
@@ -97,12 +108,13 @@ void TServer::Sock1Accept(TSock *sender) {
 void TServer::Sock1Read(TSock *sender, int) {
     const int slot = sender->Tag;
     const QByteArray bytes = sender->Receive();
-    if (slot < 1 || slot > kSlots || seats[slot].connection != sender || seats[slot].ending)
+    if (slot < 1 || slot > kSlots || conns_[size_t(slot)].socket != sender ||
+        conns_[size_t(slot)].ending)
         return; // not a connection of ours any more: its bytes go nowhere
-    SeatSlot &s = seats[slot];
-    std::deque<Inbound> &queue = inbox[slot];
-    const bool withinLimit = s.carry.feed(bytes, [&](const QByteArray &message) {
-        queue.push_back({s.link, false, message});
+    Connection &c = conns_[size_t(slot)];
+    std::deque<Inbound> &queue = c.inbox;
+    const bool withinLimit = c.carry.feed(bytes, [&](const QByteArray &message) {
+        queue.push_back({c.link, false, message});
     });
     if (!queue.empty() && !socktimer.isActive())
         socktimer.start();
@@ -111,7 +123,7 @@ void TServer::Sock1Read(TSock *sender, int) {
                      "zorble host: slot %d sent more than %d bytes without a message end; "
                      "closing it\n",
                      slot, kMaxLine);
-        s.carry.clear();
+        c.carry.clear();
         sender->Close();
         return;
     }
@@ -126,7 +138,7 @@ void TServer::socktimerTimer() {
     int idle = 0; // slots in a row found with nothing queued
     while (idle < kSlots) {
         served = served % kSlots + 1;
-        std::deque<Inbound> &queue = inbox[served];
+        std::deque<Inbound> &queue = conns_[size_t(served)].inbox;
         if (queue.empty()) {
             ++idle;
             continue;
@@ -143,13 +155,13 @@ void TServer::socktimerTimer() {
 }
 
 void TServer::serve(int slot, Inbound entry) {
-    SeatSlot &s = seats[slot];
-    if (entry.link != s.link)
+    Connection &c = conns_[size_t(slot)];
+    if (entry.link != c.link)
         return; // left behind by an earlier connection of the slot
     if (entry.end)
         return connectionEnded(slot);
-    if (s.connection && s.connection->readPaused() && inbox[slot].size() <= kMaxQueued / 2)
-        s.connection->setReadPaused(false);
+    if (c.socket && c.socket->readPaused() && !c.floodHeld && c.inbox.size() <= kMaxQueued / 2)
+        c.socket->setReadPaused(false);
     dispatch(slot, proto::decode(entry.text));
 }
 
@@ -164,14 +176,29 @@ void TServer::dispatch(int slot, const QString &line) {
     using namespace proto::tohost;
     std::visit(proto::Overloaded{
                    [&](const Login &m) { receivedlogininfo(slot, m); },
-                   [&](const Chat &m) { chat(slot, m); },
-                   [&](const PlaySound &m) { playasound(slot, m); },
+                   [&](const Chat &m) {
+                       if (floodAllows(slot))
+                           chat(slot, m);
+                   },
+                   [&](const PlaySound &m) {
+                       if (floodAllows(slot))
+                           playasound(slot, m);
+                   },
                    [&](const Kick &m) { kickhim(slot, m); },
                    [&](const Watch &m) { justwatch(slot, m); },
                    [&](const Start &m) { startgame(slot, m); },
-                   [&](const Move &m) { done(slot, m); },
-                   [&](const Exchange &m) { newtiles(slot, m); },
-                   [&](const Pass &m) { pass(slot, m); },
+                   [&](const Move &m) {
+                       if (ownSeat(slot, m.seat))
+                           play(slot, table_.move(m.seat, m.tiles));
+                   },
+                   [&](const Exchange &m) {
+                       if (ownSeat(slot, m.seat))
+                           play(slot, table_.exchange(m.seat, m.seatText));
+                   },
+                   [&](const Pass &m) {
+                       if (ownSeat(slot, m.seat))
+                           play(slot, table_.pass(m.seat, m.seatText));
+                   },
                },
                *request);
 }
@@ -192,11 +219,13 @@ bool TServer::ownSeat(int sender, int seat) {
 // ---- Sending ----------------------------------------------------------------
 
 void TServer::sendTo(int slot, const QString &message) {
-    SeatSlot &s = seats[slot];
-    if (!s.connected || !s.connection || !s.connection->hasSocket())
+    if (slot < 1 || slot > kSlots || !connected(slot))
+        return;
+    TSock *socket = conns_[size_t(slot)].socket;
+    if (!socket || !socket->hasSocket())
         return; // gone, or going: its end is still queued
     try {
-        s.connection->Send(proto::encode(message));
+        socket->Send(proto::encode(message));
     } catch (const ESockException &e) {
         std::fprintf(stderr, "zorble host: slot %d: %s\n", slot, e.what());
     }
@@ -204,19 +233,19 @@ void TServer::sendTo(int slot, const QString &message) {
 
 void TServer::sendAll(const QString &message) {
     const QByteArray bytes = proto::encode(message);
-    for (int i = 1; i <= slotcount; ++i) {
-        SeatSlot &s = seats[i];
-        if (s.connected && s.connection && s.connection->hasSocket())
-            s.connection->Send(bytes);
+    for (int i = 1; i <= kSlots; ++i) {
+        TSock *socket = conns_[size_t(i)].socket;
+        if (connected(i) && socket && socket->hasSocket())
+            socket->Send(bytes);
     }
 }
 
 void TServer::sendSeats(const QString &message) {
     const QByteArray bytes = proto::encode(message);
-    for (int i = 1; i <= 4; ++i) {
-        SeatSlot &s = seats[i];
-        if (s.connected && s.connection && s.connection->hasSocket())
-            s.connection->Send(bytes);
+    for (int i = 1; i <= game::kSeats; ++i) {
+        TSock *socket = conns_[size_t(i)].socket;
+        if (connected(i) && socket && socket->hasSocket())
+            socket->Send(bytes);
     }
 }
 
@@ -226,20 +255,19 @@ void TServer::receivedlogininfo(int sender, const proto::tohost::Login &login) {
     if (!ownSeat(sender, login.slot))
         return;
     const int slot = login.slot;
-    seats[slot].name = login.name;
-    seats[slot].connected = true;
+    table_.setName(slot, login.name);
 
     sendAll(proto::host::newplayerinfo(slot, login.name));
-    for (int j = 1; j <= slotcount; ++j)
+    for (int j = 1; j <= table_.state().opened; ++j)
         if (j != slot)
-            sendTo(slot, proto::host::existingplayers(j, seats[j].name));
+            sendTo(slot, proto::host::existingplayers(j, table_.seat(j).name));
 
     if (login.version != QLatin1String(proto::kVersion)) {
         sendTo(1, proto::host::havewrongversion(login.name));
         sendTo(slot, proto::host::wrongversion());
     }
-    if (gamerunning)
-        catchUp(slot);
+    if (table_.running())
+        play(slot, table_.catchUp(slot));
 }
 
 // ---- Removal and leaving ------------------------------------------------------
@@ -254,17 +282,13 @@ void TServer::kickhim(int sender, const proto::tohost::Kick &kick) {
         drop(sender, "a removal of a slot out of range");
         return;
     }
-    disconnectsock(kick.target);
-}
-
-void TServer::disconnectsock(int slot) {
-    if (seats[slot].connected && seats[slot].connection)
-        seats[slot].connection->Close();
+    if (connected(kick.target) && conns_[size_t(kick.target)].socket)
+        conns_[size_t(kick.target)].socket->Close();
 }
 
 void TServer::tempsockDisconnect(TSock *sender) {
     const int slot = sender->Tag;
-    if (slot >= 1 && slot <= kSlots && seats[slot].connected && seats[slot].connection == sender)
+    if (slot >= 1 && slot <= kSlots && connected(slot) && conns_[size_t(slot)].socket == sender)
         sender->Close();
 }
 
@@ -272,38 +296,36 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
     if (msg != QLatin1String("Socket Closed") || sender->Tag == 0)
         return;
     const int s = sender->Tag;
-    if (s < 1 || s > kSlots || seats[s].connection != sender || seats[s].ending)
+    if (s < 1 || s > kSlots || conns_[size_t(s)].socket != sender || conns_[size_t(s)].ending)
         return; // an old connection, or an end already queued
     // The end is handled after the messages that came before it, so a request
     // made while the connection was there still counts and none acts for it
     // once it is gone. Until then the slot stays taken.
-    seats[s].ending = true;
-    seats[s].carry.clear();
-    inbox[s].push_back({seats[s].link, true, {}});
+    Connection &c = conns_[size_t(s)];
+    c.ending = true;
+    c.carry.clear();
+    c.inbox.push_back({c.link, true, {}});
     if (!socktimer.isActive())
         socktimer.start();
 }
 
 void TServer::connectionEnded(int s) {
-    SeatSlot &slot = seats[s];
-    if (slot.connected) {
-        const QByteArray bytes = proto::encode(proto::host::playerdisconnected(s, slot.name));
-        for (int i = 1; i <= slotcount; ++i)
-            if (i != s && seats[i].connected && seats[i].connection &&
-                seats[i].connection->hasSocket())
-                seats[i].connection->Send(bytes);
+    Connection &c = conns_[size_t(s)];
+    if (connected(s)) {
+        const QByteArray bytes =
+            proto::encode(proto::host::playerdisconnected(s, table_.seat(s).name));
+        for (int i = 1; i <= kSlots; ++i) {
+            TSock *socket = conns_[size_t(i)].socket;
+            if (i != s && connected(i) && socket && socket->hasSocket())
+                socket->Send(bytes);
+        }
     }
-    slot.connected = false;
-    slot.ending = false;
-    slot.name.clear();
-    slot.carry.clear();
-    if (slot.connection)
-        slot.connection->deleteLater();
-    slot.connection = nullptr;
-    // The turn moves on even when the hosting player's own connection is the
-    // one gone: a host without a window keeps the game going for the others.
-    if (s == currentplayer && gamerunning)
-        findplayer();
+    c.ending = false;
+    c.carry.clear();
+    if (c.socket)
+        c.socket->deleteLater();
+    c.socket = nullptr;
+    play(s, table_.leave(s));
 }
 
 // ---- Watching -------------------------------------------------------------------
@@ -316,24 +338,12 @@ void TServer::justwatch(int sender, const proto::tohost::Watch &watch) {
     // Players switch their own seat; the hosting player may switch any seat.
     if (sender != 1 && !ownSeat(sender, watch.seat))
         return;
-    const int seat = watch.seat;
-    if (watch.code == QLatin1String("2")) {
-        seats[seat].watching = false;
-        sendAll(proto::host::justwatching(seat, 2));
-    } else if (watch.code == QLatin1String("1")) {
-        bool anotherActive = false;
-        for (int i = 1; i <= 4; ++i)
-            if (i != seat && seats[i].connected && !seats[i].watching)
-                anotherActive = true;
-        if (!anotherActive)
-            return; // the last active player cannot sit out
-        seats[seat].watching = true;
-        sendAll(proto::host::justwatching(seat, 1));
-        if (seat == currentplayer)
-            findplayer();
-    } else {
+    if (watch.code == QLatin1String("2"))
+        play(sender, table_.watch(watch.seat, false));
+    else if (watch.code == QLatin1String("1"))
+        play(sender, table_.watch(watch.seat, true));
+    else
         drop(sender, "a watch request with an unknown code");
-    }
 }
 
 // ---- Relays ---------------------------------------------------------------------
@@ -341,7 +351,7 @@ void TServer::justwatch(int sender, const proto::tohost::Watch &watch) {
 void TServer::chat(int sender, const proto::tohost::Chat &line) {
     if (!ownSeat(sender, line.seat))
         return;
-    const QString &name = seats[sender].name;
+    const QString &name = table_.seat(sender).name;
     sendAll(line.action ? proto::host::action(line.seatText, name, line.rest)
                         : proto::host::chat(line.seatText, name, line.rest));
 }
@@ -350,4 +360,43 @@ void TServer::playasound(int sender, const proto::tohost::PlaySound &sound) {
     if (!ownSeat(sender, sound.seat))
         return;
     sendAll(proto::host::playasound(sound.seat, sound.rest));
+}
+
+bool TServer::floodAllows(int sender) {
+    switch (conns_[size_t(sender)].flood.take(floodClock_())) {
+    case FloodControl::Verdict::Pass:
+        return true;
+    case FloodControl::Verdict::DropAndTell:
+        sendTo(sender, proto::host::notice(QString::fromLatin1(FloodControl::kWarning)));
+        holdBack(sender);
+        break;
+    case FloodControl::Verdict::Drop:
+        holdBack(sender);
+        break;
+    case FloodControl::Verdict::Disconnect:
+        std::fprintf(stderr,
+                     "zorble host: slot %d flooded the chat for more than %lld s; "
+                     "disconnecting it\n",
+                     sender, static_cast<long long>(FloodControl::kLongestFlood.count()));
+        if (conns_[size_t(sender)].socket)
+            conns_[size_t(sender)].socket->Close();
+        break;
+    }
+    return false;
+}
+
+void TServer::holdBack(int slot) {
+    Connection &c = conns_[size_t(slot)];
+    if (c.floodHeld || !c.socket)
+        return;
+    c.floodHeld = true;
+    c.socket->setReadPaused(true);
+    QTimer::singleShot(FloodControl::kHold, this, [this, slot, link = c.link] {
+        Connection &held = conns_[size_t(slot)];
+        if (held.link != link)
+            return; // another connection holds the slot by now
+        held.floodHeld = false;
+        if (held.socket && held.inbox.size() <= kMaxQueued / 2)
+            held.socket->setReadPaused(false);
+    });
 }

@@ -1,5 +1,7 @@
 #include "net/messages.h"
 
+#include "net/framing.h"
+
 namespace proto {
 
 namespace {
@@ -31,8 +33,14 @@ SeatAndRest seatAndRest(const QString &payload) {
     return s;
 }
 
+constexpr int kMaxSlot = 9;
+
+bool inRange(int n, int lo, int hi) {
+    return n >= lo && n <= hi;
+}
+
 bool isSlot(int n) {
-    return n >= 1 && n <= 9;
+    return inRange(n, 1, kMaxSlot);
 }
 
 } // namespace
@@ -214,7 +222,8 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
     case Command::action: {
         const qsizetype plus = p.indexOf(QLatin1Char('+'));
         const auto seat = toInt(plus < 0 ? QStringView(p) : QStringView(p).left(plus));
-        if (plus < 0 || !seat || *seat < 0)
+        // 0 is the lobby's or the host's own notice, 1..9 the speaker's slot.
+        if (plus < 0 || !seat || !inRange(*seat, 0, kMaxSlot))
             return Refused{"bad chat line"};
         const ColouredText text = splitColour(p.mid(plus + 1));
         return message(Chat{*seat, text.text, text.colour});
@@ -222,7 +231,7 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
     case Command::playasound: {
         FieldReader r(p);
         const auto seat = r.intField();
-        if (!seat)
+        if (!seat || !isSlot(*seat))
             return Refused{"chatter sound with a bad seat"};
         return message(ChatterSound{*seat, r.field()});
     }
@@ -239,6 +248,78 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
     default:
         return Ignored{}; // a word only clients send
     }
+}
+
+namespace request {
+
+tohost::Login login(int slot, const QString &version, const QString &name) {
+    return {{slot, version, name}};
+}
+tohost::Chat chat(int seat, const QString &text, const QString &colour) {
+    return {QString::number(seat), seat, text + QLatin1Char('|') + colour, false};
+}
+tohost::Chat action(int seat, const QString &text, const QString &colour) {
+    return {QString::number(seat), seat, text + QLatin1Char('|') + colour, true};
+}
+tohost::PlaySound playasound(int seat, int wave) {
+    return {seat, QStringLiteral("wave") + QString::number(wave) + QLatin1Char('+')};
+}
+tohost::Kick kick(int requester, int target) {
+    return {{requester, target}};
+}
+tohost::Watch watch(int seat, bool sitOut) {
+    return {{seat, sitOut ? QStringLiteral("1") : QStringLiteral("2")}};
+}
+tohost::Start start(const QString &name, const game::GameOptions &options) {
+    return {{name, options, {}}};
+}
+tohost::Move move(int seat, const QList<game::LaidTile> &tiles) {
+    return {{seat, tiles}};
+}
+tohost::Exchange exchange(int seat) {
+    return {QString::number(seat), seat};
+}
+tohost::Pass pass(int seat) {
+    return {QString::number(seat), seat};
+}
+
+} // namespace request
+
+QString requestText(const Request &request) {
+    using namespace tohost;
+    auto seatLine = [](Command c, const QString &seat, const QString &rest) {
+        return QString(commandName(c)) + QLatin1Char('+') + seat + QLatin1Char('+') + rest;
+    };
+    return std::visit(
+        Overloaded{
+            [](const Login &m) { return client::logininfo(m.slot, m.version, m.name); },
+            [&](const Chat &m) {
+                return seatLine(m.action ? Command::action : Command::chat, m.seatText, m.rest);
+            },
+            [&](const PlaySound &m) {
+                return seatLine(Command::playasound, QString::number(m.seat), m.rest);
+            },
+            [](const Kick &m) { return client::kickhim(m.requester, m.target); },
+            [&](const Watch &m) {
+                return seatLine(Command::justwatch, QString::number(m.seat), m.code);
+            },
+            [](const Start &m) { return client::startgame(m.name, m.options); },
+            [](const Move &m) { return client::done(m.seat, m.tiles); },
+            [](const Exchange &m) {
+                return QString(commandName(Command::newtiles)) + QLatin1Char('+') + m.seatText;
+            },
+            [](const Pass &m) {
+                return QString(commandName(Command::pass)) + QLatin1Char('+') + m.seatText;
+            },
+        },
+        request);
+}
+
+QByteArray frameRequest(const Request &request) {
+    QByteArray bytes = encode(requestText(request));
+    if (const auto *login = std::get_if<tohost::Login>(&request); login && !login->name.isEmpty())
+        bytes.append(FrameSplitter::Terminator);
+    return bytes;
 }
 
 } // namespace proto

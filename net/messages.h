@@ -55,6 +55,26 @@ using Request =
 using DecodedRequest = std::variant<Ignored, Refused, Request>;
 DecodedRequest decodeRequest(const QString &line);
 
+// A request as it goes on the wire: its text, and its bytes with the
+// terminator. A login with a name ends in a second 0xFF, which the host reads
+// as an empty message.
+QString requestText(const Request &request);
+QByteArray frameRequest(const Request &request);
+
+// The requests a client makes, built once here.
+namespace request {
+tohost::Login login(int slot, const QString &version, const QString &name);
+tohost::Chat chat(int seat, const QString &text, const QString &colour);
+tohost::Chat action(int seat, const QString &text, const QString &colour);
+tohost::PlaySound playasound(int seat, int wave);
+tohost::Kick kick(int requester, int target);
+tohost::Watch watch(int seat, bool sitOut);
+tohost::Start start(const QString &name, const game::GameOptions &options);
+tohost::Move move(int seat, const QList<game::LaidTile> &tiles);
+tohost::Exchange exchange(int seat);
+tohost::Pass pass(int seat);
+} // namespace request
+
 // ---- Messages to a client ---------------------------------------------------
 
 namespace toclient {

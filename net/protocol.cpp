@@ -23,6 +23,14 @@ QString flag(bool b) {
 bool inRange(int v, int lo, int hi) {
     return v >= lo && v <= hi;
 }
+bool isPoints(int v) {
+    return inRange(v, -kMaxPoints, kMaxPoints);
+}
+// The clocks and the play-to score of a game as a client takes them.
+bool clientTakes(int turntime, int gametime, int playtoscore) {
+    return inRange(turntime, 0, kMaxTurnTime) && inRange(gametime, 0, kMaxGameTime) &&
+           inRange(playtoscore, 0, kMaxPoints);
+}
 
 // Reads n integer fields; the last one may be the remaining text.
 template <size_t N> std::optional<std::array<int, N>> ints(const QString &payload) {
@@ -45,9 +53,10 @@ QString joinTiles(Command command, const QList<BoardLetter> &tiles) {
     return s;
 }
 
-std::optional<GameOptions> readOptions(FieldReader &r) {
-    GameOptions o;
-    o.name = r.field();
+// The name and the options of a game start; the partners flag is not read.
+std::optional<std::pair<QString, game::GameOptions>> readOptions(FieldReader &r) {
+    game::GameOptions o;
+    const QString name = r.field();
     const auto tt = r.intField();
     const auto sc = r.intField();
     const auto gt = r.intField();
@@ -59,7 +68,7 @@ std::optional<GameOptions> readOptions(FieldReader &r) {
     o.gametime = *gt;
     o.playtoscore = *ps;
     o.doubletiles = r.field() == QLatin1String("y");
-    return o;
+    return std::pair{name, o};
 }
 
 } // namespace
@@ -173,15 +182,15 @@ QString justwatch(int seat, bool sitOut) {
     return head(Command::justwatch) + num(seat) +
            (sitOut ? QStringLiteral("+1") : QStringLiteral("+2"));
 }
-QString startgame(const GameOptions &o) {
-    return head(Command::startgame) + o.name + QLatin1Char('+') + num(o.turntime) +
-           QLatin1Char('+') + num(o.squarecount) + QLatin1Char('+') + num(o.gametime) +
-           QLatin1Char('+') + num(o.playtoscore) + QLatin1Char('+') + flag(o.doubletiles) +
-           QLatin1Char('+') + flag(o.partners) + QLatin1Char('+');
+QString startgame(const QString &name, const game::GameOptions &o) {
+    return head(Command::startgame) + name + QLatin1Char('+') + num(o.turntime) + QLatin1Char('+') +
+           num(o.squarecount) + QLatin1Char('+') + num(o.gametime) + QLatin1Char('+') +
+           num(o.playtoscore) + QLatin1Char('+') + flag(o.doubletiles) + QLatin1Char('+') +
+           flag(o.partners) + QLatin1Char('+');
 }
-QString done(int seat, const QList<PlacedTile> &tiles) {
+QString done(int seat, const QList<game::LaidTile> &tiles) {
     QString s = head(Command::done) + num(seat);
-    for (const PlacedTile &t : tiles)
+    for (const game::LaidTile &t : tiles)
         s += QLatin1Char('+') + num(t.rackslot) + QLatin1Char('+') +
              (t.flipped ? QStringLiteral("y") : QStringLiteral("n")) + QLatin1Char('+') + num(t.x) +
              QLatin1Char('+') + num(t.y);
@@ -238,8 +247,8 @@ std::optional<StartGame> parseStartGame(const QString &payload) {
     auto options = readOptions(r);
     if (!options)
         return std::nullopt;
-    options->partners = r.field() == QLatin1String("y");
-    return StartGame{*options, payload};
+    options->second.partners = r.field() == QLatin1String("y");
+    return StartGame{options->first, options->second, payload};
 }
 
 std::optional<Done> parseDone(const QString &payload) {
@@ -263,7 +272,7 @@ std::optional<Done> parseDone(const QString &payload) {
         const auto y = toInt(e[3]);
         if (!slot || !x || !y)
             return std::nullopt;
-        done.tiles.append(PlacedTile{*slot, e[1] == QLatin1String("y"), *x, *y});
+        done.tiles.append(game::LaidTile{*slot, e[1] == QLatin1String("y"), *x, *y});
     }
     return done;
 }
@@ -303,10 +312,11 @@ QString showboard(int x, int y, int letter) {
            num(letter);
 }
 QString gamesettings(const GameSettings &s) {
-    return head(Command::gamesettings) + num(s.turntime) + QLatin1Char('+') + num(s.squarecount) +
-           QLatin1Char('+') + num(s.gametime) + QLatin1Char('+') + num(s.elapsed) +
-           QLatin1Char('+') + num(s.playtoscore) + QLatin1Char('+') + flag(s.doubletiles) +
-           QLatin1Char('+') + flag(s.partners);
+    const game::GameOptions &o = s.options;
+    return head(Command::gamesettings) + num(o.turntime) + QLatin1Char('+') + num(o.squarecount) +
+           QLatin1Char('+') + num(o.gametime) + QLatin1Char('+') + num(s.elapsed) +
+           QLatin1Char('+') + num(o.playtoscore) + QLatin1Char('+') + flag(o.doubletiles) +
+           QLatin1Char('+') + flag(o.partners);
 }
 QString nextplayer(int seat) {
     return head(Command::nextplayer) + num(seat);
@@ -366,6 +376,10 @@ QString playerdisconnected(int slot, const QString &name) {
 QString chat(const QString &seatText, const QString &name, const QString &rest) {
     return head(Command::chat) + seatText + QLatin1Char('+') + name + QStringLiteral(" chats: ") +
            rest;
+}
+QString notice(const QString &text) {
+    // "clGreen" is the colour text of the notices' green (0x008000).
+    return head(Command::chat) + QStringLiteral("0+") + text + QStringLiteral("|clGreen");
 }
 QString action(const QString &seatText, const QString &name, const QString &rest) {
     return head(Command::action) + seatText + QLatin1Char('+') + name + QLatin1Char(' ') + rest;
@@ -439,13 +453,16 @@ std::optional<GameSettings> parseGameSettings(const QString &payload) {
         if (!field)
             return std::nullopt;
     GameSettings s;
-    s.turntime = *v[0];
-    s.squarecount = *v[1];
-    s.gametime = *v[2];
+    s.options.turntime = *v[0];
+    s.options.squarecount = *v[1];
+    s.options.gametime = *v[2];
     s.elapsed = *v[3];
-    s.playtoscore = *v[4];
-    s.doubletiles = r.field() == QLatin1String("y");
-    s.partners = r.rest() == QLatin1String("y");
+    s.options.playtoscore = *v[4];
+    s.options.doubletiles = r.field() == QLatin1String("y");
+    s.options.partners = r.rest() == QLatin1String("y");
+    if (!clientTakes(s.options.turntime, s.options.gametime, s.options.playtoscore) ||
+        !inRange(s.elapsed, 0, kMaxElapsed))
+        return std::nullopt;
     return s;
 }
 
@@ -457,8 +474,11 @@ std::optional<GameStarted> parseGameStarted(const QString &payload) {
         return std::nullopt;
     r.field(); // the partners flag as asked
     r.field(); // the empty field before the flag in force
-    options->partners = r.rest() == QLatin1String("y");
-    return GameStarted{*options};
+    options->second.partners = r.rest() == QLatin1String("y");
+    if (!clientTakes(options->second.turntime, options->second.gametime,
+                     options->second.playtoscore))
+        return std::nullopt;
+    return GameStarted{options->first, options->second};
 }
 
 std::optional<RackTile> parseAtile(const QString &payload) {
@@ -470,14 +490,15 @@ std::optional<RackTile> parseAtile(const QString &payload) {
 
 std::optional<int> parseCount(const QString &payload) {
     const auto v = toInt(payload);
-    if (!v || *v < 0)
+    if (!v || !inRange(*v, 0, kMaxTileCount))
         return std::nullopt;
     return v;
 }
 
 std::optional<NewTiles> parseNewTiles(const QString &payload) {
     const auto v = ints<4>(payload);
-    if (!v || !inRange((*v)[0], 1, 4) || !inRange((*v)[2], 1, 4))
+    if (!v || !inRange((*v)[0], 1, 4) || !inRange((*v)[2], 1, 4) || !isPoints((*v)[1]) ||
+        !isPoints((*v)[3]))
         return std::nullopt;
     return NewTiles{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
 }
@@ -491,7 +512,9 @@ std::optional<PostScore> parsePostScore(const QString &payload) {
         if (!field)
             return std::nullopt;
     PostScore p{*v[0], *v[1], *v[2], *v[3], *v[4], *v[5], *v[6], r.field()};
-    if (!inRange(p.seat, 1, 4) || !inRange(p.partner, 1, 4) || !inRange(p.bonus, 0, 3))
+    if (!inRange(p.seat, 1, 4) || !inRange(p.partner, 1, 4) || !inRange(p.bonus, 0, 3) ||
+        !inRange(p.count, 0, kMaxTileCount) || !isPoints(p.turnscore) || !isPoints(p.score) ||
+        !isPoints(p.partnerscore))
         return std::nullopt;
     return p;
 }

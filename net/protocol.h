@@ -8,6 +8,9 @@
 // escaped. On the connection each message is followed by one 0xFF byte
 // (see framing.h); the texts here never include it.
 
+#include "game/options.h"
+#include "game/position.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -81,28 +84,14 @@ struct JustWatch {
     int seat = 0;
     QString code; // "1" sit out, "2" play again
 };
-struct GameOptions {
-    QString name;
-    int turntime = 0;
-    int squarecount = 0;
-    int gametime = 0;
-    int playtoscore = 0;
-    bool doubletiles = false;
-    bool partners = false;
-};
 struct StartGame {
-    GameOptions options;
+    QString name; // who started it
+    game::GameOptions options;
     QString payload; // the request's text after "CMD_startgame+", unchanged
-};
-struct PlacedTile {
-    int rackslot = 0;
-    bool flipped = false; // side "y": the tile shows its second letter
-    int x = 0;
-    int y = 0;
 };
 struct Done {
     int seat = 0;
-    QList<PlacedTile> tiles;
+    QList<game::LaidTile> tiles; // side "y": the tile shows its second letter
 };
 
 namespace client {
@@ -112,8 +101,8 @@ QString action(int seat, const QString &text, const QString &colour);
 QString playasound(int seat, int wave);
 QString kickhim(int requester, int target);
 QString justwatch(int seat, bool sitOut);
-QString startgame(const GameOptions &options);
-QString done(int seat, const QList<PlacedTile> &tiles);
+QString startgame(const QString &name, const game::GameOptions &options);
+QString done(int seat, const QList<game::LaidTile> &tiles);
 QString newtiles(int seat);
 QString pass(int seat);
 } // namespace client
@@ -134,19 +123,11 @@ struct SlotName { // CMD_newplayerinfo, CMD_existingplayers, CMD_playerdisconnec
     int slot = 0;
     QString name;
 };
-struct BoardLetter { // CMD_showboard, CMD_placeletter, entries of newword/reposition
-    int x = 0;
-    int y = 0;
-    int letter = 0;
-};
+// CMD_showboard, CMD_placeletter, entries of newword/reposition
+using BoardLetter = game::BoardLetter;
 struct GameSettings {
-    int turntime = 0;
-    int squarecount = 0;
-    int gametime = 0;
+    game::GameOptions options;
     int elapsed = 0;
-    int playtoscore = 0;
-    bool doubletiles = false;
-    bool partners = false;
 };
 struct RackTile { // CMD_atile
     int rackslot = 0;
@@ -173,7 +154,8 @@ struct JustWatching {
     int code = 0; // 1 sits out, 2 plays again
 };
 struct GameStarted { // the host's CMD_startgame
-    GameOptions options;
+    QString name;
+    game::GameOptions options;
 };
 
 namespace host {
@@ -204,6 +186,9 @@ QString timeup(int seat);
 QString justwatching(int seat, int code);
 QString playerdisconnected(int slot, const QString &name);
 QString chat(const QString &seatText, const QString &name, const QString &rest);
+// A line of the host's own to one client, shown as the program's own notices
+// are (seat 0, in green).
+QString notice(const QString &text);
 QString action(const QString &seatText, const QString &name, const QString &rest);
 QString playasound(int seat, const QString &rest);
 QString nomoretiles();
@@ -216,8 +201,15 @@ QString placeletter(int x, int y, int letter);
 
 // Parsers of host messages. Besides number conversion they check the ranges
 // a client indexes its tables with: slots 1..10, seats 0..10 where a seat may
-// be "none", letters 0..25, squares 0..18, rack slots 1..10.
-std::optional<int> parseSlot(const QString &payload); // sendlogininfo, nextplayer, timeup
+// be "none", letters 0..25, squares 0..18, rack slots 1..10. Every other
+// number is held to the limits below, wide enough for any game a host runs,
+// so that a client's clocks and counts never overflow.
+inline constexpr int kMaxTurnTime = 24 * 3600;         // seconds
+inline constexpr int kMaxGameTime = 1000 * 1000;       // minutes
+inline constexpr int kMaxElapsed = 1000 * 1000 * 1000; // seconds
+inline constexpr int kMaxPoints = 10 * 1000 * 1000;    // a score or a play-to score, either sign
+inline constexpr int kMaxTileCount = 99;               // tiles drawn from the bag
+std::optional<int> parseSlot(const QString &payload);  // sendlogininfo, nextplayer, timeup
 std::optional<SlotName> parseSlotName(const QString &payload);
 std::optional<std::array<int, 4>> parseArrangeBoard(const QString &payload);
 std::optional<BoardLetter> parseBoardLetter(const QString &payload);

@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev liblz4-dev zlib1g-dev
   scowl sox espeak-ng
   xvfb xauth xdotool imagemagick fonts-dejavu-core
-  desktop-file-utils appstream librsvg2-bin dpkg-dev file
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file lintian
 )
 
 missing=()

@@ -10,8 +10,10 @@ export ZORBLE_NO_INSTANCE_GUARD=1
 
 scripts/build.sh build -DZORBLE_WERROR=ON
 ctest --test-dir build --output-on-failure -j 2
-# The Debian package: validated, complete, and runnable from a scratch root.
-scripts/package.sh build
+# The Debian package, from a Release tree of its own with only the shipped
+# programs: validated, lintian-clean, complete, and runnable from a scratch
+# root as root and as another user.
+scripts/package.sh
 
 scripts/build.sh build-asan -DZORBLE_SANITIZE=ON -DZORBLE_BENCH=OFF -DZORBLE_WERROR=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <unistd.h>
+
 namespace {
 
 // The XDG variable when it names an absolute path, else home + fallback.
@@ -17,12 +19,13 @@ QString xdgFolder(const QString &variable, const QString &home, const QString &f
 
 AppPaths AppPaths::decide(const Surroundings &s) {
     AppPaths paths;
-    if (s.executableFolderWritable) {
-        const QDir exe(s.executableFolder);
+    const QDir exe(s.executableFolder);
+    if (s.executableFolderWritable && s.executableFolderOwned && !s.installed) {
         paths.settingsFile = exe.filePath(QStringLiteral("vornlobby.ini"));
         paths.tileFolder = exe.filePath(QStringLiteral("zorbletiles"));
         paths.tallyFile = exe.filePath(QStringLiteral("zorbletally.tld"));
-        paths.downloadFolder = exe.filePath(QStringLiteral("downloads"));
+        // The lobby's installer goes into the program's folder itself.
+        paths.downloadFolder = QDir::cleanPath(s.executableFolder);
         paths.besideExecutable = true;
         return paths;
     }
@@ -35,16 +38,25 @@ AppPaths AppPaths::decide(const Surroundings &s) {
     paths.tallyFile = data.filePath(QStringLiteral("zorbletally.tld"));
     paths.downloadFolder = data.filePath(QStringLiteral("downloads"));
     // An installed game (in .../bin) finds the sets it came with in
-    // .../share/zorble/zorbletiles.
-    paths.sharedTileFolder =
-        QDir::cleanPath(s.executableFolder + QStringLiteral("/../share/zorble/zorbletiles"));
+    // .../share/zorble/zorbletiles; any other keeps them beside itself.
+    if (!s.executableFolder.isEmpty())
+        paths.sharedTileFolder =
+            QDir::cleanPath(exe.filePath(s.installed ? QStringLiteral("../share/zorble/zorbletiles")
+                                                     : QStringLiteral("zorbletiles")));
     return paths;
 }
 
 AppPaths AppPaths::locate(const QString &executableFolder) {
     Surroundings s;
     s.executableFolder = executableFolder;
-    s.executableFolderWritable = canCreateFilesIn(executableFolder);
+    s.installed =
+        !executableFolder.isEmpty() &&
+        QFileInfo(QDir(executableFolder).filePath(QStringLiteral("../share/zorble"))).isDir();
+    s.executableFolderOwned = QFileInfo(executableFolder).ownerId() == ::geteuid();
+    // No probe file where none will be written: an installed prefix belongs
+    // to the package manager, even when root could write there.
+    s.executableFolderWritable =
+        !s.installed && s.executableFolderOwned && canCreateFilesIn(executableFolder);
     s.home = qEnvironmentVariable("HOME");
     if (s.home.isEmpty())
         s.home = QDir::homePath();

@@ -2,10 +2,13 @@
 
 // Where the program's files live, decided in this one place.
 //
-// The settings file (shared with the lobby), the tile sets, the tally file and
-// the downloads live in the executable's folder when files can be created
-// there, as the lobby expects. Otherwise they go to the user's own folders,
-// after the XDG base-directory rules:
+// A game run from a folder of the user's own (a build tree, an unpacked
+// archive) keeps the settings file (shared with the lobby), the tile sets,
+// the tally file and the downloaded installer in the executable's folder,
+// as the lobby expects, when files can be created there. An installed game
+// (the executable's ../share/zorble exists), a game in a folder the user does
+// not own, or one that cannot write beside itself uses the user's own
+// folders instead, after the XDG base-directory rules:
 //
 //   settings   $XDG_CONFIG_HOME/zorble/vornlobby.ini   (default ~/.config)
 //   tile sets  $XDG_DATA_HOME/zorble/zorbletiles       (default ~/.local/share)
@@ -13,7 +16,8 @@
 //   downloads  $XDG_DATA_HOME/zorble/downloads
 //
 // An XDG variable that is unset, empty or not an absolute path is ignored, as
-// those rules say.
+// those rules say. Root is no exception: an installed game run as root writes
+// nothing under its prefix, which belongs to the package manager.
 
 #include <QString>
 
@@ -22,8 +26,10 @@ struct AppPaths {
     QString tileFolder;
     QString tallyFile;
     QString downloadFolder;
-    // The tile sets installed with the game, read only; empty when the game
-    // runs from a writable folder, which holds its sets itself.
+    // The tile sets that came with the game, read only: an installed game's
+    // ../share/zorble/zorbletiles, or the zorbletiles folder beside an
+    // executable that keeps its files elsewhere. Empty when the game's files
+    // live beside the executable, whose tile folder is then its own.
     QString sharedTileFolder;
     bool besideExecutable = false;
 
@@ -34,6 +40,8 @@ struct AppPaths {
         QString home;
         QString xdgConfigHome; // as the environment holds them, maybe empty
         QString xdgDataHome;
+        bool installed = false;            // ../share/zorble exists
+        bool executableFolderOwned = true; // by the user the program runs as
     };
 
     // The decision alone, without looking at the disk.

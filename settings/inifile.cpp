@@ -1,6 +1,7 @@
 #include "settings/inifile.h"
 
-#include <QFile>
+#include "settings/userfile.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -222,28 +223,14 @@ bool IniFile::load() {
     pending_.clear();
     error_.clear();
 
-    const QFileInfo info(path_);
-    if (!info.exists())
+    const UserFile file = UserFile::read(path_, kMaxBytes);
+    if (file.status == UserFile::Missing)
         return true;
-    if (!info.isFile()) {
-        error_ = QStringLiteral("%1 is not a regular file").arg(path_);
+    if (!file.ok()) {
+        error_ = path_ + QLatin1Char(' ') + file.problem;
         return false;
     }
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error_ = QStringLiteral("cannot read %1: %2").arg(path_, file.errorString());
-        return false;
-    }
-    const QByteArray bytes = file.read(kMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        error_ = QStringLiteral("cannot read %1: %2").arg(path_, file.errorString());
-        return false;
-    }
-    if (bytes.size() > kMaxBytes) {
-        error_ = QStringLiteral("%1 is larger than %2 bytes").arg(path_).arg(kMaxBytes);
-        return false;
-    }
-    parse(bytes);
+    parse(file.bytes);
     return true;
 }
 

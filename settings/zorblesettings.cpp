@@ -59,12 +59,12 @@ void ZorbleSettings::load(const IniFile &ini) {
     playSounds = r.onUnlessFalse(QStringLiteral("Playsounds"));
     for (int i = 0; i < kPhrases; ++i)
         phrases[size_t(i)] = r.text(phraseKey(i));
-    turnTime = r.integer(QStringLiteral("Turntime"), defaults.turnTime);
-    squares = r.integer(QStringLiteral("Squares"), defaults.squares);
-    gameTime = r.integer(QStringLiteral("Gametime"), defaults.gameTime);
-    score = r.integer(QStringLiteral("Score"), defaults.score);
-    doubleScore = r.onWhenOne(QStringLiteral("Double"));
-    team = r.onWhenOne(QStringLiteral("Team"));
+    options.turntime = r.integer(QStringLiteral("Turntime"), defaults.options.turntime);
+    options.squarecount = r.integer(QStringLiteral("Squares"), defaults.options.squarecount);
+    options.gametime = r.integer(QStringLiteral("Gametime"), defaults.options.gametime);
+    options.playtoscore = r.integer(QStringLiteral("Score"), defaults.options.playtoscore);
+    options.doubletiles = r.onWhenOne(QStringLiteral("Double"));
+    options.partners = r.onWhenOne(QStringLiteral("Team"));
     newTurnSound = r.onWhenOne(QStringLiteral("Turnsound"));
     chatterSounds = r.onUnlessFalse(QStringLiteral("ChatterSounds"));
     lobbyURL = r.text(QStringLiteral("LobbyURL"));
@@ -100,12 +100,12 @@ void write(const ZorbleSettings &s, IniFile &ini, Part part) {
     put(QStringLiteral("Playsounds"), trueFalse(s.playSounds));
     if (part == Part::All)
         write(s, ini, Part::Phrases);
-    put(QStringLiteral("Turntime"), QString::number(s.turnTime));
-    put(QStringLiteral("Squares"), QString::number(s.squares));
-    put(QStringLiteral("Gametime"), QString::number(s.gameTime));
-    put(QStringLiteral("Score"), QString::number(s.score));
-    put(QStringLiteral("Double"), oneZero(s.doubleScore));
-    put(QStringLiteral("Team"), oneZero(s.team));
+    put(QStringLiteral("Turntime"), QString::number(s.options.turntime));
+    put(QStringLiteral("Squares"), QString::number(s.options.squarecount));
+    put(QStringLiteral("Gametime"), QString::number(s.options.gametime));
+    put(QStringLiteral("Score"), QString::number(s.options.playtoscore));
+    put(QStringLiteral("Double"), oneZero(s.options.doubletiles));
+    put(QStringLiteral("Team"), oneZero(s.options.partners));
     put(QStringLiteral("Turnsound"), oneZero(s.newTurnSound));
     put(QStringLiteral("ChatterSounds"), trueFalse(s.chatterSounds));
 }

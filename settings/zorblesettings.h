@@ -9,6 +9,8 @@
 // The lobby's keys are read and never written: the lobby or the user sets
 // them.
 
+#include "game/options.h"
+
 #include <QRect>
 #include <QString>
 
@@ -31,12 +33,9 @@ struct ZorbleSettings {
     quint32 textColour = 0x000000;
     bool playSounds = true;                // off only when "false"
     std::array<QString, kPhrases> phrases; // empty: the built-in phrase stays
-    int turnTime = 90;
-    int squares = 12;
-    int gameTime = 0;
-    int score = 0;
-    bool doubleScore = false;  // on only when "1"
-    bool team = false;         // on only when "1"
+    // Turntime, Squares, Gametime, Score, Double and Team; the switches are
+    // on only when "1".
+    game::GameOptions options = game::kDefaultOptions;
     bool newTurnSound = false; // Turnsound: "1" is the new sound
     bool chatterSounds = true; // off only when "false"
     QString lobbyURL;          // LobbyURL: the lobby installer's address; none by default

@@ -1,11 +1,13 @@
 #include "tally/tallystore.h"
 
+#include "settings/userfile.h"
 #include "tally/lzrw1.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <climits>
@@ -20,7 +22,7 @@ namespace {
 
 // A tally of kMaxRows opponents with long names stays far below these; a
 // larger file, or one announcing more text, is no tally.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr qint64 kMaxFileSize = UserFile::kMaxBytes;
 constexpr qint64 kMaxTextSize = 16 * 1024 * 1024;
 
 const QString Zero = QStringLiteral("0");
@@ -205,53 +207,23 @@ void TallyStore::LoadGridFromFile(QIODevice &in) {
 TallyStore::LoadResult TallyStore::loadFile(const QString &path) {
     reset();
     keptFile_.clear();
-    const QByteArray name = QFile::encodeName(path);
-    // Opened without waiting, so that a pipe of that name cannot stall the
-    // start; only a regular file is read.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return {LoadResult::Absent, {}};
-        const QString reason = systemReason();
-        keptFile_ = path;
-        return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 cannot be read (%2). It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path, reason)};
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        keptFile_ = path;
-        return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 is not a regular file. It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path)};
-    }
-    if (info.st_size > kMaxFileSize) {
-        ::close(fd);
+    UserFile file = UserFile::read(path, kMaxFileSize);
+    switch (file.status) {
+    case UserFile::Read:
+        break;
+    case UserFile::Missing:
+        return {LoadResult::Absent, {}};
+    case UserFile::TooLarge:
         return putAside(path, QStringLiteral("it is too large to be a tally"));
-    }
-
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    case UserFile::NotRegular:
+    case UserFile::Unreadable:
         keptFile_ = path;
         return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 cannot be read (%2). It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path, file.errorString())};
+                QStringLiteral("The tally file %1 %2. It is left as it is, and the games of this "
+                               "run are not saved in it.")
+                    .arg(path, file.problem)};
     }
-    QByteArray packed = file.readAll();
-    const bool readFailed = file.error() != QFileDevice::NoError;
-    file.close();
-    if (readFailed) {
-        keptFile_ = path;
-        return {LoadResult::Kept,
-                QStringLiteral("The tally file %1 cannot be read. It is left as it is, "
-                               "and the games of this run are not saved in it.")
-                    .arg(path)};
-    }
+    QByteArray packed = std::move(file.bytes);
 
     // The size the file announces, checked before anything is decoded.
     if (packed.size() >= 8) {
@@ -323,8 +295,22 @@ bool TallyStore::saveFile(const QString &path, QString *error) const {
     in.open(QIODevice::ReadOnly);
 
     // QSaveFile writes to a temporary file beside `path` and renames it over
-    // `path` on commit; without a commit the temporary file is removed.
-    QSaveFile out(path);
+    // `path` on commit; without a commit the temporary file is removed. It
+    // follows a symbolic link, though, and writes where the link leads (making
+    // a file there when nothing is): the tally would land in another folder.
+    // A link in the tally's place is therefore replaced by a file of its own:
+    // the tally goes to a temporary file in the tally's folder, renamed over
+    // the link.
+    struct stat place {};
+    const bool overLink =
+        ::lstat(QFile::encodeName(path).constData(), &place) == 0 && S_ISLNK(place.st_mode);
+    QSaveFile save(path);
+    QTemporaryFile beside(path + QStringLiteral(".XXXXXX"));
+    QFileDevice &out = overLink ? static_cast<QFileDevice &>(beside) : save;
+    const auto cancel = [&] {
+        if (!overLink)
+            save.cancelWriting();
+    };
     if (!out.open(QIODevice::WriteOnly))
         return fail(out.errorString());
     Tlzrw1 codec;
@@ -334,7 +320,7 @@ bool TallyStore::saveFile(const QString &path, QString *error) const {
     try {
         codec.CompressStream(in, text.size(), out);
     } catch (const ELzrw1Exception &e) {
-        out.cancelWriting();
+        cancel();
         return fail(e.message());
     }
     // commit() alone misses a write that fails when the buffer is flushed (a
@@ -342,10 +328,19 @@ bool TallyStore::saveFile(const QString &path, QString *error) const {
     errno = 0;
     if (!out.flush() || out.error() != QFileDevice::NoError) {
         const QString reason = systemReason();
-        out.cancelWriting();
+        cancel();
         return fail(reason);
     }
-    if (!out.commit())
-        return fail(out.errorString());
+    if (!overLink)
+        return save.commit() || fail(save.errorString());
+    errno = 0;
+    if (::fsync(beside.handle()) != 0 || ::rename(QFile::encodeName(beside.fileName()).constData(),
+                                                  QFile::encodeName(path).constData()) != 0)
+        return fail(systemReason());
+    beside.setAutoRemove(false);
+    std::fprintf(stderr,
+                 "zorble: the tally file %s was a symbolic link; the tally is now a file of "
+                 "its own there\n",
+                 qPrintable(path));
     return true;
 }

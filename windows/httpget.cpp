@@ -58,6 +58,16 @@ HttpGet::HttpGet(QObject *parent) : QObject(parent) {
 
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &HttpGet::timeout);
+    idle_.setSingleShot(true);
+    connect(&idle_, &QTimer::timeout, this, [this] {
+        giveUp(QStringLiteral("Nothing came from the server for %1 seconds.")
+                   .arg(double(limits_.idle.count()) / 1000));
+    });
+    total_.setSingleShot(true);
+    connect(&total_, &QTimer::timeout, this, [this] {
+        giveUp(QStringLiteral("The download took longer than %1 minutes.")
+                   .arg(double(limits_.total.count()) / 60000));
+    });
 }
 
 HttpGet::~HttpGet() {
@@ -95,6 +105,7 @@ bool HttpGet::start(const QUrl &url, Sink sink) {
     sinkFailed_ = false;
     errorBuffer_[0] = '\0';
     error_.clear();
+    limitError_.clear();
 
     // curl puts Host first and User-Agent from its own option; the custom
     // list replaces its default Accept line.
@@ -114,6 +125,9 @@ bool HttpGet::start(const QUrl &url, Sink sink) {
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpGet::headerCallback);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    // A body announced larger than the cap is refused before it comes; one
+    // that comes without a length is counted (writeCallback).
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.maxBytes));
 
     // Adding the transfer sets curl's timer, whose first tick starts it.
     if (curl_multi_add_handle(multiOf(multi_), easy) != CURLM_OK) {
@@ -121,6 +135,8 @@ bool HttpGet::start(const QUrl &url, Sink sink) {
         error_ = QStringLiteral("The download could not be started.");
         return false;
     }
+    idle_.start(limits_.idle);
+    total_.start(limits_.total);
     return true;
 }
 
@@ -162,6 +178,11 @@ size_t HttpGet::writeCallback(char *data, size_t size, size_t count, void *self)
     }
     if (get->aborted_)
         return 0;
+    get->idle_.start(get->limits_.idle);
+    if (qint64(bytes) > get->limits_.maxBytes - get->received_) {
+        get->limitError_ = get->tooLarge();
+        return 0;
+    }
     if (!get->sink_(data, qint64(bytes))) {
         get->sinkFailed_ = true;
         return 0;
@@ -181,6 +202,7 @@ size_t HttpGet::headerCallback(char *data, size_t size, size_t count, void *self
     if (get->aborted_)
         return 0;
     InCallback guard(get->inCallback_);
+    get->idle_.start(get->limits_.idle);
     QByteArray line(data, qsizetype(bytes));
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
@@ -241,6 +263,17 @@ void HttpGet::timeout() {
     checkDone();
 }
 
+void HttpGet::giveUp(const QString &reason) {
+    if (!running() || aborted_)
+        return;
+    limitError_ = reason;
+    finish(CURLE_OPERATION_TIMEDOUT);
+}
+
+QString HttpGet::tooLarge() const {
+    return QStringLiteral("The download is larger than %1 bytes.").arg(limits_.maxBytes);
+}
+
 void HttpGet::checkDone() {
     int left = 0;
     while (CURLMsg *message = curl_multi_info_read(multiOf(multi_), &left)) {
@@ -258,7 +291,11 @@ void HttpGet::finish(int code) {
         result.status = status;
     result.aborted = aborted_;
     result.sinkFailed = sinkFailed_;
-    if (code != CURLE_OK)
+    if (code == CURLE_FILESIZE_EXCEEDED)
+        limitError_ = tooLarge();
+    if (!limitError_.isEmpty())
+        result.error = limitError_;
+    else if (code != CURLE_OK)
         result.error = errorBuffer_[0] ? QString::fromLocal8Bit(errorBuffer_)
                                        : QString::fromLatin1(curl_easy_strerror(CURLcode(code)));
     release();
@@ -279,6 +316,8 @@ void HttpGet::release() {
     }
     sockets_.clear();
     timer_.stop();
+    idle_.stop();
+    total_.stop();
     if (headers_) {
         curl_slist_free_all(static_cast<curl_slist *>(headers_));
         headers_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 #include <map>
 
@@ -21,9 +22,19 @@ class QSocketNotifier;
 // image/x-xbitmap, image/jpeg, image/pjpeg, */*". No proxy, no cookies, no
 // compression; redirects to http and https addresses are followed, at most
 // five.
+//
+// A transfer has limits: a body larger than a cap, a server that sends
+// nothing for a while, and a transfer that takes too long are each given up
+// on, with the reason as the result's error.
 class HttpGet : public QObject {
     Q_OBJECT
 public:
+    struct Limits {
+        qint64 maxBytes = qint64(256) << 20;             // of the body
+        std::chrono::milliseconds idle{60 * 1000};       // without a byte from the server
+        std::chrono::milliseconds total{30 * 60 * 1000}; // from the start to the body's end
+    };
+
     // Takes each piece of the body as it comes; false stops the transfer.
     using Sink = std::function<bool(const char *data, qint64 size)>;
 
@@ -48,6 +59,9 @@ public:
     bool start(const QUrl &url, Sink sink);
     // Stops the running transfer; finished() reports it from the event loop.
     void abort();
+    // The limits of the transfers started from now on.
+    void setLimits(const Limits &limits) { limits_ = limits; }
+    const Limits &limits() const { return limits_; }
     bool running() const { return easy_ != nullptr; }
     QString errorString() const { return error_; }
 
@@ -79,6 +93,9 @@ private:
     void setNotifier(QSocketNotifier *&notifier, int socket, bool read, bool on);
     void socketReady(int socket, bool read);
     void timeout();
+    // Gives the running transfer up (outside curl's callbacks) for a reason.
+    void giveUp(const QString &reason);
+    QString tooLarge() const;
     void checkDone();
     void finish(int code);
     void release();
@@ -88,6 +105,10 @@ private:
     void *headers_ = nullptr;
     std::map<int, Watch> sockets_;
     QTimer timer_;
+    Limits limits_;
+    QTimer idle_;        // runs out when the server has sent nothing for limits_.idle
+    QTimer total_;       // runs out limits_.total after the start
+    QString limitError_; // why a limit ended the transfer
     Sink sink_;
     qint64 received_ = 0;
     bool bodyStarted_ = false;

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -271,8 +272,10 @@ void Tdownload::endDownload(const QString &reason) {
     }
     state_ = 2;
     infolabel->setText(QStringLiteral("Download Aborted"));
-    if (!reason.isEmpty())
+    if (!reason.isEmpty()) {
         infolabel3->setText(reason);
+        std::fprintf(stderr, "zorble: download aborted: %s\n", qPrintable(reason));
+    }
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
     progress->hide();

@@ -23,7 +23,9 @@ class QSaveFile;
 // a temporary file in the download folder, which takes the installer's name
 // only when the transfer completed with a status below 400 (and, when a
 // SHA-256 is configured, the body has it); anything else leaves no file that
-// could be run.
+// could be run. A body larger than 256 MiB, a server silent for a minute and
+// a transfer longer than half an hour end it as "Download Aborted", with the
+// reason on standard error too.
 class Tdownload : public QDialog {
     Q_OBJECT
 public:
@@ -36,6 +38,8 @@ public:
     // have (empty: any).
     void setLobby(const QString &url, const QString &path, const QString &sha256);
     void setDownloadFolder(const QString &folder) { folder_ = folder; }
+    // The download's limits (a size cap, an idle and an overall time-out).
+    void setLimits(const HttpGet::Limits &limits) { get_.setLimits(limits); }
     QString downloadFolder() const { return folder_; }
 
     // 1 while downloading, 2 after a stop or a failure, 0 before either.

@@ -41,11 +41,11 @@ Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
     setObjectName(QStringLiteral("gameoptionsform"));
     setWindowTitle(QStringLiteral("Game Options"));
 
-    const Values defaults;
-    turnTime_ = new UpDown(QStringLiteral("edit_turntime"), 45, 360, 5, defaults.turnTime, this);
-    squares_ = new UpDown(QStringLiteral("edit_squares"), 0, 20, 4, defaults.squares, this);
-    gameTime_ = new UpDown(QStringLiteral("edit_gametime"), 0, 10000, 1, defaults.gameTime, this);
-    score_ = new UpDown(QStringLiteral("edit_score"), 0, 1000, 200, defaults.score, this);
+    const game::GameOptions defaults = game::kDefaultOptions;
+    turnTime_ = new UpDown(QStringLiteral("edit_turntime"), 45, 360, 5, defaults.turntime, this);
+    squares_ = new UpDown(QStringLiteral("edit_squares"), 0, 20, 4, defaults.squarecount, this);
+    gameTime_ = new UpDown(QStringLiteral("edit_gametime"), 0, 10000, 1, defaults.gametime, this);
+    score_ = new UpDown(QStringLiteral("edit_score"), 0, 1000, 200, defaults.playtoscore, this);
     double_ = new QCheckBox(QStringLiteral("Double Sided"), this);
     double_->setObjectName(QStringLiteral("check_double"));
     team_ = new QCheckBox(QStringLiteral("Team Game"), this);
@@ -85,16 +85,16 @@ Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void Tgameoptions::setValues(const Values &values) {
-    turnTime_->setValue(values.turnTime);
-    squares_->setValue(values.squares);
-    gameTime_->setValue(values.gameTime);
-    score_->setValue(values.score);
-    double_->setChecked(values.doubleSided);
-    team_->setChecked(values.team);
+void Tgameoptions::setValues(const game::GameOptions &values) {
+    turnTime_->setValue(values.turntime);
+    squares_->setValue(values.squarecount);
+    gameTime_->setValue(values.gametime);
+    score_->setValue(values.playtoscore);
+    double_->setChecked(values.doubletiles);
+    team_->setChecked(values.partners);
 }
 
-Tgameoptions::Values Tgameoptions::values() const {
+game::GameOptions Tgameoptions::values() const {
     return {turnTime_->value(), squares_->value(),    gameTime_->value(),
             score_->value(),    double_->isChecked(), team_->isChecked()};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/options.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -13,22 +15,11 @@ class QSpinBox;
 class Tgameoptions : public QDialog {
     Q_OBJECT
 public:
-    struct Values {
-        int turnTime = 90; // seconds
-        int squares = 12;  // Zorble squares
-        int gameTime = 0;  // minutes, 0 no limit
-        int score = 0;     // play-to score, 0 none
-        bool doubleSided = false;
-        bool team = false;
-
-        bool operator==(const Values &) const = default;
-    };
-
     explicit Tgameoptions(QWidget *parent = nullptr);
 
     // The fields take the values, each brought into its field's range.
-    void setValues(const Values &values);
-    Values values() const;
+    void setValues(const game::GameOptions &values);
+    game::GameOptions values() const;
 
     QSpinBox *turnTimeField() const { return turnTime_; }
     QSpinBox *squaresField() const { return squares_; }

@@ -1,6 +1,9 @@
 #include "windows/thelp.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -129,18 +132,77 @@ back to the rack.</td></tr>
 
 const char kCredits[] = R"(<h2>Credits</h2>
 <p>Zorble is written in C++ with the <b>Qt</b> toolkit (Qt Core, Gui, Widgets,
-Network and Multimedia), which is available under the GNU LGPL version 3.</p>
+Network and Multimedia, under the GNU LGPL version 3) and fetches the lobby with
+<b>libcurl</b> (under the curl licence, an MIT-style licence).</p>
+<h3>The word list</h3>
 <p>The English word list is built from <b>SCOWL</b> (Spell Checker Oriented Word
-Lists) by Kevin Atkinson and its contributors, distributed under its own
-permissive licence.</p>
-<p>The sounds and pictures were made for this program.</p>)";
+Lists), the English, American, British and Canadian lists of sizes 10 to 80.
+SCOWL is copyright 2000&ndash;2011 Kevin Atkinson, who grants permission to use,
+copy, modify, distribute and sell the lists and their output for any purpose
+without fee, provided that his copyright and permission notices appear in all
+copies; it comes &ldquo;as is&rdquo;, without warranty.</p>
+<p>SCOWL draws on Moby Words II, 12Dicts, ENABLE and Brian Kelk's UK English
+word list, all in the public domain; on the UK Advanced Cryptics Dictionary,
+Copyright (c) J Ross Beresford 1993-1999. All Rights Reserved; on WordNet 1.6,
+copyright 1997 Princeton University; and on the Ispell lists, copyright 1993
+Geoff Kuenning, under a BSD-style licence. The full notices are in the package's
+copyright file, /usr/share/doc/zorble/copyright.</p>
+<h3>Sounds and pictures</h3>
+<p>The sounds were made for Zorble: the effects are synthesised with <b>SoX</b>
+(under the GNU GPL version 2 or later), the spoken ones with the <b>eSpeak NG</b>
+speech synthesiser and its English voices (under the GNU GPL version 3 or later).
+They are what those programs produced and hold no part of either program; like
+the pictures, the icon, the smilies and the slate tiles, which were drawn for
+Zorble by its own scripts, they belong to the game.</p>)";
 
-QTextBrowser *page(const char *html, const QString &name, QWidget *parent) {
+// The version history is the package's changelog: each entry's version and
+// date as a heading over its items.
+QString historyPage() {
+    QFile file(QStringLiteral(":/history/changelog"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("<h2>Version history</h2><p>The history is missing.</p>");
+    static const QRegularExpression entry(QStringLiteral(R"(^\S+ \(([^)]+)\))"));
+    static const QRegularExpression trailer(QStringLiteral(R"(^ -- .*>  (.*)$)"));
+    QString html = QStringLiteral("<h2>Version history</h2>");
+    QString version, item;
+    QStringList items;
+    const auto endItem = [&] {
+        if (!item.isEmpty())
+            items << item;
+        item.clear();
+    };
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (const auto m = entry.match(line); m.hasMatch()) {
+            version = m.captured(1);
+            items.clear();
+        } else if (line.startsWith(QLatin1String("  * "))) {
+            endItem();
+            item = line.mid(4).trimmed();
+        } else if (line.startsWith(QLatin1String("    ")) && !item.isEmpty()) {
+            item += QLatin1Char(' ') + line.trimmed();
+        } else if (const auto t = trailer.match(line); t.hasMatch()) {
+            endItem();
+            const QDate date = QDateTime::fromString(t.captured(1), Qt::RFC2822Date).date();
+            html += QStringLiteral("<h3>Version %1 &ndash; %2</h3><ul>")
+                        .arg(version.toHtmlEscaped(), date.toString(QStringLiteral("d MMMM yyyy")));
+            for (const QString &text : items)
+                html += QStringLiteral("<li>%1</li>").arg(text.toHtmlEscaped());
+            html += QStringLiteral("</ul>");
+        }
+    }
+    return html;
+}
+
+QTextBrowser *page(const QString &html, const QString &name, QWidget *parent) {
     auto *view = new QTextBrowser(parent);
     view->setObjectName(name);
     view->setOpenLinks(false);
-    view->setHtml(QString::fromUtf8(html));
+    view->setHtml(html);
     return view;
+}
+
+QTextBrowser *page(const char *html, const QString &name, QWidget *parent) {
+    return page(QString::fromUtf8(html), name, parent);
 }
 
 } // namespace
@@ -152,6 +214,8 @@ Thelp::Thelp(QWidget *parent) : QDialog(parent) {
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("pages"));
+    // Every tab in sight: the window is at least as wide as their row.
+    pages_->setUsesScrollButtons(false);
     pages_->addTab(page(kRules, QStringLiteral("page_rules"), pages_), QStringLiteral("Rules"));
     pages_->addTab(page(kScoring, QStringLiteral("page_scoring"), pages_),
                    QStringLiteral("Scoring"));
@@ -161,6 +225,8 @@ Thelp::Thelp(QWidget *parent) : QDialog(parent) {
                    QStringLiteral("Game Options"));
     pages_->addTab(page(kKeyboard, QStringLiteral("page_keyboard"), pages_),
                    QStringLiteral("Keyboard"));
+    pages_->addTab(page(historyPage(), QStringLiteral("page_history"), pages_),
+                   QStringLiteral("Version History"));
     pages_->addTab(page(kCredits, QStringLiteral("page_credits"), pages_),
                    QStringLiteral("Credits"));
 

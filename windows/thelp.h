@@ -5,8 +5,8 @@
 class QTabWidget;
 
 // The Help window: static pages on the rules, the scoring, the Zorble
-// squares, the game options, keyboard play and the sources this program is
-// built from.
+// squares, the game options, keyboard play, the version history and the
+// credits: the sources of the program, its word list and its sounds.
 class Thelp : public QDialog {
     Q_OBJECT
 public:

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -30,8 +31,9 @@ double statusKiB(const char *field) {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const bool gaddag = argc > 1 && std::strcmp(argv[1], "gaddag") == 0;
-    const TDictn list; // the host's copy of the word list
-    if (!list.isOpen() || !list.FindWord(QStringLiteral("word")))
+    // The program's one word list, which the host and the engine share.
+    const std::shared_ptr<const TDictn> list = TDictn::shared();
+    if (!list->isOpen() || !list->FindWord(QStringLiteral("word")))
         return 1;
     const double before = statusKiB("VmRSS:");
     // Resets the peak to the memory held now.

@@ -80,7 +80,9 @@ int main(int argc, char **argv) {
     }
     menu.add(ai::Level::Hard);
     menu.add(ai::Level::Hard);
-    if (!waitFor([&] { return m.name(2) == "Computer 1" && m.name(3) == "Computer 2"; }, 60000)) {
+    if (!waitFor(
+            [&] { return m.seats().name(2) == "Computer 1" && m.seats().name(3) == "Computer 2"; },
+            60000)) {
         std::fprintf(stderr, "the computer players did not sit\n");
         return 1;
     }
@@ -122,8 +124,8 @@ int main(int argc, char **argv) {
     tick.stop();
     const bool over = !m.gameRunning();
     std::printf("seed %d, %s after %.1f s, %d turns, scores %d and %d, %zu ticks\n", seed,
-                over ? "game over" : "stopped", double(clock.elapsed()) / 1000.0, turns, m.score(2),
-                m.score(3), gaps.size());
+                over ? "game over" : "stopped", double(clock.elapsed()) / 1000.0, turns,
+                m.seats().score(2), m.seats().score(3), gaps.size());
     summary("time between ticks", gaps);
     summary("window thread busy", busy);
     return over ? 0 : 1;

@@ -27,7 +27,7 @@ QByteArray catchUpBurst() {
             add(proto::host::showboard(x, y, (x * 19 + y) % 26));
     for (int k = 1; k <= 10; ++k)
         add(proto::host::atile(k, k));
-    add(proto::host::gamesettings({90, 20, 30, 600, 0, false, false}));
+    add(proto::host::gamesettings({{90, 20, 30, 0, false, false}, 600}));
     add(proto::host::nextplayer(1));
     return bytes;
 }
@@ -65,7 +65,7 @@ struct Newcomer {
               proto::host::existingplayers(3, "Cat")})
             login += proto::encode(m);
         peer->write(login);
-        waitUntil([&] { return window->mirror().name(3) == "Cat"; });
+        waitUntil([&] { return window->mirror().seats().name(3) == "Cat"; });
     }
 };
 

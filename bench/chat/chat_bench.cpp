@@ -1,8 +1,10 @@
-// Nine clients on loopback send chat lines as fast as the host relays them.
+// Nine clients on loopback chat as fast as the host relays their lines.
 //
 // Each client keeps one request in flight: it sends a chat line, waits until
-// all nine connections have received the relayed copy, and sends the next.
-// The time from a request to its last relayed copy is recorded. The same
+// all nine connections have received the relayed copy, and sends the next,
+// though not sooner than kPace after the one before: the host's flood control
+// relays no line that comes faster for long. The time from a request to its
+// last relayed copy is recorded. The same
 // load runs against a bare relay (a minimal poll() loop that copies each line
 // to all connections) as the baseline, in the same run.
 //
@@ -32,6 +34,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kClients = 9;
+constexpr auto kPace = std::chrono::milliseconds(100); // a client's lines, at most one per
 using loopback::kEnd;
 
 // A minimal relay: every line from any connection goes to all of them.
@@ -83,6 +86,7 @@ Result drive(const std::vector<int> &fds, const std::vector<int> &slots, double 
     std::vector<int> seq(kClients, 0);
     std::vector<int> copies(kClients, 0);
     std::vector<Clock::time_point> sentAt(kClients);
+    std::vector<bool> waiting(kClients, false); // to send once its pace allows
     std::vector<double> latencies;
     latencies.reserve(1 << 20);
     auto request = [&](int i) {
@@ -104,9 +108,21 @@ Result drive(const std::vector<int> &fds, const std::vector<int> &slots, double 
     bool running = true;
     int inFlight = kClients;
     while (inFlight > 0) {
+        auto wake = Clock::now() + std::chrono::seconds(1);
+        for (int i = 0; i < kClients; ++i) {
+            if (!waiting[i])
+                continue;
+            if (Clock::now() >= sentAt[i] + kPace) {
+                waiting[i] = false;
+                request(i);
+            } else {
+                wake = std::min(wake, sentAt[i] + kPace);
+            }
+        }
         for (int i = 0; i < kClients; ++i)
             pfds[i] = {fds[i], POLLIN, 0};
-        ::poll(pfds.data(), kClients, 1000);
+        const auto waitMs = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now());
+        ::poll(pfds.data(), kClients, static_cast<int>(std::max<long>(0, waitMs.count())));
         for (int c = 0; c < kClients; ++c) {
             if (!(pfds[c].revents & POLLIN))
                 continue;
@@ -134,7 +150,7 @@ Result drive(const std::vector<int> &fds, const std::vector<int> &slots, double 
                     std::chrono::duration<double, std::micro>(now - sentAt[i]).count());
                 running = running && now < stop;
                 if (running)
-                    request(i);
+                    waiting[i] = true;
                 else
                     --inFlight;
             }

@@ -5,7 +5,7 @@
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/protocol.h"
-#include "tests/engine/engineprobe.h"
+#include "tests/game/tableprobe.h"
 #include "tests/support/testclient.h"
 
 #include <QCoreApplication>
@@ -48,7 +48,7 @@ QStringList loadWords(const TDictn &dict) {
 }
 
 // A word through a random board letter, at right angles or along its line.
-QList<Tile> propose(EngineProbe &p, const QStringList &words, std::mt19937 &rng) {
+QList<Tile> propose(TableProbe &p, const QStringList &words, std::mt19937 &rng) {
     std::vector<std::pair<int, int>> letters;
     for (int x = 0; x < 19; ++x)
         for (int y = 0; y < 19; ++y)
@@ -91,7 +91,7 @@ QString payloadFor(int seat, const QList<Tile> &tiles) {
     return s;
 }
 
-void giveRack(EngineProbe &p, int seat, const QList<Tile> &tiles) {
+void giveRack(TableProbe &p, int seat, const QList<Tile> &tiles) {
     QString letters;
     for (const Tile &t : tiles)
         letters += QChar(u'a' + t.letter);
@@ -104,7 +104,9 @@ struct Scene {
     TDictn dict;
     QStringList words = loadWords(dict);
     TServer host;
-    EngineProbe p{host};
+    // The board is built on a table of the scene's own and then handed to
+    // the host.
+    TableProbe p{[this](const QString &w) { return dict.FindWord(w); }};
     std::array<TestClient, 5> clients;
     std::array<std::array<int, 19>, 19> snapshot{};
     QList<Tile> move;
@@ -117,6 +119,7 @@ struct Scene {
         clients[1].send(QStringLiteral("CMD_startgame+B1+1000+20+0+0+n+n+"));
         for (int i = 1; i <= 4; ++i)
             clients[i].waitFor(QStringLiteral("CMD_nextplayer+"));
+        p.st = host.table().state();
         p.clearBoard();
         p.lay(7, 9, false, QStringLiteral("zorble"));
         p.firstword() = false;
@@ -167,8 +170,10 @@ struct Scene {
                 p.board(x, y) = snapshot[x][y];
         p.currentplayer() = 1;
         p.firstword() = false;
+        p.st.running = true;
         giveRack(p, 1, move);
         p.clear();
+        host.restore(p.st);
     }
     std::array<qsizetype, 5> marks() const {
         std::array<qsizetype, 5> m{};

@@ -16,6 +16,12 @@
 // from two seconds once settled, and how late each time-up of the flood phase
 // reaches the hosting player against that schedule.
 //
+// The probes come from every client but the flooder, each at a pace the
+// host's flood control lets through, together one every 20 ms. The host
+// relays only a few of the flooder's lines; a flood longer than the host
+// allows ends the flooder's connection, which is reported. Any other client
+// that the host drops ends the benchmark with an error.
+//
 // With --before PATH the same load runs against a second program in the same
 // run, first, and the figures of the two are compared as ratios.
 //
@@ -39,6 +45,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,11 +54,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kClients = 9;
-constexpr int kFlooder = 1;             // the connection in slot 2
-constexpr int kProbes[] = {0, 2, 3, 4}; // connections that send probes
-constexpr int kTurnSeconds = 1;         // the timed turn
+constexpr int kFlooder = 1;                         // the connection in slot 2
+constexpr int kProbes[] = {0, 2, 3, 4, 5, 6, 7, 8}; // connections that send probes
+constexpr int kTurnSeconds = 1;                     // the timed turn
 constexpr int kTimeUpEveryMs = (kTurnSeconds + 1) * 1000;
-constexpr auto kProbeEvery = std::chrono::milliseconds(20);
+// Each probing client's pace; all of them together send one every 20 ms.
+constexpr auto kProbeEvery = std::chrono::milliseconds(20 * std::size(kProbes));
 using loopback::kEnd;
 
 double ms(Clock::duration d) {
@@ -94,7 +102,10 @@ struct Phase {
 
 struct Result {
     Stats quietProbe, quietPeriodOff, floodProbe, floodLate;
-    double floodLinesPerSecond = 0; // flood lines relayed back to the flooder
+    double floodLinesPerSecond = 0;            // flood lines relayed back to the flooder
+    long floodSent = 0;                        // whole flood lines the flooder sent
+    int warnings = 0;                          // "sending too fast" lines the flooder got
+    std::optional<double> flooderDroppedAfter; // seconds into the flood
 };
 
 struct Client {
@@ -149,7 +160,8 @@ public:
 
     ~Run() {
         for (Client &c : clients_)
-            ::close(c.fd);
+            if (c.fd >= 0)
+                ::close(c.fd);
         ::kill(pid_, SIGTERM);
         ::waitpid(pid_, nullptr, 0);
     }
@@ -160,7 +172,7 @@ public:
                               kEnd);
         const auto start = Clock::now();
         for (size_t i = 0; i < std::size(kProbes); ++i)
-            clients_[kProbes[i]].nextProbe = start + std::chrono::milliseconds(5 * i);
+            clients_[kProbes[i]].nextProbe = start + std::chrono::milliseconds(20 * i);
         Phase quiet, flood;
         pump(quiet,
              start + std::chrono::duration_cast<Clock::duration>(
@@ -175,6 +187,10 @@ public:
         Result r;
         r.floodLinesPerSecond =
             static_cast<double>(floodCopies_) / ms(Clock::now() - floodStart) * 1000;
+        r.floodSent = floodSent_;
+        r.warnings = warnings_;
+        if (flooderDropped_)
+            r.flooderDroppedAfter = ms(*flooderDropped_ - floodStart) / 1000;
         r.quietProbe = stats(quiet.probeMs);
         if (quiet.timeUps.size() < 3) {
             std::fprintf(stderr,
@@ -218,10 +234,10 @@ private:
             for (int p : kProbes)
                 wake = std::min(wake, clients_[p].nextProbe);
             const int waitMs = static_cast<int>(std::max<double>(0, ms(wake - now) + 0.999));
+            const bool floods = flooding && !flooderDropped_;
             for (int i = 0; i < kClients; ++i)
                 pfds[i] = {clients_[i].fd,
-                           static_cast<short>(POLLIN | (flooding && i == kFlooder ? POLLOUT : 0)),
-                           0};
+                           static_cast<short>(POLLIN | (floods && i == kFlooder ? POLLOUT : 0)), 0};
             ::poll(pfds.data(), kClients, waitMs);
             for (int i = 0; i < kClients; ++i) {
                 if (pfds[i].revents & (POLLIN | POLLHUP | POLLERR))
@@ -231,7 +247,7 @@ private:
             }
         }
         // The flooder ends on a whole line.
-        if (flooding && floodOffset_ % floodLine_ != 0) {
+        if (flooding && !flooderDropped_ && floodOffset_ % floodLine_ != 0) {
             const size_t rest = floodLine_ - floodOffset_ % floodLine_;
             loopback::sendAll("flood_bench", clients_[kFlooder].fd,
                               flood_.substr(floodOffset_, rest));
@@ -242,8 +258,11 @@ private:
     void floodSome() {
         const ssize_t n = ::send(clients_[kFlooder].fd, flood_.data() + floodOffset_,
                                  flood_.size() - floodOffset_, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0)
+        if (n > 0) {
+            floodSent_ += static_cast<long>((floodOffset_ % floodLine_ + static_cast<size_t>(n)) /
+                                            floodLine_);
             floodOffset_ = (floodOffset_ + static_cast<size_t>(n)) % flood_.size();
+        }
     }
 
     void receive(int i, Phase &phase) {
@@ -252,7 +271,13 @@ private:
         for (;;) {
             const ssize_t n = ::recv(c.fd, buf, sizeof buf, MSG_DONTWAIT);
             if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-                std::fprintf(stderr, "flood_bench: the host dropped the client in slot %d\n",
+                if (i == kFlooder) {
+                    flooderDropped_ = Clock::now();
+                    ::close(c.fd);
+                    c.fd = -1; // poll() skips it from now on
+                    return;
+                }
+                std::fprintf(stderr, "flood_bench: the host dropped the honest client in slot %d\n",
                              c.slot);
                 std::exit(1);
             }
@@ -277,6 +302,8 @@ private:
         if (i == kFlooder) {
             if (text.starts_with("CMD_chat+2+"))
                 ++floodCopies_;
+            else if (text.starts_with("CMD_chat+0+You are sending too fast"))
+                ++warnings_;
             return;
         }
         if (!c.probesInFlight.empty() && text.starts_with(c.own)) {
@@ -296,6 +323,9 @@ private:
     size_t floodLine_ = 0;
     size_t floodOffset_ = 0;
     long floodCopies_ = 0;
+    long floodSent_ = 0;
+    int warnings_ = 0;
+    std::optional<Clock::time_point> flooderDropped_;
 };
 
 Result runHost(const char *zorble, double quiet, double seconds) {
@@ -313,7 +343,11 @@ void print(const char *name, const Result &r) {
                 "%7.2f ms  worst %7.2f ms (%zu)\n",
                 r.floodProbe.median, r.floodProbe.worst, r.floodProbe.count, r.floodLate.median,
                 r.floodLate.worst, r.floodLate.count);
-    std::printf("  flood lines relayed: %.0f per second\n", r.floodLinesPerSecond);
+    std::printf("  flood lines sent: %ld, relayed back: %.0f per second; \"too fast\" lines: %d\n",
+                r.floodSent, r.floodLinesPerSecond, r.warnings);
+    if (r.flooderDroppedAfter)
+        std::printf("  the host dropped the flooder %.1f s into the flood\n",
+                    *r.flooderDroppedAfter);
 }
 
 } // namespace

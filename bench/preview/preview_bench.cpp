@@ -29,7 +29,7 @@ struct MidGame {
     fullgame::WordList words{dict, 7};
     SelfPlay game{[this](const QString &w) { return dict.FindWord(w); }, words};
     int seat = 0;
-    QList<proto::PlacedTile> move;
+    QList<game::LaidTile> move;
 
     MidGame() {
         game.start(5, QStringLiteral("Ann+90+12+0+0+n+n+"));
@@ -38,7 +38,7 @@ struct MidGame {
             int letters = 0;
             for (int x = 0; x < 19; ++x)
                 for (int y = 0; y < 19; ++y)
-                    letters += game.mirror(seat).letterAt(x, y) != GameMirror::kEmpty;
+                    letters += game.mirror(seat).composer().shownLetter(x, y) != game::kEmpty;
             const auto found = fullgame::findMove(game.mirror(seat), words);
             if (letters >= 30 && found && found->size() >= 2) {
                 move = *found;
@@ -52,7 +52,7 @@ struct MidGame {
     // Lays every tile of the move but the last.
     void layAllButLast(GameMirror &m) const {
         for (qsizetype i = 0; i + 1 < move.size(); ++i)
-            m.layTile(move[i].rackslot, move[i].x, move[i].y);
+            m.composer().layTile(move[i].rackslot, move[i].x, move[i].y);
     }
 };
 
@@ -65,13 +65,13 @@ MidGame &midGame() {
 template <class After> void timeLastTile(benchmark::State &state, GameMirror &m, After after) {
     const MidGame &g = midGame();
     g.layAllButLast(m);
-    const proto::PlacedTile last = g.move.last();
+    const game::LaidTile last = g.move.last();
     for (auto _ : state) {
         const auto start = Clock::now();
-        m.layTile(last.rackslot, last.x, last.y);
+        m.composer().layTile(last.rackslot, last.x, last.y);
         after();
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-        m.takeBack(last.x, last.y);
+        m.composer().takeBack(last.x, last.y);
     }
 }
 
@@ -86,11 +86,9 @@ void BM_LayTileWithoutWindow(benchmark::State &state) {
 // Baseline: the host reads and judges the whole move.
 void BM_HostJudgesTheMove(benchmark::State &state) {
     MidGame &g = midGame();
-    QList<rules::LaidTile> laid;
-    for (const proto::PlacedTile &t : g.move)
-        laid.append({t.rackslot, t.flipped, t.x, t.y});
-    EngineProbe &p = g.game.probe();
-    const rules::Rules &rules = g.game.host().moveRules();
+    const QList<game::LaidTile> &laid = g.move;
+    TableProbe &p = g.game.probe();
+    const rules::Rules &rules = g.game.rules();
     for (auto _ : state) {
         const auto tiles = rules::Rules::readMove(p.boardGrid(), p.seat(g.seat).rack, laid);
         rules::Verdict v = rules.judge(p.boardGrid(), p.squaresGrid(), g.seat, *tiles, false);

@@ -254,9 +254,9 @@ void ChatPanel::sendit() {
     if (text.isEmpty())
         return;
     if (!text.startsWith(QLatin1Char('/')))
-        emit sendMessage(proto::client::chat(localseat_, text, colourName()));
+        emit sendRequest(proto::request::chat(localseat_, text, colourName()));
     else if (text.startsWith(QLatin1String("/me")))
-        emit sendMessage(proto::client::action(localseat_, text.mid(4), colourName()));
+        emit sendRequest(proto::request::action(localseat_, text.mid(4), colourName()));
     entry_->clear();
 }
 
@@ -265,10 +265,10 @@ void ChatPanel::phraseClick(int n) {
         return;
     const QString &text = phrases_[size_t(n - 1)];
     if (text.startsWith(QLatin1String("/me ")))
-        emit sendMessage(proto::client::action(localseat_, text.mid(4), colourName()));
+        emit sendRequest(proto::request::action(localseat_, text.mid(4), colourName()));
     else
-        emit sendMessage(
-            proto::client::action(localseat_, QStringLiteral("says: ") + text, colourName()));
+        emit sendRequest(
+            proto::request::action(localseat_, QStringLiteral("says: ") + text, colourName()));
     phraseready_ = false;
     phrasecount_ = 0;
     guardTimer_->start();
@@ -291,7 +291,7 @@ void ChatPanel::chatterClick(int n) {
         return;
     if (localseat_ < 1 || localseat_ > 4 || !loggedin_)
         return;
-    emit sendMessage(proto::client::playasound(localseat_, n));
+    emit sendRequest(proto::request::playasound(localseat_, n));
 }
 
 void ChatPanel::smileyClick(int n) {
@@ -302,26 +302,8 @@ void ChatPanel::smileyClick(int n) {
     entry_->setFocus();
 }
 
-void ChatPanel::addlinetochat(const QString &line, quint32 colour) {
-    view_->addlinetochat(line, colour);
-}
-
-void ChatPanel::chatrecieved(const QString &payload) {
-    const proto::ColouredText split = proto::splitColour(payload);
-    quint32 colour = kColourWhite;
-    if (!split.colour.isNull())
-        colour = colorFromString(split.colour).value_or(kColourWhite);
-    addlinetochat(split.text, colour);
-}
-
-void ChatPanel::playasound(const QString &payload) {
-    proto::FieldReader reader(payload);
-    const auto seat = reader.intField();
-    if (!seat) {
-        logDropped("chatter sound with a bad seat", payload);
-        return;
-    }
-    chatterSound(*seat, reader.field());
+void ChatPanel::addlinetochat(int seat, const QString &text, quint32 colour) {
+    view_->addlinetochat(seat, text, colour);
 }
 
 void ChatPanel::chatterSound(int seat, const QString &sound) {
@@ -339,7 +321,6 @@ void ChatPanel::chatterSound(int seat, const QString &sound) {
     const QString speaker = seatName_ ? seatName_(seat) : QString();
     if (speaker.isEmpty())
         return;
-    addlinetochat(QStringLiteral("0+") + speaker + QStringLiteral(": <Chatter Sound> ") +
-                      chatterCaption(number),
+    addlinetochat(0, speaker + QStringLiteral(": <Chatter Sound> ") + chatterCaption(number),
                   kColourGreen);
 }

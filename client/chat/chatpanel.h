@@ -2,10 +2,11 @@
 
 // The chat column of the client window: the phrase buttons, the chat view,
 // the entry line with its smiley button, the smiley and chatter-sound menus,
-// and the sound effects. The panel sends through sendMessage(); the window
-// delivers CMD_chat, CMD_action and CMD_playasound to it.
+// and the sound effects. The panel sends its requests through sendRequest();
+// the window hands it the chat lines and chatter sounds of the game mirror.
 
 #include "client/chat/chatoptions.h"
+#include "net/messages.h"
 
 #include <QString>
 #include <QWidget>
@@ -59,11 +60,8 @@ public:
     // One tick of the phrase guard (normally from the panel's own 1 ms timer).
     void phraseTick();
 
-    void addlinetochat(const QString &line, quint32 colour);
-    // The payload of CMD_chat / CMD_action after the command's "+".
-    void chatrecieved(const QString &payload);
-    // The payload of CMD_playasound after the command's "+".
-    void playasound(const QString &payload);
+    // A line from the seat that spoke, 0 for the program's own notices.
+    void addlinetochat(int seat, const QString &text, quint32 colour);
     // A player's chatter sound ("wave" N) from the seat.
     void chatterSound(int seat, const QString &sound);
 
@@ -92,8 +90,8 @@ public:
     QMenu *chatterMenu() const { return chatterMenu_; }
 
 signals:
-    // A complete message for the host, without its 0xFF terminator.
-    void sendMessage(const QString &message);
+    // A request for the host.
+    void sendRequest(const proto::Request &request);
     // An option was changed from a menu (the settings file saves then).
     void optionsChanged();
 

@@ -225,36 +225,23 @@ void ChatView::insertStyled(QTextCursor &cursor, const QString &text,
         runs.removeFirst();
 }
 
-void ChatView::addlinetochat(const QString &line, quint32 colour) {
-    const qsizetype plus = line.indexOf(QLatin1Char('+'));
-    if (plus < 0) {
-        logDropped("no selector", line);
+void ChatView::addlinetochat(int seat, const QString &text, quint32 colour) {
+    if (seat < 0 || seat > kMaxSeat) {
+        logDropped("bad seat", QString::number(seat) + QLatin1Char('+') + text);
         return;
     }
-    const auto selector = proto::toInt(QStringView(line).left(plus));
-    if (!selector || *selector < 0) {
-        logDropped("bad selector", line);
-        return;
+    // The notices and each slot 1..9 have a style of their own, which all
+    // their lines share.
+    const int style = seat == 0 ? 0 : seat + 5;
+    Style &s = styles_[size_t(style)];
+    const QColor c = toQColor(colour);
+    if (s.colour != c || !s.bold) {
+        s.colour = c;
+        s.bold = true;
+        // A style is shared: its earlier lines take on the new look too.
+        restyleRecent(style);
     }
-    const QString text = line.mid(plus + 1);
-
-    // Selectors 0 .. 9 have a shared style; a larger one gets a look of its own.
-    const int style = *selector == 0 ? 0 : *selector + 5;
-    QTextCharFormat format;
-    if (style < kStyleCount) {
-        Style &s = styles_[style];
-        const QColor c = toQColor(colour);
-        if (s.colour != c || !s.bold) {
-            s.colour = c;
-            s.bold = true;
-            // A style is shared: its earlier lines take on the new look too.
-            restyleRecent(style);
-        }
-        format = formatOf(s, style);
-    } else {
-        format = formatOf({toQColor(colour), true, false, false, styles_[0].size}, -1);
-        format.clearProperty(kStyleProperty);
-    }
+    const QTextCharFormat format = formatOf(s, style);
 
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString head = colon >= 0 ? text.left(colon + 1) : QString();

@@ -23,6 +23,7 @@ class ChatView : public QTextBrowser {
     Q_OBJECT
 public:
     static constexpr int kStyleCount = 15;
+    static constexpr int kMaxSeat = 9; // the highest slot that speaks
     static constexpr int kLinkStyle = 4;
     static constexpr int kDefaultTextSize = 10;
     // The size the view is laid out at in the chat column.
@@ -39,10 +40,10 @@ public:
 
     explicit ChatView(QWidget *parent = nullptr);
 
-    // Adds one line: selector "+" text, the selector being 0 for the program's
-    // own notices or the speaker's seat. colour is 0x00BBGGRR. A line whose
-    // selector does not read as a number is dropped with a note on stderr.
-    void addlinetochat(const QString &line, quint32 colour);
+    // Adds one line from a seat: 0 for the program's own notices, else the
+    // speaker's slot 1..9. colour is 0x00BBGGRR. A line from any other seat
+    // is dropped with a note on stderr.
+    void addlinetochat(int seat, const QString &text, quint32 colour);
 
     // The address a link showing this text opens: http and https addresses as
     // they stand, "www." words with "http://" in front; nothing otherwise.

@@ -41,7 +41,7 @@ struct Record {
         QObject::connect(&m, &GameMirror::moveRefused, [this] { ++refused; });
         QObject::connect(&m, &GameMirror::rackChanged, [this, &m] {
             for (int k = 1; k <= 10; ++k)
-                flipped = flipped || m.tileFlipped(k);
+                flipped = flipped || m.composer().tileFlipped(k);
         });
     }
     int words() const {
@@ -78,16 +78,16 @@ protected:
         auto b = std::make_unique<ZorbleBot>(QStringLiteral("127.0.0.1"), host.port(), name, level,
                                              0, std::move(engine));
         b->setThinkingTime(100); // hard thinks for all of it
-        const int slot = player.mirror.name(2) == GameMirror::kWaiting ? 2 : 3;
-        EXPECT_TRUE(waitUntil([&] { return player.mirror.name(slot) == name; }));
+        const int slot = player.mirror.seats().name(2) == SeatList::kWaiting ? 2 : 3;
+        EXPECT_TRUE(waitUntil([&] { return player.mirror.seats().name(slot) == name; }));
         return b;
     }
 
     // Plays until everybody has seen the end; the player moves when it finds
     // a move and passes otherwise, or always passes.
-    void play(const proto::GameOptions &options, bool playerPasses,
+    void play(const game::GameOptions &options, bool playerPasses,
               const std::vector<ZorbleBot *> &bots) {
-        player.send(proto::client::startgame(options));
+        player.send(proto::client::startgame(QStringLiteral("Ann"), options));
         QElapsedTimer clock;
         clock.start();
         auto allOver = [&] {
@@ -131,8 +131,7 @@ TEST_P(BotsPlay, AWholeGameWithoutARefusedMove) {
     Record e;
     h.follow(*hard);
     e.follow(*easy);
-    proto::GameOptions o;
-    o.name = QStringLiteral("Ann");
+    game::GameOptions o;
     o.turntime = 90;
     o.squarecount = 12;
     o.doubletiles = doubleTiles;
@@ -150,7 +149,7 @@ TEST_P(BotsPlay, AWholeGameWithoutARefusedMove) {
     for (ZorbleBot *b : {hard.get(), easy.get()}) {
         EXPECT_EQ(b->mirror().board(), player.mirror.board());
         for (int s = 1; s <= 3; ++s)
-            EXPECT_EQ(b->mirror().score(s), host.seat(s).score);
+            EXPECT_EQ(b->mirror().seats().score(s), host.table().seat(s).score);
     }
 }
 
@@ -188,8 +187,7 @@ TEST_F(BotGame, ARefusedMoveIsFollowedByAPassAndNewTilesAreBoughtOnce) {
     Record s;
     d.follow(*dreamer);
     s.follow(*stuck);
-    proto::GameOptions o;
-    o.name = QStringLiteral("Ann");
+    game::GameOptions o;
     o.turntime = 90;
     play(o, true, {dreamer.get(), stuck.get()});
     expectProperGame();
@@ -205,15 +203,15 @@ TEST_F(BotGame, ARefusedMoveIsFollowedByAPassAndNewTilesAreBoughtOnce) {
 
 // The bot's view of the game: the letters on the board without the tiles
 // laid this turn, which count as on the rack.
-TEST(PositionOf, TilesLaidThisTurnAreStillOnTheRack) {
+TEST(MirrorPosition, TilesLaidThisTurnAreStillOnTheRack) {
     GameMirror m;
     m.setPlayerName(QStringLiteral("Ann"));
     m.handle(proto::toclient::SendLoginInfo{2});
     m.handle(proto::toclient::Atile{{3, 7}});
     m.handle(proto::toclient::ShowBoard{{4, 5, 11}});
     m.handle(proto::toclient::NextPlayer{2});
-    ASSERT_TRUE(m.layTile(3, 5, 5));
-    const ai::Position p = ai::positionOf(m);
+    ASSERT_TRUE(m.composer().layTile(3, 5, 5));
+    const ai::Position &p = m.position();
     EXPECT_EQ(p.board[4][5], 11);
     EXPECT_EQ(p.board[5][5], rules::kEmpty);
     EXPECT_EQ(p.rack[3], 7);

@@ -444,6 +444,7 @@ TEST_P(EveryPlacement, FindsNoMoveTheGeneratorMissed) {
         Position p = aitest::randomFill(rng, s.doubleTiles);
         if (s.board == Board::Empty) {
             p.board = Position().board;
+            p.firstword = true;
             p.rack = aitest::randomRack(rng, s.rackTiles);
         }
         if (s.board == Board::Random && p.firstWord())

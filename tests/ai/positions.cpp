@@ -1,6 +1,6 @@
 #include "tests/ai/positions.h"
 
-#include "clientcore/gamemirror.h"
+#include "game/position.h"
 
 #include <algorithm>
 #include <array>
@@ -48,16 +48,11 @@ std::vector<const ai::Move *> inOrder(const std::vector<ai::Move> &moves, const 
 } // namespace
 
 rules::Grid squaresOf(int arrangement, int zorbles) {
-    GameMirror mirror;
     std::array<int, 4> q{};
     for (int i = 0; i < 4; ++i)
         q[i] = (i + arrangement) % 4 + 1;
-    mirror.getboard(q[0], q[1], q[2], q[3]);
-    mirror.zorbles(zorbles);
-    rules::Grid squares{};
-    for (int x = 0; x < rules::kBoard; ++x)
-        for (int y = 0; y < rules::kBoard; ++y)
-            squares[x][y] = mirror.squareColor(x, y);
+    rules::Grid squares = game::quarterKinds(q);
+    game::markZorbleSquares(squares, zorbles);
     return squares;
 }
 
@@ -124,6 +119,7 @@ void playGames(ai::MoveGenerator &generator, const rules::Rules &rules, std::mt1
                 p.board[t.x][t.y] = t.letter;
                 rack[t.rackslot] = rules::kEmpty;
             }
+            p.firstword = false;
         }
     }
 }
@@ -163,6 +159,7 @@ ai::Position randomFill(std::mt19937 &rng, bool doubleTiles, int maxTiles) {
         for (int j = 0; j < length; ++j)
             (down ? p.board[line][start + j] : p.board[start + j][line]) = pick(rng, 0, 25);
     }
+    p.firstword = p.boardEmpty();
     return p;
 }
 

@@ -2,9 +2,10 @@
 #include "client/chat/chatpanel.h"
 #include "client/chat/chatview.h"
 #include "client/chat/colortext.h"
-#include "tests/chat/qtapp.h"
 #include "client/chat/smilies.h"
 #include "client/chat/sounds.h"
+#include "clientcore/gamemirror.h"
+#include "tests/chat/qtapp.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -25,8 +26,12 @@ protected:
     void SetUp() override {
         qtApp();
         panel = std::make_unique<ChatPanel>();
-        QObject::connect(panel.get(), &ChatPanel::sendMessage,
-                         [this](const QString &m) { sent.append(m); });
+        QObject::connect(panel.get(), &ChatPanel::sendRequest,
+                         [this](const proto::Request &r) { sent.append(proto::requestText(r)); });
+        // The window's wiring: the mirror takes the host's lines to the panel.
+        QObject::connect(&mirror, &GameMirror::chatLine, panel.get(), &ChatPanel::addlinetochat);
+        QObject::connect(&mirror, &GameMirror::chatterSoundRequested, panel.get(),
+                         &ChatPanel::chatterSound);
         panel->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
     }
@@ -70,6 +75,13 @@ protected:
 
     std::unique_ptr<ChatPanel> panel;
     QStringList sent;
+    GameMirror mirror;
+    // A message from the host, through the mirror.
+    void receive(const QString &line) {
+        const proto::DecodedHostMessage decoded = proto::decodeHostMessage(line);
+        if (const auto *message = std::get_if<proto::HostMessage>(&decoded))
+            mirror.handle(*message);
+    }
 };
 
 } // namespace
@@ -197,23 +209,23 @@ TEST_F(ChatPanelTest, SmileyMenuAppendsCodes) {
 }
 
 TEST_F(ChatPanelTest, ReceivedChatTakesItsColourFromAfterTheBar) {
-    panel->chatrecieved("1+Alice chats: hi|clRed");
+    receive("CMD_chat+1+Alice chats: hi|clRed");
     EXPECT_EQ(lastLine(), "Alice chats:  hi ");
     EXPECT_EQ(lastLineColour(), QColor(255, 0, 0));
 
-    panel->chatrecieved("2+Bob chats: a|b|clRed"); // cut at the first bar; "b|clRed" is no colour
+    receive("CMD_chat+2+Bob chats: a|b|clRed"); // cut at the first bar; "b|clRed" is no colour
     EXPECT_EQ(lastLine(), "Bob chats:  a ");
     EXPECT_EQ(lastLineColour(), QColor(255, 255, 255));
 
-    panel->chatrecieved("3+Carol waves|$00008000");
+    receive("CMD_chat+3+Carol waves|$00008000");
     EXPECT_EQ(lastLine(), " Carol waves ");
     EXPECT_EQ(lastLineColour(), QColor(0, 128, 0));
 
-    panel->chatrecieved("4+Dan chats: no colour");
+    receive("CMD_chat+4+Dan chats: no colour");
     EXPECT_EQ(lastLineColour(), QColor(255, 255, 255));
 
     const int blocks = panel->view()->document()->blockCount();
-    panel->chatrecieved("seat+Eve chats: x|clRed");
+    receive("CMD_chat+seat+Eve chats: x|clRed");
     EXPECT_EQ(panel->view()->document()->blockCount(), blocks);
 }
 
@@ -225,13 +237,13 @@ TEST_F(ChatPanelTest, ChatterSoundsPlayOrShowALine) {
     o.playSounds = true;
     panel->applyOptions(o);
 
-    panel->playasound("1+wave1+");
+    receive("CMD_playasound+1+wave1+");
     EXPECT_EQ(panel->view()->toPlainText(), "Alice:  <Chatter Sound> Doh ");
     EXPECT_EQ(lastLineColour(), QColor(0, 128, 0));
-    panel->playasound("6+wave2+"); // no name label: nothing
-    panel->playasound("1+wave21+");
-    panel->playasound("x+wave1+");
-    panel->playasound("1+bell+");
+    receive("CMD_playasound+6+wave2+"); // no name label: nothing
+    receive("CMD_playasound+1+wave21+");
+    receive("CMD_playasound+x+wave1+");
+    receive("CMD_playasound+1+bell+");
     EXPECT_EQ(panel->view()->document()->blockCount(), 1);
     EXPECT_EQ(played.count(), 0);
 
@@ -239,7 +251,7 @@ TEST_F(ChatPanelTest, ChatterSoundsPlayOrShowALine) {
     o.chatterSounds = true;
     o.playSounds = false;
     panel->applyOptions(o);
-    panel->playasound("2+wave13+");
+    receive("CMD_playasound+2+wave13+");
     ASSERT_EQ(played.count(), 1);
     EXPECT_EQ(played[0][0].toString(), "wave13");
     EXPECT_EQ(panel->view()->document()->blockCount(), 1);
@@ -290,7 +302,7 @@ TEST_F(ChatPanelTest, OptionsMenuEntriesDriveTheColumn) {
 
 TEST_F(ChatPanelTest, ClearChatReturnsFocusToTheEntry) {
     panel->activateWindow();
-    panel->addlinetochat("0+something", kColourGreen);
+    panel->addlinetochat(0, "something", kColourGreen);
     panel->view()->setFocus();
     panel->view()->clearAction()->trigger();
     EXPECT_TRUE(panel->view()->toPlainText().isEmpty());

@@ -101,14 +101,14 @@ TEST(ComposeMouse, ClicksAddressTheSquareFourPixelsOnAndNotTheLastStrip) {
         while (c.lastSecond && t.w.mirror().turnClock() > 1)
             t.w.mirror().Timer2Timer();
         t.pickUp(1);
-        ASSERT_EQ(t.w.mirror().dragTile(), 1);
+        ASSERT_EQ(t.w.mirror().composer().dragTile(), 1);
         QTest::mouseClick(t.board, Qt::LeftButton, {}, c.pixel);
         if (c.square) {
-            EXPECT_EQ(t.w.mirror().placedTile(c.square->x(), c.square->y()), 1);
+            EXPECT_EQ(t.w.mirror().composer().placedTile(c.square->x(), c.square->y()), 1);
             EXPECT_FALSE(t.tile(1)->isVisibleTo(&t.w));
         } else {
-            EXPECT_EQ(t.w.mirror().tileSquare(1)[0], GameMirror::kEmpty);
-            EXPECT_EQ(t.w.mirror().dragTile(), 1);
+            EXPECT_EQ(t.w.mirror().composer().tileSquare(1)[0], game::kEmpty);
+            EXPECT_EQ(t.w.mirror().composer().dragTile(), 1);
         }
     }
 }
@@ -128,9 +128,9 @@ TEST(ComposeMouse, TheDragPictureFollowsThePointerAndADropOnALetterIsRefused) {
     EXPECT_EQ(drag->pos(), t.board->mapTo(panel, QPoint(120, 130)) + QPoint(3, 3));
 
     t.clickSquare(4, 4);
-    EXPECT_EQ(t.w.mirror().letterAt(4, 4), 7);
+    EXPECT_EQ(t.w.mirror().composer().shownLetter(4, 4), 7);
     EXPECT_TRUE(t.tile(2)->isVisibleTo(&t.w));
-    EXPECT_EQ(t.w.mirror().dragTile(), 0);
+    EXPECT_EQ(t.w.mirror().composer().dragTile(), 0);
     EXPECT_FALSE(drag->isVisibleTo(&t.w));
 }
 
@@ -144,7 +144,7 @@ TEST(ComposeMouse, ARightClickSubmitsTheLaidTilesInTileNumberOrder) {
     t.clickSquare(6, 9);
     // A left click on a laid tile does nothing; a right click takes it back.
     t.clickSquare(6, 9);
-    EXPECT_EQ(t.w.mirror().placedTile(6, 9), 2);
+    EXPECT_EQ(t.w.mirror().composer().placedTile(6, 9), 2);
     t.clickSquare(6, 9, Qt::RightButton);
     EXPECT_TRUE(t.tile(2)->isVisibleTo(&t.w));
     EXPECT_EQ(t.sent(), QByteArray());
@@ -160,13 +160,13 @@ TEST(ComposeMouse, ARightClickTurnsADoubleTileOverAndOtherwiseOnlyDropsTheDrag) 
         Turn t({0, 5}, doubleTiles);
         t.pickUp(2);
         t.pickUp(1, Qt::RightButton);
-        EXPECT_EQ(t.w.mirror().dragTile(), 0);
+        EXPECT_EQ(t.w.mirror().composer().dragTile(), 0);
         const int shown = doubleTiles ? 25 : 0;
         EXPECT_EQ(t.tile(1)->pixmap().toImage(), t.w.pictures().big(shown).toImage());
         EXPECT_EQ(t.tile(1)->accessibleDescription(), QString(QChar(u'A' + shown)));
         t.pickUp(1, Qt::RightButton);
         EXPECT_EQ(t.tile(1)->pixmap().toImage(), t.w.pictures().big(0).toImage());
-        EXPECT_EQ(t.w.mirror().tileText(1), "n+0");
+        EXPECT_EQ(t.w.mirror().composer().tileText(1), "n+0");
     }
 }
 
@@ -187,7 +187,7 @@ TEST(ComposeKeys, TypingOnTheBoardLaysAWordAndEnterSubmitsIt) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&t.w));
     t.w.chat()->entry()->setFocus();
     press(Qt::Key_C);
-    EXPECT_TRUE(t.w.mirror().laidTiles().isEmpty()); // the chat keeps its keys
+    EXPECT_TRUE(t.w.mirror().composer().laidTiles().isEmpty()); // the chat keeps its keys
 
     t.clickSquare(3, 9);
     ASSERT_TRUE(t.board->hasFocus());
@@ -195,19 +195,19 @@ TEST(ComposeKeys, TypingOnTheBoardLaysAWordAndEnterSubmitsIt) {
     press(Qt::Key_Up);
     press(Qt::Key_C);
     press(Qt::Key_T, Qt::ShiftModifier); // the board's A is stepped over
-    EXPECT_EQ(t.w.mirror().placedTile(3, 9), 2);
-    EXPECT_EQ(t.w.mirror().placedTile(3, 11), 1);
+    EXPECT_EQ(t.w.mirror().composer().placedTile(3, 9), 2);
+    EXPECT_EQ(t.w.mirror().composer().placedTile(3, 11), 1);
     press(Qt::Key_Backspace);
-    EXPECT_EQ(t.w.mirror().placedTile(3, 11), GameMirror::kEmpty);
+    EXPECT_EQ(t.w.mirror().composer().placedTile(3, 11), game::kEmpty);
     press(Qt::Key_T); // the tile stays turned over on the rack
-    EXPECT_EQ(t.w.mirror().placedTile(3, 11), 1);
+    EXPECT_EQ(t.w.mirror().composer().placedTile(3, 11), 1);
 
     press(Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return t.sent().endsWith('\xFF'); }));
     EXPECT_EQ(t.sent(), QByteArray("CMD_done+1+1+y+3+11+2+n+3+9\xFF"));
     EXPECT_TRUE(t.board->hasFocus());
     press(Qt::Key_Escape);
-    EXPECT_TRUE(t.w.mirror().laidTiles().isEmpty());
+    EXPECT_TRUE(t.w.mirror().composer().laidTiles().isEmpty());
 }
 
 TEST(ComposeButtons, MoveButtonsSendAndGiveTheKeysBackToTheChat) {
@@ -233,7 +233,8 @@ TEST(ComposeButtons, MoveButtonsSendAndGiveTheKeysBackToTheChat) {
         spin(20);
         EXPECT_EQ(t.sent(), c.sent);
         // Everything but Done takes the tile back.
-        EXPECT_EQ(t.w.mirror().placedTile(9, 9), c.sent.startsWith("CMD_done") ? 1 : 100);
+        EXPECT_EQ(t.w.mirror().composer().placedTile(9, 9),
+                  c.sent.startsWith("CMD_done") ? 1 : 100);
     }
 }
 
@@ -258,7 +259,7 @@ TEST(ComposePreview, ShowsTheWordAndPointsOrWhyTheHostWouldRefuse) {
             letters << l.letter;
         Turn t(letters, false, cat);
         for (int k = 1; k <= c.laid.size(); ++k)
-            ASSERT_TRUE(t.w.mirror().layTile(k, c.laid[k - 1].x, c.laid[k - 1].y));
+            ASSERT_TRUE(t.w.mirror().composer().layTile(k, c.laid[k - 1].x, c.laid[k - 1].y));
         auto *label = t.w.findChild<QLabel *>(QStringLiteral("label_preview"));
         EXPECT_EQ(label->text(), c.text);
         EXPECT_EQ(label->isVisibleTo(&t.w), !c.text.isEmpty());

@@ -36,7 +36,7 @@ struct Hosting : HostingWindow {
         return waitUntil([&] { return w.mirror().localSeat() == 1; });
     }
     bool sits(int seat, const QString &name) {
-        return waitUntil([&] { return w.mirror().name(seat) == name; }, 20000);
+        return waitUntil([&] { return w.mirror().seats().name(seat) == name; }, 20000);
     }
     std::string lastLine() const { return lines.value(lines.size() - 1).toStdString(); }
     void startGame(bool withComputer) {
@@ -62,7 +62,7 @@ TEST(TchatComputer, PlayersTakeFreeSeatsBetweenGamesAndGoWhenRemoved) {
 
     // Removed from the game, its seat is free again and its name the next one's.
     h.w.kicking(3);
-    ASSERT_TRUE(h.sits(3, GameMirror::kWaiting));
+    ASSERT_TRUE(h.sits(3, SeatList::kWaiting));
     EXPECT_TRUE(add->isEnabled());
     // Its own end of the connection may close a moment later.
     ASSERT_TRUE(waitUntil([&] { return h.w.computerMenu()->players().count() == 2; }));
@@ -72,11 +72,11 @@ TEST(TchatComputer, PlayersTakeFreeSeatsBetweenGamesAndGoWhenRemoved) {
 
     // Not while a game runs; the offer of a computer opponent is for a solo start.
     h.w.kicking(4);
-    ASSERT_TRUE(h.sits(4, GameMirror::kWaiting));
+    ASSERT_TRUE(h.sits(4, SeatList::kWaiting));
     h.startGame(true);
     ASSERT_TRUE(waitUntil([&] { return h.w.mirror().gameRunning(); }));
     EXPECT_TRUE(h.w.gameOptions()->computerBox()->isHidden());
-    EXPECT_EQ(h.w.mirror().name(4), GameMirror::kWaiting);
+    EXPECT_EQ(h.w.mirror().seats().name(4), SeatList::kWaiting);
     EXPECT_FALSE(add->isEnabled());
     EXPECT_EQ(h.w.computerMenu()->add(ai::Level::Easy), "");
     EXPECT_EQ(h.lastLine(), "Computer players join between games.");
@@ -138,23 +138,24 @@ TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
         } else {
             // Lay the hint from the rack where it says, and send it.
             laid = true;
-            const int before = m.score(1);
+            const int before = m.seats().score(1);
             QList<std::array<int, 2>> squares;
             for (int i = 0; i < hint->word.size(); ++i) {
                 const int x = hint->x + (hint->down ? 0 : i);
                 const int y = hint->y + (hint->down ? i : 0);
                 squares.append({x, y});
                 const int letter = hint->word[i].unicode() - 'a';
-                if (m.letterAt(x, y) == GameMirror::kEmpty)
-                    ASSERT_NE(m.layLetter(letter, false, x, y), 0) << line.toStdString();
+                if (m.composer().shownLetter(x, y) == game::kEmpty)
+                    ASSERT_NE(m.composer().layLetter(letter, false, x, y), 0) << line.toStdString();
                 else
-                    ASSERT_EQ(m.letterAt(x, y), letter) << line.toStdString();
+                    ASSERT_EQ(m.composer().shownLetter(x, y), letter) << line.toStdString();
             }
             h.w.button_doneClick();
             ASSERT_TRUE(waitUntil([&] { return !m.ownTurn(); }));
-            EXPECT_EQ(m.score(1) - before, hint->points) << line.toStdString();
+            EXPECT_EQ(m.seats().score(1) - before, hint->points) << line.toStdString();
             for (int i = 0; i < hint->word.size(); ++i)
-                EXPECT_EQ(m.letterAt(squares[i][0], squares[i][1]), hint->word[i].unicode() - 'a');
+                EXPECT_EQ(m.composer().shownLetter(squares[i][0], squares[i][1]),
+                          hint->word[i].unicode() - 'a');
         }
         ASSERT_TRUE(waitUntil([&] { return !m.ownTurn(); }));
         if (turn == 1) {

@@ -4,6 +4,8 @@
 #include "tests/client/messageboxes.h"
 
 #include "client/tchat.h"
+#include "client/tilesetmenu.h"
+#include "client/windowsettings.h"
 #include "settings/apppaths.h"
 #include "tests/support/testclient.h"
 #include "windows/tdownload.h"
@@ -258,6 +260,42 @@ TEST(DownloadWindow, AStoppedOrEndedDownloadLeavesNothingAndRunsNothing) {
     }
 }
 
+// A body past the size cap and a server that goes silent are given up on,
+// with the reason on the window and on stderr.
+TEST(DownloadWindow, ABodyTooLargeOrAServerGoneSilentIsGivenUpOn) {
+    struct Case {
+        const char *name;
+        qint64 announced; // -1: no length
+        QByteArray body;  // sent at once; the server stays silent after it
+        const char *reason;
+    };
+    HttpGet::Limits limits;
+    limits.maxBytes = 10000;
+    limits.idle = std::chrono::milliseconds(300);
+    for (const Case &c : {
+             Case{"endless body", -1, QByteArray(30000, 'x'), "larger than 10000 bytes"},
+             Case{"announced too large", 1 << 30, QByteArray(100, 'x'), "larger than 10000 bytes"},
+             Case{"silent server", 5000, QByteArray(100, 'x'), "Nothing came from the server"},
+         }) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.window->setLimits(limits);
+        f.server.answer(okHead(c.announced), c.body, false);
+        testing::internal::CaptureStderr();
+        f.button("getbutton")->click();
+        const bool over = waitUntil([&] { return f.over(); });
+        const std::string err = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(over);
+        EXPECT_EQ(f.text("infolabel"), "Download Aborted");
+        EXPECT_TRUE(f.text("infolabel3").contains(c.reason)) << f.text("infolabel3").toStdString();
+        EXPECT_NE(err.find("download aborted: "), std::string::npos) << err;
+        EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+        EXPECT_TRUE(waitUntil([&] { return f.server.disconnects() == 1; }));
+        EXPECT_EQ(f.files(), QStringList());
+        EXPECT_EQ(f.ranWith(), "<not run>");
+    }
+}
+
 TEST(DownloadWindow, OnlyAnHttpOrHttpsLobbyAddressIsFetched) {
     for (const QString &url : {QString(), QString("ftp://127.0.0.1:%1/lobby/vornexsetup.sh"),
                                QString("http://127.0.0.1:%1/lobby/")}) {
@@ -277,6 +315,34 @@ TEST(DownloadWindow, OnlyAnHttpOrHttpsLobbyAddressIsFetched) {
     f.button("getbutton")->click();
     EXPECT_EQ(f.text("infolabel"),
               "No lobby address is configured (LobbyURL in the Zorble section of vornlobby.ini).");
+}
+
+// A solo game that cannot host (its port is taken) still downloads from the
+// address in the settings file: the window reads it when it starts.
+TEST(DownloadWindow, ASoloGameThatCannotHostOffersTheConfiguredDownload) {
+    Fixture f;
+    f.window->setLobby(QString(), QString(), QString());
+    f.server.answer("HTTP/1.0 404 Not Found\r\n\r\n", QByteArray(), true);
+    AppPaths paths;
+    paths.settingsFile = f.dir.filePath("vornlobby.ini");
+    paths.downloadFolder = f.folder;
+    QFile ini(paths.settingsFile);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Zorble]\nLobbyURL=" + f.server.url("/lobby/vornexsetup.sh").toUtf8() + "\n");
+    ini.close();
+
+    FakeHost taken;
+    Tchat w;
+    w.setPaths(paths);
+    w.setDownload(f.window.get());
+    w.setPorts(taken.port(), unusedPort());
+    w.setArguments({});
+    w.show();
+    ASSERT_TRUE(waitUntil([&] { return f.window->isVisible(); }));
+    f.button("getbutton")->click();
+    ASSERT_TRUE(waitUntil([&] { return f.over() && f.server.connections() == 1; }))
+        << f.text("infolabel").toStdString();
+    EXPECT_TRUE(f.server.request().startsWith("GET /lobby/vornexsetup.sh HTTP/1.0\r\n"));
 }
 
 // "Play with Others" in a game window that read LobbyPath from its settings.
@@ -313,7 +379,7 @@ TEST(DownloadWindow, PlayWithOthersStartsTheConfiguredLobbyOrSaysWhereItIsNot) {
         w.show();
         ASSERT_TRUE(waitUntil([&] { return host.connected(); }));
         host.send({"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Alice"});
-        ASSERT_TRUE(waitUntil([&] { return w.settingsRead(); }));
+        ASSERT_TRUE(waitUntil([&] { return w.settings()->settingsRead(); }));
         EXPECT_EQ(download.downloadFolder(), paths.downloadFolder);
 
         MessageBoxWatcher boxes;

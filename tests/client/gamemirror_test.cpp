@@ -1,3 +1,4 @@
+#include "client/startplan.h"
 #include "clientcore/gamemirror.h"
 
 #include <gtest/gtest.h>
@@ -41,10 +42,10 @@ TEST(StartPlan, NameAndAddressAreCutToTwentyCharacters) {
 }
 
 TEST(GameMirror, LoginBytesEndInTwoTerminators) {
+    EXPECT_EQ(proto::frameRequest(proto::request::login(3, "2.1.1", "Alice")),
+              QByteArray("CMD_logininfo+3+2.1.1+Alice\xFF\xFF"));
     GameMirror m;
-    m.setLogin("Alice");
-    const QByteArray bytes = m.sendloginfo(3, "2.1.1");
-    EXPECT_EQ(bytes, QByteArray("CMD_logininfo+3+2.1.1+Alice\xFF\xFF"));
+    m.handle(proto::toclient::SendLoginInfo{3});
     EXPECT_EQ(m.localSeat(), 3);
     EXPECT_TRUE(m.loggedIn());
 }
@@ -71,29 +72,28 @@ TEST(GameMirror, SeatsAreAnnouncedAndFreed) {
     GameMirror m;
     Recorded r;
     record(m, r);
-    m.setLogin("Alice");
-    m.sendloginfo(2, "2.1.1");
+    m.handle(proto::toclient::SendLoginInfo{2});
 
-    m.newplayerinfo(1, "Bob");
-    m.newplayerinfo(2, "Alice");
-    m.newplayerinfo(6, "Carol");
-    EXPECT_EQ(m.name(1), "Bob");
-    EXPECT_EQ(m.name(2), "Alice");
-    EXPECT_EQ(m.name(3), "<Waiting>");
+    m.handle(proto::toclient::NewPlayerInfo{{1, "Bob"}});
+    m.handle(proto::toclient::NewPlayerInfo{{2, "Alice"}});
+    m.handle(proto::toclient::NewPlayerInfo{{6, "Carol"}});
+    EXPECT_EQ(m.seats().name(1), "Bob");
+    EXPECT_EQ(m.seats().name(2), "Alice");
+    EXPECT_EQ(m.seats().name(3), "<Waiting>");
     EXPECT_EQ(r.lines, QStringList({"0+Bob is Connected.", "0+You are Connected.",
                                     "0+Carol is Connected.", "0+Carol is spying."}));
     EXPECT_EQ(r.sounds, QStringList({"entered", "entered", "entered"}));
     EXPECT_EQ(r.own, 1);
 
     r.lines.clear();
-    m.playerdisconnected(1, "Bob");
-    m.playerdisconnected(3, "Nobody"); // a free seat: no line
-    EXPECT_EQ(m.name(1), "<Waiting>");
+    m.handle(proto::toclient::PlayerDisconnected{{1, "Bob"}});
+    m.handle(proto::toclient::PlayerDisconnected{{3, "Nobody"}}); // a free seat: no line
+    EXPECT_EQ(m.seats().name(1), "<Waiting>");
     EXPECT_EQ(r.lines, QStringList({"0+Bob disconnected."}));
     EXPECT_EQ(r.lost, 0);
     EXPECT_TRUE(m.loggedIn());
 
-    m.playerdisconnected(2, "Alice");
+    m.handle(proto::toclient::PlayerDisconnected{{2, "Alice"}});
     EXPECT_EQ(r.lost, 1);
     EXPECT_FALSE(m.loggedIn());
 }
@@ -102,12 +102,11 @@ TEST(GameMirror, OwnWatcherSeatIsSpying) {
     GameMirror m;
     Recorded r;
     record(m, r);
-    m.setLogin("Dave");
-    m.sendloginfo(5, "2.1.1");
-    m.newplayerinfo(5, "Dave");
+    m.handle(proto::toclient::SendLoginInfo{5});
+    m.handle(proto::toclient::NewPlayerInfo{{5, "Dave"}});
     EXPECT_EQ(r.lines, QStringList({"0+You are Connected.", "0+You are spying."}));
     for (int seat = 1; seat <= 4; ++seat)
-        EXPECT_EQ(m.name(seat), "<Waiting>");
+        EXPECT_EQ(m.seats().name(seat), "<Waiting>");
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include "client/chat/chatview.h"
 #include "client/pictures.h"
 #include "client/tchat.h"
+#include "client/tilesetmenu.h"
 #include "client/tilesets.h"
+#include "client/windowsettings.h"
 #include "settings/inifile.h"
 #include "settings/zorblesettings.h"
 #include "tests/support/testclient.h"
@@ -30,6 +32,9 @@
 
 #include <memory>
 #include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -74,8 +79,9 @@ struct Window {
     bool login() {
         host.send({"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Alice"});
         // The login's bytes too, so that what a test sends next comes after them.
-        return waitUntil(
-            [this] { return w->settingsRead() && host.received().endsWith("\xFF\xFF"); });
+        return waitUntil([this] {
+            return w->settings()->settingsRead() && host.received().endsWith("\xFF\xFF");
+        });
     }
     std::optional<QString> stored(const char *key) const {
         IniFile f(ini());
@@ -108,14 +114,14 @@ TEST(TchatSettings, WithoutAFileTheWindowShowsTheDefaults) {
     Tchat &w = *win.w;
     EXPECT_EQ(w.pos(), QPoint(3, 3));
     EXPECT_EQ(w.size(), QSize(866, 650));
-    EXPECT_EQ(w.currentTileSet(), "classic");
+    EXPECT_EQ(w.tileSets()->current(), "classic");
     const ChatOptions chat = w.chat()->options();
     EXPECT_TRUE(chat.playSounds);
     EXPECT_TRUE(chat.chatterSounds);
     EXPECT_EQ(chat.turnSound, 0);
     EXPECT_EQ(chat.textSize, 8);
     EXPECT_EQ(chat.textColour, 0x000000u); // black: white would not show on the chat view
-    EXPECT_EQ(w.gameOptions()->values(), (Tgameoptions::Values{90, 12, 0, 0, false, false}));
+    EXPECT_EQ(w.gameOptions()->values(), (game::GameOptions{90, 12, 0, 0, false, false}));
 }
 
 TEST(TchatSettings, ClosingBeforeTheOwnLoginKeepsTheStoredSettings) {
@@ -144,7 +150,7 @@ TEST(TchatSettings, StoredValuesComeBackAsTheyWereAfterAMove) {
     Tchat &w = *win.w;
     EXPECT_EQ(QRect(w.pos(), w.size()), QRect(50, 40, 1000, 700));
     EXPECT_EQ(w.chat()->phrase(1), "Wow, WTG!");
-    EXPECT_EQ(w.gameOptions()->values(), (Tgameoptions::Values{120, 8, 30, 400, true, true}));
+    EXPECT_EQ(w.gameOptions()->values(), (game::GameOptions{120, 8, 30, 400, true, true}));
 
     w.move(60, 45);
     w.close();
@@ -161,12 +167,12 @@ TEST(TchatSettings, StoredValuesComeBackAsTheyWereAfterAMove) {
     expected.textColour = 0x00123456;
     expected.playSounds = false;
     expected.phrases[0] = QStringLiteral("Wow, WTG!");
-    expected.turnTime = 120;
-    expected.squares = 8;
-    expected.gameTime = 30;
-    expected.score = 400;
-    expected.doubleScore = true;
-    expected.team = true;
+    expected.options.turntime = 120;
+    expected.options.squarecount = 8;
+    expected.options.gametime = 30;
+    expected.options.playtoscore = 400;
+    expected.options.doubletiles = true;
+    expected.options.partners = true;
     expected.newTurnSound = true;
     expected.chatterSounds = false;
     EXPECT_EQ(read, expected);
@@ -379,10 +385,36 @@ TEST(TileSets, TheMenuOffersClassicFirstThenTheSetsOfTheFolder) {
         writeFile(QDir(win.tiles()).filePath(file), bigStrip());
     ASSERT_TRUE(win.open());
     QStringList entries;
-    for (QAction *a : win.w->tilesMenu()->actions())
+    for (QAction *a : win.w->tileSets()->menu()->actions())
         entries << a->text();
     EXPECT_EQ(entries, QStringList({"classic", "broken", "Slate", "wood"}));
-    EXPECT_TRUE(win.w->tilesMenu()->actions().at(0)->isChecked());
+    EXPECT_TRUE(win.w->tileSets()->menu()->actions().at(0)->isChecked());
+}
+
+// A pipe or a link to a device named like a set's file is neither offered,
+// nor waited on, nor read: loading it says what it is, on stderr once.
+TEST(TileSets, APipeOrADeviceIsNoSetFile) {
+    for (const char *kind : {"pipe", "device"}) {
+        SCOPED_TRACE(kind);
+        Window win;
+        const QByteArray evil = QFile::encodeName(QDir(win.tiles()).filePath("evil_big.bmp"));
+        ASSERT_EQ(kind == std::string("pipe") ? ::mkfifo(evil.constData(), 0600)
+                                              : ::symlink("/dev/zero", evil.constData()),
+                  0);
+        writeFile(QDir(win.tiles()).filePath("wood_big.bmp"), bigStrip());
+        writeFile(win.ini(), "[Zorble]\nTiles=evil\n");
+        ASSERT_TRUE(win.open());
+        testing::internal::CaptureStderr();
+        const bool loggedIn = win.login();
+        const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+        ASSERT_TRUE(loggedIn);
+        EXPECT_EQ(err.count("evil_big.bmp is not a regular file"), 1) << err.toStdString();
+        EXPECT_EQ(win.w->tileSets()->current(), "classic");
+        QStringList entries;
+        for (QAction *a : win.w->tileSets()->menu()->actions())
+            entries << a->text();
+        EXPECT_EQ(entries, QStringList({"classic", "wood"}));
+    }
 }
 
 TEST(TileSets, SetsInstalledWithTheGameFollowTheUsersOwn) {
@@ -394,11 +426,11 @@ TEST(TileSets, SetsInstalledWithTheGameFollowTheUsersOwn) {
         writeFile(QDir(installed.path()).filePath(file), bigStrip());
     ASSERT_TRUE(win.open());
     QStringList entries;
-    for (QAction *a : win.w->tilesMenu()->actions())
+    for (QAction *a : win.w->tileSets()->menu()->actions())
         entries << a->text();
     EXPECT_EQ(entries, QStringList({"classic", "wood", "slate"}));
-    win.w->tilesMenu()->actions().at(2)->trigger();
-    EXPECT_TRUE(win.w->tilesMenu()->actions().at(2)->isChecked());
+    win.w->tileSets()->menu()->actions().at(2)->trigger();
+    EXPECT_TRUE(win.w->tileSets()->menu()->actions().at(2)->isChecked());
 }
 
 TEST(TileSets, ASetReplacesTheRackLettersAndTheBoardLettersWhenItHasThem) {
@@ -412,19 +444,19 @@ TEST(TileSets, ASetReplacesTheRackLettersAndTheBoardLettersWhenItHasThem) {
     Tchat &w = *win.w;
     const ClassicPictures classic(w.devicePixelRatio());
     const auto choose = [&](const QString &name) {
-        for (QAction *a : w.tilesMenu()->actions())
+        for (QAction *a : w.tileSets()->menu()->actions())
             if (a->text() == name)
                 a->trigger();
     };
     const auto ticked = [&] {
-        for (QAction *a : w.tilesMenu()->actions())
+        for (QAction *a : w.tileSets()->menu()->actions())
             if (a->isChecked())
                 return a->text();
         return QString();
     };
 
     choose("wood");
-    EXPECT_EQ(w.currentTileSet(), "wood");
+    EXPECT_EQ(w.tileSets()->current(), "wood");
     EXPECT_EQ(ticked(), "wood");
     EXPECT_EQ(win.stored("Tiles"), "wood");
     for (int letter : {0, 25}) {
@@ -436,7 +468,7 @@ TEST(TileSets, ASetReplacesTheRackLettersAndTheBoardLettersWhenItHasThem) {
     }
 
     choose("broken");
-    EXPECT_EQ(w.currentTileSet(), "wood");
+    EXPECT_EQ(w.tileSets()->current(), "wood");
     EXPECT_EQ(ticked(), "wood");
     EXPECT_EQ(w.pictures().big(3).toImage().pixel(20, 20), pieceColour(3));
     EXPECT_TRUE(w.chat()->view()->toPlainText().simplified().contains(
@@ -462,9 +494,9 @@ TEST(TileSets, TheStoredSetIsLoadedWhateverItsLetterCase) {
     writeFile(QDir(win.tiles()).filePath("wood_big.bmp"), bigStrip());
     writeFile(win.ini(), "[Zorble]\nTiles=WOOD\n");
     ASSERT_TRUE(win.open());
-    EXPECT_EQ(win.w->currentTileSet(), "classic"); // not before the login
+    EXPECT_EQ(win.w->tileSets()->current(), "classic"); // not before the login
     ASSERT_TRUE(win.login());
-    EXPECT_EQ(win.w->currentTileSet(), "WOOD");
+    EXPECT_EQ(win.w->tileSets()->current(), "WOOD");
     EXPECT_EQ(win.w->pictures().big(1).toImage().pixel(20, 20), pieceColour(1));
 }
 

@@ -17,10 +17,10 @@
 
 namespace {
 
-constexpr int kEmpty = GameMirror::kEmpty;
+constexpr int kEmpty = game::kEmpty;
 
 bool isFree(const GameMirror &m, int x, int y) {
-    return x >= 0 && x < 19 && y >= 0 && y < 19 && m.letterAt(x, y) == kEmpty;
+    return x >= 0 && x < 19 && y >= 0 && y < 19 && m.composer().shownLetter(x, y) == kEmpty;
 }
 
 // Random placements of a mover's rack tiles: words of the list through a
@@ -31,7 +31,7 @@ public:
     Placer(const GameMirror &m, const fullgame::WordList &words, std::mt19937 &rng)
         : m_(m), words_(words), rng_(rng) {
         for (int k = 1; k <= 10; ++k)
-            if (m.tileOnRack(k))
+            if (m.composer().tileOnRack(k))
                 tiles_ << k;
         for (int x = 0; x < 19; ++x)
             for (int y = 0; y < 19; ++y)
@@ -41,9 +41,9 @@ public:
         // its tiles counted.
         std::array<int, 26> have{};
         for (int k : tiles_) {
-            ++have[m.tileLetter(k)];
-            if (m.doubleTiles())
-                ++have[25 - m.tileLetter(k)];
+            ++have[m.composer().tileLetter(k)];
+            if (m.options().doubletiles)
+                ++have[25 - m.composer().tileLetter(k)];
         }
         for (const QString &w : words.words) {
             std::array<int, 26> need{};
@@ -55,8 +55,8 @@ public:
         }
     }
 
-    QList<proto::PlacedTile> next() {
-        QList<proto::PlacedTile> move;
+    QList<game::LaidTile> next() {
+        QList<game::LaidTile> move;
         switch (pick(5)) {
         case 0:
         case 1:
@@ -80,19 +80,19 @@ private:
 
     // The first free rack tile that shows the letter, or shows it turned over
     // in a double-tile game.
-    std::optional<proto::PlacedTile> tileFor(int letter, const QList<int> &used) {
+    std::optional<game::LaidTile> tileFor(int letter, const QList<int> &used) {
         for (bool flipped : {false, true}) {
-            if (flipped && !m_.doubleTiles())
+            if (flipped && !m_.options().doubletiles)
                 break;
             for (int k : tiles_)
-                if (!used.contains(k) &&
-                    (flipped ? 25 - m_.tileLetter(k) : m_.tileLetter(k)) == letter)
-                    return proto::PlacedTile{k, flipped, 0, 0};
+                if (!used.contains(k) && (flipped ? 25 - m_.composer().tileLetter(k)
+                                                  : m_.composer().tileLetter(k)) == letter)
+                    return game::LaidTile{k, flipped, 0, 0};
         }
         return std::nullopt;
     }
 
-    QList<proto::PlacedTile> word() {
+    QList<game::LaidTile> word() {
         for (int tries = 0; tries < 300 && !spellable_.isEmpty(); ++tries) {
             const QString &w = *spellable_[pick(int(spellable_.size()))];
             const bool across = pick(2);
@@ -102,7 +102,7 @@ private:
                 line = pick(19);
             } else {
                 const auto [ax, ay] = letters_[pick(int(letters_.size()))];
-                const qsizetype i = w.indexOf(QChar(u'a' + m_.letterAt(ax, ay)));
+                const qsizetype i = w.indexOf(QChar(u'a' + m_.composer().shownLetter(ax, ay)));
                 if (i < 0)
                     continue;
                 start = (across ? ax : ay) - int(i);
@@ -110,14 +110,14 @@ private:
             }
             if (start < 0 || start + w.size() > 19)
                 continue;
-            QList<proto::PlacedTile> move;
+            QList<game::LaidTile> move;
             QList<int> used;
             bool fits = true;
             for (int j = 0; j < w.size() && fits; ++j) {
                 const int x = across ? start + j : line, y = across ? line : start + j;
                 const int letter = w[j].unicode() - u'a';
                 if (!isFree(m_, x, y)) {
-                    fits = m_.letterAt(x, y) == letter;
+                    fits = m_.composer().shownLetter(x, y) == letter;
                     continue;
                 }
                 const auto tile = tileFor(letter, used);
@@ -133,12 +133,12 @@ private:
         return {};
     }
 
-    void knockAside(QList<proto::PlacedTile> &move) {
+    void knockAside(QList<game::LaidTile> &move) {
         if (move.isEmpty())
             return;
-        proto::PlacedTile &t = move[pick(int(move.size()))];
+        game::LaidTile &t = move[pick(int(move.size()))];
         const int x = t.x + pick(3) - 1, y = t.y + pick(3) - 1;
-        for (const proto::PlacedTile &o : move)
+        for (const game::LaidTile &o : move)
             if (o.x == x && o.y == y)
                 return;
         if (isFree(m_, x, y)) {
@@ -147,7 +147,7 @@ private:
         }
     }
 
-    QList<proto::PlacedTile> run() {
+    QList<game::LaidTile> run() {
         if (tiles_.isEmpty())
             return {};
         const auto [ax, ay] =
@@ -155,7 +155,7 @@ private:
         const bool across = pick(2);
         const int n = 1 + pick(std::min<int>(3, int(tiles_.size())));
         const int step = pick(2) ? 1 : -1;
-        QList<proto::PlacedTile> move;
+        QList<game::LaidTile> move;
         QList<int> order = tiles_;
         std::shuffle(order.begin(), order.end(), rng_);
         for (int p = 1, used = 0; used < n && p < 19; ++p) {
@@ -164,16 +164,16 @@ private:
                 break;
             if (!isFree(m_, x, y))
                 continue;
-            move.append({order[used], m_.doubleTiles() && pick(4) == 0, x, y});
+            move.append({order[used], m_.options().doubletiles && pick(4) == 0, x, y});
             ++used;
         }
         return move;
     }
 
-    QList<proto::PlacedTile> strewn() {
+    QList<game::LaidTile> strewn() {
         QList<int> order = tiles_;
         std::shuffle(order.begin(), order.end(), rng_);
-        QList<proto::PlacedTile> move;
+        QList<game::LaidTile> move;
         const int n = std::min<int>(1 + pick(4), int(order.size()));
         for (int i = 0; i < n; ++i) {
             int x, y;
@@ -182,10 +182,10 @@ private:
                 x = pick(19);
                 y = pick(19);
                 taken = !isFree(m_, x, y);
-                for (const proto::PlacedTile &o : move)
+                for (const game::LaidTile &o : move)
                     taken = taken || (o.x == x && o.y == y);
             } while (taken);
-            move.append({order[i], m_.doubleTiles() && pick(4) == 0, x, y});
+            move.append({order[i], m_.options().doubletiles && pick(4) == 0, x, y});
         }
         return move;
     }
@@ -208,17 +208,13 @@ rules::Verdict hostVerdict(SelfPlay &game, int seat, const QString &request) {
         ADD_FAILURE() << "the host cannot read " << request.toStdString();
         return {};
     }
-    QList<rules::LaidTile> laid;
-    for (const proto::PlacedTile &t : move->tiles)
-        laid.append({t.rackslot, t.flipped, t.x, t.y});
-    EngineProbe &p = game.probe();
-    const auto tiles = rules::Rules::readMove(p.boardGrid(), p.seat(seat).rack, laid);
-    if (!tiles) {
+    const auto verdict =
+        game::judgeMove(game.rules(), game.probe().table.positionOf(seat), move->tiles);
+    if (!verdict) {
         ADD_FAILURE() << "the host refuses to read " << request.toStdString();
         return {};
     }
-    return game.host().moveRules().judge(p.boardGrid(), p.squaresGrid(), seat, *tiles,
-                                         p.firstword());
+    return *verdict;
 }
 
 TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
@@ -241,17 +237,19 @@ TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
             ASSERT_TRUE(m.canLay());
             Placer placer(m, words, rng);
             for (int i = 0; i < 24; ++i) {
-                const QList<proto::PlacedTile> move = placer.next();
-                for (const proto::PlacedTile &t : move) {
+                const QList<game::LaidTile> move = placer.next();
+                for (const game::LaidTile &t : move) {
                     if (t.flipped) {
-                        ASSERT_TRUE(m.flippit(t.rackslot));
+                        ASSERT_TRUE(m.composer().flippit(t.rackslot));
                     }
-                    ASSERT_TRUE(m.layTile(t.rackslot, t.x, t.y));
+                    ASSERT_TRUE(m.composer().layTile(t.rackslot, t.x, t.y));
                 }
-                const std::optional<QString> request = m.doneRequest();
+                const auto laidMove = m.composer().move();
+                ASSERT_TRUE(laidMove);
+                const std::optional<QString> request = proto::requestText(*laidMove);
                 ASSERT_TRUE(request);
                 const std::optional<rules::Verdict> preview =
-                    movepreview::judgeLaid(m, game.host().moveRules());
+                    movepreview::judgeLaid(m, game.rules());
                 ASSERT_TRUE(preview) << request->toStdString();
                 const rules::Verdict host = hostVerdict(game, seat, *request);
                 ++judged;
@@ -280,10 +278,10 @@ TEST(MovePreview, AgreesWithTheHostOnEveryPlacement) {
                         break; // the turn is over
                     }
                 }
-                m.clearLaid();
-                for (const proto::PlacedTile &t : move)
+                m.composer().clearLaid();
+                for (const game::LaidTile &t : move)
                     if (t.flipped)
-                        m.flippit(t.rackslot);
+                        m.composer().flippit(t.rackslot);
             }
             if (game.mover() == seat)
                 game.playTurn();

@@ -92,7 +92,7 @@ TEST(SpyList, TheHostRemovesTheWatcherUnderThePointerOnly) {
     Tspylist &spies = *w.spyList();
     EXPECT_FALSE(spies.removeAction()->isEnabled()); // until the window hosts
     w.show();
-    ASSERT_TRUE(waitUntil([&] { return w.mirror().name(1) == "Hal"; }));
+    ASSERT_TRUE(waitUntil([&] { return w.mirror().seats().name(1) == "Hal"; }));
 
     const QStringList names = {"P2", "P3", "P4", "W5", "W6", "Alice"};
     std::array<TestClient, 6> clients;

@@ -182,12 +182,12 @@ TEST(TchatTally, CurrentPlayersAreTheOtherSeatedPlayers) {
     w.setTally(&tally);
     GameMirror &m = w.mirror();
     m.handle(SendLoginInfo{2});
-    m.newplayerinfo(1, "Ann");
-    m.newplayerinfo(3, "Bob");
-    m.newplayerinfo(6, "Spy");
-    m.newplayerinfo(2, "Me"); // the own arrival fills the list
+    m.handle(proto::toclient::NewPlayerInfo{{1, "Ann"}});
+    m.handle(proto::toclient::NewPlayerInfo{{3, "Bob"}});
+    m.handle(proto::toclient::NewPlayerInfo{{6, "Spy"}});
+    m.handle(proto::toclient::NewPlayerInfo{{2, "Me"}}); // the own arrival fills the list
     EXPECT_EQ(tally.currentPlayers(), QStringList({"Ann", "Bob"}));
-    m.playerdisconnected(1, "Ann");
+    m.handle(proto::toclient::PlayerDisconnected{{1, "Ann"}});
     EXPECT_EQ(tally.currentPlayers(), QStringList({"Bob"}));
 }
 
@@ -197,9 +197,9 @@ TEST(TchatTally, RecordsGamesWithOneWinnerWhileAnotherPlayerSits) {
     w.setTally(&tally);
     GameMirror &m = w.mirror();
     m.handle(SendLoginInfo{1});
-    m.newplayerinfo(1, "Me");
-    m.newplayerinfo(2, "Bob");
-    m.newplayerinfo(3, "Carl");
+    m.handle(proto::toclient::NewPlayerInfo{{1, "Me"}});
+    m.handle(proto::toclient::NewPlayerInfo{{2, "Bob"}});
+    m.handle(proto::toclient::NewPlayerInfo{{3, "Carl"}});
     followByTicking(tally, {"Bob"});
 
     struct Step {
@@ -224,8 +224,8 @@ TEST(TchatTally, RecordsGamesWithOneWinnerWhileAnotherPlayerSits) {
     }
 
     // Alone at the table, a game is not recorded.
-    m.playerdisconnected(2, "Bob");
-    m.playerdisconnected(3, "Carl");
+    m.handle(proto::toclient::PlayerDisconnected{{2, "Bob"}});
+    m.handle(proto::toclient::PlayerDisconnected{{3, "Carl"}});
     m.handle(Winner{{1}});
     EXPECT_EQ(tally.store().cell(TallyStore::Games, 0), "3");
 }

@@ -5,6 +5,7 @@
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
 #include "client/chat/chatview.h"
+#include "client/gamestarter.h"
 #include "client/seatmenu.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
@@ -22,6 +23,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -312,7 +314,7 @@ TEST(TchatStart, HostingStartsTheHostAndLogsIn) {
     ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "Alice"; }));
     EXPECT_TRUE(w.mirror().isHost());
     EXPECT_EQ(w.mirror().localSeat(), 1);
-    EXPECT_EQ(hosting.server.seat(1).name, "Alice");
+    EXPECT_EQ(hosting.server.table().seat(1).name, "Alice");
     EXPECT_TRUE(w.findChild<QAction *>("StartGame1")->isEnabled());
     EXPECT_FALSE(w.findChild<QPushButton *>("button_startgame")->isHidden());
     EXPECT_TRUE(waitUntil([&] { return hosting.lobby.connected(); }));
@@ -340,7 +342,7 @@ TEST(TchatSolo, NoArgumentsHostsASoloGameOnTheGamePort) {
     Tdownload download;
     w.setServer(&server);
     w.setDownload(&download);
-    w.setPorts(Tchat::kGamePort, lobby.port());
+    w.setPorts(GameStarter::kGamePort, lobby.port());
     w.setArguments({});
     w.show();
     ASSERT_TRUE(waitUntil([&] { return label(w, "label_playername1")->text() == "You"; }))
@@ -406,10 +408,19 @@ TEST(TchatWindows, HelpMenuOpensHelpAndAbout) {
     for (int i = 0; i < help.pages()->count(); ++i)
         tabs << help.pages()->tabText(i);
     EXPECT_EQ(tabs, QStringList({"Rules", "Scoring", "Zorble Squares", "Game Options", "Keyboard",
-                                 "Credits"}));
+                                 "Version History", "Credits"}));
+    // The history's newest entry is this version's; the credits name each
+    // source with its licence.
+    const QString history = help.findChild<QTextBrowser *>("page_history")->toPlainText();
+    EXPECT_TRUE(history.contains(QRegularExpression("^Version history\\nVersion " +
+                                                    QRegularExpression::escape(w.versionText()) +
+                                                    " \\S \\d+ \\w+ 20\\d\\d\\n")))
+        << history.toStdString();
     const QString credits = help.findChild<QTextBrowser *>("page_credits")->toPlainText();
-    EXPECT_TRUE(credits.contains("Qt"));
-    EXPECT_TRUE(credits.contains("SCOWL"));
+    for (const char *source :
+         {"Qt", "LGPL", "SCOWL", "Kevin Atkinson", "permission to use", "J Ross Beresford", "SoX",
+          "GPL version 2", "eSpeak NG", "GPL version 3"})
+        EXPECT_TRUE(credits.contains(source)) << source;
 }
 
 } // namespace
@@ -502,6 +513,44 @@ TEST(TchatInbound, AHostileHostNeitherStallsTheWindowNorEndsTheConnection) {
     EXPECT_EQ(j.closed, 0);
 }
 
+// Numbers at the ends of an int, or just past what a table holds: each such
+// message is refused with a line on stderr, and nothing it says is used.
+TEST(TchatInbound, NumbersOutOfRangeAreRefusedNotUsed) {
+    Joined j;
+    ASSERT_TRUE(j.login(1));
+    j.host.send({"CMD_gamesettings+60+4+10+30+200+n+n"});
+    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().options().turntime == 60; }));
+    const QList<QByteArray> hostile{"CMD_chat+2147483647+Eve chats: x|clRed",
+                                    "CMD_action+2147483643+Eve x",
+                                    "CMD_chat+10+Eve chats: x",
+                                    "CMD_chat+-2147483648+Eve chats: x",
+                                    "CMD_playasound+2147483647+wave1+",
+                                    "CMD_playasound+0+wave1+",
+                                    "CMD_gamesettings+-2147483648+4+10+30+200+n+n",
+                                    "CMD_gamesettings+60+4+10+2147483647+200+n+n",
+                                    "CMD_startgame+Eve+2147483647+4+0+0+n+n++n",
+                                    "CMD_startgame+Eve+60+4+-1+0+n+n++n",
+                                    "CMD_tilecount+2147483647",
+                                    "CMD_postscore+1+1+0+2147483647+5+3+5+word+",
+                                    "CMD_postscore+1+1+0+5+5+3+-2147483648+word+",
+                                    "CMD_newtiles+1+-2147483648+3+0"};
+    testing::internal::CaptureStderr();
+    j.host.send(hostile);
+    j.host.send({"CMD_chat+2+Bob chats: still here|clBlack"});
+    const bool shown = waitUntil([&] { return chatText(*j.window).contains("still here"); });
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(QString::fromStdString(err).count("dropped a message from the host"), hostile.size())
+        << err;
+    EXPECT_FALSE(chatText(*j.window).contains(" x")) << chatText(*j.window).toStdString();
+    const GameMirror &m = j.window->mirror();
+    EXPECT_EQ(m.options().turntime, 60);
+    EXPECT_EQ(m.elapsed(), 30);
+    EXPECT_EQ(m.tilesLeft(), 100);
+    EXPECT_EQ(m.seats().score(1) + m.seats().score(3), 0);
+    EXPECT_EQ(j.closed, 0);
+}
+
 } // namespace
 
 namespace {
@@ -510,7 +559,7 @@ TEST(TchatSeats, SeatMenuAndJustWatchAskTheHost) {
     Joined j;
     ASSERT_TRUE(j.login(2));
     j.host.send({"CMD_newplayerinfo+1+Bob", "CMD_newplayerinfo+2+Alice"});
-    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().name(2) == "Alice"; }));
+    ASSERT_TRUE(waitUntil([&] { return j.window->mirror().seats().name(2) == "Alice"; }));
     SeatMenu *menu = j.window->seatMenu();
     auto openOn = [&](int seat) {
         auto *name = j.window->findChild<QLabel *>(QStringLiteral("label_playername%1").arg(seat));

@@ -62,7 +62,7 @@ testing::AssertionResult showsOnSquare(const QImage &board, int x, int y, const 
 // seat colours in their first arrangement.
 void startGame(GameMirror &m, int zorbleSquares) {
     Started started;
-    started.options.name = QStringLiteral("Host");
+    started.name = QStringLiteral("Host");
     started.options.turntime = 60;
     started.options.squarecount = zorbleSquares;
     m.handle(started);
@@ -117,9 +117,9 @@ TEST(BoardView, ShowsAsManyZorbleSquaresAsTheGameHas) {
         startGame(m, count);
         const QImage board = view.grab().toImage();
         QList<std::array<int, 2>> painted;
-        for (int x = 0; x < GameMirror::kBoard; ++x)
-            for (int y = 0; y < GameMirror::kBoard; ++y)
-                if (showsOnSquare(board, x, y, pics.color(GameMirror::kZorbleSquare)))
+        for (int x = 0; x < game::kBoard; ++x)
+            for (int y = 0; y < game::kBoard; ++y)
+                if (showsOnSquare(board, x, y, pics.color(rules::kZorbleSquare)))
                     painted.append({x, y});
         EXPECT_EQ(painted.size(), count);
         EXPECT_EQ(painted, m.zorbleSquares()) << count;
@@ -143,9 +143,8 @@ struct OwnTurn {
     Tchat w;
     GameMirror &m = w.mirror();
     OwnTurn() {
-        m.setLogin(QStringLiteral("Alice"));
-        m.sendloginfo(3, QStringLiteral("2.1.1"));
-        m.newplayerinfo(3, QStringLiteral("Alice"));
+        m.handle(proto::toclient::SendLoginInfo{3});
+        m.handle(proto::toclient::NewPlayerInfo{{3, QStringLiteral("Alice")}});
         startGame(m, 0);
         for (auto [slot, letter] : {std::pair{1, 0}, {2, 1}, {3, 2}, {4, 3}, {10, 25}})
             m.handle(Atile{{slot, letter}});
@@ -156,8 +155,8 @@ struct OwnTurn {
 
 TEST(RackView, ShowsTilesOnTheRackAtTheirPlacesAndHidesLaidAndSpentOnes) {
     OwnTurn t;
-    ASSERT_TRUE(t.m.layTile(2, 5, 5));
-    ASSERT_TRUE(t.m.layTile(3, 6, 5));
+    ASSERT_TRUE(t.m.composer().layTile(2, 5, 5));
+    ASSERT_TRUE(t.m.composer().layTile(3, 6, 5));
     t.m.handle(NewWord{{{6, 5, 2}}}); // tile 3 is spent; tile 2 still lies on the board
     struct Tile {
         int k;
@@ -187,8 +186,8 @@ TEST(RackView, TheBarTakesTheLocalSeatsColour) {
     EXPECT_TRUE(shows(bar->grab().toImage(), QPoint(), t.w.pictures().bar(3).toImage()));
 
     Tchat watcher;
-    watcher.mirror().sendloginfo(6, QStringLiteral("2.1.1"));
-    watcher.mirror().newplayerinfo(6, QStringLiteral("Dave"));
+    watcher.mirror().handle(proto::toclient::SendLoginInfo{6});
+    watcher.mirror().handle(proto::toclient::NewPlayerInfo{{6, QStringLiteral("Dave")}});
     EXPECT_FALSE(
         child<QLabel>(watcher, QStringLiteral("image_bar"))->isVisibleTo(watcher.centralWidget()));
 }
@@ -216,13 +215,13 @@ TEST(TchatMoves, ClearTakesTheLaidTilesBackWithARemoveSoundEach) {
     QObject::connect(t.w.chat()->sounds(), &Sounds::started,
                      [&](const QString &name) { played << name; });
     for (int k : {1, 2, 4})
-        ASSERT_TRUE(t.m.layTile(k, 4 + k, 9));
+        ASSERT_TRUE(t.m.composer().layTile(k, 4 + k, 9));
     EXPECT_FALSE(t.tile(2)->isVisibleTo(t.w.centralWidget()));
     child<QPushButton>(t.w, QStringLiteral("button_clear"))->click();
     EXPECT_EQ(played, QStringList({"remove", "remove", "remove"}));
     for (int k : {1, 2, 4})
         EXPECT_TRUE(t.tile(k)->isVisibleTo(t.w.centralWidget())) << k;
-    EXPECT_EQ(t.m.letterAt(6, 9), GameMirror::kEmpty);
+    EXPECT_EQ(t.m.composer().shownLetter(6, 9), game::kEmpty);
 }
 
 TEST(TchatStatus, TurnClocksAndTilesLeftTakeTheColourOfTheSeatWhoseTurnItIs) {
@@ -235,8 +234,8 @@ TEST(TchatStatus, TurnClocksAndTilesLeftTakeTheColourOfTheSeatWhoseTurnItIs) {
                              Turn{3, "Carol's turn.", QColor(67, 141, 252)}}) {
         Tchat w;
         GameMirror &m = w.mirror();
-        m.newplayerinfo(2, QStringLiteral("Bob"));
-        m.newplayerinfo(3, QStringLiteral("Carol"));
+        m.handle(proto::toclient::NewPlayerInfo{{2, QStringLiteral("Bob")}});
+        m.handle(proto::toclient::NewPlayerInfo{{3, QStringLiteral("Carol")}});
         startGame(m, 0);
         m.handle(TileCount{30});
         m.handle(NextPlayer{turn.seat});
@@ -258,7 +257,8 @@ TEST(TchatStatus, TurnClocksAndTilesLeftTakeTheColourOfTheSeatWhoseTurnItIs) {
 TEST(TchatStatus, SettingsShowTheGamesSettings) {
     Tchat w;
     Started started;
-    started.options = {QStringLiteral("Bob"), 90, 8, 30, 250, true, true};
+    started.name = QStringLiteral("Bob");
+    started.options = {90, 8, 30, 250, true, true};
     w.mirror().handle(started);
     const std::vector<std::pair<const char *, QString>> labels{
         {"label_turntime", "90"}, {"label_gametime", "30 mins"}, {"label_playtoscore", "250"},
@@ -270,7 +270,7 @@ TEST(TchatStatus, SettingsShowTheGamesSettings) {
 
 TEST(TchatSeats, TheWatchingMarkShowsWhileTheSeatSitsOut) {
     Tchat w;
-    w.mirror().newplayerinfo(2, QStringLiteral("Bob"));
+    w.mirror().handle(proto::toclient::NewPlayerInfo{{2, QStringLiteral("Bob")}});
     auto *eyes = child<QLabel>(w, QStringLiteral("image_eyes2"));
     for (auto [code, shown] : {std::pair{1, true}, {2, false}}) {
         w.mirror().handle(Watching{{2, code}});
@@ -289,9 +289,9 @@ TEST(WinnerPanel, ShowsTheTitleAndTheNamesShadowedForOneOrTwoWinners) {
                             Ending{{1, 3}, "Congratulations to the Winners!", "Alice,Carol"}}) {
         Tchat w;
         GameMirror &m = w.mirror();
-        m.newplayerinfo(1, QStringLiteral("Alice"));
-        m.newplayerinfo(2, QStringLiteral("<b>Bob</b>"));
-        m.newplayerinfo(3, QStringLiteral("Carol"));
+        m.handle(proto::toclient::NewPlayerInfo{{1, QStringLiteral("Alice")}});
+        m.handle(proto::toclient::NewPlayerInfo{{2, QStringLiteral("<b>Bob</b>")}});
+        m.handle(proto::toclient::NewPlayerInfo{{3, QStringLiteral("Carol")}});
         startGame(m, 0);
         auto *panel = child<QWidget>(w, QStringLiteral("panel_winner"));
         m.handle(GameOver{EndReason::PlayToScore});
@@ -319,7 +319,7 @@ TEST(WinnerPanel, ShowsTheTitleAndTheNamesShadowedForOneOrTwoWinners) {
 TEST(ZorbleFlash, AlternatesTheOutcomesFramesAndHidesAfterFifteenChanges) {
     for (int outcome : {1, 2, 3}) {
         Tchat w;
-        w.mirror().newplayerinfo(1, QStringLiteral("Alice"));
+        w.mirror().handle(proto::toclient::NewPlayerInfo{{1, QStringLiteral("Alice")}});
         Scored scored;
         scored.seat = 1;
         scored.bonus = outcome;

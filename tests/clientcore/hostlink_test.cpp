@@ -72,18 +72,17 @@ TEST(HostLink, FollowsAWholeGameAgainstARealHost) {
     QObject::connect(&mirror, &GameMirror::chatLine,
                      [&](int, const QString &text, quint32) { lines << text; });
     mirror.setPlayerName(QStringLiteral("Bot"));
-    mirror.setLogin(QStringLiteral("Bot"));
+    link.setLogin(QStringLiteral("Bot"));
     link.connectToHost(QStringLiteral("127.0.0.1"), port);
-    ASSERT_TRUE(waitUntil([&] { return mirror.name(1) == QStringLiteral("Bot"); }));
+    ASSERT_TRUE(waitUntil([&] { return mirror.seats().name(1) == QStringLiteral("Bot"); }));
     EXPECT_EQ(mirror.localSeat(), 1);
 
-    proto::GameOptions options;
-    options.name = QStringLiteral("Bot");
+    game::GameOptions options;
     options.turntime = 60;
-    link.send(proto::client::startgame(options));
+    link.send(proto::request::start(QStringLiteral("Bot"), options));
     ASSERT_TRUE(waitUntil([&] { return mirror.ownTurn() && mirror.rackLetter(10) != 100; }));
     EXPECT_TRUE(mirror.gameRunning());
-    EXPECT_EQ(mirror.turnTime(), 60);
+    EXPECT_EQ(mirror.options().turntime, 60);
     EXPECT_EQ(mirror.tilesLeft(), 88);
 
     QString word;
@@ -98,25 +97,27 @@ TEST(HostLink, FollowsAWholeGameAgainstARealHost) {
     ASSERT_FALSE(word.isEmpty()) << "the rack spells none of the short words";
     const int first = mirror.rackLetter(rackSlots[0]);
     const int second = mirror.rackLetter(rackSlots[1]);
-    ASSERT_TRUE(mirror.layTile(rackSlots[0], 2, 3));
-    ASSERT_TRUE(mirror.layTile(rackSlots[1], 3, 3));
-    EXPECT_FALSE(mirror.layTile(rackSlots[1], 4, 3)); // a tile lies in one place at a time
-    link.send(proto::client::done(1, mirror.laidTiles()));
+    ASSERT_TRUE(mirror.composer().layTile(rackSlots[0], 2, 3));
+    ASSERT_TRUE(mirror.composer().layTile(rackSlots[1], 3, 3));
+    EXPECT_FALSE(
+        mirror.composer().layTile(rackSlots[1], 4, 3)); // a tile lies in one place at a time
+    link.send(proto::request::move(1, mirror.composer().laidTiles()));
 
     // The first word moves onto the centre row and becomes the board's.
-    ASSERT_TRUE(waitUntil([&] { return mirror.score(1) > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return mirror.seats().score(1) > 0; }));
     ASSERT_TRUE(waitUntil([&] { return mirror.newest(9, 9); }));
-    EXPECT_EQ(mirror.letterAt(8, 9), first);
-    EXPECT_EQ(mirror.letterAt(9, 9), second);
-    EXPECT_EQ(mirror.letterAt(2, 3), 100);
-    EXPECT_TRUE(mirror.laidTiles().isEmpty());
+    EXPECT_EQ(mirror.composer().shownLetter(8, 9), first);
+    EXPECT_EQ(mirror.composer().shownLetter(9, 9), second);
+    EXPECT_EQ(mirror.composer().shownLetter(2, 3), 100);
+    EXPECT_TRUE(mirror.composer().laidTiles().isEmpty());
     EXPECT_TRUE(lines.contains(QStringLiteral("*Bot: ") + word.toUpper() + QStringLiteral(" +") +
-                               QString::number(mirror.score(1)) + QStringLiteral(" points.*")));
+                               QString::number(mirror.seats().score(1)) +
+                               QStringLiteral(" points.*")));
 
     // Alone at the table, a pass leaves no seat that has not passed holding a
     // tile: the game ends with the only seat winning.
     ASSERT_TRUE(waitUntil([&] { return mirror.ownTurn(); }));
-    link.send(proto::client::pass(1));
+    link.send(proto::request::pass(1));
     ASSERT_TRUE(waitUntil([&] { return !mirror.winners().isEmpty(); }));
     EXPECT_EQ(mirror.winners(), QList<int>{1});
     // The reason comes in a message of its own, after the winner's.

@@ -31,7 +31,6 @@ struct Table {
         QObject::connect(&m, &GameMirror::soundRequested,
                          [this](const QString &s) { sounds << s; });
         m.setPlayerName(names.value(seat - 1));
-        m.setLogin(m.playerName());
         feed(m, host::sendlogininfo(seat));
         for (int i = 1; i <= 4; ++i)
             feed(m, host::newplayerinfo(i, names[i - 1]));
@@ -51,15 +50,15 @@ TEST(MirrorClocks, TurnAndGameClocksCountAsShown) {
     EXPECT_TRUE(t.m.clockRunning());
     feed(t.m, host::nextplayer(2));
     t.tick(1);
-    EXPECT_EQ(t.m.timeOfTurnText(), "Turn Time: 0:58");
+    EXPECT_EQ(t.m.texts().timeOfTurnText(), "Turn Time: 0:58");
     t.sounds.clear();
     t.tick(64); // the turn clock runs out on the way
-    EXPECT_EQ(t.m.timeOfGameText(), "Game Time: 1:05");
-    EXPECT_EQ(t.m.timeOfTurnText(), "Turn Time: 0:00");
+    EXPECT_EQ(t.m.texts().timeOfGameText(), "Game Time: 1:05");
+    EXPECT_EQ(t.m.texts().timeOfTurnText(), "Turn Time: 0:00");
     // "tick" at 20 seconds left and at 10 down to 1.
     EXPECT_EQ(t.sounds.count("tick"), 11);
     t.tick(535);
-    EXPECT_EQ(t.m.timeOfGameText(), "Game Time: 10:00");
+    EXPECT_EQ(t.m.texts().timeOfGameText(), "Game Time: 10:00");
     feed(t.m, host::winner({1}));
     EXPECT_FALSE(t.m.clockRunning());
 }
@@ -67,16 +66,16 @@ TEST(MirrorClocks, TurnAndGameClocksCountAsShown) {
 TEST(MirrorClocks, NewcomerGoesOnFromTheHostsCountAtTheFirstTick) {
     Table t(4);
     feed(t.m, host::arrangeboard({2, 3, 4, 1}));
-    feed(t.m, host::gamesettings({30, 12, 60, 3000, 0, true, true}));
+    feed(t.m, host::gamesettings({{30, 12, 60, 0, true, true}, 3000}));
     EXPECT_FALSE(t.m.clockRunning()); // the turn that follows starts it
     EXPECT_EQ(t.m.zorbleSquares().size(), 12);
     feed(t.m, host::nextplayer(1));
     EXPECT_TRUE(t.m.clockRunning());
     t.tick(1);
-    EXPECT_EQ(t.m.timeOfGameText(), "Game Time: 50:01");
-    EXPECT_EQ(t.m.timeOfTurnText(), "Turn Time: 0:28");
-    EXPECT_EQ(t.m.partnersText(), "Yes");
-    EXPECT_EQ(t.m.doubleText(), "Yes");
+    EXPECT_EQ(t.m.texts().timeOfGameText(), "Game Time: 50:01");
+    EXPECT_EQ(t.m.texts().timeOfTurnText(), "Turn Time: 0:28");
+    EXPECT_EQ(t.m.texts().partnersText(), "Yes");
+    EXPECT_EQ(t.m.texts().doubleText(), "Yes");
 }
 
 TEST(MirrorTexts, SettingsOnShow) {
@@ -95,14 +94,14 @@ TEST(MirrorTexts, SettingsOnShow) {
         SCOPED_TRACE(c.options);
         Table t;
         t.start(c.options, c.partners);
-        EXPECT_EQ(t.m.gameTimeText(), c.gametime);
-        EXPECT_EQ(t.m.playToScoreText(), c.playtoscore);
-        EXPECT_EQ(t.m.partnersText(), c.partnersText);
+        EXPECT_EQ(t.m.texts().gameTimeText(), c.gametime);
+        EXPECT_EQ(t.m.texts().playToScoreText(), c.playtoscore);
+        EXPECT_EQ(t.m.texts().partnersText(), c.partnersText);
     }
     Table t;
     t.start("Ann+60+0+0+0+n+n+");
     feed(t.m, host::tilecount(40));
-    EXPECT_EQ(t.m.tilesLeftText(), "Tiles Left: 58");
+    EXPECT_EQ(t.m.texts().tilesLeftText(), "Tiles Left: 58");
 }
 
 TEST(MirrorTurns, OwnTurnIsDecidedBySeatNotByName) {
@@ -112,13 +111,13 @@ TEST(MirrorTurns, OwnTurnIsDecidedBySeatNotByName) {
     QSignalSpy buttons(&t.m, &GameMirror::moveButtonsShown);
     feed(t.m, host::nextplayer(1));
     EXPECT_FALSE(t.m.ownTurn());
-    EXPECT_EQ(t.m.turnText(), "Sam's turn.");
+    EXPECT_EQ(t.m.texts().turnText(), "Sam's turn.");
     EXPECT_TRUE(buttons.isEmpty());
     feed(t.m, host::nextplayer(3));
     EXPECT_TRUE(t.m.ownTurn());
-    EXPECT_EQ(t.m.turnText(), "Your Turn.");
+    EXPECT_EQ(t.m.texts().turnText(), "Your Turn.");
     ASSERT_EQ(buttons.size(), 1);
-    EXPECT_EQ(t.m.turnColour(), GameMirror::seatColour(3));
+    EXPECT_EQ(t.m.texts().turnColour(), MirrorTexts::seatColour(3));
 }
 
 TEST(MirrorTurns, ZorbleOutcomeSounds) {
@@ -132,7 +131,7 @@ TEST(MirrorTurns, ZorbleOutcomeSounds) {
         feed(t.m, host::postscore({10, 2, outcome, 12, 12, 4, 0, "cat"}));
         EXPECT_EQ(shown.size(), sound ? 1 : 0) << outcome;
         EXPECT_EQ(t.sounds.filter("zb"), sound ? QStringList{sound} : QStringList{}) << outcome;
-        EXPECT_EQ(t.m.bonus(2), "+12");
+        EXPECT_EQ(t.m.seats().bonus(2), "+12");
     }
 }
 
@@ -141,10 +140,10 @@ TEST(MirrorTurns, ExchangeAndPartnersShowOnBothSeats) {
     t.start("Ann+60+0+0+0+n+y+", true);
     feed(t.m, host::postscore({10, 1, 0, 30, 30, 3, 30, "word"}));
     feed(t.m, host::newtiles("2", -10, 4, -10));
-    EXPECT_EQ(t.m.score(3), 30);
-    EXPECT_EQ(t.m.score(4), -10);
-    EXPECT_EQ(t.m.bonus(2), "-10");
-    EXPECT_EQ(t.m.bonus(1), "+30");
+    EXPECT_EQ(t.m.seats().score(3), 30);
+    EXPECT_EQ(t.m.seats().score(4), -10);
+    EXPECT_EQ(t.m.seats().bonus(2), "-10");
+    EXPECT_EQ(t.m.seats().bonus(1), "+30");
 }
 
 TEST(MirrorBoard, QuartersAndZorbleLayouts) {
@@ -157,9 +156,9 @@ TEST(MirrorBoard, QuartersAndZorbleLayouts) {
         EXPECT_EQ(t.m.zorbleSquares().size(), shown) << count;
         if (count == 20) {
             for (const auto &[x, y] : {std::pair{0, 0}, {18, 18}, {9, 3}, {3, 9}, {15, 9}, {9, 15}})
-                EXPECT_EQ(t.m.squareColor(x, y), GameMirror::kZorbleSquare) << x << "," << y;
+                EXPECT_EQ(t.m.squareColor(x, y), rules::kZorbleSquare) << x << "," << y;
         }
-        EXPECT_EQ(t.m.squareColor(9, 9), GameMirror::kCentre);
+        EXPECT_EQ(t.m.squareColor(9, 9), game::kCentreKind);
         EXPECT_EQ(t.m.squareColor(1, 1), 4);   // top left
         EXPECT_EQ(t.m.squareColor(1, 17), 1);  // bottom left
         EXPECT_EQ(t.m.squareColor(17, 1), 2);  // top right
@@ -174,14 +173,14 @@ TEST(MirrorBoard, ClearReturnsEachLaidTileWithASound) {
         feed(t.m, host::atile(k, k));
     feed(t.m, host::nextplayer(1));
     for (int k = 1; k <= 3; ++k)
-        ASSERT_TRUE(t.m.layTile(k, k, 5));
-    EXPECT_FALSE(t.m.tileOnRack(2));
+        ASSERT_TRUE(t.m.composer().layTile(k, k, 5));
+    EXPECT_FALSE(t.m.composer().tileOnRack(2));
     t.sounds.clear();
-    t.m.clearLaid();
+    t.m.composer().clearLaid();
     EXPECT_EQ(t.sounds, QStringList({"remove", "remove", "remove"}));
-    EXPECT_TRUE(t.m.tileOnRack(2));
-    EXPECT_EQ(t.m.letterAt(2, 5), GameMirror::kEmpty);
-    EXPECT_EQ(t.m.tileText(2), "n+2");
+    EXPECT_TRUE(t.m.composer().tileOnRack(2));
+    EXPECT_EQ(t.m.composer().shownLetter(2, 5), game::kEmpty);
+    EXPECT_EQ(t.m.composer().tileText(2), "n+2");
 }
 
 // Seat 1's turn in a game with double tiles or without, tiles 1..10 dealt
@@ -197,7 +196,7 @@ struct Composing : Table {
     QList<int> order() const {
         QList<int> tiles;
         for (int p = 1; p <= 10; ++p)
-            tiles << m.rackOrder()[p].tile;
+            tiles << m.composer().rackOrder()[p].tile;
         return tiles;
     }
 };
@@ -205,74 +204,74 @@ struct Composing : Table {
 TEST(MirrorCompose, ADragEndsOnEveryDropAndLaysOnlyOnAFreeSquare) {
     Composing t({0, 1, 2}); // tiles 4..10 were never dealt
     feed(t.m, host::showboard(5, 5, 7));
-    EXPECT_FALSE(t.m.startDrag(4)); // "n+*": nothing to pick up
-    EXPECT_EQ(t.m.dragTile(), 0);
+    EXPECT_FALSE(t.m.composer().startDrag(4)); // "n+*": nothing to pick up
+    EXPECT_EQ(t.m.composer().dragTile(), 0);
 
-    ASSERT_TRUE(t.m.startDrag(2));
-    EXPECT_EQ(t.m.dragText(), "n+1");
-    EXPECT_FALSE(t.m.startDrag(3)); // one drag at a time
-    EXPECT_FALSE(t.m.dropDragged(5, 5));
-    EXPECT_EQ(t.m.dragTile(), 0);
-    EXPECT_TRUE(t.m.tileOnRack(2));
-    EXPECT_EQ(t.m.letterAt(5, 5), 7);
+    ASSERT_TRUE(t.m.composer().startDrag(2));
+    EXPECT_EQ(t.m.composer().dragText(), "n+1");
+    EXPECT_FALSE(t.m.composer().startDrag(3)); // one drag at a time
+    EXPECT_FALSE(t.m.composer().dropDragged(5, 5));
+    EXPECT_EQ(t.m.composer().dragTile(), 0);
+    EXPECT_TRUE(t.m.composer().tileOnRack(2));
+    EXPECT_EQ(t.m.composer().shownLetter(5, 5), 7);
 
-    ASSERT_TRUE(t.m.startDrag(2));
-    EXPECT_TRUE(t.m.dropDragged(6, 5));
-    EXPECT_EQ(t.m.dragTile(), 0);
-    EXPECT_FALSE(t.m.tileOnRack(2));
-    EXPECT_EQ(t.m.letterAt(6, 5), 1);
-    EXPECT_EQ(t.m.placedTile(6, 5), 2);
+    ASSERT_TRUE(t.m.composer().startDrag(2));
+    EXPECT_TRUE(t.m.composer().dropDragged(6, 5));
+    EXPECT_EQ(t.m.composer().dragTile(), 0);
+    EXPECT_FALSE(t.m.composer().tileOnRack(2));
+    EXPECT_EQ(t.m.composer().shownLetter(6, 5), 1);
+    EXPECT_EQ(t.m.composer().placedTile(6, 5), 2);
     EXPECT_EQ(t.sounds, QStringList({"place"}));
 }
 
 TEST(MirrorCompose, TilesAreTakenBackBySquareOrLastLaidFirst) {
     Composing t({0, 1, 2, 3});
     for (auto [k, x] : {std::pair{3, 4}, {1, 5}, {4, 6}})
-        ASSERT_TRUE(t.m.layTile(k, x, 9));
-    EXPECT_FALSE(t.m.takeBack(7, 9)); // no tile of this turn there
-    EXPECT_TRUE(t.m.takeBack(5, 9));
-    EXPECT_TRUE(t.m.tileOnRack(1));
-    EXPECT_EQ(t.m.letterAt(5, 9), GameMirror::kEmpty);
+        ASSERT_TRUE(t.m.composer().layTile(k, x, 9));
+    EXPECT_FALSE(t.m.composer().takeBack(7, 9)); // no tile of this turn there
+    EXPECT_TRUE(t.m.composer().takeBack(5, 9));
+    EXPECT_TRUE(t.m.composer().tileOnRack(1));
+    EXPECT_EQ(t.m.composer().shownLetter(5, 9), game::kEmpty);
     using Square = std::array<int, 2>;
-    EXPECT_EQ(t.m.takeBackLast(), (Square{6, 9}));
-    EXPECT_EQ(t.m.takeBackLast(), (Square{4, 9}));
-    EXPECT_EQ(t.m.takeBackLast(), (Square{GameMirror::kEmpty, GameMirror::kEmpty}));
+    EXPECT_EQ(t.m.composer().takeBackLast(), (Square{6, 9}));
+    EXPECT_EQ(t.m.composer().takeBackLast(), (Square{4, 9}));
+    EXPECT_EQ(t.m.composer().takeBackLast(), (Square{game::kEmpty, game::kEmpty}));
     EXPECT_EQ(t.sounds, QStringList({"remove", "remove", "remove"}));
-    EXPECT_TRUE(t.m.laidTiles().isEmpty());
+    EXPECT_TRUE(t.m.composer().laidTiles().isEmpty());
 }
 
 TEST(MirrorCompose, FlippingTurnsADoubleTileToTheOppositeLetter) {
     for (bool doubleTiles : {true, false}) {
         SCOPED_TRACE(doubleTiles);
         Composing t({0, 12}, doubleTiles);
-        EXPECT_EQ(t.m.flippit(1), doubleTiles);
-        EXPECT_EQ(t.m.tileText(1), doubleTiles ? "y+25" : "n+0");
-        EXPECT_FALSE(t.m.flippit(3)); // never dealt
+        EXPECT_EQ(t.m.composer().flippit(1), doubleTiles);
+        EXPECT_EQ(t.m.composer().tileText(1), doubleTiles ? "y+25" : "n+0");
+        EXPECT_FALSE(t.m.composer().flippit(3)); // never dealt
         if (!doubleTiles)
             continue;
-        EXPECT_EQ(t.m.rackOrder()[1].key, 0); // the key stays the dealt letter
-        ASSERT_TRUE(t.m.flippit(2));
-        EXPECT_EQ(t.m.tileText(2), "y+13"); // M and N
-        ASSERT_TRUE(t.m.flippit(2));
-        EXPECT_EQ(t.m.tileText(2), "n+12");
+        EXPECT_EQ(t.m.composer().rackOrder()[1].key, 0); // the key stays the dealt letter
+        ASSERT_TRUE(t.m.composer().flippit(2));
+        EXPECT_EQ(t.m.composer().tileText(2), "y+13"); // M and N
+        ASSERT_TRUE(t.m.composer().flippit(2));
+        EXPECT_EQ(t.m.composer().tileText(2), "n+12");
         // A turned tile lays its shown letter and is sent turned over.
-        ASSERT_TRUE(t.m.layTile(1, 3, 3));
-        EXPECT_EQ(t.m.letterAt(3, 3), 25);
-        EXPECT_FALSE(t.m.flippit(1)); // not while it lies on the board
-        ASSERT_EQ(t.m.laidTiles().size(), 1);
-        EXPECT_TRUE(t.m.laidTiles()[0].flipped);
+        ASSERT_TRUE(t.m.composer().layTile(1, 3, 3));
+        EXPECT_EQ(t.m.composer().shownLetter(3, 3), 25);
+        EXPECT_FALSE(t.m.composer().flippit(1)); // not while it lies on the board
+        ASSERT_EQ(t.m.composer().laidTiles().size(), 1);
+        EXPECT_TRUE(t.m.composer().laidTiles()[0].flipped);
     }
 }
 
 TEST(MirrorCompose, SwapMovesTilesWithTheirKeysAndSortKeepsEqualKeysInOrder) {
     Composing t({3, 1, 3, 0, 7, 2, 9, 5, 2, 8});
-    ASSERT_TRUE(t.m.startDrag(1));
-    t.m.swapWithDragged(3);
-    EXPECT_EQ(t.m.dragTile(), 0);
+    ASSERT_TRUE(t.m.composer().startDrag(1));
+    t.m.composer().swapWithDragged(3);
+    EXPECT_EQ(t.m.composer().dragTile(), 0);
     EXPECT_EQ(t.order(), QList<int>({3, 2, 1, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(t.m.rackOrder()[1].key, 3);
-    ASSERT_TRUE(t.m.layTile(8, 0, 0)); // a tile on the board takes part
-    t.m.sortthem();
+    EXPECT_EQ(t.m.composer().rackOrder()[1].key, 3);
+    ASSERT_TRUE(t.m.composer().layTile(8, 0, 0)); // a tile on the board takes part
+    t.m.composer().sortthem();
     // Keys 0 1 2 2 3 3 5 7 8 9; tile 3 stays before tile 1, 6 before 9.
     EXPECT_EQ(t.order(), QList<int>({4, 2, 6, 9, 3, 1, 8, 5, 10, 7}));
 }
@@ -296,28 +295,28 @@ TEST(MirrorCompose, TypingLaysTheLeftmostTileShowingTheLetter) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Composing t({2, 0, 0, 23}, c.doubleTiles);
-        ASSERT_TRUE(t.m.startDrag(2));
-        t.m.swapWithDragged(3);
-        EXPECT_EQ(t.m.layLetter(c.letter, c.otherSide, 7, 7), c.laid);
+        ASSERT_TRUE(t.m.composer().startDrag(2));
+        t.m.composer().swapWithDragged(3);
+        EXPECT_EQ(t.m.composer().layLetter(c.letter, c.otherSide, 7, 7), c.laid);
         if (c.laid == 0) {
-            EXPECT_EQ(t.m.letterAt(7, 7), GameMirror::kEmpty);
+            EXPECT_EQ(t.m.composer().shownLetter(7, 7), game::kEmpty);
             continue;
         }
-        EXPECT_EQ(t.m.placedTile(7, 7), c.laid);
-        EXPECT_EQ(t.m.letterAt(7, 7), c.shown);
+        EXPECT_EQ(t.m.composer().placedTile(7, 7), c.laid);
+        EXPECT_EQ(t.m.composer().shownLetter(7, 7), c.shown);
         EXPECT_EQ(t.sounds, QStringList({"place"}));
     }
 }
 
 TEST(MirrorCompose, DoneNamesTheLaidTilesInTileNumberOrder) {
     Composing t({0, 1, 2, 3, 4, 5});
-    EXPECT_FALSE(t.m.doneRequest()); // nothing laid
-    ASSERT_TRUE(t.m.flippit(5));
-    ASSERT_TRUE(t.m.layTile(5, 8, 4));
-    ASSERT_TRUE(t.m.layTile(2, 7, 4));
-    EXPECT_EQ(t.m.doneRequest(), "CMD_done+1+2+n+7+4+5+y+8+4");
+    EXPECT_FALSE(t.m.composer().move()); // nothing laid
+    ASSERT_TRUE(t.m.composer().flippit(5));
+    ASSERT_TRUE(t.m.composer().layTile(5, 8, 4));
+    ASSERT_TRUE(t.m.composer().layTile(2, 7, 4));
+    EXPECT_EQ(proto::requestText(*t.m.composer().move()), "CMD_done+1+2+n+7+4+5+y+8+4");
     feed(t.m, host::playerdisconnected(1, "Ann"));
-    EXPECT_FALSE(t.m.doneRequest()); // not logged in
+    EXPECT_FALSE(t.m.composer().move()); // not logged in
 }
 
 TEST(MirrorTurns, RefusedMovesAndBoughtTilesAreSignalled) {
@@ -350,16 +349,16 @@ TEST(MirrorEnd, WinnersTitleNamesAndTally) {
         t.start("Sam+60+0+0+0+n+n+");
         QSignalSpy tally(&t.m, &GameMirror::tallyGame);
         feed(t.m, host::winner(c.winners));
-        EXPECT_TRUE(t.m.winnerShown());
-        EXPECT_EQ(t.m.winnerTitle(), c.title);
-        EXPECT_EQ(t.m.winnerNames(), c.names);
+        EXPECT_TRUE(t.m.texts().winnerShown());
+        EXPECT_EQ(t.m.texts().winnerTitle(), c.title);
+        EXPECT_EQ(t.m.texts().winnerNames(), c.names);
         ASSERT_EQ(tally.size(), c.tally ? 1 : 0);
         if (c.tally) {
             EXPECT_EQ(tally.first().first().toString(), c.tally);
         }
         EXPECT_EQ(t.m.currentPlayer(), 0);
         t.start("Sam+60+0+0+0+n+n+");
-        EXPECT_FALSE(t.m.winnerShown());
+        EXPECT_FALSE(t.m.texts().winnerShown());
     }
 }
 
@@ -368,11 +367,11 @@ TEST(MirrorSeats, LeavingFreesTheSeatAndWatchingShowsTheMark) {
     t.start("Ann+60+0+0+0+n+n+");
     feed(t.m, host::postscore({10, 3, 0, 12, 12, 1, 0, "cat"}));
     feed(t.m, host::justwatching(3, 1));
-    EXPECT_TRUE(t.m.watching(3));
+    EXPECT_TRUE(t.m.seats().watching(3));
     feed(t.m, host::playerdisconnected(3, "Cat"));
-    EXPECT_EQ(t.m.name(3), GameMirror::kWaiting);
-    EXPECT_FALSE(t.m.watching(3));
-    EXPECT_EQ(t.m.score(3), 12); // the score stays until the next game
+    EXPECT_EQ(t.m.seats().name(3), SeatList::kWaiting);
+    EXPECT_FALSE(t.m.seats().watching(3));
+    EXPECT_EQ(t.m.seats().score(3), 12); // the score stays until the next game
 }
 
 // Each step hands the mirror one announcement and reads back the watcher
@@ -411,7 +410,7 @@ TEST(MirrorSeats, WatchersComeAndGoAsSpyListEntries) {
     for (const Step &step : steps) {
         lines.clear();
         feed(t.m, step.line);
-        EXPECT_EQ(t.m.spies(), step.spies) << step.line.toStdString();
+        EXPECT_EQ(t.m.seats().spies(), step.spies) << step.line.toStdString();
         EXPECT_EQ(lines, step.said) << step.line.toStdString();
         EXPECT_EQ(mirrorState(t.m)["spies"].toArray().toVariantList(),
                   QVariant(step.spies).toList());

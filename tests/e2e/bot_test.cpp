@@ -50,8 +50,10 @@ TEST(EndToEndBots, AHostingProgramSeatsTwoComputerPlayersThatPlayAWholeGame) {
     fullgame::Player cat;
     ASSERT_EQ(cat.join(kGamePort, "Cat"), 4);
     // The names of the seats taken before come after the own seat.
-    ASSERT_TRUE(waitUntil(
-        [&] { return cat.mirror.name(2) == "Computer 1" && cat.mirror.name(3) == "Computer 2"; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return cat.mirror.seats().name(2) == "Computer 1" &&
+               cat.mirror.seats().name(3) == "Computer 2";
+    }));
 
     ann.proc.write("/start\n");
     QElapsedTimer clock;

@@ -1,7 +1,9 @@
 // The command line: help, version and options the program does not know.
 #include "tests/support/testclient.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +47,31 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
             EXPECT_TRUE(out.isEmpty()) << out.toStdString();
         EXPECT_TRUE(err.contains(QString::fromUtf8(c.err))) << err.toStdString();
     }
+}
+
+// Every console command the README documents has a line of its own in
+// zorble --help.
+TEST(CommandLine, HelpListsEveryConsoleCommandOfTheReadme) {
+    ensureCoreApp();
+    QFile readme(ZORBLE_README);
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    QString row;
+    for (const QString &line : QString::fromUtf8(readme.readAll()).split('\n'))
+        if (line.startsWith("| `ZORBLE_CHAT_CONSOLE=1`"))
+            row = line;
+    QStringList documented;
+    for (const auto &m : QRegularExpression("`(/[a-z]+)").globalMatch(row))
+        if (m.captured(1) != "/me")
+            documented << m.captured(1);
+    ASSERT_GE(documented.size(), 5) << row.toStdString();
+
+    QProcess p;
+    p.start(ZORBLE_BIN, {"--help"});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    for (const QString &command : documented)
+        EXPECT_TRUE(out.contains(QRegularExpression("\\n    " + command + "\\b")))
+            << command.toStdString();
 }
 
 } // namespace

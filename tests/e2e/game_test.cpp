@@ -76,11 +76,12 @@ TEST(EndToEndGame, TwoProgramsAndTwoPlayersPlayToTheEnd) {
     ASSERT_TRUE(bob.terminate());
 
     QStringList board;
-    for (int y = 0; y < GameMirror::kBoard; ++y) {
+    for (int y = 0; y < game::kBoard; ++y) {
         QString row;
-        for (int x = 0; x < GameMirror::kBoard; ++x)
-            row += seen.letterAt(x, y) == GameMirror::kEmpty ? QChar('.')
-                                                             : QChar(u'a' + seen.letterAt(x, y));
+        for (int x = 0; x < game::kBoard; ++x)
+            row += seen.composer().shownLetter(x, y) == game::kEmpty
+                       ? QChar('.')
+                       : QChar(u'a' + seen.composer().shownLetter(x, y));
         board << row;
     }
     for (const QString &path : {hostState, joinState}) {
@@ -93,10 +94,11 @@ TEST(EndToEndGame, TwoProgramsAndTwoPlayersPlayToTheEnd) {
         EXPECT_EQ(rows, board);
         const QJsonArray seats = state["seats"].toArray();
         for (int seat = 1; seat <= 4; ++seat)
-            EXPECT_EQ(seats[seat - 1].toObject()["score"].toString().toInt(), seen.score(seat));
+            EXPECT_EQ(seats[seat - 1].toObject()["score"].toString().toInt(),
+                      seen.seats().score(seat));
         const QJsonObject winner = state["winner"].toObject();
         EXPECT_TRUE(winner["visible"].toBool());
-        EXPECT_EQ(winner["names"].toString(), seen.winnerNames());
+        EXPECT_EQ(winner["names"].toString(), seen.texts().winnerNames());
         EXPECT_EQ(state["currentplayer"].toInt(), 0);
     }
 }

@@ -67,11 +67,10 @@ TEST(EndToEndTally, AGameWithOneWinnerIsInTheTallyFileWhenTheProgramEnds) {
     ASSERT_TRUE(ann.waitForLine("0+You are Connected.")) << ann.out.toStdString();
     ASSERT_EQ(dan.join(kGamePort, "Dan"), 3);
 
-    proto::GameOptions o;
-    o.name = QStringLiteral("Cat");
+    game::GameOptions o;
     o.turntime = 60;
     o.playtoscore = 30;
-    cat.send(proto::client::startgame(o));
+    cat.send(proto::client::startgame(QStringLiteral("Cat"), o));
 
     const GameMirror &seen = cat.mirror;
     int turnsSeen = 0;

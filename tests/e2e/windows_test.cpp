@@ -131,13 +131,13 @@ bool boardShows(const QJsonObject &state, const QString &word) {
 // The mover's game as its state file tells it, and a move from its rack.
 struct Plan {
     GameMirror mirror;
-    QList<proto::PlacedTile> move;
+    QList<game::LaidTile> move;
     QString word;
 };
 
 bool plan(const QJsonObject &state, const fullgame::WordList &words, const TDictn &dict, Plan &p) {
     const QJsonArray rows = state["board"].toArray();
-    p.mirror.sendloginfo(state["localseat"].toInt(), QStringLiteral("2.1.1"));
+    p.mirror.handle(proto::toclient::SendLoginInfo{state["localseat"].toInt()});
     rules::Grid board{};
     bool first = true;
     for (int x = 0; x < 19; ++x) {
@@ -162,7 +162,7 @@ bool plan(const QJsonObject &state, const fullgame::WordList &words, const TDict
         return false;
     p.move = *found;
     QList<rules::LaidTile> laid;
-    for (const proto::PlacedTile &t : p.move)
+    for (const game::LaidTile &t : p.move)
         laid.append({t.rackslot, false, t.x, t.y});
     const rules::Rules r([&dict](const QString &w) { return dict.FindWord(w); });
     const auto placed = rules::Rules::readMove(board, rack, laid);
@@ -219,7 +219,7 @@ TEST(EndToEndWindows, TwoPlayersLayTheirFirstWordsWithMouseAndKeyboard) {
                   [](const auto &a, const auto &b) { return a.x + a.y < b.x + b.y; });
         if (turn == 0) {
             // Each tile picked up from the rack and dropped on its square.
-            for (const proto::PlacedTile &t : p.move) {
+            for (const game::LaidTile &t : p.move) {
                 mover.click(mover.centreOf(state, QStringLiteral("tile_%1").arg(t.rackslot)));
                 mover.click(mover.square(state, t.x, t.y));
             }
@@ -233,12 +233,12 @@ TEST(EndToEndWindows, TwoPlayersLayTheirFirstWordsWithMouseAndKeyboard) {
                 down ? QStringList{"Down", "Up"} : QStringList{"Right", "Left"};
             mover.keys(atEnd ? QStringList{there[1], there[0]} : there);
             QStringList letters;
-            for (const proto::PlacedTile &t : p.move)
+            for (const game::LaidTile &t : p.move)
                 letters << QString(QChar(u'a' + p.mirror.rackLetter(t.rackslot)));
             mover.keys(letters);
         }
         const QJsonObject laid = mover.waitForState([&](const QJsonObject &s) {
-            for (const proto::PlacedTile &t : p.move)
+            for (const game::LaidTile &t : p.move)
                 if (letterAt(s, t.x, t.y) != QChar(u'a' + p.mirror.rackLetter(t.rackslot)))
                     return false;
             return true;

@@ -7,8 +7,8 @@
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/protocol.h"
-#include "tests/engine/engineprobe.h"
 #include "tests/engine/gameclient.h"
+#include "tests/game/tableprobe.h"
 #include "tests/support/testclient.h"
 
 #include <QCoreApplication>
@@ -62,7 +62,8 @@ protected:
     bool act(Player &pl, bool badFirst) {
         ++pl.acted;
         const GameMirror &m = pl.mirror;
-        if (badFirst && m.letterAt(0, 18) == kEmpty && m.letterAt(1, 18) == kEmpty) {
+        if (badFirst && m.composer().shownLetter(0, 18) == kEmpty &&
+            m.composer().shownLetter(1, 18) == kEmpty) {
             bool anyLetter = false;
             for (const auto &column : m.board())
                 for (int v : column)
@@ -74,7 +75,8 @@ protected:
         }
         if (const auto move = findMove(m, words)) {
             pl.sendMove(*move);
-        } else if (!pl.bought && m.tilesLeft() >= GameMirror::kMaxDrawn - TServer::kExchangeLimit) {
+        } else if (!pl.bought &&
+                   m.tilesLeft() >= game::Bag::kMaxDrawn - game::Bag::kExchangeLimit) {
             pl.bought = true;
             pl.send(proto::client::newtiles(pl.seat));
         } else {
@@ -86,10 +88,10 @@ protected:
     // Plays until every client has seen the end. `skipTurn` names a seat
     // that lets its first turn run out; `refuseFirst` a seat that first sends
     // a move the host must refuse.
-    void play(const proto::GameOptions &options, int skipTurn = 0, int refuseFirst = 0,
+    void play(const game::GameOptions &options, int skipTurn = 0, int refuseFirst = 0,
               int timeoutMs = 90000) {
         partners = options.partners;
-        players[1].send(proto::client::startgame(options));
+        players[1].send(proto::client::startgame(QStringLiteral("P1"), options));
         QElapsedTimer clock;
         clock.start();
         std::array<bool, 5> skipped{};
@@ -127,17 +129,17 @@ protected:
             EXPECT_TRUE(pl.problems.isEmpty()) << pl.problems.join(QLatin1Char('\n')).toStdString();
             EXPECT_TRUE(gameGrammar().match(pl.tokens).hasMatch());
             for (int s = 1; s <= 4; ++s) {
-                const int shown = pl.mirror.score(s);
+                const int shown = pl.mirror.seats().score(s);
                 EXPECT_EQ(shown, expectedTotal(pl, s)) << "seat " << s;
-                EXPECT_EQ(host.seat(s).score, shown) << "seat " << s;
+                EXPECT_EQ(host.table().seat(s).score, shown) << "seat " << s;
             }
             // The winners hold the best total.
             int best = 0;
             for (int s = 1; s <= 4; ++s)
-                best = std::max(best, host.seat(s).score);
+                best = std::max(best, host.table().seat(s).score);
             QList<int> expected;
             for (int s = 1; s <= 4; ++s)
-                if (host.seat(s).score == best)
+                if (host.table().seat(s).score == best)
                     expected << s;
             EXPECT_EQ(pl.mirror.winners(), expected);
             // Each seat's board is the same as everybody else's.
@@ -151,8 +153,7 @@ protected:
 
 TEST_F(FullGame, FourPlayersUntilNobodyCanMove) {
     host.seed(20261207);
-    proto::GameOptions o;
-    o.name = QStringLiteral("P1");
+    game::GameOptions o;
     o.turntime = 60;
     o.squarecount = 20;
     play(o, 0, 2);
@@ -166,8 +167,7 @@ TEST_F(FullGame, FourPlayersUntilNobodyCanMove) {
 
 TEST_F(FullGame, PartnersPlayToAScoreWithATimeOut) {
     host.seed(7);
-    proto::GameOptions o;
-    o.name = QStringLiteral("P1");
+    game::GameOptions o;
     o.turntime = 3;
     o.squarecount = 8;
     o.playtoscore = 150;
@@ -178,19 +178,18 @@ TEST_F(FullGame, PartnersPlayToAScoreWithATimeOut) {
     EXPECT_EQ(count(1, QLatin1Char('T')), 1);
     EXPECT_TRUE(players[2].tokens.endsWith(QStringLiteral("GW")));
     for (int s = 1; s <= 2; ++s)
-        EXPECT_EQ(host.seat(s).score, host.seat(s + 2).score);
-    EXPECT_GT(std::max(host.seat(1).score, host.seat(2).score), 150);
+        EXPECT_EQ(host.table().seat(s).score, host.table().seat(s + 2).score);
+    EXPECT_GT(std::max(host.table().seat(1).score, host.table().seat(2).score), 150);
 }
 
 TEST_F(FullGame, EveryonePassesWhileOneSitsOut) {
     host.seed(99);
     players[4].send(proto::client::justwatch(4, true));
-    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.watching(4); }));
-    proto::GameOptions o;
-    o.name = QStringLiteral("P1");
+    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.seats().watching(4); }));
+    game::GameOptions o;
     o.turntime = 60;
     // Seats 1..3 pass whenever their turn comes.
-    players[1].send(proto::client::startgame(o));
+    players[1].send(proto::client::startgame(QStringLiteral("P1"), o));
     partners = false;
     QElapsedTimer clock;
     clock.start();
@@ -219,14 +218,13 @@ TEST_F(FullGame, NewcomerCatchesUpAndALeavingTurnMovesOn) {
     host.seed(5);
     // Seat 4 leaves before the game, so it gets no tiles at the deal.
     players[4].close();
-    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.name(4) == GameMirror::kWaiting; }));
-    proto::GameOptions o;
-    o.name = QStringLiteral("P1");
+    ASSERT_TRUE(waitUntil([&] { return players[1].mirror.seats().name(4) == SeatList::kWaiting; }));
+    game::GameOptions o;
     o.turntime = 60;
     o.squarecount = 4;
     o.gametime = 10;
     o.doubletiles = true;
-    players[1].send(proto::client::startgame(o));
+    players[1].send(proto::client::startgame(QStringLiteral("P1"), o));
 
     ASSERT_TRUE(waitUntil([&] { return players[1].mirror.currentPlayer() != 0; }));
     const int first = players[1].mirror.currentPlayer();
@@ -273,14 +271,14 @@ TEST_F(FullGame, NewcomerCatchesUpAndALeavingTurnMovesOn) {
     const auto settings = proto::parseGameSettings(
         caughtUp.filter(QStringLiteral("CMD_gamesettings+")).value(0).mid(17));
     ASSERT_TRUE(settings);
-    EXPECT_EQ(settings->turntime, 60);
-    EXPECT_EQ(settings->squarecount, 4);
-    EXPECT_EQ(settings->gametime, 10);
+    EXPECT_EQ(settings->options.turntime, 60);
+    EXPECT_EQ(settings->options.squarecount, 4);
+    EXPECT_EQ(settings->options.gametime, 10);
     EXPECT_GE(settings->elapsed, 0);
     EXPECT_LT(settings->elapsed, 30);
-    EXPECT_EQ(settings->playtoscore, 0);
-    EXPECT_TRUE(settings->doubletiles);
-    EXPECT_FALSE(settings->partners);
+    EXPECT_EQ(settings->options.playtoscore, 0);
+    EXPECT_TRUE(settings->options.doubletiles);
+    EXPECT_FALSE(settings->options.partners);
     EXPECT_EQ(caughtUp.last(), QStringLiteral("CMD_nextplayer+%1").arg(second));
 
     // The seat holding the turn leaves: the others hear of it, then the next

@@ -70,9 +70,10 @@ Player::Player() {
 
 int Player::join(quint16 port, const QString &name) {
     mirror.setPlayerName(name);
-    mirror.setLogin(name);
+    link.setLogin(name);
     link.connectToHost(QStringLiteral("127.0.0.1"), port);
-    if (!waitUntil([&] { return mirror.loggedIn() && mirror.name(mirror.localSeat()) == name; }))
+    if (!waitUntil(
+            [&] { return mirror.loggedIn() && mirror.seats().name(mirror.localSeat()) == name; }))
         return 0;
     seat = mirror.localSeat();
     return seat;
@@ -85,38 +86,38 @@ void Player::playIfDue(const WordList &words) {
     if (const auto move = findMove(mirror, words))
         sendMove(*move);
     else
-        send(proto::client::pass(seat));
+        link.send(proto::request::pass(seat));
 }
 
-void Player::sendMove(const QList<proto::PlacedTile> &move) {
-    for (const proto::PlacedTile &t : move)
-        if (!mirror.layTile(t.rackslot, t.x, t.y))
+void Player::sendMove(const QList<game::LaidTile> &move) {
+    for (const game::LaidTile &t : move)
+        if (!mirror.composer().layTile(t.rackslot, t.x, t.y))
             problems << QStringLiteral("the mirror refused to lay slot %1").arg(t.rackslot);
     sent.clear();
-    const QList<proto::PlacedTile> laid = mirror.laidTiles();
-    for (const proto::PlacedTile &t : laid)
-        sent.append({t.x, t.y, mirror.letterAt(t.x, t.y)});
-    link.send(proto::client::done(seat, laid));
+    const QList<game::LaidTile> laid = mirror.composer().laidTiles();
+    for (const game::LaidTile &t : laid)
+        sent.append({t.x, t.y, mirror.composer().shownLetter(t.x, t.y)});
+    link.send(proto::request::move(seat, laid));
 }
 
 void Player::verifyMirror() {
     if (!started_)
         return;
     for (const auto &[s, total] : told_)
-        if (mirror.score(s) != total)
+        if (mirror.seats().score(s) != total)
             problems << QStringLiteral("mirror shows %1 for seat %2, the host said %3")
-                            .arg(mirror.score(s))
+                            .arg(mirror.seats().score(s))
                             .arg(s)
                             .arg(total);
     if (tilesDrawn_ >= 0 &&
-        mirror.tilesLeftText() != QStringLiteral("Tiles Left: %1").arg(98 - tilesDrawn_))
-        problems << QStringLiteral("mirror shows ") + mirror.tilesLeftText();
+        mirror.texts().tilesLeftText() != QStringLiteral("Tiles Left: %1").arg(98 - tilesDrawn_))
+        problems << QStringLiteral("mirror shows ") + mirror.texts().tilesLeftText();
     if (mirror.currentPlayer() != turn_)
         problems << QStringLiteral("mirror has seat %1 to play, the host said %2")
                         .arg(mirror.currentPlayer())
                         .arg(turn_);
     for (const proto::BoardLetter &b : newword_)
-        if (!mirror.newest(b.x, b.y) || mirror.letterAt(b.x, b.y) != b.letter)
+        if (!mirror.newest(b.x, b.y) || mirror.composer().shownLetter(b.x, b.y) != b.letter)
             problems << QStringLiteral("newest word not on the mirror's board");
 }
 
@@ -182,7 +183,7 @@ void Player::check(const QString &m) {
                 // Another seat's word goes on empty squares; the own word is
                 // already on show where it was laid or moved to.
                 for (const auto &b : w.tiles) {
-                    const int on = mirror.letterAt(b.x, b.y);
+                    const int on = mirror.composer().shownLetter(b.x, b.y);
                     if (mine ? on != b.letter : on != kEmpty)
                         problems << QStringLiteral("new word over a letter: ") + m;
                 }
@@ -246,7 +247,7 @@ QString crossWord(const Board &b, int x, int y, bool across, int c) {
 
 } // namespace
 
-std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const WordList &words) {
+std::optional<QList<game::LaidTile>> findMove(const GameMirror &mirror, const WordList &words) {
     const Board &board = mirror.board();
     std::array<int, 26> have{};
     for (int k = 1; k <= 10; ++k)
@@ -303,7 +304,7 @@ std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const
             QList<int> chosen;
             if (!take(letters, chosen))
                 continue;
-            QList<proto::PlacedTile> move;
+            QList<game::LaidTile> move;
             for (int i = 0; i < w.size(); ++i)
                 move.append({chosen[i], false, 3 + i, 4});
             return move;
@@ -359,7 +360,7 @@ std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const
                         QList<int> chosen;
                         if (!fits || !take(letters, chosen))
                             continue;
-                        QList<proto::PlacedTile> move;
+                        QList<game::LaidTile> move;
                         for (int j = 0; j < letters.size(); ++j)
                             move.append(
                                 {chosen[j], false, across ? where[j] : x, across ? y : where[j]});

@@ -18,7 +18,7 @@
 namespace fullgame {
 
 constexpr int kEmpty = proto::kEmpty;
-using Board = GameMirror::Grid;
+using Board = game::Grid;
 
 // Short words of the list, read from the dictionary's own word file, longer
 // words first: the search takes the first move it finds.
@@ -47,7 +47,7 @@ public:
 
     // Connects and logs in; the seat the host gave, 0 on failure.
     int join(quint16 port, const QString &name);
-    void send(const QString &message) { link.send(message); }
+    void send(const QString &message) { link.sendLine(message); }
     void close() { link.close(); }
 
     GameMirror mirror;
@@ -68,7 +68,7 @@ public:
     // Whether it is this seat's turn and it has not answered it yet.
     bool due() const { return !over && mirror.currentPlayer() == seat && acted < turns; }
     // Lays a move on the mirror's board and sends what the mirror says was laid.
-    void sendMove(const QList<proto::PlacedTile> &move);
+    void sendMove(const QList<game::LaidTile> &move);
     // When the seat's turn is due: lays the move findMove finds, or passes.
     void playIfDue(const WordList &words);
 
@@ -89,6 +89,6 @@ private:
 };
 
 // A move from the player's rack that forms only words of the list, or nothing.
-std::optional<QList<proto::PlacedTile>> findMove(const GameMirror &mirror, const WordList &words);
+std::optional<QList<game::LaidTile>> findMove(const GameMirror &mirror, const WordList &words);
 
 } // namespace fullgame

@@ -9,21 +9,20 @@ const QStringList kNames{QString(), QStringLiteral("Ann"), QStringLiteral("Bob")
 void feed(GameMirror &m, const QString &line) {
     const proto::DecodedHostMessage decoded = proto::decodeHostMessage(line);
     if (const auto *message = std::get_if<proto::HostMessage>(&decoded))
-        std::visit([&](const auto &x) { m.handle(x); }, *message);
+        m.handle(*message);
 }
 
 void logIn(GameMirror &m, int seat) {
     m.setPlayerName(kNames[seat]);
-    m.setLogin(kNames[seat]);
-    m.sendloginfo(seat, QStringLiteral("2.1.1"));
+    m.handle(proto::toclient::SendLoginInfo{seat});
     for (int s = 1; s <= SelfPlay::kSeats; ++s)
-        m.newplayerinfo(s, kNames[s]);
+        m.handle(proto::toclient::NewPlayerInfo{{s, kNames[s]}});
 }
 
 } // namespace
 
 SelfPlay::SelfPlay(const rules::WordLookup &lookup, const fullgame::WordList &words)
-    : host_(lookup), words_(words) {
+    : probe_(lookup), words_(words) {
     for (int seat = 1; seat <= kSeats; ++seat) {
         probe_.connect(seat);
         probe_.seat(seat).name = kNames[seat];
@@ -33,7 +32,7 @@ SelfPlay::SelfPlay(const rules::WordLookup &lookup, const fullgame::WordList &wo
 }
 
 void SelfPlay::start(quint32 seed, const QString &options) {
-    host_.seed(seed);
+    probe_.st.rng.seed(seed);
     probe_.startgame(options);
     deliver();
 }
@@ -56,13 +55,13 @@ bool SelfPlay::playTurn() {
         return false;
     const int seat = mover();
     GameMirror &m = mirror(seat);
-    m.clearLaid();
+    m.composer().clearLaid();
     if (const auto move = fullgame::findMove(m, words_)) {
-        for (const proto::PlacedTile &t : *move)
-            m.layTile(t.rackslot, t.x, t.y);
+        for (const game::LaidTile &t : *move)
+            m.composer().layTile(t.rackslot, t.x, t.y);
         const qsizetype before = probe_.sent.size();
-        if (const auto done = m.doneRequest())
-            request(seat, *done);
+        if (const auto done = m.composer().move())
+            request(seat, proto::requestText(*done));
         if (probe_.sent.size() > before &&
             !probe_.sent.last().second.startsWith(QStringLiteral("CMD_invalid")))
             return running();

@@ -1,12 +1,12 @@
 #pragma once
 
 // A game played inside one process, for tests and benchmarks that need real
-// mid-game boards: the host's engine, reached through EngineProbe, and a
+// mid-game boards: a game table, reached through TableProbe, and a
 // GameMirror for each seat that takes the host's messages to that seat as a
 // client takes them. On its turn a seat lays the first move the search finds
 // on its mirror and submits what the mirror names, or passes.
-#include "tests/engine/engineprobe.h"
 #include "tests/engine/gameclient.h"
+#include "tests/game/tableprobe.h"
 
 #include <array>
 #include <memory>
@@ -20,11 +20,12 @@ public:
     // Starts a game with the random source seeded, the options as the
     // hosting player's request writes them ("Ann+90+12+0+0+y+n+").
     void start(quint32 seed, const QString &options);
-    bool running() const { return host_.gameRunning(); }
-    int mover() const { return host_.currentPlayer(); }
+    bool running() const { return probe_.table.running(); }
+    int mover() const { return probe_.table.current(); }
     GameMirror &mirror(int seat) { return *mirrors_.at(seat); }
-    TServer &host() { return host_; }
-    EngineProbe &probe() { return probe_; }
+    // The rules the table judges moves by.
+    const rules::Rules &rules() const { return probe_.rules; }
+    TableProbe &probe() { return probe_; }
 
     // A request from a seat's connection; the host's answers reach the mirrors.
     void request(int seat, const QString &line);
@@ -37,8 +38,7 @@ public:
 private:
     void deliver();
 
-    TServer host_;
-    EngineProbe probe_{host_};
+    TableProbe probe_;
     const fullgame::WordList &words_;
     std::array<std::unique_ptr<GameMirror>, kSeats + 1> mirrors_;
     qsizetype delivered_ = 0;

@@ -1,5 +1,6 @@
 // Real TCP clients on loopback log in, chat and leave against an in-process host.
 #include "host/tserver.h"
+#include "net/protocol.h"
 #include "tests/support/testclient.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 
 #include <memory>
 #include <vector>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -36,6 +39,12 @@ protected:
     }
     // Lets the host handle whatever is in flight.
     void settle() { spin(60); }
+    // From now on the flood control sees each line come a penalty after the
+    // one before, the fastest pace it lets through: a burst is relayed whole.
+    void pace() {
+        host->setFloodClock(
+            [t = FloodControl::Clock::now()]() mutable { return t += FloodControl::kPenalty; });
+    }
 
     std::unique_ptr<TServer> host;
     std::vector<std::unique_ptr<TestClient>> clients;
@@ -55,8 +64,8 @@ TEST_F(Sessions, SlotsAreGivenLowestFirstAndReused) {
     EXPECT_FALSE(a.waitFor("CMD_playerdisconnected+2+Bob").isEmpty());
     TestClient &d = join("Di");
     EXPECT_EQ(d.slot(), 2);
-    EXPECT_EQ(host->slotCount(), 3);
-    EXPECT_EQ(host->seat(2).name, "Di");
+    EXPECT_EQ(host->table().state().opened, 3);
+    EXPECT_EQ(host->table().seat(2).name, "Di");
 }
 
 TEST_F(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
@@ -107,7 +116,7 @@ TEST_F(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
         EXPECT_TRUE(clients[i]->drain().isEmpty());
         EXPECT_TRUE(clients[i]->isOpen());
     }
-    EXPECT_EQ(host->slotCount(), 9);
+    EXPECT_EQ(host->table().state().opened, 9);
 }
 
 TEST_F(Sessions, OtherVersionIsToldButStillLogsIn) {
@@ -116,7 +125,7 @@ TEST_F(Sessions, OtherVersionIsToldButStillLogsIn) {
     EXPECT_EQ(old.join(port, "Oldie", "2.0.9"), 2);
     EXPECT_FALSE(old.waitFor("CMD_wrongversion+").isEmpty());
     EXPECT_EQ(clients[0]->waitFor("CMD_havewrongversion+"), "CMD_havewrongversion+Oldie");
-    EXPECT_EQ(host->seat(2).name, "Oldie");
+    EXPECT_EQ(host->table().seat(2).name, "Oldie");
     // And takes part like everybody else.
     old.send("CMD_chat+2+hi|clRed");
     EXPECT_EQ(clients[0]->waitFor("CMD_chat+"), "CMD_chat+2+Oldie chats: hi|clRed");
@@ -153,8 +162,8 @@ TEST_F(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
     EXPECT_TRUE(c.waitClosed());
     EXPECT_EQ(a.waitFor("CMD_playerdisconnected+"), "CMD_playerdisconnected+3+Cy");
     EXPECT_EQ(b.waitFor("CMD_playerdisconnected+"), "CMD_playerdisconnected+3+Cy");
-    EXPECT_FALSE(host->seat(3).connected);
-    EXPECT_TRUE(host->seat(3).name.isEmpty());
+    EXPECT_FALSE(host->table().seat(3).present);
+    EXPECT_TRUE(host->table().seat(3).name.isEmpty());
 }
 
 TEST_F(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
@@ -164,7 +173,7 @@ TEST_F(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
     EXPECT_FALSE(a.waitFor("CMD_playerdisconnected+2+Bob").isEmpty());
     settle();
     EXPECT_EQ(a.countStartingWith("CMD_playerdisconnected"), 1);
-    EXPECT_FALSE(host->seat(2).connected);
+    EXPECT_FALSE(host->table().seat(2).present);
 }
 
 TEST_F(Sessions, WatchingAndPlayingAgain) {
@@ -173,21 +182,21 @@ TEST_F(Sessions, WatchingAndPlayingAgain) {
     TestClient &c = join("Cy");
     b.send("CMD_justwatch+2+1");
     EXPECT_EQ(c.waitFor("CMD_justwatching+"), "CMD_justwatching+2+1");
-    EXPECT_TRUE(host->seat(2).watching);
+    EXPECT_TRUE(host->table().seat(2).watching);
     // A player may not switch somebody else; the hosting player may.
     c.send("CMD_justwatch+2+2");
     settle();
-    EXPECT_TRUE(host->seat(2).watching);
+    EXPECT_TRUE(host->table().seat(2).watching);
     a.send("CMD_justwatch+3+1");
     EXPECT_EQ(b.waitFor("CMD_justwatching+3"), "CMD_justwatching+3+1");
     // The last active player cannot sit out.
     a.send("CMD_justwatch+1+1");
     settle();
-    EXPECT_FALSE(host->seat(1).watching);
+    EXPECT_FALSE(host->table().seat(1).watching);
     EXPECT_EQ(b.countStartingWith("CMD_justwatching+1"), 0);
     b.send("CMD_justwatch+2+2");
     EXPECT_FALSE(a.waitFor("CMD_justwatching+2+2").isEmpty());
-    EXPECT_FALSE(host->seat(2).watching);
+    EXPECT_FALSE(host->table().seat(2).watching);
 }
 
 TEST_F(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
@@ -200,7 +209,7 @@ TEST_F(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
     TestClient &c = join("Cy");
     EXPECT_EQ(c.slot(), 2);
     settle();
-    EXPECT_TRUE(host->seat(2).watching);
+    EXPECT_TRUE(host->table().seat(2).watching);
     EXPECT_EQ(c.countStartingWith("CMD_justwatching"), 0);
 }
 
@@ -220,7 +229,7 @@ TEST_F(Sessions, RequestsForAnotherSeatAreIgnored) {
     EXPECT_EQ(a.countStartingWith("CMD_action"), 0);
     EXPECT_EQ(a.countStartingWith("CMD_playasound"), 0);
     EXPECT_EQ(a.countStartingWith("CMD_startgame"), 0);
-    EXPECT_EQ(host->seat(1).name, "Ann");
+    EXPECT_EQ(host->table().seat(1).name, "Ann");
     EXPECT_EQ(host->droppedRequests() - droppedBefore, 6);
 }
 
@@ -238,8 +247,8 @@ TEST_F(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
     b.send("CMD_chat+2+still here|clRed");
     EXPECT_EQ(a.waitFor("CMD_chat+"), "CMD_chat+2+Bob chats: still here|clRed");
     EXPECT_TRUE(b.isOpen());
-    EXPECT_EQ(host->seat(2).name, "Bob");
-    EXPECT_FALSE(host->seat(2).watching);
+    EXPECT_EQ(host->table().seat(2).name, "Bob");
+    EXPECT_FALSE(host->table().seat(2).watching);
 }
 
 TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
@@ -261,6 +270,7 @@ TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
 TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
+    pace();
     QByteArray burst;
     for (int i = 0; i < 500; ++i)
         burst += QStringLiteral("CMD_chat+2+%1|clRed").arg(i).toUtf8() + '\xFF';
@@ -290,7 +300,7 @@ TEST_F(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
     a.close();
     EXPECT_FALSE(b.waitFor("CMD_playerdisconnected+1+Ann").isEmpty());
     EXPECT_EQ(b.waitFor("CMD_nextplayer+"), "CMD_nextplayer+2");
-    EXPECT_EQ(host->currentPlayer(), 2);
+    EXPECT_EQ(host->table().current(), 2);
 }
 
 namespace {
@@ -362,8 +372,8 @@ TEST_P(Ghosts, LeaveNoSlotTakenAndNobodyListed) {
     settle();
     QStringList taken;
     for (int slot = 2; slot <= TServer::kSlots; ++slot)
-        if (host->seat(slot).connected || !host->seat(slot).name.isEmpty())
-            taken << QStringLiteral("%1 %2").arg(slot).arg(host->seat(slot).name);
+        if (host->table().seat(slot).present || !host->table().seat(slot).name.isEmpty())
+            taken << QStringLiteral("%1 %2").arg(slot).arg(host->table().seat(slot).name);
     EXPECT_TRUE(taken.isEmpty()) << taken.join(", ").toStdString();
     // Every ghost announced as come is announced as gone.
     QStringList came, went;
@@ -402,6 +412,7 @@ TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
     settle();
+    pace();
     constexpr int kBurst = 1000; // within one read of the host
     QByteArray burst;
     for (int i = 0; i < kBurst; ++i)
@@ -423,4 +434,43 @@ TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
     ASSERT_EQ(fromBob.size(), kBurst);
     for (int i = 0; i < kBurst; ++i)
         ASSERT_EQ(fromBob[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
+}
+
+// Flood control: a burst of ten passes; a flood is cut, and its sender told
+// once; a flood that goes on for longer than the limit ends the connection.
+TEST_F(Sessions, AFloodIsCutAndALongOneDisconnected) {
+    TestClient &a = join("Ann");
+    TestClient &b = join("Bob");
+    settle();
+    auto now = FloodControl::Clock::now();
+    host->setFloodClock([&now] { return now; });
+    auto send = [&](const QString &what, int n) {
+        QByteArray lines;
+        for (int i = 0; i < n; ++i)
+            lines += proto::client::chat(2, what + QString::number(i), "clRed").toUtf8() + '\xFF';
+        b.sendRaw(lines);
+        settle();
+    };
+    const QString warning = proto::host::notice(FloodControl::kWarning);
+    send("burst", 10);
+    EXPECT_EQ(a.countStartingWith("CMD_chat+2+Bob chats: burst"), 10);
+    send("flood", 200);
+    const int relayed = a.countStartingWith("CMD_chat+2+Bob chats: flood");
+    EXPECT_GT(relayed, 0);
+    EXPECT_LT(relayed, 200);
+    EXPECT_EQ(a.lines().filter("flood199").size(), 0);
+    EXPECT_EQ(b.lines().count(warning), 1);
+    EXPECT_EQ(a.lines().count(warning), 0);
+
+    // On and on at twice the pace let through, for longer than the limit.
+    testing::internal::CaptureStderr();
+    const int twiceThePace = int(2 * (1s / FloodControl::kPenalty));
+    for (auto start = now; now - start <= FloodControl::kLongestFlood + 1s && b.isOpen();) {
+        now += 1s;
+        send("more", twiceThePace);
+    }
+    EXPECT_TRUE(b.waitClosed());
+    EXPECT_FALSE(a.waitFor("CMD_playerdisconnected+2+Bob").isEmpty());
+    EXPECT_EQ(b.lines().count(warning), 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("slot 2 flooded"), std::string::npos);
 }

@@ -63,8 +63,8 @@ TEST(Protocol, LoginCutsVersionAndName) {
 }
 
 TEST(Protocol, StartGameRepeatsTheRequestWithDoublePlus) {
-    GameOptions o{"Alice", 60, 8, 0, 200, true, true};
-    const QString request = client::startgame(o);
+    const game::GameOptions o{60, 8, 0, 200, true, true};
+    const QString request = client::startgame("Alice", o);
     EXPECT_EQ(request, "CMD_startgame+Alice+60+8+0+200+y+y+");
     const auto parsed = parseStartGame(splitLine(request).payload);
     ASSERT_TRUE(parsed);
@@ -82,7 +82,7 @@ TEST(Protocol, StartGameRepeatsTheRequestWithDoublePlus) {
 }
 
 TEST(Protocol, MoveMessagesRoundTrip) {
-    const QList<PlacedTile> tiles = {{3, false, 4, 5}, {7, true, 5, 5}};
+    const QList<game::LaidTile> tiles = {{3, false, 4, 5}, {7, true, 5, 5}};
     const QString done = client::done(2, tiles);
     EXPECT_EQ(done, "CMD_done+2+3+n+4+5+7+y+5+5");
     const auto parsed = parseDone(splitLine(done).payload);
@@ -134,8 +134,8 @@ TEST(Protocol, HostMessagesRefuseValuesClientsCannotIndex) {
     const auto settings = parseGameSettings("30+4+10+65+200+y+n");
     ASSERT_TRUE(settings);
     EXPECT_EQ(settings->elapsed, 65);
-    EXPECT_TRUE(settings->doubletiles);
-    EXPECT_FALSE(settings->partners);
+    EXPECT_TRUE(settings->options.doubletiles);
+    EXPECT_FALSE(settings->options.partners);
     EXPECT_EQ(host::gamesettings(*settings), "CMD_gamesettings+30+4+10+65+200+y+n");
 }
 

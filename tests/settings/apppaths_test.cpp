@@ -10,40 +10,44 @@
 
 #include <gtest/gtest.h>
 
-TEST(AppPaths, ExecutableFolderWhenWritableElseTheXdgFolders) {
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+TEST(AppPaths, ExecutableFolderWhenOwnWritableAndNotInstalledElseTheXdgFolders) {
     struct Case {
         const char *what;
         AppPaths::Surroundings in;
         AppPaths expected;
     };
     const QString home = QStringLiteral("/home/anna");
+    const QString xdgHome = QStringLiteral("/home/anna/.local/share/zorble/");
+    const QString installedSets = QStringLiteral("/usr/share/zorble/zorbletiles");
+    // in: folder, writable, home, XDG config, XDG data, installed, owned
     const std::vector<Case> cases = {
-        {"writable executable folder",
-         {"/opt/zorble/", true, home, "/x/config", "/x/data"},
+        {"own writable folder",
+         {"/opt/zorble/", true, home, "/x/config", "/x/data", false, true},
          {"/opt/zorble/vornlobby.ini", "/opt/zorble/zorbletiles", "/opt/zorble/zorbletally.tld",
-          "/opt/zorble/downloads", "", true}},
-        {"XDG folders set",
-         {"/usr/bin", false, home, "/x/config/", "/x/data"},
+          "/opt/zorble", "", true}},
+        {"installed, XDG folders set",
+         {"/usr/bin", false, home, "/x/config/", "/x/data", true, false},
          {"/x/config/zorble/vornlobby.ini", "/x/data/zorble/zorbletiles",
-          "/x/data/zorble/zorbletally.tld", "/x/data/zorble/downloads",
-          "/usr/share/zorble/zorbletiles", false}},
-        {"XDG folders unset",
-         {"/usr/bin", false, home, "", ""},
-         {"/home/anna/.config/zorble/vornlobby.ini", "/home/anna/.local/share/zorble/zorbletiles",
-          "/home/anna/.local/share/zorble/zorbletally.tld",
-          "/home/anna/.local/share/zorble/downloads", "/usr/share/zorble/zorbletiles", false}},
-        {"relative XDG folders are ignored",
-         {"/usr/bin", false, home, "cfg", "./data"},
-         {"/home/anna/.config/zorble/vornlobby.ini", "/home/anna/.local/share/zorble/zorbletiles",
-          "/home/anna/.local/share/zorble/zorbletally.tld",
-          "/home/anna/.local/share/zorble/downloads", "/usr/share/zorble/zorbletiles", false}},
+          "/x/data/zorble/zorbletally.tld", "/x/data/zorble/downloads", installedSets, false}},
+        {"installed and writable, as for root; relative XDG folders are ignored",
+         {"/usr/bin", true, home, "cfg", "./data", true, true},
+         {"/home/anna/.config/zorble/vornlobby.ini", xdgHome + "zorbletiles",
+          xdgHome + "zorbletally.tld", xdgHome + "downloads", installedSets, false}},
+        {"writable folder of another user",
+         {"/srv/games", true, home, "", "", false, false},
+         {"/home/anna/.config/zorble/vornlobby.ini", xdgHome + "zorbletiles",
+          xdgHome + "zorbletally.tld", xdgHome + "downloads", "/srv/games/zorbletiles", false}},
     };
     for (const Case &c : cases) {
         const AppPaths got = AppPaths::decide(c.in);
         EXPECT_EQ(got, c.expected)
             << c.what << ": " << got.settingsFile.toStdString() << " "
             << got.tileFolder.toStdString() << " " << got.tallyFile.toStdString() << " "
-            << got.downloadFolder.toStdString();
+            << got.downloadFolder.toStdString() << " " << got.sharedTileFolder.toStdString();
     }
 }
 
@@ -111,4 +115,35 @@ TEST(AppPaths, FallsBackWhenNoFileCanBeCreatedBesideTheExecutable) {
     const AppPaths beside = AppPaths::locate(dir.path());
     EXPECT_TRUE(beside.besideExecutable);
     EXPECT_EQ(beside.settingsFile, dir.filePath(QStringLiteral("vornlobby.ini")));
+}
+
+// An installed prefix, and a folder of another user, hold none of the files,
+// though root could write to both.
+TEST(AppPaths, AnInstalledPrefixOrAnotherUsersFolderIsLeftAlone) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const ScopedEnv home("HOME", QFile::encodeName(dir.filePath(QStringLiteral("home"))));
+    const ScopedEnv config("XDG_CONFIG_HOME", QByteArray());
+    const ScopedEnv data("XDG_DATA_HOME", QByteArray());
+    const QString bin = dir.filePath(QStringLiteral("usr/bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("usr/share/zorble"))));
+
+    const AppPaths installed = AppPaths::locate(bin);
+    EXPECT_FALSE(installed.besideExecutable);
+    EXPECT_EQ(installed.tallyFile,
+              dir.filePath(QStringLiteral("home/.local/share/zorble/zorbletally.tld")));
+    EXPECT_EQ(installed.sharedTileFolder,
+              dir.filePath(QStringLiteral("usr/share/zorble/zorbletiles")));
+
+    // Giving a folder away needs root, with the user "nobody" known (in a
+    // user namespace it may not be).
+    const QString foreign = dir.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(foreign));
+    constexpr uid_t kNobody = 65534;
+    if (::chown(QFile::encodeName(foreign).constData(), kNobody, kNobody) != 0)
+        GTEST_SKIP() << "cannot give a folder to user " << kNobody << ": " << std::strerror(errno);
+    const AppPaths other = AppPaths::locate(foreign);
+    EXPECT_FALSE(other.besideExecutable);
+    EXPECT_EQ(other.sharedTileFolder, foreign + QStringLiteral("/zorbletiles"));
 }

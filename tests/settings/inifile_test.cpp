@@ -279,8 +279,10 @@ TEST_F(IniOnDisk, UnreadableFilesAreReportedAndNotOverwritten) {
     const QString big = dir.filePath(QStringLiteral("big.ini"));
     const QByteArray bigBytes = "[Zorble]\nTop=1\n" + QByteArray(IniFile::kMaxBytes, '\n');
     writeFile(big, bigBytes);
+    const QString zero = dir.filePath(QStringLiteral("zero"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
 
-    for (const QString &target : {folder, pipe, big}) {
+    for (const QString &target : {folder, pipe, big, zero}) {
         SCOPED_TRACE(target.toStdString());
         IniFile ini(target);
         EXPECT_FALSE(ini.load());

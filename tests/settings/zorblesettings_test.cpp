@@ -123,12 +123,12 @@ TEST(ZorbleSettings, RoundTripsThroughAFileTheLobbyShares) {
     s.playSounds = false;
     s.phrases[0] = QStringLiteral("Wow, WTG!");
     s.phrases[9] = QStringLiteral("two\nlines");
-    s.turnTime = 60;
-    s.squares = 9;
-    s.gameTime = 45;
-    s.score = 300;
-    s.doubleScore = true;
-    s.team = true;
+    s.options.turntime = 60;
+    s.options.squarecount = 9;
+    s.options.gametime = 45;
+    s.options.playtoscore = 300;
+    s.options.doubletiles = true;
+    s.options.partners = true;
     s.newTurnSound = true;
     s.chatterSounds = false;
 

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -226,17 +227,41 @@ TEST_F(TallyFile, ADamagedFileIsMovedAsideAndTheTallyStartsEmpty) {
     }
 }
 
-TEST_F(TallyFile, APipeInPlaceOfTheFileIsNeitherWaitedForNorWrittenOver) {
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+TEST_F(TallyFile, APipeOrADeviceInPlaceOfTheFileIsNeitherReadNorWrittenOver) {
+    for (const bool pipe : {true, false}) {
+        SCOPED_TRACE(pipe ? "pipe" : "link to /dev/zero");
+        QFile::remove(path);
+        ASSERT_TRUE(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                         : QFile::link(QStringLiteral("/dev/zero"), path));
+        TallyStore store;
+        const TallyStore::LoadResult result = store.loadFile(path);
+        EXPECT_EQ(result.status, TallyStore::LoadResult::Kept);
+        EXPECT_TRUE(result.message.contains(path + " is not a regular file"))
+            << result.message.toStdString();
+        QString error;
+        EXPECT_FALSE(store.saveFile(path, &error));
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+        EXPECT_TRUE(pipe ? S_ISFIFO(info.st_mode) : S_ISCHR(info.st_mode));
+    }
+}
+
+// A link that leads nowhere reads as no tally; saving then makes the tally a
+// file of its own in the link's place, and nothing where the link led.
+TEST_F(TallyFile, ADanglingLinkIsReplacedByTheTallyItself) {
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("zorbletally.tld"));
+    ASSERT_TRUE(QFile::link(target, path));
     TallyStore store;
-    const TallyStore::LoadResult result = store.loadFile(path);
-    EXPECT_EQ(result.status, TallyStore::LoadResult::Kept);
-    EXPECT_TRUE(result.message.contains(path));
-    QString error;
-    EXPECT_FALSE(store.saveFile(path, &error));
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(store.loadFile(path).status, TallyStore::LoadResult::Absent);
+    store = sample();
+    ASSERT_TRUE(store.saveFile(path));
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    TallyStore again;
+    EXPECT_EQ(again.loadFile(path).status, TallyStore::LoadResult::Loaded);
+    EXPECT_EQ(again.names(), sample().names());
+    EXPECT_EQ(files(), QStringList({"zorbletally.tld"}));
 }
 
 TEST_F(TallyFile, ASaveWhereNoFileCanBeMadeFailsAndTellsWhy) {

@@ -2,22 +2,19 @@
 // squares, the bag, exchanges, the partner rule, the clocks, the end of a
 // game and a newcomer's catch-up.
 #include "net/protocol.h"
-#include "tests/engine/engineprobe.h"
+#include "tests/game/tableprobe.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
 class Turns : public ::testing::Test {
 protected:
-    struct AppFirst {
-        AppFirst() { ensureCoreApp(); }
-    } app;
     QSet<QString> words{QStringLiteral("at"), QStringLiteral("cat"), QStringLiteral("example")};
-    TServer host{[this](const QString &w) { return words.contains(w); }};
-    EngineProbe p{host};
+    TableProbe p{[this](const QString &w) { return words.contains(w); }};
 
     void start(const QString &options, int seats = 4) {
         for (int i = 1; i <= seats; ++i)
@@ -71,7 +68,7 @@ TEST_F(Turns, StartDealsAndAnnouncesInOrder) {
     EXPECT_EQ(p.startingWith(5, QStringLiteral("CMD_atile")).size(), 0);
     EXPECT_EQ(p.startingWith(5, QStringLiteral("CMD_tilecount+")).size(), 2);
     EXPECT_EQ(p.startingWith(5, QStringLiteral("CMD_nextplayer")).size(), 0);
-    EXPECT_TRUE(p.timerActive());
+    EXPECT_TRUE(p.gamerunning());
 
     // Each rack holds what its owner was told, and the bag holds 99 tiles
     // in the agreed numbers.
@@ -83,7 +80,7 @@ TEST_F(Turns, StartDealsAndAnnouncesInOrder) {
         }
     }
     std::array<int, 26> counts{};
-    for (int i = 1; i <= TServer::kBagSize; ++i) {
+    for (int i = 1; i <= game::Bag::kSize; ++i) {
         ASSERT_GE(p.tileorder()[i], 0);
         ASSERT_LE(p.tileorder()[i], 25);
         ++counts[p.tileorder()[i]];
@@ -117,8 +114,10 @@ TEST_F(Turns, SearchFromAnEmptySeatFillsItsRackSilently) {
 TEST_F(Turns, BoardQuartersAndZorbleSquares) {
     start(QStringLiteral("Host+60+0+0+0+n+n+"));
     p.clear();
-    p.getboard(2, 3, 4, 1); // arrangement 1
-    EXPECT_EQ(p.to(1), QStringList{QStringLiteral("CMD_arrangeboard+2+3+4+1")});
+    p.arrangement() = 1;
+    p.login(1); // a newcomer is told the quarters of the arrangement
+    EXPECT_EQ(p.to(1).first(), QStringLiteral("CMD_arrangeboard+2+3+4+1"));
+    p.getboard(2, 3, 4, 1);
     EXPECT_EQ(p.square(0, 0), 2);
     EXPECT_EQ(p.square(9, 8), 2);
     EXPECT_EQ(p.square(0, 9), 3);
@@ -136,12 +135,12 @@ TEST_F(Turns, BoardQuartersAndZorbleSquares) {
     };
     for (int count : {0, 3, 24, -4}) {
         p.getboard(1, 2, 3, 4);
-        p.getzorble(count);
+        game::markZorbleSquares(p.st.position.squares, count);
         EXPECT_EQ(zorbles(), 0) << count;
     }
     for (int count : {4, 8, 12, 16, 20}) {
         p.getboard(1, 2, 3, 4);
-        p.getzorble(count);
+        game::markZorbleSquares(p.st.position.squares, count);
         EXPECT_EQ(zorbles(), count);
     }
     EXPECT_EQ(p.square(9, 15), 5);
@@ -238,8 +237,8 @@ TEST_F(Turns, TwoZorbleSquaresGiveOneEffectDrawnForTheLast) {
     start(QStringLiteral("Host+60+0+0+0+n+n+"));
     for (int round = 0; round < 6; ++round) {
         takeOver(1);
-        p.getzorble(4);     // (6,6) and (12,6) among them
-        p.board(7, 6) = 23; // the x of "example"
+        game::markZorbleSquares(p.st.position.squares, 4); // (6,6) and (12,6) among them
+        p.board(7, 6) = 23;                                // the x of "example"
         p.setRack(1, QStringLiteral("eample"));
         std::mt19937 copy = p.rng();
         std::uniform_int_distribution<int> effect(1, 3);
@@ -289,7 +288,6 @@ TEST_F(Turns, PlayToScoreMustBePassed) {
     p.seat(3).score = 191;
     playAt(3); // 201
     EXPECT_FALSE(p.gamerunning());
-    EXPECT_FALSE(p.timerActive());
     EXPECT_EQ(p.currentplayer(), 0);
     const QStringList seen = p.to(1);
     ASSERT_GE(seen.size(), 2);
@@ -306,7 +304,6 @@ TEST_F(Turns, GameTimeEndsOnTheSixtiethTick) {
     EXPECT_TRUE(p.gamerunning());
     p.tick();
     EXPECT_FALSE(p.gamerunning());
-    EXPECT_FALSE(p.timerActive());
     EXPECT_EQ(p.currentplayer(), mover);
     EXPECT_EQ(p.to(1), (QStringList{QStringLiteral("CMD_gametimeup+"),
                                     QStringLiteral("CMD_winner+1+2+3+4")}));
@@ -317,7 +314,8 @@ TEST_F(Turns, GameTimeEndsOnTheSixtiethTick) {
     EXPECT_TRUE(p.sent.isEmpty());
     p.sitOut(mover);
     EXPECT_TRUE(p.seat(mover).watching);
-    EXPECT_TRUE(p.sent.isEmpty());
+    // Everybody hears of the seat's new flag, and of no turn.
+    EXPECT_EQ(p.to(1), QStringList{proto::host::justwatching(mover, 1)});
 }
 
 TEST_F(Turns, EndReasonsComeInTheirOrder) {
@@ -464,24 +462,21 @@ TEST_F(Turns, PlayerTakingOverASeatIsToldTheTilesItHolds) {
     EXPECT_EQ(letters(p.seat(3).rack).size(), 10);
 }
 
-TEST_F(Turns, OnlyTheHostingPlayerStartsAGame) {
+TEST_F(Turns, AStartThatDoesNotReadStartsNothing) {
+    // Only the hosting player's start counts; the host checks the sender.
     p.connect(1);
     p.connect(2);
-    p.startgame(QStringLiteral("Guest+60+0+0+0+n+n+"), 2);
-    EXPECT_FALSE(p.gamerunning());
-    p.startgame(QStringLiteral("Host+sixty+0+0+0+n+n+"), 1);
+    p.startgame(QStringLiteral("Host+sixty+0+0+0+n+n+"));
     EXPECT_FALSE(p.gamerunning());
     EXPECT_TRUE(p.sent.isEmpty());
 }
 
 TEST(Seed, SameSeedReplaysTheSameGame) {
-    ensureCoreApp();
     auto game = [](quint32 seed) {
-        TServer host{[](const QString &) { return false; }};
-        EngineProbe p{host};
+        TableProbe p{[](const QString &) { return false; }};
         for (int i = 1; i <= 4; ++i)
             p.connect(i);
-        host.seed(seed);
+        p.st.rng.seed(seed);
         p.startgame(QStringLiteral("Host+60+20+0+0+n+n+"));
         p.newtiles(p.currentplayer());
         return p.sent;
@@ -490,5 +485,94 @@ TEST(Seed, SameSeedReplaysTheSameGame) {
     EXPECT_EQ(game(11), first);
     EXPECT_NE(game(12), first);
 }
+
+// The end tests after a pass by seat 1, over the other seats' states.
+struct EndCase {
+    const char *what;
+    std::array<const char *, 4> seats; // per seat: "" plays, "a" absent, "w" watches, "p" passed
+    std::array<bool, 4> holdsTiles;
+    int playto;
+    std::array<int, 4> scores;
+    const char *end; // the end's message, "" when the game goes on
+};
+
+class EndTests : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(EndTests, APassEndsTheGameOnlyWhenAnEndTestHolds) {
+    const EndCase c = GetParam();
+    TableProbe p{[](const QString &) { return false; }};
+    for (int i = 1; i <= 4; ++i)
+        p.connect(i);
+    p.startgame(QStringLiteral("Host+60+0+0+%1+n+n+").arg(c.playto));
+    for (int i = 1; i <= 4; ++i) {
+        const QString state = QString::fromLatin1(c.seats[size_t(i - 1)]);
+        p.seat(i).present = state != "a";
+        p.seat(i).watching = state == "w";
+        p.seat(i).passed = state == "p";
+        p.seat(i).score = c.scores[size_t(i - 1)];
+        p.setRack(i, c.holdsTiles[size_t(i - 1)] ? QStringLiteral("ab") : QString());
+    }
+    p.currentplayer() = 1;
+    p.clear();
+    p.pass(1);
+    const QStringList heard = p.to(1);
+    if (QString::fromLatin1(c.end).isEmpty()) {
+        EXPECT_TRUE(p.gamerunning()) << c.what;
+        EXPECT_TRUE(p.startingWith(1, "CMD_winner").isEmpty()) << c.what;
+    } else {
+        EXPECT_FALSE(p.gamerunning()) << c.what;
+        EXPECT_TRUE(heard.contains(QString::fromLatin1(c.end))) << c.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EndTests,
+    ::testing::Values(
+        EndCase{"all hold tiles", {"", "", "", ""}, {true, true, true, true}, 0, {}, ""},
+        // A seat that passed holds its tiles in vain: the first end test ends
+        // the game before the second can.
+        EndCase{"the others passed",
+                {"", "p", "p", "p"},
+                {true, true, true, true},
+                0,
+                {},
+                "CMD_nomoretiles+"},
+        EndCase{"the others are gone",
+                {"", "a", "a", "a"},
+                {true, true, true, true},
+                0,
+                {},
+                "CMD_nomoretiles+"},
+        EndCase{"one watches, two passed",
+                {"", "w", "p", "p"},
+                {true, true, true, true},
+                0,
+                {},
+                "CMD_everyonepassed+"},
+        EndCase{"only the passer holds tiles",
+                {"", "", "", ""},
+                {true, false, false, false},
+                0,
+                {},
+                "CMD_nomoretiles+"},
+        EndCase{"a total above the score",
+                {"", "", "", ""},
+                {true, true, true, true},
+                100,
+                {0, 0, 101, 0},
+                "CMD_playergotscore+"},
+        EndCase{"a total at the score",
+                {"", "", "", ""},
+                {true, true, true, true},
+                100,
+                {0, 0, 100, 0},
+                ""}),
+    [](const auto &param) {
+        std::string name = param.param.what;
+        for (char &ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
 
 } // namespace

@@ -2,7 +2,7 @@
 // words, the connection rule, the first word, double-sided tiles, and moves
 // that could never have come from a client.
 #include "net/protocol.h"
-#include "tests/engine/engineprobe.h"
+#include "tests/game/tableprobe.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +15,8 @@ struct Tile {
     bool flipped = false;
 };
 
-class Rules : public ::testing::Test {
+class Moves : public ::testing::Test {
 protected:
-    struct AppFirst {
-        AppFirst() { ensureCoreApp(); }
-    } app;
     QSet<QString> words{QStringLiteral("cat"),
                         QStringLiteral("cats"),
                         QStringLiteral("at"),
@@ -34,8 +31,7 @@ protected:
                         QStringLiteral("example"),
                         QStringLiteral("characteristic"),
                         QStringLiteral("characteristics")};
-    TServer host{[this](const QString &w) { return words.contains(w); }};
-    EngineProbe p{host};
+    TableProbe p{[this](const QString &w) { return words.contains(w); }};
 
     // Four connected seats, arrangement 0, no Zorble squares, an empty board
     // and `mover` to play.
@@ -53,7 +49,7 @@ protected:
     }
 
     static QString move(int seat, std::initializer_list<Tile> tiles) {
-        QList<proto::PlacedTile> list;
+        QList<game::LaidTile> list;
         for (const Tile &t : tiles)
             list.append({t.rackslot, t.flipped, t.x, t.y});
         return proto::client::done(seat, list).mid(QStringLiteral("CMD_done+").size());
@@ -71,7 +67,7 @@ protected:
     }
 };
 
-TEST_F(Rules, FirstWordIsScoredAndMovedOntoTheCentreRow) {
+TEST_F(Moves, FirstWordIsScoredAndMovedOntoTheCentreRow) {
     begin(1, true);
     p.setRack(1, QStringLiteral("cat"));
     p.done(1, move(1, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}));
@@ -97,7 +93,7 @@ TEST_F(Rules, FirstWordIsScoredAndMovedOntoTheCentreRow) {
     EXPECT_FALSE(p.firstword());
 }
 
-TEST_F(Rules, FirstWordsOfFourFiveAndSixTiles) {
+TEST_F(Moves, FirstWordsOfFourFiveAndSixTiles) {
     // Five tiles: 5 per tile and 20, wherever they lie.
     begin(1, true);
     p.setRack(1, QStringLiteral("hello"));
@@ -130,7 +126,7 @@ TEST_F(Rules, FirstWordsOfFourFiveAndSixTiles) {
     }
 }
 
-TEST_F(Rules, SingleTileIsTriedInItsColumnThenInItsRow) {
+TEST_F(Moves, SingleTileIsTriedInItsColumnThenInItsRow) {
     // Under the "a" of "cat": "at" down, nothing across.
     begin(1);
     p.lay(4, 9, false, QStringLiteral("cat"));
@@ -150,7 +146,7 @@ TEST_F(Rules, SingleTileIsTriedInItsColumnThenInItsRow) {
     EXPECT_EQ(posted()->word, QStringLiteral("cats"));
 }
 
-TEST_F(Rules, MainWordTakesBoardLettersAtBothEnds) {
+TEST_F(Moves, MainWordTakesBoardLettersAtBothEnds) {
     begin(1);
     p.lay(5, 3, false, QStringLiteral("at"));
     p.setRack(1, QStringLiteral("cs"));
@@ -168,7 +164,7 @@ TEST_F(Rules, MainWordTakesBoardLettersAtBothEnds) {
     EXPECT_EQ(posted()->turnscore, 20);
 }
 
-TEST_F(Rules, EveryCrossWordMustBeAWord) {
+TEST_F(Moves, EveryCrossWordMustBeAWord) {
     // "so" under "a" and "d": "as" and "do" cross it; every letter of all
     // three words counts.
     begin(1);
@@ -192,7 +188,7 @@ TEST_F(Rules, EveryCrossWordMustBeAWord) {
     EXPECT_EQ(p.currentplayer(), 1);
 }
 
-TEST_F(Rules, MovesThatDoNotJoinUpAreRefused) {
+TEST_F(Moves, MovesThatDoNotJoinUpAreRefused) {
     // A gap between the laid tiles.
     begin(1);
     p.lay(4, 9, false, QStringLiteral("cat"));
@@ -221,7 +217,7 @@ TEST_F(Rules, MovesThatDoNotJoinUpAreRefused) {
     EXPECT_EQ(posted()->word, QStringLiteral("cats"));
 }
 
-TEST_F(Rules, TurnedTileShowsTheOppositeLetter) {
+TEST_F(Moves, TurnedTileShowsTheOppositeLetter) {
     begin(1);
     p.board(5, 5) = 0; // a
     p.setRack(1, QStringLiteral("b"));
@@ -247,7 +243,7 @@ TEST_F(Rules, TurnedTileShowsTheOppositeLetter) {
     EXPECT_TRUE(refused(1));
 }
 
-TEST_F(Rules, WordsOfFifteenLettersNeverStand) {
+TEST_F(Moves, WordsOfFifteenLettersNeverStand) {
     begin(1);
     p.lay(0, 7, false, QStringLiteral("characteristi"));
     p.setRack(1, QStringLiteral("c"));
@@ -263,7 +259,7 @@ TEST_F(Rules, WordsOfFifteenLettersNeverStand) {
     EXPECT_TRUE(refused(1));
 }
 
-TEST_F(Rules, ImpossibleMovesAreRefusedAndChangeNothing) {
+TEST_F(Moves, ImpossibleMovesAreRefusedAndChangeNothing) {
     const QString cases[] = {
         move(1, {{0, 5, 10}}),                 // rack slot 0
         move(1, {{11, 5, 10}}),                // rack slot 11
@@ -293,7 +289,7 @@ TEST_F(Rules, ImpossibleMovesAreRefusedAndChangeNothing) {
     }
 }
 
-TEST_F(Rules, AMoveOfNoTilesIsAnsweredAsInvalid) {
+TEST_F(Moves, AMoveOfNoTilesIsAnsweredAsInvalid) {
     for (const QString &payload : {QStringLiteral("1"), QStringLiteral("1+")}) {
         SCOPED_TRACE(payload.toStdString());
         begin(1);
@@ -303,7 +299,7 @@ TEST_F(Rules, AMoveOfNoTilesIsAnsweredAsInvalid) {
     }
 }
 
-TEST_F(Rules, RackSlotNamedTwiceKeepsTheLaterEntry) {
+TEST_F(Moves, RackSlotNamedTwiceKeepsTheLaterEntry) {
     begin(1);
     p.lay(4, 9, false, QStringLiteral("cat"));
     p.setRack(1, QStringLiteral("t"));
@@ -314,7 +310,7 @@ TEST_F(Rules, RackSlotNamedTwiceKeepsTheLaterEntry) {
     EXPECT_EQ(p.board(5, 10), 19);
 }
 
-TEST_F(Rules, OnlyTheSeatToPlayMayMove) {
+TEST_F(Moves, OnlyTheSeatToPlayMayMove) {
     begin(1);
     p.lay(4, 9, false, QStringLiteral("cat"));
     p.setRack(2, QStringLiteral("t"));

@@ -1,0 +1,121 @@
+// The windows the game window keeps (Game Options, the phrase editor, the
+// Spy List, the download window, the tally list) and what it hands to its
+// parts before it is first shown.
+#include "client/chat/chatpanel.h"
+#include "client/gamestarter.h"
+#include "client/tchat.h"
+#include "client/tilesetmenu.h"
+#include "client/windowsettings.h"
+#include "windows/tabout.h"
+#include "windows/tdownload.h"
+#include "windows/tgameoptions.h"
+#include "windows/tphrases.h"
+#include "windows/tspylist.h"
+#include "windows/ttallylist.h"
+
+void Tchat::setArguments(const QStringList &args) {
+    starter_->setArguments(args);
+}
+
+void Tchat::setServer(TServer *server) {
+    starter_->setServer(server);
+}
+
+void Tchat::setPorts(quint16 game, quint16 lobby) {
+    starter_->setPorts(game, lobby);
+}
+
+void Tchat::setAbout(Tabout *about) {
+    about_ = about;
+}
+
+QString Tchat::versionText() const {
+    return about_ ? about_->versionText() : QString::fromLatin1(proto::kVersion);
+}
+
+void Tchat::setPaths(const AppPaths &paths) {
+    paths_ = paths;
+    settings_->setFile(paths_.settingsFile);
+    tiles_->setFolders(paths_.tileFolder, paths_.sharedTileFolder);
+    if (download_)
+        download_->setDownloadFolder(paths_.downloadFolder);
+}
+
+void Tchat::setGameOptions(Tgameoptions *options) {
+    gameoptions_ = options;
+    connect(gameoptions_, &Tgameoptions::startRequested, this, &Tchat::gameoptionsStart);
+}
+
+void Tchat::setPhraseEditor(Tphrases *phrases) {
+    phrases_ = phrases;
+    connect(phrases_, &Tphrases::done, this, &Tchat::phrasesDone);
+}
+
+void Tchat::setSpyList(Tspylist *spylist) {
+    spylist_ = spylist;
+    spylist_->setEntries(mirror_.seats().spies());
+    spylist_->setRemoveEnabled(mirror_.isHost());
+    connect(spylist_, &Tspylist::kickRequested, this, &Tchat::kicking);
+}
+
+void Tchat::setDownload(Tdownload *download) {
+    download_ = download;
+    const WindowSettings::LobbyKeys &lobby = settings_->lobby();
+    download_->setLobby(lobby.url, lobby.path, lobby.sha256);
+    download_->setDownloadFolder(paths_.downloadFolder);
+    connect(download_, &Tdownload::exitRequested, this, &Tchat::close);
+}
+
+void Tchat::setTally(Ttallylist *tally) {
+    tally_ = tally;
+    if (!tally_)
+        return;
+    // The tally's list of current players: the other players seated.
+    const auto refresh = [this] {
+        if (tally_)
+            tally_->setCurrentPlayers(mirror_.seats().otherPlayers(mirror_.localSeat()));
+    };
+    tally_->setLoadchecklist(refresh);
+    connect(&mirror_, &GameMirror::tallyPlayersChanged, tally_, refresh);
+}
+
+Tspylist *Tchat::spyList() {
+    if (!spylist_)
+        setSpyList(new Tspylist(this));
+    return spylist_;
+}
+
+Tdownload *Tchat::download() {
+    if (!download_)
+        setDownload(new Tdownload(this));
+    return download_;
+}
+
+Tgameoptions *Tchat::gameOptions() {
+    if (!gameoptions_)
+        setGameOptions(new Tgameoptions(this));
+    return gameoptions_;
+}
+
+Tphrases *Tchat::phraseEditor() {
+    if (!phrases_)
+        setPhraseEditor(new Tphrases(this));
+    return phrases_;
+}
+
+void Tchat::PhraseList1Click() {
+    QStringList phrases;
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n)
+        phrases << chat_->phrase(n);
+    Tphrases *editor = phraseEditor();
+    editor->setPhrases(phrases);
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+}
+
+void Tchat::phrasesDone(const QStringList &phrases) {
+    for (int n = 1; n <= ChatPanel::kPhraseCount; ++n)
+        chat_->setPhrase(n, phrases.value(n - 1));
+    settings_->savePhrases(phrases);
+}

@@ -1,0 +1,160 @@
+// The host's messages about turns, moves, the board and the rack.
+#include "clientcore/gamemirror.h"
+#include "clientcore/mirrorupdate.h"
+#include "game/bag.h"
+
+using namespace proto::toclient;
+
+void MirrorUpdate::endOfTurn() {
+    emit m.moveButtonsShown(false);
+    m.composer_.cancelDrag();
+}
+
+void MirrorUpdate::clearLaid() {
+    m.composer_.clearLaid();
+}
+
+// ---- Turns ----------------------------------------------------------------------------
+
+void MirrorUpdate::operator()(const NextPlayer &msg) {
+    clearLaid();
+    m.currentplayer_ = msg.seat;
+    m.turnclock_ = m.options_.turntime - 1;
+    const bool own = m.ownTurn();
+    m.texts_.showTurn(msg.seat, own, nameOf(msg.seat));
+    emit m.turnChanged(msg.seat, own);
+    if (own) {
+        emit m.turnSoundRequested();
+        emit m.moveButtonsShown(true);
+    }
+    if (!m.Timer2.isActive())
+        m.Timer2.start();
+    emit m.statusChanged();
+}
+
+void MirrorUpdate::operator()(const Passed &msg) {
+    const bool own = msg.seat == m.localseat_;
+    if (own)
+        clearLaid();
+    systemLine(MirrorTexts::passed(nameOf(msg.seat), own));
+    endOfTurn();
+}
+
+void MirrorUpdate::operator()(const TimeUp &msg) {
+    const bool own = msg.seat == m.localseat_;
+    if (own)
+        clearLaid();
+    systemLine(MirrorTexts::timeUp(nameOf(msg.seat), own));
+    if (own)
+        emit m.soundRequested(QStringLiteral("time"));
+    endOfTurn();
+}
+
+void MirrorUpdate::operator()(const Exchanged &msg) {
+    setScore(msg.seat, msg.score);
+    m.seats_.setBonus(msg.seat, QStringLiteral("-10"));
+    setScore(msg.partner, msg.partnerscore);
+    const bool own = msg.seat == m.localseat_;
+    if (own)
+        clearLaid();
+    systemLine(MirrorTexts::boughtTiles(nameOf(msg.seat), own));
+    m.composer_.cancelDrag();
+    emit m.tilesExchanged(msg.seat);
+}
+
+void MirrorUpdate::operator()(const NoTiles &msg) {
+    systemLine(MirrorTexts::outOfTiles(nameOf(msg.seat), msg.seat == m.localseat_));
+    emit m.soundRequested(QStringLiteral("notiles"));
+}
+
+void MirrorUpdate::operator()(const TileCount &msg) {
+    m.tilesleft_ = game::Bag::kMaxDrawn - msg.count;
+    m.texts_.showTilesLeft(m.tilesleft_);
+    emit m.tilesLeftChanged(m.tilesleft_);
+    emit m.statusChanged();
+}
+
+void MirrorUpdate::operator()(const Already &) {
+    systemLine(QStringLiteral("You already bought new tiles."));
+}
+
+void MirrorUpdate::operator()(const NotEnough &) {
+    systemLine(QStringLiteral("Not enough tiles left to Buy New Ones."));
+}
+
+void MirrorUpdate::operator()(const Invalid &) {
+    clearLaid();
+    systemLine(QStringLiteral("Invalid Word!"));
+    emit m.moveRefused();
+}
+
+void MirrorUpdate::operator()(const Scored &msg) {
+    m.seats_.clearBonuses();
+    const QString points = QStringLiteral("+") + QString::number(msg.turnscore);
+    m.seats_.setBonus(msg.seat, points);
+    setScore(msg.seat, msg.score);
+    setScore(msg.partner, msg.partnerscore);
+    for (int n = 1; n <= game::kSeats; ++n)
+        emit m.seatChanged(n);
+    systemLine(MirrorTexts::scored(nameOf(msg.seat), msg.word, m.seats_.bonus(msg.seat)));
+    if (msg.bonus >= 1 && msg.bonus <= 3) {
+        emit m.zorbleOutcome(msg.bonus);
+        emit m.soundRequested(msg.bonus == 3 ? QStringLiteral("zbbad") : QStringLiteral("zbgood"));
+    }
+}
+
+// ---- The board ----------------------------------------------------------------------------
+
+void MirrorUpdate::colourBoard() {
+    m.position_.squares = game::quarterKinds(m.quarters_);
+    game::markZorbleSquares(m.position_.squares, m.options_.squarecount);
+}
+
+void MirrorUpdate::operator()(const ArrangeBoard &msg) {
+    m.quarters_ = msg.quarters;
+    colourBoard();
+    emit m.boardChanged();
+}
+
+void MirrorUpdate::operator()(const ShowBoard &msg) {
+    m.position_.board[size_t(msg.x)][size_t(msg.y)] = msg.letter;
+    m.position_.firstword = false;
+    emit m.boardChanged();
+}
+
+void MirrorUpdate::operator()(const Reposition &msg) {
+    // The tiles laid this turn leave the board; their rack tiles are spent.
+    for (int k : m.composer_.liftLaid())
+        m.position_.rack[size_t(k)] = game::kEmpty;
+    for (const game::BoardLetter &t : msg.tiles)
+        m.position_.board[size_t(t.x)][size_t(t.y)] = t.letter;
+    m.position_.firstword = false;
+    emit m.boardChanged();
+    emit m.rackChanged();
+}
+
+void MirrorUpdate::operator()(const NewWord &msg) {
+    for (auto &column : m.newestword_)
+        column.fill(0);
+    emit m.soundRequested(QStringLiteral("word"));
+    for (const game::BoardLetter &t : msg.tiles) {
+        m.newestword_[size_t(t.x)][size_t(t.y)] = 1;
+        m.position_.board[size_t(t.x)][size_t(t.y)] = t.letter;
+    }
+    m.position_.firstword = false;
+    // The laid tiles become letters of the board.
+    if (m.currentplayer_ == m.localseat_)
+        for (int k : m.composer_.settle(msg.tiles))
+            m.position_.rack[size_t(k)] = game::kEmpty;
+    endOfTurn();
+    emit m.boardChanged();
+    emit m.rackChanged();
+}
+
+// ---- The rack -------------------------------------------------------------------------------
+
+void MirrorUpdate::operator()(const Atile &msg) {
+    m.position_.rack[size_t(msg.rackslot)] = msg.letter;
+    m.composer_.dealt(msg.rackslot, msg.letter);
+    emit m.rackChanged();
+}
