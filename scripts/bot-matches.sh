@@ -10,7 +10,9 @@
 # PAIRINGS ("hard-normal,normal-easy,hard-easy" unless given); the two levels
 # swap their slots every other round. The players do not pause before their
 # moves; THINK_MS in the environment sets their thinking time (`--think`).
-# The scores of each game go to bot-matches.tsv in the build folder.
+# MAX_SECONDS in the environment stops starting new games after that many
+# seconds; the games played so far are summed up. The scores of each game go
+# to bot-matches.tsv in the build folder.
 set -euo pipefail
 
 GAMES=${1:-210}
@@ -44,6 +46,10 @@ wait_for() {
 RESULTS=$BUILD/bot-matches.tsv
 printf 'game\tfirst\tsecond\tfirst_score\tsecond_score\n' >"$RESULTS"
 for ((game = 1; game <= GAMES; game++)); do
+    if [ -n "${MAX_SECONDS:-}" ] && ((SECONDS >= MAX_SECONDS)); then
+        echo "stopped after $((game - 1)) games: the time is up" >&2
+        break
+    fi
     IFS=- read -r a b <<<"${PAIRS[$(((game - 1) % ${#PAIRS[@]}))]}"
     if (((game - 1) / ${#PAIRS[@]} % 2)); then
         tmp=$a; a=$b; b=$tmp
