@@ -139,11 +139,13 @@ template <class Work> void Thinker::ask(Work work) {
     cancelled_ = std::make_shared<std::atomic<bool>>(false);
     Workers::instance().post(
         {cancelled_, [channel = channel_, engine = engine_, cancelled = cancelled_,
-                      ticket = ++ticket_, work = std::move(work)]() mutable {
+                      ticket = ++ticket_, asked = Clock::now(), work = std::move(work)]() mutable {
              Answer a;
              a.ticket = ticket;
+             // The time the question waited for a worker and for the engine
+             // to be built is not taken from its thinking time.
              a.engine = engine ? std::move(engine) : Engine::shared();
-             work(*a.engine, cancelled.get(), a);
+             work(*a.engine, cancelled.get(), Clock::now() - asked, a);
              if (!cancelled->load())
                  channel->put(std::move(a));
          }});
@@ -151,15 +153,18 @@ template <class Work> void Thinker::ask(Work work) {
 
 void Thinker::decide(Level level, const Position &position, const Turn &turn, std::uint32_t seed) {
     ask([level, position, turn, seed](const Engine &engine, const std::atomic<bool> *cancelled,
-                                      Answer &a) {
+                                      Clock::duration waited, Answer &a) {
         std::mt19937 rng(seed);
+        Turn t = turn;
+        t.deadline += waited;
         a.kind = Answer::Kind::Decided;
-        a.decision = ai::decide(level, position, turn, engine, rng, cancelled);
+        a.decision = ai::decide(level, position, t, engine, rng, cancelled);
     });
 }
 
 void Thinker::findBest(const Position &position, Clock::duration allowed) {
-    ask([position, allowed](const Engine &engine, const std::atomic<bool> *cancelled, Answer &a) {
+    ask([position, allowed](const Engine &engine, const std::atomic<bool> *cancelled,
+                            Clock::duration, Answer &a) {
         a.kind = Answer::Kind::Best;
         a.best = bestMove(position, engine, {Clock::now() + allowed, cancelled});
     });
@@ -168,7 +173,9 @@ void Thinker::findBest(const Position &position, Clock::duration allowed) {
 void Thinker::prepare() {
     if (engine_ || busy_)
         return;
-    ask([](const Engine &, const std::atomic<bool> *, Answer &a) { a.kind = Answer::Kind::Ready; });
+    ask([](const Engine &, const std::atomic<bool> *, Clock::duration, Answer &a) {
+        a.kind = Answer::Kind::Ready;
+    });
 }
 
 void Thinker::cancel() {

@@ -59,8 +59,9 @@ signals:
 
 private:
     Q_INVOKABLE void deliver();
-    // Posts a question: `work` runs on a worker with the engine and the
-    // question's cancel flag and fills in the answer.
+    // Posts a question: `work` runs on a worker with the engine, the
+    // question's cancel flag and the time the worker waited for the engine,
+    // and fills in the answer.
     template <class Work> void ask(Work work);
 
     std::shared_ptr<Channel> channel_;
