@@ -6,8 +6,8 @@
 # usage: bench/ai/compare.sh [BUILD_DIR] [BASE_COMMIT] [BASE_DIR]
 #
 # BUILD_DIR (build) holds this tree's build; BASE_COMMIT (main) is exported
-# into BASE_DIR (build-base, beside this script's tree) and its bench_ai and
-# graph_peak built there. Both trees play the boards' games with this tree's
+# into BASE_DIR/src (BASE_DIR is build-base in this tree) and its bench_ai,
+# graph_peak and stall_bench built in BASE_DIR/src/build. Both trees play the boards' games with this tree's
 # tests/ai/positions.cpp, which chooses moves whatever order a generator lists
 # them in, so both measure the same boards (the moves per board agree). The
 # earlier bench_ai gets bench/ai/baseline.patch: it times each board by the
@@ -35,17 +35,20 @@ add_executable(stall_bench stall_bench.cpp)
 target_include_directories(stall_bench PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(stall_bench PRIVATE zorble_client zorble_host)
 EOF
-cmake -S "$base/src" -B "$base/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DZORBLE_TESTS=OFF >/dev/null
-nice cmake --build "$base/build" --target bench_ai graph_peak stall_bench >/dev/null
+# The earlier tree builds in src/build, as a worktree's build folder, with the
+# options of scripts/build.sh, so that the compiler cache serves what it shares
+# with other builds of that commit.
+cmake -S "$base/src" -B "$base/src/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DZORBLE_WERROR=ON >/dev/null
+nice cmake --build "$base/src/build" --target bench_ai graph_peak stall_bench >/dev/null
 nice cmake --build "$build" --target bench_ai graph_peak stall_bench >/dev/null
 
 echo "== before: $base_commit ($(cat "$base/commit" | cut -c1-7))"
-nice "$base/build/bench/ai/bench_ai" \
+nice "$base/src/build/bench/ai/bench_ai" \
     --benchmark_filter='BM_Generate/Dawg' --benchmark_counters_tabular=true
-"$base/build/bench/ai/graph_peak"
-"$base/build/bench/ai/graph_peak" gaddag
-"$base/build/bench/ai/stall_bench" 3 2>/dev/null
+"$base/src/build/bench/ai/graph_peak"
+"$base/src/build/bench/ai/graph_peak" gaddag
+"$base/src/build/bench/ai/stall_bench" 3 2>/dev/null
 echo "== after: this tree"
 nice "$build/bench/ai/bench_ai" --benchmark_filter='BM_(Generate|JudgeEveryMove|PeakMemory)' \
     --benchmark_counters_tabular=true
