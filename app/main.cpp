@@ -28,8 +28,10 @@ const char kUsage[] =
     "  zorble --bot NAME [--host ADDRESS] [--port N] [--level easy|normal|hard] [--pause MS]\n"
     "                                  a computer player without a window (127.0.0.1, port\n"
     "                                  7772, normal and a pause of 1 to 3 s before each\n"
-    "                                  move unless given); --start PLAYERS starts a game as\n"
-    "                                  the hosting player once PLAYERS seats are taken\n"
+    "                                  move unless given); --think MS is the most it thinks\n"
+    "                                  about a turn (1000, which hard takes in full);\n"
+    "                                  --start PLAYERS starts a game as the hosting player\n"
+    "                                  once PLAYERS seats are taken\n"
     "  zorble --replay FILE [--to N] [--json]\n"
     "                                  the board (with coordinates) and the totals of a game\n"
     "                                  record after turn N (the end unless given); --json\n"
@@ -76,12 +78,13 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption host(QStringLiteral("host"), QString(), QStringLiteral("ADDRESS"));
     const QCommandLineOption level(QStringLiteral("level"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption pause(QStringLiteral("pause"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption think(QStringLiteral("think"), QString(), QStringLiteral("MS"));
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("PLAYERS"));
     const QCommandLineOption replay(QStringLiteral("replay"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"));
-    parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, start,
-                       replay, to, json});
+    parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, think,
+                       start, replay, to, json});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -96,18 +99,18 @@ Choice choose(const QStringList &args, QString &error) {
         error = QStringLiteral("--to and --json go with --replay.");
         return Choice::Error;
     }
-    const bool botOption =
-        parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) || parser.isSet(start);
+    const bool botOption = parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) ||
+                           parser.isSet(think) || parser.isSet(start);
     if (parser.isSet(bot)) {
         if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed)) {
-            error = QStringLiteral("--bot goes with --host, --port, --level, --pause and --start "
-                                   "only.");
+            error = QStringLiteral("--bot goes with --host, --port, --level, --pause, --think and "
+                                   "--start only.");
             return Choice::Error;
         }
         return Choice::Bot;
     }
     if (botOption) {
-        error = QStringLiteral("--host, --level, --pause and --start go with --bot.");
+        error = QStringLiteral("--host, --level, --pause, --think and --start go with --bot.");
         return Choice::Error;
     }
     if (parser.isSet(serve))

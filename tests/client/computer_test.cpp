@@ -122,7 +122,10 @@ TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
     bool laid = false;
     for (int turn = 1; turn <= 4; ++turn) {
         ASSERT_TRUE(waitUntil([&] { return m.ownTurn(); }, 20000));
+        // Looked for on a worker thread; the line comes a moment later.
+        const qsizetype shown = h.lines.size();
         menu.showHint();
+        ASSERT_TRUE(waitUntil([&] { return h.lines.size() > shown; }));
         const QString line = h.lines.last();
         if (turn == 4) {
             EXPECT_EQ(line, "No hints are left in this game.");
