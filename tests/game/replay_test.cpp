@@ -37,16 +37,9 @@ TEST_P(Replay, TheTableEndsAsTheWireGameEnded) {
     ASSERT_FALSE(requests.isEmpty());
     int commands = 0;
     for (const QByteArray &line : requests.split('\n')) {
-        const qsizetype space = line.indexOf(' ');
-        if (space < 0)
+        const int slot = feedRecorded(p, line);
+        if (slot == 0)
             continue;
-        const int slot = line.left(space).toInt();
-        const QString text = QString::fromUtf8(line.mid(space + 1));
-        const auto login = proto::parseLoginInfo(proto::splitLine(text).payload);
-        if (text.startsWith(QStringLiteral("CMD_logininfo+")) && login)
-            p.seat(slot).name = login->name;
-        else
-            p.request(slot, text);
         ++commands;
     }
     EXPECT_GT(commands, 10);
@@ -80,16 +73,9 @@ TEST_P(Replay, SeatOnesUnseenTilesAreTheBagAndTheOtherRacks) {
     int checked = 0;
     for (const QByteArray &line :
          recorded(QStringLiteral("%1-requests.txt").arg(g.name)).split('\n')) {
-        const qsizetype space = line.indexOf(' ');
-        if (space < 0)
+        const int slot = feedRecorded(p, line);
+        if (slot == 0)
             continue;
-        const int slot = line.left(space).toInt();
-        const QString text = QString::fromUtf8(line.mid(space + 1));
-        const auto login = proto::parseLoginInfo(proto::splitLine(text).payload);
-        if (text.startsWith(QStringLiteral("CMD_logininfo+")) && login)
-            p.seat(slot).name = login->name;
-        else
-            p.request(slot, text);
         for (; delivered < p.sent.size(); ++delivered) {
             if (p.sent[delivered].first != 1)
                 continue;

@@ -9,6 +9,7 @@
 #include "net/messages.h"
 #include "net/protocol.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -174,3 +175,20 @@ struct TableProbe {
     }
     void clear() { sent.clear(); }
 };
+
+// Feeds one line of a recorded requests file ("SLOT request") to the table: a
+// login names the seat, anything else is a request. Gives the slot, or 0 for
+// a line that holds none.
+inline int feedRecorded(TableProbe &p, const QByteArray &line) {
+    const qsizetype space = line.indexOf(' ');
+    if (space < 0)
+        return 0;
+    const int slot = line.left(space).toInt();
+    const QString text = QString::fromUtf8(line.mid(space + 1));
+    const auto login = proto::parseLoginInfo(proto::splitLine(text).payload);
+    if (text.startsWith(QStringLiteral("CMD_logininfo+")) && login)
+        p.seat(slot).name = login->name;
+    else
+        p.request(slot, text);
+    return slot;
+}

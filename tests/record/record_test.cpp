@@ -67,16 +67,9 @@ TEST_P(WireGames, RecordReplaysToTheTablesEnd) {
         QStringLiteral(ZORBLE_WIRE_DIR "/%1-requests.txt").arg(QLatin1String(GetParam().name)));
     ASSERT_FALSE(requests.isEmpty());
     for (const QByteArray &line : requests.split('\n')) {
-        const qsizetype space = line.indexOf(' ');
-        if (space < 0)
+        const int slot = feedRecorded(p, line);
+        if (slot == 0)
             continue;
-        const int slot = line.left(space).toInt();
-        const QString text = QString::fromUtf8(line.mid(space + 1));
-        const auto login = proto::parseLoginInfo(proto::splitLine(text).payload);
-        if (text.startsWith(QStringLiteral("CMD_logininfo+")) && login)
-            p.seat(slot).name = login->name;
-        else
-            p.request(slot, text);
     }
     ASSERT_FALSE(p.gamerunning());
     expectSameEnd(rec.text(), p.st);
