@@ -106,7 +106,7 @@ TEST_P(Replay, SeatOnesUnseenTilesAreTheBagAndTheOtherRacks) {
                 expected[size_t(l)] += expected[size_t(25 - l)];
                 expected[size_t(25 - l)] = 0;
             }
-        ASSERT_EQ(got, expected) << "after " << text.toStdString();
+        ASSERT_EQ(got, expected) << "after " << line.toStdString();
         ++checked;
     }
     EXPECT_GT(checked, 5);
