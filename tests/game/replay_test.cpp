@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 QByteArray recorded(const QString &name) {
@@ -23,15 +25,22 @@ struct Game {
     quint32 seed;
 };
 
-class Replay : public ::testing::TestWithParam<Game> {};
+// A table on the program's word list, seeded as the recorded game's host was,
+// with seats 1 to 4 connected.
+class Replay : public ::testing::TestWithParam<Game> {
+protected:
+    void SetUp() override {
+        p.st.rng.seed(GetParam().seed);
+        for (int slot = 1; slot <= 4; ++slot)
+            p.connect(slot);
+    }
+
+    std::shared_ptr<const TDictn> list = TDictn::shared();
+    TableProbe p{[this](const QString &w) { return list->FindWord(w); }};
+};
 
 TEST_P(Replay, TheTableEndsAsTheWireGameEnded) {
     const Game g = GetParam();
-    const auto list = TDictn::shared();
-    TableProbe p{[&list](const QString &w) { return list->FindWord(w); }};
-    p.st.rng.seed(g.seed);
-    for (int slot = 1; slot <= 4; ++slot)
-        p.connect(slot);
 
     const QByteArray requests = recorded(QStringLiteral("%1-requests.txt").arg(g.name));
     ASSERT_FALSE(requests.isEmpty());
@@ -63,11 +72,6 @@ TEST_P(Replay, TheTableEndsAsTheWireGameEnded) {
 // got, are at every turn the host's undrawn tiles and the other seats' racks.
 TEST_P(Replay, SeatOnesUnseenTilesAreTheBagAndTheOtherRacks) {
     const Game g = GetParam();
-    const auto list = TDictn::shared();
-    TableProbe p{[&list](const QString &w) { return list->FindWord(w); }};
-    p.st.rng.seed(g.seed);
-    for (int slot = 1; slot <= 4; ++slot)
-        p.connect(slot);
     GameMirror seen;
     qsizetype delivered = 0;
     int checked = 0;
