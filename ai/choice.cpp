@@ -1,9 +1,12 @@
 #include "ai/choice.h"
 
+#include "ai/engine.h"
+#include "ai/simulation.h"
 #include "game/bag.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 namespace ai {
@@ -26,19 +29,35 @@ constexpr double kPerVowelOff = 3.0;
 constexpr double kPerRepeat = 2.0;
 constexpr double kLoneQ = 4.0;
 constexpr double kEitherKind = 0.5;
-
-// The hard level: how much the kept tiles count in the first ranking, how
-// many of the best it looks ahead for, and how much the next turn's best
-// move counts then. Tried in games between the levels.
+// How much the kept tiles count in the worth of a move before looking ahead.
 constexpr double kKeptWeight = 0.5;
-constexpr int kLookAhead = 6;
-constexpr double kNextTurnWeight = 0.3;
 
-double staticWorth(const Position &position, const Move &m, const Turn &turn) {
-    const double kept = turn.tilesLeft > 0 ? kKeptWeight * keptTilesWorth(keptTiles(position, m),
-                                                                          position.doubleTiles)
-                                           : 0.0;
-    return expectedPoints(m) + kept;
+// Moves the rules are asked about before the player gives up on its turn.
+constexpr std::size_t kTries = 8;
+
+// The first move the rules accept among the first few of `order` (indexes in
+// `plays`), as a move; a refusal means the generator and the rules disagree,
+// which is worth a line for whoever looks into it.
+std::optional<Move> firstAccepted(const std::vector<std::size_t> &order,
+                                  const std::vector<Play> &plays, const Position &position,
+                                  const rules::Rules &rules) {
+    const bool first = position.firstWord();
+    std::vector<std::size_t> tried;
+    for (const std::size_t i : order) {
+        if (tried.size() == kTries)
+            break;
+        if (std::find(tried.begin(), tried.end(), i) != tried.end())
+            continue;
+        tried.push_back(i);
+        const Move m = moveOf(plays[i], position);
+        const auto placed = rules::Rules::readMove(position.board, position.rack, m.tiles);
+        if (placed &&
+            rules.judge(position.board, position.squares, position.mover, *placed, first).valid)
+            return m;
+        std::fprintf(stderr, "zorble: the rules refuse the computer's move %s\n",
+                     qPrintable(m.word));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -62,20 +81,19 @@ QString nameOf(Level level) {
     return QStringLiteral("normal");
 }
 
-double expectedPoints(const Move &move) {
-    return move.zorbles > 0 ? move.score * 4.0 / 3.0 : move.score;
+double expectedPoints(const Play &play) {
+    return play.zorbles > 0 ? play.score * 4.0 / 3.0 : play.score;
 }
 
-std::array<int, 26> keptTiles(const Position &position, const Move &move) {
+std::array<int, 26> keptTiles(const rules::Rack &rack, const Play &play) {
     std::array<int, 26> kept{};
-    for (int k = 1; k <= rules::kRackSlots; ++k) {
-        const int letter = position.rack[k];
-        if (letter < 0 || letter >= kLetters)
-            continue;
-        const bool played = std::any_of(move.tiles.begin(), move.tiles.end(),
-                                        [k](const rules::LaidTile &t) { return t.rackslot == k; });
-        if (!played)
-            ++kept[letter];
+    for (int k = 1; k <= rules::kRackSlots; ++k)
+        if (rack[k] >= 0 && rack[k] < kLetters)
+            ++kept[rack[k]];
+    for (int i = 0; i < play.count; ++i) {
+        const int letter = rack[play.rackslot(i)];
+        if (letter >= 0 && letter < kLetters)
+            --kept[letter];
     }
     return kept;
 }
@@ -104,132 +122,95 @@ double keptTilesWorth(const std::array<int, 26> &kept, bool doubleTiles) {
     return worth - kPerVowelOff * std::abs(vowels - kVowelShare * tiles);
 }
 
-Decision choose(Level level, const Position &position, const std::vector<Move> &moves,
-                const Turn &turn, std::mt19937 &rng) {
+double worthNow(const Position &position, const Play &play, int tilesLeft) {
+    const double kept = tilesLeft > 0 ? kKeptWeight * keptTilesWorth(keptTiles(position.rack, play),
+                                                                     position.doubleTiles)
+                                      : 0.0;
+    return expectedPoints(play) + kept;
+}
+
+std::optional<std::size_t> choose(Level level, const Position &position,
+                                  const std::vector<Play> &plays, const Turn &turn,
+                                  std::mt19937 &rng) {
+    if (plays.empty())
+        return std::nullopt;
+    switch (level) {
+    case Level::Easy: {
+        std::vector<std::size_t> order(plays.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return plays[a].score < plays[b].score;
+        });
+        const std::size_t half = std::max<std::size_t>(1, plays.size() / 2);
+        return order[std::uniform_int_distribution<std::size_t>(0, half - 1)(rng)];
+    }
+    case Level::Normal:
+        return std::size_t(
+            std::max_element(plays.begin(), plays.end(),
+                             [](const Play &a, const Play &b) { return a.score < b.score; }) -
+            plays.begin());
+    case Level::Hard:
+        break;
+    }
+    std::size_t best = 0;
+    double most = worthNow(position, plays[0], turn.tilesLeft);
+    for (std::size_t i = 1; i < plays.size(); ++i) {
+        const double w = worthNow(position, plays[i], turn.tilesLeft);
+        if (w > most) {
+            most = w;
+            best = i;
+        }
+    }
+    return best;
+}
+
+Decision decide(Level level, const Position &position, const Turn &turn, const Engine &engine,
+                std::mt19937 &rng, const std::atomic<bool> *cancelled) {
+    const Limits limits{turn.deadline, cancelled};
+    MoveGenerator generator(engine.graph());
+    const CrossChecks board(engine.graph(), position.board, position.squares);
+    std::vector<Play> plays;
+    generator.generate(board, position, plays, MoveGenerator::Keep::All, limits);
     Decision d;
-    if (moves.empty()) {
+    if (plays.empty()) {
         if (level == Level::Hard && turn.mayExchange)
             d.action = Decision::Action::Exchange;
         return d;
     }
-    d.action = Decision::Action::Play;
-    switch (level) {
-    case Level::Easy: {
-        std::vector<std::size_t> order(moves.size());
-        std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return moves[a].score < moves[b].score;
-        });
-        const std::size_t half = std::max<std::size_t>(1, moves.size() / 2);
-        d.move = moves[order[std::uniform_int_distribution<std::size_t>(0, half - 1)(rng)]];
-        break;
+    // The choice first, then the rest of the moves by points, in case the
+    // rules refuse it.
+    std::vector<std::size_t> order;
+    if (level == Level::Hard && plays.size() > 1) {
+        Simulation simulation(engine.graph(), position, board, plays, turn);
+        order = simulation.candidates();
+        const std::size_t chosen = simulation.run(rng, limits);
+        d.simulations = simulation.rounds();
+        order.insert(order.begin(), chosen);
+    } else {
+        order.push_back(*choose(level, position, plays, turn, rng));
     }
-    case Level::Normal:
-        d.move = *std::max_element(moves.begin(), moves.end(),
-                                   [](const Move &a, const Move &b) { return a.score < b.score; });
-        break;
-    case Level::Hard: {
-        auto worth = [&](const Move &m) {
-            const double later = turn.tilesLeft > 0
-                                     ? keptTilesWorth(keptTiles(position, m), position.doubleTiles)
-                                     : 0.0;
-            return expectedPoints(m) + later;
-        };
-        d.move = *std::max_element(moves.begin(), moves.end(), [&](const Move &a, const Move &b) {
-            return worth(a) < worth(b);
-        });
-        break;
-    }
+    std::vector<std::size_t> byPoints(plays.size());
+    std::iota(byPoints.begin(), byPoints.end(), 0);
+    std::stable_sort(byPoints.begin(), byPoints.end(),
+                     [&](std::size_t a, std::size_t b) { return plays[a].score > plays[b].score; });
+    order.insert(order.end(), byPoints.begin(), byPoints.end());
+    if (const std::optional<Move> m = firstAccepted(order, plays, position, engine.rules())) {
+        d.action = Decision::Action::Play;
+        d.move = *m;
     }
     return d;
 }
 
-Thinking::Thinking(Level level, const Position &position, const Turn &turn,
-                   MoveGenerator &generator, const rules::Rules &rules, std::mt19937 &rng)
-    : level_(level), position_(position), turn_(turn), generator_(generator), rules_(rules),
-      rng_(rng) {}
-
-bool Thinking::step() {
-    if (done_)
-        return false;
-    if (!started_) {
-        started_ = true;
-        firstStep();
-    } else {
-        lookAhead();
-    }
-    if (!done_ && next_ >= ranked_.size())
-        finish();
-    return !done_;
-}
-
-void Thinking::firstStep() {
-    moves_ = generator_.generate(position_, turn_.deadline);
-    decision_ = choose(level_, position_, moves_, turn_, rng_);
-    if (level_ != Level::Hard || moves_.size() < 2 || turn_.tilesLeft <= 0) {
-        done_ = true;
-        return;
-    }
-    ranked_.reserve(moves_.size());
-    for (std::size_t i = 0; i < moves_.size(); ++i)
-        ranked_.emplace_back(staticWorth(position_, moves_[i], turn_), i);
-    const std::size_t ahead = std::min<std::size_t>(kLookAhead, ranked_.size());
-    std::partial_sort(ranked_.begin(), ranked_.begin() + std::ptrdiff_t(ahead), ranked_.end(),
-                      [](const auto &a, const auto &b) { return a.first > b.first; });
-    ranked_.resize(ahead);
-    const std::array<int, 26> unseen = game::unseenTiles(position_);
-    for (int letter = 0; letter < kLetters; ++letter)
-        pool_.insert(pool_.end(), unseen[letter], letter);
-}
-
-void Thinking::lookAhead() {
-    const auto [worthNow, index] = ranked_[next_++];
-    const Move &m = moves_[index];
-    // The board after the move, where the rules put its tiles.
-    const auto placed = rules::Rules::readMove(position_.board, position_.rack, m.tiles);
-    const rules::Verdict v =
-        rules_.judge(position_.board, position_.squares, position_.mover,
-                     placed.value_or(QList<rules::Placed>{}), position_.firstWord());
-    if (!v.valid)
-        return;
-    Position after = position_;
-    for (const rules::Placed &t : v.tiles) {
-        after.board[t.x][t.y] = t.letter;
-        after.rack[t.rackslot] = rules::kEmpty;
-    }
-    // The rack filled up from what has not been seen.
-    std::shuffle(pool_.begin(), pool_.end(), rng_);
-    std::size_t drawn = 0;
-    for (int k = 1; k <= rules::kRackSlots; ++k)
-        if (after.rack[k] == rules::kEmpty && drawn < pool_.size() && int(drawn) < turn_.tilesLeft)
-            after.rack[k] = pool_[drawn++];
-    const std::vector<Move> replies = generator_.generate(after, turn_.deadline);
-    if (!generator_.stats().complete) {
-        finish(); // out of time: the candidates looked at so far decide
-        return;
-    }
-    int nextBest = 0;
-    for (const Move &r : replies)
-        nextBest = std::max(nextBest, r.score);
-    const double worth = worthNow + kNextTurnWeight * nextBest;
-    if (!chosen_ || worth > best_) {
-        best_ = worth;
-        chosen_ = index;
-    }
-}
-
-void Thinking::finish() {
-    done_ = true;
-    if (chosen_)
-        decision_.move = moves_[*chosen_];
-}
-
-Decision decide(Level level, const Position &position, const Turn &turn, MoveGenerator &generator,
-                const rules::Rules &rules, std::mt19937 &rng) {
-    Thinking thinking(level, position, turn, generator, rules, rng);
-    while (thinking.step()) {
-    }
-    return thinking.decision();
+std::optional<Move> bestMove(const Position &position, const Engine &engine, const Limits &limits) {
+    MoveGenerator generator(engine.graph());
+    const CrossChecks board(engine.graph(), position.board, position.squares);
+    std::vector<Play> plays;
+    generator.generate(board, position, plays, MoveGenerator::Keep::All, limits);
+    std::vector<std::size_t> order(plays.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return plays[a].score > plays[b].score; });
+    return firstAccepted(order, plays, position, engine.rules());
 }
 
 } // namespace ai

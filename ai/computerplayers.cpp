@@ -9,7 +9,14 @@ namespace ai {
 
 ComputerPlayers::ComputerPlayers(const GameMirror &table, QObject *parent)
     : QObject(parent), table_(table), port_(ZorbleBot::kDefaultPort),
-      pauseMs_(ZorbleBot::kHumanePause) {}
+      pauseMs_(ZorbleBot::kHumanePause), thinkingMs_(ZorbleBot::kThinkingMs) {
+    connect(&hints_, &Thinker::bestFound, this, [this](const std::optional<Move> &move) {
+        if (!move || move->tiles.isEmpty())
+            emit hintFound(std::nullopt);
+        else
+            emit hintFound(hintText(hintFrom_, *move));
+    });
+}
 
 ComputerPlayers::~ComputerPlayers() {
     // The players go quietly: their finished() would reach a half-gone set.
@@ -23,10 +30,9 @@ void ComputerPlayers::setHost(const QString &address, quint16 port) {
     port_ = port;
 }
 
-Engine &ComputerPlayers::engine() {
-    if (!engine_)
-        engine_ = Engine::shared();
-    return *engine_;
+void ComputerPlayers::findHint() {
+    hintFrom_ = table_.position();
+    hints_.findBest(hintFrom_, std::chrono::milliseconds(ZorbleBot::kThinkingMs));
 }
 
 int ComputerPlayers::arriving() const {
@@ -47,9 +53,10 @@ QString ComputerPlayers::nextName() const {
 }
 
 QString ComputerPlayers::add(Level level, const QString &token) {
-    engine(); // built now, before the player's first turn needs it
+    hints_.prepare(); // the engine, built before the player's first turn needs it
     const QString name = nextName();
-    auto *player = new ZorbleBot(address_, port_, name, level, pauseMs_, engine_, this);
+    auto *player = new ZorbleBot(address_, port_, name, level, pauseMs_, hints_.engine(), this);
+    player->setThinkingTime(thinkingMs_);
     player->setRejoinToken(token);
     players_.append(player);
     connect(&player->mirror(), &GameMirror::ownSeatAnnounced, this, [this, player](int seat) {
@@ -71,18 +78,14 @@ QString ComputerPlayers::add(Level level, const QString &token) {
     return name;
 }
 
-std::optional<QString> hintText(const GameMirror &mirror, Engine &engine) {
-    const std::optional<Move> move = bestMove(mirror, engine);
-    if (!move || move->tiles.isEmpty())
-        return std::nullopt;
-    QString text = move->word.toUpper();
-    if (move->first) {
+QString hintText(const Position &position, const Move &move) {
+    QString text = move.word.toUpper();
+    if (move.first) {
         text += QStringLiteral(" as the first word");
     } else {
         // The line of the main word: the tiles' own line, or for a single
         // tile the line in which it spells the word with letters on the board.
-        const Position &position = mirror.position();
-        const QList<rules::LaidTile> &tiles = move->tiles;
+        const QList<rules::LaidTile> &tiles = move.tiles;
         const rules::LaidTile &t = tiles.first();
         auto letter = [&](int x, int y) {
             if (x < 0 || y < 0 || x >= rules::kBoard || y >= rules::kBoard)
@@ -116,18 +119,30 @@ std::optional<QString> hintText(const GameMirror &mirror, Engine &engine) {
         };
         const Run column = run(true);
         const bool down = tiles.size() > 1 ? tiles[1].x == t.x
-                                           : column.word.size() > 1 && column.word == move->word;
+                                           : column.word.size() > 1 && column.word == move.word;
         const Run r = down ? column : run(false);
-        text += QStringLiteral(" %1 from column %2, row %3")
-                    .arg(down ? QStringLiteral("down") : QStringLiteral("across"))
-                    .arg(r.x + 1)
-                    .arg(r.y + 1);
+        text += QLatin1Char(' ') + game::squareName(r.x, r.y) +
+                (down ? QStringLiteral(" down") : QStringLiteral(" across"));
     }
-    text += QStringLiteral(" for %1 points").arg(move->score);
-    if (move->zorbles == 1)
+    text += QStringLiteral(" for %1 points").arg(move.score);
+    if (move.zorbles == 1)
         text += QStringLiteral(" and a Zorble square");
-    else if (move->zorbles > 1)
-        text += QStringLiteral(" and %1 Zorble squares").arg(move->zorbles);
+    else if (move.zorbles > 1)
+        text += QStringLiteral(" and %1 Zorble squares").arg(move.zorbles);
+    // Double-sided tiles laid on their other face: the letters they show on
+    // the rack.
+    QStringList turned;
+    for (const rules::LaidTile &t : move.tiles)
+        if (t.flipped)
+            turned << rules::converttoletter(position.rack[t.rackslot]).toUpper();
+    if (!turned.isEmpty()) {
+        const QString last = turned.takeLast();
+        text +=
+            QStringLiteral("; turn over the tile") +
+            (turned.isEmpty() ? QString() : QStringLiteral("s")) + QStringLiteral(" of ") +
+            (turned.isEmpty() ? last
+                              : turned.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last);
+    }
     return text;
 }
 

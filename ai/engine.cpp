@@ -1,14 +1,21 @@
 #include "ai/engine.h"
 
 #include <chrono>
+#include <mutex>
 
 namespace ai {
 
 namespace {
 
+// The engine everybody shares, and the lock for making it. Both are set up
+// before anything runs and gone only after everything else, the worker
+// threads that may ask for the engine included.
+std::mutex sharedLock;
+std::weak_ptr<Engine> sharedEngine;
+
 WordGraph buildTimed(const TDictn &dict, WordGraph::Kind kind, double &ms) {
     const auto start = std::chrono::steady_clock::now();
-    WordGraph g = WordGraph::build(kind, WordGraph::wordsOf(dict));
+    WordGraph g = WordGraph::build(kind, dict);
     ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return g;
@@ -27,11 +34,11 @@ Engine::Engine(const QString &wordListPath, WordGraph::Kind kind)
       graph_(buildTimed(*dict_, kind, buildMs_)) {}
 
 std::shared_ptr<Engine> Engine::shared() {
-    static std::weak_ptr<Engine> current;
-    std::shared_ptr<Engine> engine = current.lock();
+    const std::lock_guard<std::mutex> lock(sharedLock);
+    std::shared_ptr<Engine> engine = sharedEngine.lock();
     if (!engine) {
         engine = std::make_shared<Engine>();
-        current = engine;
+        sharedEngine = engine;
     }
     return engine;
 }

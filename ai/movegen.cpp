@@ -1,33 +1,18 @@
 #include "ai/movegen.h"
 
 #include <algorithm>
-#include <array>
 
 namespace ai {
 
 namespace {
 
 constexpr int kBoard = rules::kBoard;
+constexpr int kTiles = rules::kRackSlots;
 using Node = WordGraph::Node;
-constexpr Node kNone = WordGraph::kNone;
+using Arc = WordGraph::Arc;
 
-// The letter on a board square as the rules spell it: -1 for none, and "a"
-// for a value that is no letter.
-int letterOn(int v) {
-    if (v == rules::kEmpty)
-        return -1;
-    return v >= 0 && v < kLetters ? v : 0;
-}
-
-// Bit c set for every c whose second side, 25 - c, is set in the mask.
-std::uint32_t otherSides(std::uint32_t mask) {
-    // Reverses the 32 bits, then moves the 26 letters back to the bottom.
-    mask = ((mask >> 1) & 0x55555555u) | ((mask & 0x55555555u) << 1);
-    mask = ((mask >> 2) & 0x33333333u) | ((mask & 0x33333333u) << 2);
-    mask = ((mask >> 4) & 0x0F0F0F0Fu) | ((mask & 0x0F0F0F0Fu) << 4);
-    mask = ((mask >> 8) & 0x00FF00FFu) | ((mask & 0x00FF00FFu) << 8);
-    mask = (mask >> 16) | (mask << 16);
-    return mask >> (32 - kLetters);
+int otherSide(int letter) {
+    return kLetters - 1 - letter;
 }
 
 } // namespace
@@ -35,223 +20,132 @@ std::uint32_t otherSides(std::uint32_t mask) {
 // One run of the generator over one position.
 class MoveGenerator::Search {
 public:
-    Search(const WordGraph &graph, const rules::Rules &rules, const Position &p,
-           Clock::time_point deadline, Stats &stats, std::vector<Move> &out)
-        : g_(graph), rules_(rules), p_(p), deadline_(deadline), stats_(stats), out_(out) {
-        for (int k = 1; k <= rules::kRackSlots; ++k) {
+    Search(const WordGraph &graph, const CrossChecks &board, const Position &p,
+           std::vector<Play> &out, Keep keep, const Limits &limits, Stats &stats)
+        : g_(graph), board_(board), p_(p), out_(out), best_(keep == Keep::Best), limits_(limits),
+          stats_(stats), dawg_(graph.kind() == WordGraph::Kind::Dawg) {
+        const bool both = p.doubleTiles;
+        for (int c = 0; c < kLetters; ++c) {
+            group_[c] = both ? std::min(c, otherSide(c)) : c;
+            groupBits_[c] = both ? (1u << c | 1u << otherSide(c)) : 1u << c;
+        }
+        for (int k = 1; k <= kTiles; ++k) {
             const int v = p.rack[k];
             if (v < 0 || v >= kLetters)
                 continue;
-            slots_[v][count_[v]] = k;
-            ++count_[v];
+            slots_[v][fronts_[v]++] = std::uint8_t(k);
+            ++count_[group_[v]];
             ++rackSize_;
         }
         for (int c = 0; c < kLetters; ++c)
-            if (count_[c] > 0)
-                fronts_ |= 1u << c;
-        updateAvailable();
+            if (count_[group_[c]] > 0)
+                avail_ |= groupBits_[c];
     }
 
     void run() {
-        if (rackSize_ == 0)
+        if (rackSize_ == 0 || p_.mover < 1 || p_.mover > 4)
             return;
-        if (first_)
+        if (p_.firstWord()) {
             firstWords();
-        else
-            laterMoves();
+        } else {
+            singleTiles();
+            for (const bool down : {true, false})
+                for (int i = 0; i < kBoard && !stop_; ++i)
+                    lineMoves(down, i);
+        }
+        if (best_ && haveBest_)
+            out_.push_back(best_play_);
     }
 
 private:
-    // A tile of the move being built: its square along the line, the letter
-    // it shows, its front letter and its side.
-    struct Tile {
-        int pos = 0;
-        int letter = 0;
-        int front = 0;
-        bool flipped = false;
-    };
-
-    // One row or column: its letters (-1 where none), what may be laid on
-    // each empty square for the word across it, and the anchors (empty
-    // squares next to a letter).
+    // One row or column as the walk reads it.
     struct Line {
-        std::array<int, kBoard> letter{};
-        std::array<std::uint32_t, kBoard> cross{};
+        std::array<int, kBoard> letter{};         // -1 where empty
+        std::array<std::uint32_t, kBoard> fits{}; // letters a tile may show there
+        std::array<int, kBoard> points{};         // the square's points for the mover
+        std::array<int, kBoard> cross{};          // a tile's word across the line: its points
+        std::array<int, kBoard> zorble{};         // 1 on a Zorble square
         std::array<bool, kBoard> anchor{};
+        std::array<int, kBoard + 1> pointsBefore{}; // sums of points and zorble up to a place
+        std::array<int, kBoard + 1> zorblesBefore{};
     };
 
-    // ---- The rack ----
+    // ---- The rack, by letters ----
+    //
+    // With double tiles a tile shows a letter or its other side, so the two
+    // letters of a pair draw on one count.
 
-    // The letters the tiles left on the rack can show.
-    std::uint32_t available() const { return available_; }
-    void updateAvailable() {
-        available_ = p_.doubleTiles ? fronts_ | otherSides(fronts_) : fronts_;
+    void take(int c) {
+        const int gr = group_[c];
+        if (--count_[gr] == 0)
+            avail_ &= ~groupBits_[gr];
     }
-    // The letter and, with double tiles, the one on its other side.
-    std::uint32_t faces(int front) const {
-        return 1u << front | (p_.doubleTiles ? 1u << (kLetters - 1 - front) : 0u);
+    void giveBack(int c) {
+        const int gr = group_[c];
+        if (count_[gr]++ == 0)
+            avail_ |= groupBits_[gr];
     }
-
-    void take(int front) {
-        if (--count_[front] > 0)
-            return;
-        fronts_ &= ~(1u << front);
-        if (!p_.doubleTiles || count_[kLetters - 1 - front] == 0)
-            available_ &= ~faces(front);
-    }
-    void giveBack(int front) {
-        if (count_[front]++ > 0)
-            return;
-        fronts_ |= 1u << front;
-        available_ |= faces(front);
+    void push(int pos, int c) {
+        at_[depth_] = pos;
+        letter_[depth_] = c;
+        ++depth_;
     }
 
-    // Calls f(front, flipped) once for each kind of tile on the rack that
-    // can show the letter, with that tile taken off the rack meanwhile.
-    template <class F> void eachTileFor(int letter, F &&f) {
-        if (count_[letter] > 0) {
-            take(letter);
-            f(letter, false);
-            giveBack(letter);
+    // Asks for the nodes the walk may go to from n by the letters of m before
+    // it goes to the first of them: the graph is larger than the processor's
+    // caches, and the waits overlap.
+    void prefetch(Node n, std::uint32_t m) const {
+        for (const Arc *a = g_.arcs(n);; ++a) {
+            if ((m >> a->symbol()) & 1)
+                __builtin_prefetch(g_.arcs(a->target()));
+            if (a->last())
+                break;
         }
-        const int back = kLetters - 1 - letter;
-        if (p_.doubleTiles && count_[back] > 0) {
-            take(back);
-            f(back, true);
-            giveBack(back);
-        }
-    }
-
-    void push(int pos, int letter, int front, bool flipped) {
-        laid_[depth_++] = {pos, letter, front, flipped};
     }
 
     bool stopped() {
         if (stop_)
             return true;
-        if ((++ticks_ & 1023) == 0 && Clock::now() >= deadline_) {
+        if ((++ticks_ & 1023) == 0 &&
+            (Clock::now() >= limits_.deadline ||
+             (limits_.cancelled && limits_.cancelled->load(std::memory_order_relaxed)))) {
             stop_ = true;
             stats_.complete = false;
         }
         return stop_;
     }
 
-    // ---- Words on the board ----
-
-    Node walk(Node n, int letter) const { return n == kNone ? kNone : g_.child(n, letter); }
-
-    // The letters c for which before + c + after is a word; `before` and
-    // `after` run away from the square (before[0] is the nearest letter).
-    std::uint32_t wordsThrough(const std::array<int, kBoard> &before, int nb,
-                               const std::array<int, kBoard> &after, int na) const {
-        std::uint32_t mask = 0;
-        if (g_.kind() == WordGraph::Kind::Dawg) {
-            Node n = g_.root();
-            for (int i = nb - 1; i >= 0; --i)
-                n = walk(n, before[i]);
-            if (n == kNone)
-                return 0;
-            for (std::uint32_t m = g_.symbols(n) & kAllLetters; m; m &= m - 1) {
-                const int c = __builtin_ctz(m);
-                Node t = g_.child(n, c);
-                for (int i = 0; i < na; ++i)
-                    t = walk(t, after[i]);
-                if (t != kNone && g_.terminal(t))
-                    mask |= 1u << c;
-            }
-            return mask;
-        }
-        // The whole word backwards: the letters after the square from the
-        // far end, the square, the letters before it, the separator.
-        Node n = g_.root();
-        for (int i = na - 1; i >= 0; --i)
-            n = walk(n, after[i]);
-        if (n == kNone)
-            return 0;
-        for (std::uint32_t m = g_.symbols(n) & kAllLetters; m; m &= m - 1) {
-            const int c = __builtin_ctz(m);
-            Node t = g_.child(n, c);
-            for (int i = 0; i < nb; ++i)
-                t = walk(t, before[i]);
-            t = walk(t, kSeparator);
-            if (t != kNone && g_.terminal(t))
-                mask |= 1u << c;
-        }
-        return mask;
-    }
-
-    // For every empty square, the letters that make a word with the board
-    // letters above and below it (column) and left and right of it (row),
-    // and whether there are any such letters at all.
-    void crossWords() {
-        std::uint32_t single = 0;
-        for (int c = 0; c < kLetters; ++c)
-            if (g_.contains(std::string(1, static_cast<char>(c))))
-                single |= 1u << c;
-        for (int x = 0; x < kBoard; ++x) {
-            for (int y = 0; y < kBoard; ++y) {
-                Square &s = sq_[x][y];
-                s.letter = letterOn(p_.board[x][y]);
-            }
-        }
-        for (int x = 0; x < kBoard; ++x) {
-            for (int y = 0; y < kBoard; ++y) {
-                Square &s = sq_[x][y];
-                if (s.letter >= 0)
-                    continue;
-                for (const bool column : {true, false}) {
-                    std::array<int, kBoard> before{};
-                    std::array<int, kBoard> after{};
-                    int nb = 0;
-                    int na = 0;
-                    auto at = [&](int i) { return column ? letterAt(x, i) : letterAt(i, y); };
-                    const int own = column ? y : x;
-                    for (int i = own - 1; i >= 0 && at(i) >= 0; --i)
-                        before[nb++] = at(i);
-                    for (int i = own + 1; i < kBoard && at(i) >= 0; ++i)
-                        after[na++] = at(i);
-                    const bool has = nb + na > 0;
-                    const std::uint32_t words = has ? wordsThrough(before, nb, after, na) : single;
-                    (column ? s.hasColumn : s.hasRow) = has;
-                    (column ? s.column : s.row) = words;
-                }
-            }
-        }
-    }
-
-    int letterAt(int x, int y) const { return sq_[x][y].letter; }
-
     // ---- Moves after the first ----
-
-    void laterMoves() {
-        crossWords();
-        singleTiles();
-        for (const bool down : {true, false})
-            for (int i = 0; i < kBoard && !stop_; ++i)
-                lineMoves(down, i);
-    }
 
     // Moves of one tile. The rules try its column first and then its row:
     // the move stands when the word in one of them is in the list and the
     // word in the other is too, or is the tile alone.
     void singleTiles() {
-        const std::uint32_t avail = available();
-        for (int x = 0; x < kBoard && !stop_; ++x) {
+        const int mover = p_.mover;
+        for (int x = 0; x < kBoard; ++x) {
             for (int y = 0; y < kBoard; ++y) {
-                const Square &s = sq_[x][y];
-                if (s.letter >= 0 || !(s.hasColumn || s.hasRow))
+                const CrossChecks::Square &s = board_.at(x, y);
+                if (!s.anchor())
                     continue;
-                const std::uint32_t downOk = s.column & (s.hasRow ? s.row : kAllLetters);
-                const std::uint32_t acrossOk = s.row & (s.hasColumn ? s.column : kAllLetters);
-                for (std::uint32_t m = (downOk | acrossOk) & avail; m; m &= m - 1) {
+                const bool inColumn = s.joins[CrossChecks::kColumn];
+                const bool inRow = s.joins[CrossChecks::kRow];
+                const std::uint32_t column = s.fits[CrossChecks::kColumn];
+                const std::uint32_t row = s.fits[CrossChecks::kRow];
+                const std::uint32_t downOk = (inColumn ? column : board_.singles()) & row;
+                const std::uint32_t acrossOk = (inRow ? row : board_.singles()) & column;
+                const int own = CrossChecks::pointsOf(s.kind, mover);
+                const int columnPoints = s.points[CrossChecks::kColumn][mover];
+                const int rowPoints = s.points[CrossChecks::kRow][mover];
+                for (std::uint32_t m = (downOk | acrossOk) & avail_; m; m &= m - 1) {
                     const int c = __builtin_ctz(m);
-                    eachTileFor(c, [&](int front, bool flipped) {
-                        depth_ = 0;
-                        push(y, c, front, flipped);
-                        down_ = true;
-                        index_ = x;
-                        offer();
-                    });
+                    const bool down = (downOk >> c) & 1;
+                    const int score = down ? own + columnPoints + (inRow ? rowPoints + own : 0)
+                                           : own + rowPoints + (inColumn ? columnPoints + own : 0);
+                    depth_ = 0;
+                    push(down ? y : x, c);
+                    down_ = down;
+                    index_ = down ? x : y;
+                    found(score, s.kind == rules::kZorbleSquare, false);
                 }
             }
         }
@@ -261,18 +155,21 @@ private:
     void lineMoves(bool down, int index) {
         down_ = down;
         index_ = index;
+        const int mover = p_.mover;
+        const int across = down ? CrossChecks::kRow : CrossChecks::kColumn;
         bool anyAnchor = false;
         for (int pos = 0; pos < kBoard; ++pos) {
-            const int x = down ? index : pos;
-            const int y = down ? pos : index;
-            const Square &s = sq_[x][y];
+            const CrossChecks::Square &s = down ? board_.at(index, pos) : board_.at(pos, index);
+            const int own = CrossChecks::pointsOf(s.kind, mover);
             line_.letter[pos] = s.letter;
-            const bool hasCross = down ? s.hasRow : s.hasColumn;
-            line_.cross[pos] =
-                s.letter >= 0 ? 0 : (hasCross ? (down ? s.row : s.column) : kAllLetters);
-            const bool anchor = s.letter < 0 && (s.hasRow || s.hasColumn);
-            line_.anchor[pos] = anchor;
-            anyAnchor = anyAnchor || anchor;
+            line_.fits[pos] = s.letter >= 0 ? 0 : s.fits[across];
+            line_.points[pos] = own;
+            line_.cross[pos] = s.joins[across] ? s.points[across][mover] + own : 0;
+            line_.zorble[pos] = s.kind == rules::kZorbleSquare;
+            line_.anchor[pos] = s.anchor();
+            line_.pointsBefore[pos + 1] = line_.pointsBefore[pos] + own;
+            line_.zorblesBefore[pos + 1] = line_.zorblesBefore[pos] + line_.zorble[pos];
+            anyAnchor = anyAnchor || line_.anchor[pos];
         }
         if (!anyAnchor)
             return;
@@ -281,132 +178,180 @@ private:
                 continue;
             anchor_ = a;
             depth_ = 0;
-            if (g_.kind() == WordGraph::Kind::Gaddag)
-                goLeft(a, g_.root());
-            else
+            if (dawg_)
                 fromAnchor(a);
+            else
+                fromEndOfRun(a);
         }
     }
 
-    int lineLetter(int pos) const { return line_.letter[pos]; }
+    // GADDAG: a word through the anchor takes in the board letters right of
+    // it too; the walk starts at the last of them, so that they narrow it
+    // down before any tile is tried, and comes back to the anchor.
+    void fromEndOfRun(int a) {
+        int end = a;
+        while (end + 1 < kBoard && line_.letter[end + 1] >= 0)
+            ++end;
+        rightFrom_ = end + 1;
+        Node n = g_.root();
+        int main = 0;
+        for (int pos = end; pos > a; --pos) {
+            const Arc *arc = g_.find(n, line_.letter[pos]);
+            if (!arc)
+                return;
+            n = arc->target();
+            main += line_.points[pos];
+        }
+        goLeft(a, n, main, 0, 0);
+    }
 
     // DAWG: the part left of the anchor is either the board letters there,
     // or tiles on the empty squares before it that are no anchors (so that
     // the anchor is the move's first), tried for every prefix of the graph;
     // then the word is extended to the right from the anchor on.
     void fromAnchor(int a) {
-        if (a > 0 && lineLetter(a - 1) >= 0) {
+        if (a > 0 && line_.letter[a - 1] >= 0) {
             int start = a - 1;
-            while (start > 0 && lineLetter(start - 1) >= 0)
+            while (start > 0 && line_.letter[start - 1] >= 0)
                 --start;
             Node n = g_.root();
-            for (int pos = start; pos < a && n != kNone; ++pos)
-                n = g_.child(n, lineLetter(pos));
-            if (n != kNone)
-                extendRight(a, n);
+            for (int pos = start; pos < a; ++pos) {
+                const Arc *arc = g_.find(n, line_.letter[pos]);
+                if (!arc)
+                    return;
+                n = arc->target();
+            }
+            extendRight(a, n, false, line_.pointsBefore[a] - line_.pointsBefore[start], 0, 0);
             return;
         }
         int limit = 0;
-        for (int pos = a - 1; pos >= 0 && lineLetter(pos) < 0 && !line_.anchor[pos]; --pos)
+        for (int pos = a - 1; pos >= 0 && line_.letter[pos] < 0 && !line_.anchor[pos]; --pos)
             ++limit;
-        leftPart(g_.root(), limit);
+        leftPart(g_.root(), std::min(limit, rackSize_ - 1));
     }
 
     void leftPart(Node n, int limit) {
         if (stopped())
             return;
-        // The prefix so far lies just before the anchor; the word goes on
-        // when a tile fits on the anchor.
-        if (g_.symbols(n) & line_.cross[anchor_] & available()) {
-            for (int i = 0; i < depth_; ++i)
-                laid_[i].pos = anchor_ - depth_ + i;
-            extendRight(anchor_, n);
-        }
+        // The prefix so far lies just before the anchor; no tile there has
+        // a word across it.
+        const int k = depth_;
+        for (int i = 0; i < k; ++i)
+            at_[i] = anchor_ - k + i;
+        extendRight(anchor_, n, false,
+                    line_.pointsBefore[anchor_] - line_.pointsBefore[anchor_ - k], 0,
+                    line_.zorblesBefore[anchor_] - line_.zorblesBefore[anchor_ - k]);
         if (limit == 0)
             return;
-        for (std::uint32_t m = g_.symbols(n) & available(); m; m &= m - 1) {
-            const int c = __builtin_ctz(m);
-            const Node next = g_.child(n, c);
-            eachTileFor(c, [&](int front, bool flipped) {
-                push(0, c, front, flipped);
-                leftPart(next, limit - 1);
+        for (const Arc *a = g_.arcs(n);; ++a) {
+            const int c = a->symbol();
+            if (c < kLetters && ((avail_ >> c) & 1)) {
+                take(c);
+                push(0, c);
+                leftPart(a->target(), limit - 1);
                 --depth_;
-            });
+                giveBack(c);
+            }
+            if (a->last())
+                break;
         }
     }
 
     // Both graphs: goes on to the right from `pos` with the word so far at
-    // node n; the move may end where the word can.
-    void extendRight(int pos, Node n) {
+    // node n (`ends`: it is a word); the move may end where the word can.
+    // `main` and `cross` are the points of the main word so far and of the
+    // words across it, `zorbles` the Zorble squares covered.
+    void extendRight(int pos, Node n, bool ends, int main, int cross, int zorbles) {
         if (stopped())
             return;
-        if (pos == kBoard || lineLetter(pos) < 0) {
-            if (pos > anchor_ && depth_ >= 2 && g_.terminal(n))
-                offer();
-            if (pos == kBoard)
-                return;
-        } else {
-            const Node next = g_.child(n, lineLetter(pos));
-            if (next != kNone)
-                extendRight(pos + 1, next);
+        if (pos < kBoard && line_.letter[pos] >= 0) {
+            if (const Arc *arc = g_.find(n, line_.letter[pos]))
+                extendRight(pos + 1, arc->target(), arc->endsWord(), main + line_.points[pos],
+                            cross, zorbles);
             return;
         }
-        for (std::uint32_t m = g_.symbols(n) & line_.cross[pos] & available(); m; m &= m - 1) {
-            const int c = __builtin_ctz(m);
-            const Node next = g_.child(n, c);
-            eachTileFor(c, [&](int front, bool flipped) {
-                push(pos, c, front, flipped);
-                extendRight(pos + 1, next);
+        if (ends && pos > anchor_ && depth_ >= 2)
+            found(main + cross, zorbles, false);
+        if (pos == kBoard)
+            return;
+        const std::uint32_t m = line_.fits[pos] & avail_;
+        if (m == 0)
+            return;
+        const int points = line_.points[pos];
+        const int across = line_.cross[pos];
+        const int z = line_.zorble[pos];
+        prefetch(n, m);
+        for (const Arc *a = g_.arcs(n);; ++a) {
+            const int c = a->symbol();
+            if (c < kLetters && ((m >> c) & 1)) {
+                take(c);
+                push(pos, c);
+                extendRight(pos + 1, a->target(), a->endsWord(), main + points, cross + across,
+                            zorbles + z);
                 --depth_;
-            });
+                giveBack(c);
+            }
+            if (a->last())
+                break;
         }
     }
 
     // GADDAG: grows the word from the anchor to the left, through board
     // letters and over empty squares that are no anchors, then turns at the
     // separator and grows it to the right.
-    void goLeft(int pos, Node n) {
+    void goLeft(int pos, Node n, int main, int cross, int zorbles) {
         if (stopped())
             return;
-        if (lineLetter(pos) >= 0) {
-            const Node next = g_.child(n, lineLetter(pos));
-            if (next != kNone)
-                afterLeft(pos, next);
+        if (line_.letter[pos] >= 0) {
+            if (const Arc *arc = g_.find(n, line_.letter[pos]))
+                afterLeft(pos, arc->target(), main + line_.points[pos], cross, zorbles);
             return;
         }
         if (pos != anchor_ && line_.anchor[pos])
             return;
-        for (std::uint32_t m = g_.symbols(n) & line_.cross[pos] & available(); m; m &= m - 1) {
-            const int c = __builtin_ctz(m);
-            const Node next = g_.child(n, c);
-            eachTileFor(c, [&](int front, bool flipped) {
-                push(pos, c, front, flipped);
-                afterLeft(pos, next);
+        const std::uint32_t m = line_.fits[pos] & avail_;
+        if (m == 0)
+            return;
+        prefetch(n, m);
+        for (const Arc *a = g_.arcs(n);; ++a) {
+            const int c = a->symbol();
+            if (c < kLetters && ((m >> c) & 1)) {
+                take(c);
+                push(pos, c);
+                afterLeft(pos, a->target(), main + line_.points[pos], cross + line_.cross[pos],
+                          zorbles + line_.zorble[pos]);
                 --depth_;
-            });
+                giveBack(c);
+            }
+            if (a->last())
+                break;
         }
     }
 
-    void afterLeft(int pos, Node n) {
-        if (pos > 0 && lineLetter(pos - 1) >= 0) {
-            goLeft(pos - 1, n); // a board letter before the word belongs to it
+    void afterLeft(int pos, Node n, int main, int cross, int zorbles) {
+        if (pos > 0 && line_.letter[pos - 1] >= 0) {
+            goLeft(pos - 1, n, main, cross,
+                   zorbles); // a board letter before the word belongs to it
             return;
         }
-        const Node turn = g_.child(n, kSeparator);
-        if (turn != kNone)
-            extendRight(anchor_ + 1, turn);
-        if (pos > 0)
-            goLeft(pos - 1, n);
+        if (const Arc *turn = g_.turn(n))
+            extendRight(rightFrom_, turn->target(), turn->endsWord(), main, cross, zorbles);
+        // On to an empty square on the left, unless it is another anchor
+        // (the move is found from there).
+        if (pos > 0 && avail_ && !line_.anchor[pos - 1])
+            goLeft(pos - 1, n, main, cross, zorbles);
     }
 
     // ---- The first word ----
 
     void firstWords() {
         // For each length and direction, where a word earns the most: the
-        // most squares of the mover's colour.
+        // most squares of the mover's colour; and the Zorble squares it
+        // covers once moved onto the centre line.
+        const int longest = std::min(rackSize_, rules::kMaxWordLength);
         for (const bool down : {true, false}) {
-            for (int n = 1; n <= std::min(rackSize_, rules::kMaxWordLength); ++n) {
-                Spot &best = spots_[down ? 1 : 0][n];
+            for (int n = 1; n <= longest; ++n) {
+                Spot &best = spots_[down][n];
                 int most = -1;
                 for (int line = 0; line < kBoard; ++line) {
                     for (int start = 0; start + n <= kBoard; ++start) {
@@ -414,143 +359,179 @@ private:
                         for (int i = 0; i < n; ++i) {
                             const int x = down ? line : start + i;
                             const int y = down ? start + i : line;
-                            own += p_.squares[x][y] == p_.mover;
+                            own += board_.at(x, y).kind == p_.mover;
                         }
                         if (own > most) {
                             most = own;
-                            best = {line, start};
+                            best = {line, start, own, 0};
                         }
                     }
+                }
+                for (int i = 0; i < n; ++i) {
+                    const int along = rules::kCentre - n / 2 + i;
+                    const CrossChecks::Square &s =
+                        down ? board_.at(rules::kCentre, along) : board_.at(along, rules::kCentre);
+                    best.zorbles += s.kind == rules::kZorbleSquare;
                 }
             }
         }
         depth_ = 0;
-        spell(g_.root());
+        spell(g_.root(), longest);
     }
 
     // Spells every word the rack can, letter by letter: from its first in a
     // DAWG, from its last backwards in a GADDAG.
-    void spell(Node n) {
-        if (stopped() || depth_ == std::min(rackSize_, rules::kMaxWordLength))
+    void spell(Node n, int longest) {
+        if (stopped() || depth_ == longest)
             return;
-        const bool gaddag = g_.kind() == WordGraph::Kind::Gaddag;
-        for (std::uint32_t m = g_.symbols(n) & available(); m; m &= m - 1) {
-            const int c = __builtin_ctz(m);
-            const Node next = g_.child(n, c);
-            eachTileFor(c, [&](int front, bool flipped) {
-                push(0, c, front, flipped);
-                const Node end = gaddag ? g_.child(next, kSeparator) : next;
-                if (end != kNone && g_.terminal(end)) {
-                    if (gaddag)
-                        std::reverse(laid_.begin(), laid_.begin() + depth_);
-                    layFirst();
-                    if (gaddag)
-                        std::reverse(laid_.begin(), laid_.begin() + depth_);
+        for (const Arc *a = g_.arcs(n);; ++a) {
+            const int c = a->symbol();
+            if (c < kLetters && ((avail_ >> c) & 1)) {
+                take(c);
+                push(0, c);
+                bool word = a->endsWord();
+                if (!dawg_) {
+                    const Arc *turn = g_.turn(a->target());
+                    word = turn && turn->endsWord();
                 }
-                spell(next);
+                if (word)
+                    layFirst();
+                spell(a->target(), longest);
                 --depth_;
-            });
+                giveBack(c);
+            }
+            if (a->last())
+                break;
         }
     }
 
     // Lays the spelt word where it earns the most, down and across. A single
     // tile is tried in its column first, so it makes one move only.
     void layFirst() {
+        const int n = depth_;
         for (const bool down : {true, false}) {
-            if (!down && depth_ == 1)
+            if (!down && n == 1)
                 break;
-            const Spot &s = spots_[down ? 1 : 0][depth_];
-            for (int i = 0; i < depth_; ++i)
-                laid_[i].pos = s.start + i;
+            const Spot &s = spots_[down][n];
+            for (int i = 0; i < n; ++i)
+                at_[i] = s.start + (dawg_ ? i : n - 1 - i);
             down_ = down;
             index_ = s.line;
-            offer();
+            found(n > 4 ? 5 * n + 20 : 5 * n + 5 * s.own, s.zorbles, true);
         }
     }
 
     // ---- A move found ----
 
-    // Hands the tiles to the rules as the host would get them; keeps the
-    // move when they accept it.
-    void offer() {
-        ++stats_.proposed;
-        // Each tile takes the next rack slot that holds its front letter;
-        // the rules want the tiles in rack-slot order.
-        std::array<int, kLetters> used{};
-        std::array<int, rules::kRackSlots + 1> bySlot;
-        bySlot.fill(-1);
-        for (int i = 0; i < depth_; ++i) {
-            const int front = laid_[i].front;
-            bySlot[slots_[front][used[front]++]] = i;
-        }
-        QList<rules::Placed> &placed = placed_;
-        placed.clear();
-        Move move;
-        move.tiles.reserve(depth_);
-        for (int slot = 1; slot <= rules::kRackSlots; ++slot) {
-            if (bySlot[slot] < 0)
-                continue;
-            const Tile &t = laid_[bySlot[slot]];
-            const int x = down_ ? index_ : t.pos;
-            const int y = down_ ? t.pos : index_;
-            placed.append({slot, x, y, t.letter});
-            move.tiles.append({slot, t.flipped, x, y});
-        }
-        const rules::Verdict v = rules_.judge(p_.board, p_.squares, p_.mover, placed, first_);
-        if (!v.valid) {
-            ++stats_.refused;
+    // Lists the move once for each choice of tiles that shows its letters.
+    void found(int score, int zorbles, bool first) {
+        if (best_ && haveBest_ && score <= best_play_.score)
             return;
+        Play play;
+        play.score = std::int16_t(score);
+        play.zorbles = std::uint8_t(zorbles);
+        play.count = std::uint8_t(depth_);
+        play.line = std::uint8_t(index_);
+        play.down = down_;
+        play.first = first;
+        // The tiles along the line, in order (the walk lays them nearly so).
+        for (int i = 0; i < depth_; ++i) {
+            int j = i;
+            for (; j > 0 && play.along[j - 1] > at_[i]; --j) {
+                play.along[j] = play.along[j - 1];
+                sorted_[j] = sorted_[j - 1];
+            }
+            play.along[j] = std::uint8_t(at_[i]);
+            sorted_[j] = letter_[i];
         }
-        move.score = v.score;
-        move.zorbles = v.zorbles;
-        move.first = v.first;
-        move.word = v.word;
-        out_.push_back(std::move(move));
+        assign(play, 0);
     }
 
-    struct Square {
-        int letter = -1;
-        bool hasColumn = false;   // letters above or below
-        bool hasRow = false;      // letters left or right
-        std::uint32_t column = 0; // letters that make a word in the column
-        std::uint32_t row = 0;    // letters that make a word in the row
-    };
+    // Each tile takes the next rack slot that holds its front letter. True
+    // once a choice was listed (Keep::Best wants one only).
+    bool assign(Play &play, int i) {
+        if (i == play.count) {
+            if (best_) {
+                best_play_ = play;
+                haveBest_ = true;
+            } else {
+                out_.push_back(play);
+            }
+            return true;
+        }
+        const int c = sorted_[i];
+        bool listed = false;
+        if (used_[c] < fronts_[c]) {
+            play.rackslots[i] = slots_[c][used_[c]++];
+            listed = assign(play, i + 1);
+            --used_[c];
+            if (best_ && listed)
+                return true;
+        }
+        const int back = otherSide(c);
+        if (p_.doubleTiles && used_[back] < fronts_[back]) {
+            play.rackslots[i] = std::uint8_t(slots_[back][used_[back]++] | Play::kFlipped);
+            listed = assign(play, i + 1) || listed;
+            --used_[back];
+        }
+        return listed;
+    }
+
     struct Spot {
         int line = 0;
         int start = 0;
+        int own = 0;     // squares of the mover's colour
+        int zorbles = 0; // Zorble squares once on the centre line
     };
 
     const WordGraph &g_;
-    const rules::Rules &rules_;
+    const CrossChecks &board_;
     const Position &p_;
-    Clock::time_point deadline_;
+    std::vector<Play> &out_;
+    const bool best_;
+    const Limits &limits_;
     Stats &stats_;
-    std::vector<Move> &out_;
+    const bool dawg_;
 
-    std::array<int, kLetters> count_{};
-    std::array<std::array<int, rules::kRackSlots>, kLetters> slots_{};
-    std::uint32_t fronts_ = 0;    // front letters of the tiles left on the rack
-    std::uint32_t available_ = 0; // the letters they can show
-    bool first_ = p_.firstWord();
+    std::array<int, kLetters> group_{};               // the count a letter draws on
+    std::array<std::uint32_t, kLetters> groupBits_{}; // the letters of that count
+    std::array<int, kLetters> count_{};               // tiles left, by group
+    std::array<int, kLetters> fronts_{};              // tiles by front letter
+    std::array<std::array<std::uint8_t, kTiles>, kLetters> slots_{};
+    std::uint32_t avail_ = 0; // the letters the tiles left can show
     int rackSize_ = 0;
 
-    std::array<std::array<Square, kBoard>, kBoard> sq_{};
-    std::array<std::array<Spot, rules::kMaxWordLength + 1>, 2> spots_{};
     Line line_;
     bool down_ = false;
     int index_ = 0;
     int anchor_ = 0;
-    std::array<Tile, rules::kRackSlots> laid_{};
-    QList<rules::Placed> placed_; // the tiles of the move offered, for the rules
+    int rightFrom_ = 0;                // GADDAG: where the word goes on after the separator
+    std::array<int, kTiles> at_{};     // the walk's tiles: place along the line
+    std::array<int, kTiles> letter_{}; // and letter
     int depth_ = 0;
+    std::array<int, kTiles> sorted_{}; // letters in line order, for assign()
+    std::array<int, kLetters> used_{}; // tiles of each front letter taken by assign()
+    std::array<std::array<Spot, rules::kMaxWordLength + 1>, 2> spots_{};
+    Play best_play_;
+    bool haveBest_ = false;
     bool stop_ = false;
     unsigned ticks_ = 0;
 };
 
-std::vector<Move> MoveGenerator::generate(const Position &position, Clock::time_point deadline) {
+void MoveGenerator::generate(const CrossChecks &board, const Position &position,
+                             std::vector<Play> &out, Keep keep, const Limits &limits) {
     stats_ = {};
+    Search(graph_, board, position, out, keep, limits, stats_).run();
+}
+
+std::vector<Move> MoveGenerator::generate(const Position &position, Clock::time_point deadline) {
+    const CrossChecks board(graph_, position.board, position.squares);
+    std::vector<Play> plays;
+    generate(board, position, plays, Keep::All, {deadline, nullptr});
     std::vector<Move> moves;
-    Search(graph_, rules_, position, deadline, stats_, moves).run();
+    moves.reserve(plays.size());
+    for (const Play &p : plays)
+        moves.push_back(moveOf(p, position));
     return moves;
 }
 

@@ -27,25 +27,33 @@ std::uint32_t seedOf(const QString &name) {
 
 } // namespace
 
-std::optional<Move> bestMove(const GameMirror &mirror, Engine &engine) {
-    const std::vector<Move> moves = engine.generator().generate(
-        mirror.position(), Clock::now() + std::chrono::milliseconds(ZorbleBot::kThinkingMs));
-    if (moves.empty())
-        return std::nullopt;
-    return *std::max_element(moves.begin(), moves.end(),
-                             [](const Move &a, const Move &b) { return a.score < b.score; });
+std::vector<int> opponentsOf(const GameMirror &mirror) {
+    std::vector<int> seats;
+    const int own = mirror.localSeat();
+    for (int i = 1; i < game::kSeats; ++i) {
+        const int seat = (own + i - 1) % game::kSeats + 1;
+        if (mirror.seats().name(seat) != SeatList::kWaiting && !mirror.seats().watching(seat))
+            seats.push_back(seat);
+    }
+    return seats;
 }
 
 ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
                      int pauseMs, QObject *parent)
-    : ZorbleBot(host, port, name, level, pauseMs, Engine::shared(), parent) {}
+    : ZorbleBot(host, port, name, level, pauseMs, nullptr, parent) {}
 
 ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Level level,
                      int pauseMs, std::shared_ptr<Engine> engine, QObject *parent)
     : QObject(parent), host_(host), port_(port), name_(proto::cut(name, proto::kMaxNameLength)),
-      level_(level), pauseMs_(pauseMs), engine_(std::move(engine)), rng_(seedOf(name_)) {
+      level_(level), pauseMs_(pauseMs), engine_(std::move(engine)), rng_(seedOf(name_)),
+      thinker_(engine_) {
+    thinker_.prepare(); // the engine, built on a worker before the first turn needs it
     pause_.setSingleShot(true);
-    connect(&pause_, &QTimer::timeout, this, &ZorbleBot::think);
+    connect(&pause_, &QTimer::timeout, this, &ZorbleBot::maybeAct);
+    connect(&thinker_, &Thinker::decided, this, [this](const Decision &d) {
+        decision_ = d;
+        maybeAct();
+    });
     watchdog_.setSingleShot(true);
     watchdog_.setInterval(kAnswerMs);
     connect(&watchdog_, &QTimer::timeout, this, [this] {
@@ -56,9 +64,8 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
     connect(&mirror_, &GameMirror::turnChanged, this, &ZorbleBot::turnChanged);
     connect(&mirror_, &GameMirror::gameStarted, this, [this] { bought_ = false; });
     connect(&mirror_, &GameMirror::moveRefused, this, [this] {
-        // The generator lists only moves the rules accept, so a refusal
-        // means the bot and the host disagree: worth a line for whoever
-        // looks into it.
+        // The bot's own rules accepted the move, so a refusal means the bot
+        // and the host disagree: worth a line for whoever looks into it.
         std::fprintf(stderr, "zorble: computer player %s: the host refused its move\n",
                      qPrintable(name_));
         watchdog_.stop();
@@ -70,7 +77,7 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
             return;
         watchdog_.stop();
         acted_ = false; // the turn goes on with the new rack
-        scheduleThinking();
+        startTurn();
     });
     connect(&mirror_, &GameMirror::seatChanged, this, &ZorbleBot::maybeStartGame);
     connect(&mirror_, &GameMirror::gameFull, this,
@@ -87,6 +94,7 @@ ZorbleBot::ZorbleBot(const QString &host, quint16 port, const QString &name, Lev
 
 ZorbleBot::~ZorbleBot() {
     done_ = true; // nothing is reported while going
+    thinker_.cancel();
     link_.close();
 }
 
@@ -114,42 +122,36 @@ void ZorbleBot::maybeStartGame() {
 }
 
 void ZorbleBot::turnChanged(int, bool own) {
-    ++turn_;
     acted_ = false;
     pause_.stop();
     watchdog_.stop();
+    thinker_.cancel();
+    decision_.reset();
     if (own)
-        scheduleThinking();
+        startTurn();
 }
 
-void ZorbleBot::scheduleThinking() {
+void ZorbleBot::startTurn() {
+    if (done_ || !mirror_.ownTurn() || !mirror_.gameRunning())
+        return;
+    decision_.reset();
+    Turn turn;
+    turn.tilesLeft = mirror_.tilesLeft();
+    turn.mayExchange = !bought_ && mirror_.tilesLeft() >= kTilesToExchange;
+    turn.opponents = opponentsOf(mirror_);
+    turn.deadline = Clock::now() + std::chrono::milliseconds(thinkingMs_);
+    thinker_.decide(level_, mirror_.position(), turn, std::uint32_t(rng_()));
     const int ms = pauseMs_ >= 0 ? pauseMs_ : std::uniform_int_distribution<int>(1000, 3000)(rng_);
     pause_.start(ms);
 }
 
-void ZorbleBot::think() {
+void ZorbleBot::maybeAct() {
+    if (pause_.isActive() || !decision_)
+        return;
+    // The turn may have ended (its time up, the game over) meanwhile.
     if (done_ || acted_ || !mirror_.ownTurn() || !mirror_.gameRunning())
         return;
-    const Turn turn{mirror_.tilesLeft(), !bought_ && mirror_.tilesLeft() >= kTilesToExchange,
-                    Clock::now() + std::chrono::milliseconds(kThinkingMs)};
-    thinking_ = std::make_unique<Thinking>(level_, mirror_.position(), turn, engine_->generator(),
-                                           engine_->rules(), rng_);
-    thinkOn(turn_);
-}
-
-void ZorbleBot::thinkOn(int turn) {
-    // The turn may have ended (its time up, the game over) between steps.
-    if (done_ || acted_ || turn != turn_ || !thinking_ || !mirror_.ownTurn()) {
-        thinking_.reset();
-        return;
-    }
-    // One step at a time, each after the events that came in meanwhile.
-    if (thinking_->step()) {
-        QTimer::singleShot(0, this, [this, turn] { thinkOn(turn); });
-        return;
-    }
-    const Decision d = thinking_->decision();
-    thinking_.reset();
+    const Decision d = *std::exchange(decision_, std::nullopt);
     switch (d.action) {
     case Decision::Action::Play:
         play(d.move);
@@ -195,6 +197,7 @@ void ZorbleBot::finish(bool ok, const QString &why) {
     done_ = true;
     pause_.stop();
     watchdog_.stop();
+    thinker_.cancel();
     link_.close();
     emit finished(ok, why);
 }

@@ -1,6 +1,6 @@
 // zorble --bot NAME [--host ADDRESS] [--port N] [--level easy|normal|hard]
-//                   [--pause MS] [--start PLAYERS]: a computer player without a
-// window. Ends with status 0 when the host closes the connection or removes
+//                   [--pause MS] [--think MS] [--start PLAYERS]: a computer
+// player without a window. Ends with status 0 when the host closes the connection or removes
 // it, 1 when it cannot connect or gets no slot.
 #include "ai/zorblebot.h"
 #include "app/modes.h"
@@ -31,12 +31,13 @@ int runBot(int argc, char **argv) {
     const QCommandLineOption level(QStringLiteral("level"), QString(), QStringLiteral("LEVEL"),
                                    ai::nameOf(ai::Level::Normal));
     const QCommandLineOption pause(QStringLiteral("pause"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption think(QStringLiteral("think"), QString(), QStringLiteral("MS"));
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("PLAYERS"));
-    parser.addOptions({bot, host, port, level, pause, start});
+    parser.addOptions({bot, host, port, level, pause, think, start});
     auto usage = [](const char *text) {
         std::fprintf(stderr,
                      "zorble: %s\nusage: zorble --bot NAME [--host ADDRESS] [--port N] "
-                     "[--level easy|normal|hard] [--pause MS] [--start PLAYERS]\n",
+                     "[--level easy|normal|hard] [--pause MS] [--think MS] [--start PLAYERS]\n",
                      text);
         return 2;
     };
@@ -58,6 +59,12 @@ int runBot(int argc, char **argv) {
         if (!ok || pauseMs < 0 || pauseMs > 60000)
             return usage("--pause needs milliseconds from 0 to 60000");
     }
+    int thinkMs = ai::ZorbleBot::kThinkingMs;
+    if (parser.isSet(think)) {
+        thinkMs = parser.value(think).toInt(&ok);
+        if (!ok || thinkMs < 1 || thinkMs > 60000)
+            return usage("--think needs milliseconds from 1 to 60000");
+    }
     int players = 0;
     if (parser.isSet(start)) {
         players = parser.value(start).toInt(&ok);
@@ -67,6 +74,7 @@ int runBot(int argc, char **argv) {
 
     ai::ZorbleBot player(parser.value(host), static_cast<quint16>(portNumber), name, *chosen,
                          pauseMs);
+    player.setThinkingTime(thinkMs);
     if (players > 0) {
         // The game options' defaults.
         game::GameOptions options;

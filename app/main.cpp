@@ -12,9 +12,14 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  zorble                          a solo game: host and play on this machine\n"
-    "  zorble NAME ADDRESS ROLE        as the lobby starts it: ROLE \"true\" hosts as NAME,\n"
+    "  zorble [--port N]               a solo game: host and play on this machine (port\n"
+    "                                  7772 unless given), under the name set with\n"
+    "                                  Options > Your Name\n"
+    "  zorble [--port N] NAME ADDRESS ROLE\n"
+    "                                  as the lobby starts it: ROLE \"true\" hosts as NAME,\n"
     "                                  anything else joins the host at ADDRESS\n"
+    "  zorble zorble://HOST:PORT       an invitation: the Join dialog opens with it filled\n"
+    "                                  in (in the game already running, if one is)\n"
     "  zorble --serve [--port N] [--seed N] [--grace SECONDS] [--rejoin-by-name] [--resume]\n"
     "                                  a host without a window (port 7772 unless given;\n"
     "                                  a seed replays the same game); a dropped player's\n"
@@ -26,8 +31,14 @@ const char kUsage[] =
     "  zorble --bot NAME [--host ADDRESS] [--port N] [--level easy|normal|hard] [--pause MS]\n"
     "                                  a computer player without a window (127.0.0.1, port\n"
     "                                  7772, normal and a pause of 1 to 3 s before each\n"
-    "                                  move unless given); --start PLAYERS starts a game as\n"
-    "                                  the hosting player once PLAYERS seats are taken\n"
+    "                                  move unless given); --think MS is the most it thinks\n"
+    "                                  about a turn (1000, which hard takes in full);\n"
+    "                                  --start PLAYERS starts a game as the hosting player\n"
+    "                                  once PLAYERS seats are taken\n"
+    "  zorble --replay FILE [--to N] [--json]\n"
+    "                                  the board (with coordinates) and the totals of a game\n"
+    "                                  record after turn N (the end unless given); --json\n"
+    "                                  prints the board, seats and seat 1's unseen tiles\n"
     "  zorble --help                   this text\n"
     "  zorble --version                the version sent when logging in\n"
     "\n"
@@ -47,16 +58,16 @@ const char kUsage[] =
     "                                  on SIGUSR1 and at exit\n"
     "\n"
     "Files: vornlobby.ini (settings), zorbletiles/ (tile sets), zorbletally.tld (the\n"
-    "tally), zorblerejoin.txt (rejoin tokens), zorblegame.sav (the hosted game) and\n"
-    "the lobby's installer live beside the program when it runs from a\n"
-    "writable folder of the user's own that is no installed prefix; else the settings\n"
-    "live in $XDG_CONFIG_HOME/zorble/, the rest in $XDG_DATA_HOME/zorble/ (the\n"
-    "installer in its downloads/), and the tile sets installed with the game are\n"
-    "listed too.\n";
+    "tally), games/ (the record of each game hosted), zorblerejoin.txt (rejoin\n"
+    "tokens), zorblegame.sav (the hosted game) and the lobby's installer live\n"
+    "beside the program when it runs from a writable folder of the user's own that is\n"
+    "no installed prefix; else the settings live in $XDG_CONFIG_HOME/zorble/, the rest\n"
+    "in $XDG_DATA_HOME/zorble/ (the installer in its downloads/), and the tile sets\n"
+    "installed with the game are listed too.\n";
 
 // The options that choose a mode, read with the standard parser. Everything
 // after the first word that is not an option belongs to the mode.
-enum class Choice { Gui, Serve, CheckWord, Bot, Help, Version, Error };
+enum class Choice { Gui, Serve, CheckWord, Bot, Replay, Help, Version, Error };
 
 Choice choose(const QStringList &args, QString &error) {
     QCommandLineParser parser;
@@ -71,12 +82,16 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption host(QStringLiteral("host"), QString(), QStringLiteral("ADDRESS"));
     const QCommandLineOption level(QStringLiteral("level"), QString(), QStringLiteral("LEVEL"));
     const QCommandLineOption pause(QStringLiteral("pause"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption think(QStringLiteral("think"), QString(), QStringLiteral("MS"));
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("PLAYERS"));
+    const QCommandLineOption replay(QStringLiteral("replay"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("N"));
+    const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption grace(QStringLiteral("grace"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption byName(QStringLiteral("rejoin-by-name"));
     const QCommandLineOption resume(QStringLiteral("resume"));
-    parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, start,
-                       grace, byName, resume});
+    parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, think,
+                       start, replay, to, json, grace, byName, resume});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -85,19 +100,25 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Help;
     if (parser.isSet(version))
         return Choice::Version;
-    const bool botOption =
-        parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) || parser.isSet(start);
+    if (parser.isSet(replay))
+        return Choice::Replay;
+    if (parser.isSet(to) || parser.isSet(json)) {
+        error = QStringLiteral("--to and --json go with --replay.");
+        return Choice::Error;
+    }
+    const bool botOption = parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) ||
+                           parser.isSet(think) || parser.isSet(start);
     if (parser.isSet(bot)) {
         if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed) ||
             parser.isSet(grace) || parser.isSet(byName) || parser.isSet(resume)) {
-            error = QStringLiteral("--bot goes with --host, --port, --level, --pause and --start "
-                                   "only.");
+            error = QStringLiteral("--bot goes with --host, --port, --level, --pause, --think and "
+                                   "--start only.");
             return Choice::Error;
         }
         return Choice::Bot;
     }
     if (botOption) {
-        error = QStringLiteral("--host, --level, --pause and --start go with --bot.");
+        error = QStringLiteral("--host, --level, --pause, --think and --start go with --bot.");
         return Choice::Error;
     }
     if (parser.isSet(serve))
@@ -108,10 +129,11 @@ Choice choose(const QStringList &args, QString &error) {
         error = QStringLiteral("--grace, --rejoin-by-name and --resume go with --serve.");
         return Choice::Error;
     }
-    if (parser.isSet(port) || parser.isSet(seed)) {
-        error = QStringLiteral("--port and --seed go with --serve (--port also with --bot).");
+    if (parser.isSet(seed)) {
+        error = QStringLiteral("--seed goes with --serve.");
         return Choice::Error;
     }
+    // --port N: the window hosts and joins on that port.
     return Choice::Gui;
 }
 
@@ -143,6 +165,8 @@ int main(int argc, char **argv) {
         return runServe(argc, argv);
     case Choice::CheckWord:
         return runCheckWord(argc, argv);
+    case Choice::Replay:
+        return runReplay(argc, argv);
     case Choice::Bot:
         SignalWatcher::catchEarly(false);
         return runBot(argc, argv);

@@ -1,9 +1,11 @@
 // zorble --serve [--port N] [--seed N] [--grace SECONDS] [--rejoin-by-name]
-// [--resume]: the game host alone, without a window. It saves the running
-// game after every turn; --resume goes on with an interrupted one.
+// [--resume]: the game host alone, without a window, published on the local
+// network. It saves the running game after every turn; --resume goes on with
+// an interrupted one.
 #include "app/modes.h"
 #include "app/signalwatcher.h"
 #include "game/savedgame.h"
+#include "host/gamepublisher.h"
 #include "host/tserver.h"
 #include "settings/apppaths.h"
 
@@ -84,6 +86,7 @@ int runServe(int argc, char **argv) {
                      qPrintable(setAside));
     }
     server.setSaveFile(save.path());
+    server.setRecordFolder(AppPaths::locate(QCoreApplication::applicationDirPath()).gamesFolder());
     try {
         server.listen(port);
     } catch (const ESockException &e) {
@@ -96,6 +99,9 @@ int runServe(int argc, char **argv) {
     if (!resumed.isEmpty())
         std::printf("%s\n", qPrintable(resumed));
     std::fflush(stdout);
+    // Players on the local network find the game in their Join dialog.
+    GamePublisher publisher(server);
+    publisher.start(server.port());
 
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app,

@@ -115,6 +115,17 @@ void BoardView::boardMouseDown(Qt::MouseButton button, int x, int y) {
         mirror_.composer().dropDragged(x, y);
 }
 
+void BoardView::dropCarried(QPoint pixel) {
+    const std::optional<QPoint> square = rect().contains(pixel) ? squareAt(pixel) : std::nullopt;
+    if (!square || !mirror_.canLay() ||
+        mirror_.composer().placedTile(square->x(), square->y()) != game::kEmpty) {
+        mirror_.composer().cancelDrag();
+        return;
+    }
+    setCursor(*square);
+    mirror_.composer().dropDragged(square->x(), square->y()); // a letter there: back it goes
+}
+
 void BoardView::mouseMoveEvent(QMouseEvent *event) {
     emit pointerMoved(event->globalPosition().toPoint());
 }

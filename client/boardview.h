@@ -42,6 +42,11 @@ public:
     // The keyboard's cursor (column, row), and whether typing moves it down
     // rather than to the right.
     QPoint cursor() const { return cursor_; }
+
+    // A tile carried from the rack was let go at this pixel of the board:
+    // it is laid on a free square there during the own turn, else it goes
+    // back to the rack.
+    void dropCarried(QPoint pixel);
     bool typesDown() const { return down_; }
 
 signals:

@@ -34,6 +34,7 @@ ComputerMenu::ComputerMenu(const GameMirror &mirror,
                     systemLine_(QStringLiteral("%1 could not join: %2.").arg(name, why));
                 updateActions();
             });
+    connect(players_, &ai::ComputerPlayers::hintFound, this, &ComputerMenu::hintFound);
 }
 
 void ComputerMenu::addToFileMenu(QMenu *fileMenu) {
@@ -135,7 +136,17 @@ void ComputerMenu::showHint() {
         systemLine_(QStringLiteral("No hints are left in this game."));
         return;
     }
-    const std::optional<QString> hint = ai::hintText(mirror_, players_->engine());
+    if (askedTurn_ == turns_)
+        return; // being looked for
+    // Found on a worker thread; the answer counts only for this turn.
+    askedTurn_ = turns_;
+    players_->findHint();
+}
+
+void ComputerMenu::hintFound(const std::optional<QString> &hint) {
+    if (askedTurn_ != turns_ || !mirror_.ownTurn())
+        return;
+    askedTurn_ = -1;
     if (!hint) {
         systemLine_(QStringLiteral("Hint: no word can be laid; pass or take new tiles."));
         return; // a hint that finds nothing costs none

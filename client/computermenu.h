@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class GameMirror;
 class QAction;
@@ -51,7 +52,8 @@ public:
     void replace(const QString &token);
     // Adds one and calls `then` once it sits (or could not join).
     void addThen(ai::Level level, std::function<void()> then);
-    // Shows a hint, or why there is none.
+    // Looks for a hint and shows it once found (off the window's thread), or
+    // shows why there is none.
     void showHint();
     int hintsLeft() const { return hintsLeft_; }
 
@@ -61,6 +63,7 @@ public:
 
 private:
     void updateActions();
+    void hintFound(const std::optional<QString> &hint);
 
     const GameMirror &mirror_;
     std::function<void(const QString &)> systemLine_;
@@ -68,7 +71,8 @@ private:
     QMenu *addMenu_ = nullptr;
     QAction *ShowHint1 = nullptr;
     int hintsLeft_ = kHintsPerGame;
-    int turns_ = 0;     // turns begun, and new racks within a turn
-    int hintTurn_ = -1; // the value of turns_ when hint_ was found
-    QString hint_;      // the last hint's line
+    int turns_ = 0;      // turns begun, and new racks within a turn
+    int hintTurn_ = -1;  // the value of turns_ when hint_ was found
+    int askedTurn_ = -1; // the value of turns_ while a hint is being looked for
+    QString hint_;       // the last hint's line
 };

@@ -5,6 +5,7 @@
 #include "clientcore/reconnector.h"
 #include "clientcore/rejointokens.h"
 #include "host/tserver.h"
+#include "net/tsock.h"
 
 #include <QMessageBox>
 
@@ -63,17 +64,37 @@ void GameStarter::keepToken(const QString &gameId, const QString &token) {
                      qPrintable(rejoinFile_));
 }
 
+GameStarter::~GameStarter() = default;
+
+void GameStarter::setJoin(const QString &name, const join::Address &address,
+                          std::unique_ptr<TSock> connection) {
+    mirror_.setPlayerName(name);
+    hostaddress_ = address.host;
+    gamePort_ = address.port;
+    joining_ = std::move(connection);
+}
+
 void GameStarter::processparams() {
     emit hostingChanged(false);
     link_.setLogin(QString());
 
-    const StartPlan plan = planStart(args_);
+    if (joining_) {
+        emit notice(QStringLiteral("Loading Multi-player Game.. Please Wait."));
+        joinpress();
+        return;
+    }
+    // An invitation link alone opens the Join dialog over a solo game.
+    QStringList args = args_;
+    const QString link = args.size() == 1 && join::isLink(args[0]) ? args.takeFirst() : QString();
+    const StartPlan plan = planStart(args);
     emit notice(plan.loadingLine);
     if (plan.mode == StartPlan::Idle)
         return;
-    if (plan.mode == StartPlan::Solo)
+    if (plan.mode == StartPlan::Solo && offerLobby_ && link.isEmpty())
         emit soloStarted();
-    mirror_.setPlayerName(plan.playername);
+    // A solo game is played under the player's own name once one is set.
+    mirror_.setPlayerName(plan.mode == StartPlan::Solo && !ownName_.isEmpty() ? ownName_
+                                                                              : plan.playername);
     hostaddress_ = plan.hostaddress;
     if (plan.mode == StartPlan::Join)
         joinpress();
@@ -81,11 +102,15 @@ void GameStarter::processparams() {
         hostpress();
     if (plan.openLobby)
         link_.openLobby(lobbyPort_);
+    if (!link.isEmpty())
+        emit invitationGiven(link);
 }
 
 void GameStarter::hostpress() {
-    if (!server_)
+    if (!server_) {
         server_ = new TServer(this);
+        server_->setRecordFolder(recordFolder_);
+    }
     try {
         server_->listen(gamePort_);
     } catch (const ESockException &e) {
@@ -144,6 +169,10 @@ void GameStarter::joinpress() {
     // An address that cannot be looked up leaves the window unconnected.
     link_.setVersion(version_);
     presentToken(hostaddress_);
-    link_.connectToHost(hostaddress_, gamePort_);
+    if (joining_)
+        link_.adopt(*joining_);
+    else
+        link_.connectToHost(hostaddress_, gamePort_);
     emit hostingChanged(false);
+    emit joining({hostaddress_, gamePort_});
 }

@@ -3,18 +3,24 @@
 // How the window comes into a game: from the start plan of its command line
 // it hosts (its own host listens, and the window joins it over the loopback
 // address) or joins another host, and opens the lobby link when the lobby
-// started it.
+// started it. A join from the Join dialog comes with its connection made;
+// an invitation link alone on the command line starts a solo game and asks
+// for the Join dialog.
 
 #include "client/startplan.h"
+#include "clientcore/joinaddress.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class GameMirror;
 class Reconnector;
 class HostLink;
 class TServer;
+class TSock;
 
 class GameStarter : public QObject {
     Q_OBJECT
@@ -23,12 +29,15 @@ public:
     static constexpr quint16 kLobbyPort = 9001;
 
     GameStarter(GameMirror &mirror, HostLink &link, QObject *parent = nullptr);
+    ~GameStarter() override;
 
     void setArguments(const QStringList &args) { args_ = args; }
     // The host the window runs when it hosts; without one it makes its own
     // when first needed.
     void setServer(TServer *server) { server_ = server; }
     TServer *server() const { return server_; }
+    // Where the host it makes writes its game records; none when empty.
+    void setRecordFolder(const QString &folder) { recordFolder_ = folder; }
     // Tests move the connections to free ports; the game uses the fixed ones.
     void setPorts(quint16 game, quint16 lobby) {
         gamePort_ = game;
@@ -42,6 +51,16 @@ public:
     // found there when the window hosts again is offered to resume.
     void setSaveFile(const QString &path) { saveFile_ = path; }
     QString hostAddress() const { return hostaddress_; }
+    // The name set with Options > Your Name: a solo game is played under it
+    // once it is set (empty: "You", as the start plan says).
+    void setOwnName(const QString &name) { ownName_ = name; }
+    // A join from the Join dialog: the connection is made and the host's
+    // first message waits in it. The window plays there as `name`.
+    void setJoin(const QString &name, const join::Address &address,
+                 std::unique_ptr<TSock> connection);
+    // Whether a solo start offers the lobby download (not when the game
+    // starts again under a new name, or to follow an invitation).
+    void setOfferLobby(bool on) { offerLobby_ = on; }
 
     // Reads the command line and hosts or joins.
     void processparams();
@@ -65,6 +84,11 @@ signals:
     // The window tried to reach its host again until the seat would be
     // given up, in vain.
     void reconnectFailed();
+    // The window plays at the game at `address`.
+    void joining(const join::Address &address);
+    // An invitation link came on the command line: the player confirms it
+    // in the Join dialog.
+    void invitationGiven(const QString &link);
 
 private:
     void keepToken(const QString &gameId, const QString &token);
@@ -78,6 +102,7 @@ private:
     HostLink &link_;
     QStringList args_;
     TServer *server_ = nullptr;
+    QString recordFolder_;
     QString hostaddress_;
     QString version_;
     QString rejoinFile_;
@@ -86,4 +111,7 @@ private:
     QString joinedAddress_; // the host whose tokens the window keeps
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
+    QString ownName_;
+    std::unique_ptr<TSock> joining_; // the connection a join from the dialog made
+    bool offerLobby_ = true;
 };

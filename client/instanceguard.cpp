@@ -13,6 +13,9 @@
 namespace {
 
 const QByteArray kRaise = "raise\n";
+const QByteArray kOpen = "open ";
+// A request is one short line: "raise", or "open" and a link.
+constexpr qsizetype kMaxRequest = 1024;
 
 QString userSuffix() {
     return QStringLiteral("-%1").arg(::getuid());
@@ -37,7 +40,7 @@ bool InstanceGuard::disabled() {
     return qEnvironmentVariable("ZORBLE_NO_INSTANCE_GUARD") == QLatin1String("1");
 }
 
-InstanceGuard::Outcome InstanceGuard::acquire(int waitMs) {
+InstanceGuard::Outcome InstanceGuard::acquire(int waitMs, const QString &link) {
     lock_ = std::make_unique<QLockFile>(lockPath_);
     lock_->setStaleLockTime(0); // only a dead owner makes the lock stale
     if (lock_->tryLock(0)) {
@@ -50,8 +53,19 @@ InstanceGuard::Outcome InstanceGuard::acquire(int waitMs) {
         connect(server_, &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket *peer = server_->nextPendingConnection()) {
                 connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                    if (peer->readAll().contains(kRaise.trimmed()))
+                    QByteArray request = peer->property("request").toByteArray() + peer->readAll();
+                    const qsizetype end = request.indexOf('\n');
+                    if (end < 0 && request.size() < kMaxRequest) {
+                        peer->setProperty("request", request); // the rest is on its way
+                        return;
+                    }
+                    request.truncate(end < 0 ? 0 : end);
+                    if (request == kRaise.trimmed()) {
                         emit raiseRequested();
+                    } else if (request.startsWith(kOpen)) {
+                        emit raiseRequested();
+                        emit linkReceived(QString::fromUtf8(request.mid(kOpen.size())));
+                    }
                     peer->disconnectFromServer();
                 });
                 connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
@@ -69,7 +83,7 @@ InstanceGuard::Outcome InstanceGuard::acquire(int waitMs) {
         QLocalSocket peer;
         peer.connectToServer(serverName_);
         if (peer.waitForConnected(200)) {
-            peer.write(kRaise);
+            peer.write(link.isEmpty() ? kRaise : kOpen + link.toUtf8() + '\n');
             peer.waitForBytesWritten(500);
             peer.disconnectFromServer();
             return AlreadyRunning;

@@ -10,8 +10,8 @@ class QLockFile;
 
 // Keeps one game window per user. The first instance takes a per-user lock
 // file and listens on a per-user local socket; a later start finds the lock
-// taken, asks the running instance through that socket to show its window,
-// and ends.
+// taken, asks the running instance through that socket to show its window
+// (and to open the invitation link it was started with), and ends.
 class InstanceGuard : public QObject {
     Q_OBJECT
 public:
@@ -27,7 +27,8 @@ public:
     // True when ZORBLE_NO_INSTANCE_GUARD=1: every start runs on its own.
     static bool disabled();
 
-    Outcome acquire(int waitMs = 3000);
+    // `link`: an invitation the running instance is to open, if any.
+    Outcome acquire(int waitMs = 3000, const QString &link = {});
 
     QString serverName() const { return serverName_; }
     QString lockPath() const { return lockPath_; }
@@ -35,6 +36,8 @@ public:
 signals:
     // Another start of the program wants the window in front.
     void raiseRequested();
+    // ... with an invitation link to open (not yet checked).
+    void linkReceived(const QString &link);
 
 private:
     QString serverName_;

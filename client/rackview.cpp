@@ -3,8 +3,11 @@
 #include "client/pictures.h"
 #include "clientcore/gamemirror.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+
+#include <utility>
 
 namespace {
 
@@ -84,6 +87,17 @@ bool RackView::eventFilter(QObject *watched, QEvent *event) {
     // A second click in quick succession comes as a double click: it is one
     // more press all the same.
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (type == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint global = mouse->globalPosition().toPoint();
+        const int tile = std::exchange(pressed_, 0);
+        // A release where the press was keeps the tile picked up: the click
+        // and click way.
+        if (tile != 0 && mirror_.composer().dragTile() == tile &&
+            (global - pressedAt_).manhattanLength() >= QApplication::startDragDistance())
+            emit dragReleased(global);
+        return false;
+    }
     if (!press && type != QEvent::MouseMove)
         return QWidget::eventFilter(watched, event);
     const auto *mouse = static_cast<QMouseEvent *>(event);
@@ -118,5 +132,8 @@ void RackView::tileMouseDown(int tile, Qt::MouseButton button, QPoint global) {
         return;
     }
     emit pointerMoved(global);
-    mirror_.composer().startDrag(tile);
+    if (mirror_.composer().startDrag(tile) && button == Qt::LeftButton) {
+        pressed_ = tile;
+        pressedAt_ = global;
+    }
 }

@@ -17,7 +17,9 @@ class TilePictures;
 // At any time, turn or not: a left or middle click picks a tile up, or,
 // with a tile already picked up, swaps the two on the rack; a right click
 // drops the tile picked up and, in a double-tile game, turns the clicked
-// tile over; a click on SORT sorts the rack.
+// tile over; a click on SORT sorts the rack. A tile pressed, moved and
+// released is dropped where the button came up (dragReleased); the window
+// lays it there or puts it back.
 class RackView : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +49,8 @@ signals:
     // The pointer moved over a rack tile, or picked one up, at this global
     // position.
     void pointerMoved(QPoint global);
+    // A tile picked up by a press was carried away and let go here.
+    void dragReleased(QPoint global);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -60,4 +64,6 @@ private:
     QLabel *sort_;
     QLabel *bar_;
     int seat_ = 0;
+    int pressed_ = 0; // the tile a press picked up, until the button comes up
+    QPoint pressedAt_;
 };

@@ -2,6 +2,7 @@
 
 #include "clientcore/gamemirror.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -35,12 +36,16 @@ StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent) {
     // and their values at vx, wide enough for "Until out of Tiles".
     const int cx = 120, vx = 200, vw = 306 - vx - 2;
 
-    // Left column: the turn and the clocks.
+    // The turn across the top, wide enough for a twenty-letter name; the
+    // settings' column starts below it.
     label_turn = makeLabel(this, QStringLiteral("label_turn"), QStringLiteral("You"),
-                           QRect(4, 2, cx - 6, 18));
+                           QRect(4, 2, 306 - 6, 18));
     QFont bold = label_turn->font();
     bold.setBold(true);
     label_turn->setFont(bold);
+    turnFont_ = bold;
+
+    // Left column: the clocks.
     label_timeofgame = makeLabel(this, QStringLiteral("label_timeofgame"),
                                  QStringLiteral("Game Time: 0:00"), QRect(4, 22, cx - 6, 18));
     label_timeofturn = makeLabel(this, QStringLiteral("label_timeofturn"),
@@ -49,22 +54,22 @@ StatusPanel::StatusPanel(QWidget *parent) : QWidget(parent) {
                                 QStringLiteral("Tiles Left: 100"), QRect(4, 62, cx - 6, 18));
 
     // Right column: the settings of the game.
-    makeLabel(this, QString(), QStringLiteral("Turn Time:"), QRect(cx, 2, vx - cx, 18));
+    makeLabel(this, QString(), QStringLiteral("Turn Time:"), QRect(cx, 21, vx - cx, 17));
     label_turntime = makeLabel(this, QStringLiteral("label_turntime"), QStringLiteral("60"),
-                               QRect(vx, 2, vw, 18));
+                               QRect(vx, 21, vw, 17));
     label_turntime->setProperty("tag", 0);
-    makeLabel(this, QString(), QStringLiteral("Game Time:"), QRect(cx, 20, vx - cx, 18));
+    makeLabel(this, QString(), QStringLiteral("Game Time:"), QRect(cx, 38, vx - cx, 17));
     label_gametime = makeLabel(this, QStringLiteral("label_gametime"), QStringLiteral("0:00"),
-                               QRect(vx, 20, vw, 18));
-    makeLabel(this, QString(), QStringLiteral("Play To:"), QRect(cx, 38, vx - cx, 18));
+                               QRect(vx, 38, vw, 17));
+    makeLabel(this, QString(), QStringLiteral("Play To:"), QRect(cx, 55, vx - cx, 17));
     label_playtoscore = makeLabel(this, QStringLiteral("label_playtoscore"), QStringLiteral("0"),
-                                  QRect(vx, 38, vw, 18));
-    makeLabel(this, QString(), QStringLiteral("Double:"), QRect(cx, 56, vx - cx, 18));
+                                  QRect(vx, 55, vw, 17));
+    makeLabel(this, QString(), QStringLiteral("Double:"), QRect(cx, 72, vx - cx, 17));
     label_double = makeLabel(this, QStringLiteral("label_double"), QStringLiteral("No"),
-                             QRect(vx, 56, vw, 18));
-    makeLabel(this, QString(), QStringLiteral("Partners:"), QRect(cx, 74, vx - cx, 18));
+                             QRect(vx, 72, vw, 17));
+    makeLabel(this, QString(), QStringLiteral("Partners:"), QRect(cx, 89, vx - cx, 17));
     label_partners = makeLabel(this, QStringLiteral("label_partners"), QStringLiteral("No"),
-                               QRect(vx, 74, vw, 18));
+                               QRect(vx, 89, vw, 17));
 
     button_startgame = new QPushButton(QStringLiteral("Start Game"), this);
     button_startgame->setObjectName(QStringLiteral("button_startgame"));
@@ -93,6 +98,13 @@ void StatusPanel::showStatus(const GameMirror &mirror) {
         {label_timeofturn, mirror.texts().timeOfTurnText()},
         {label_tilesleft, mirror.texts().tilesLeftText()},
     }};
+    // The longest name's turn still fits: the font shrinks until it does.
+    QFont font = turnFont_;
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).horizontalAdvance(mirror.texts().turnText()) >
+               label_turn->contentsRect().width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label_turn->setFont(font);
     for (const auto &[label, text] : texts) {
         label->setText(text);
         QPalette pal = label->palette();

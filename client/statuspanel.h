@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 
 class GameMirror;
@@ -28,6 +29,7 @@ public:
     void showMoveButtons(bool shown);
 
 private:
+    QFont turnFont_; // the turn's font at its full size
     QLabel *label_turn;
     QLabel *label_timeofgame;
     QLabel *label_timeofturn;

@@ -8,6 +8,7 @@
 #include "client/computermenu.h"
 #include "client/gamestarter.h"
 #include "client/movelabels.h"
+#include "client/networkmenu.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
 #include "client/seatmenu.h"
@@ -15,6 +16,7 @@
 #include "client/statuspanel.h"
 #include "client/tilesetmenu.h"
 #include "client/tilesets.h"
+#include "client/unseenview.h"
 #include "client/windowsettings.h"
 #include "client/zorbleflash.h"
 #include "dict/tdictn.h"
@@ -188,6 +190,8 @@ void Tchat::buildPanel() {
     });
     connect(board, &BoardView::pointerMoved, image_dragging, &DragImage::follow);
     connect(rack_, &RackView::pointerMoved, image_dragging, &DragImage::follow);
+    connect(rack_, &RackView::dragReleased, board,
+            [board](QPoint global) { board->dropCarried(board->mapFromGlobal(global)); });
 }
 
 void Tchat::buildParts() {
@@ -200,6 +204,8 @@ void Tchat::buildParts() {
         offer->show();
         offer->raise();
     });
+    connect(starter_, &GameStarter::joining, network_, &NetworkMenu::joinedTo);
+    connect(starter_, &GameStarter::invitationGiven, network_, &NetworkMenu::openLink);
 
     tiles_ = new TileSetMenu(tilesMenu_, *pictures_, this);
     connect(tiles_, &TileSetMenu::picturesChanged, this, [this] {
@@ -216,6 +222,8 @@ void Tchat::buildParts() {
                 if (download_)
                     download_->setLobby(keys.url, keys.path, keys.sha256);
             });
+    connect(settings_, &WindowSettings::playerRead, network_, &NetworkMenu::setPlayer);
+    connect(network_, &NetworkMenu::playerChanged, settings_, &WindowSettings::savePlayer);
 }
 
 void Tchat::connectViews() {
@@ -248,6 +256,10 @@ void Tchat::buildMenus() {
     computer_ = new ComputerMenu(
         mirror_, [this](const QString &line) { systemLine(line); }, this);
     computer_->addToFileMenu(fileMenu_);
+    network_ = new NetworkMenu(
+        mirror_, [this](const QString &line) { systemLine(line); }, this);
+    network_->addToFileMenu(fileMenu_);
+    network_->openLinksFrom(chat_->view());
     fileMenu_->addSeparator();
     Exit1 = fileMenu_->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -271,6 +283,13 @@ void Tchat::buildMenus() {
     BoardKeys1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     connect(BoardKeys1, &QAction::triggered, this,
             [this] { boardArea_->board()->setFocus(Qt::ShortcutFocusReason); });
+    unseen_ = new UnseenView(mirror_, this);
+    QAction *unseen = viewMenu_->addAction(QStringLiteral("Unseen Tiles"));
+    unseen->setObjectName(QStringLiteral("UnseenTiles1"));
+    connect(unseen, &QAction::triggered, this, [this] {
+        unseen_->show();
+        unseen_->raise();
+    });
     QAction *spyList = viewMenu_->addAction(QStringLiteral("Spy List"));
     spyList->setObjectName(QStringLiteral("SpyList1"));
     connect(spyList, &QAction::triggered, this, [this] {
@@ -286,6 +305,7 @@ void Tchat::buildMenus() {
     JustWatch1->setCheckable(true);
     connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
     computer_->addToOptionsMenu(optionsMenu_);
+    network_->addToOptionsMenu(optionsMenu_);
     optionsMenu_->addSeparator();
     chat_->addOptionActions(optionsMenu_);
     optionsMenu_->addSeparator();
@@ -348,6 +368,7 @@ void Tchat::showEvent(QShowEvent *event) {
     if (!shown_) {
         shown_ = true;
         starter_->setVersion(versionText());
+        starter_->setOwnName(network_->playerName());
         starter_->processparams();
     }
 }
@@ -358,6 +379,7 @@ void Tchat::hostingChanged(bool hosting) {
     if (!hosting)
         return;
     computer_->setHost(QStringLiteral("127.0.0.1"), starter_->gamePort());
+    network_->hosting(*starter_->server(), starter_->gamePort());
     if (spylist_)
         spylist_->setRemoveEnabled(true);
 }
@@ -389,10 +411,12 @@ void Tchat::button_startClick() {
                                  QStringLiteral("You are not connected"));
         return;
     }
+    startShown_ = !status_->startButton()->isHidden();
     status_->startButton()->hide();
     Tgameoptions *options = gameOptions();
     // A solo start: nobody else sits at the table yet.
     options->setComputerOffered(mirror_.isHost() && mirror_.seats().seatedCount() == 1);
+    options->setGameRunning(mirror_.gameRunning());
     options->adjustSize();
     options->move(frameGeometry().center() - options->rect().center());
     options->show();
@@ -410,15 +434,22 @@ void Tchat::gameoptionsStart() {
     constexpr int kHeadLength = 34;
     const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
     const QString name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
-    auto start = [this, name, options] {
-        if (mirror_.loggedIn() && !mirror_.gameRunning())
+    settings_->saveinifile();
+    // The host starts a new game whenever asked, so a running one ends only
+    // when the player says so.
+    const bool restart = mirror_.gameRunning();
+    if (restart && QMessageBox::question(this, QStringLiteral("Zorble"),
+                                         QStringLiteral("A game is running. Start a new one?"),
+                                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    auto start = [this, name, options, restart] {
+        if (mirror_.loggedIn() && (restart || !mirror_.gameRunning()))
             link_.send(proto::request::start(name, options));
     };
     if (gameoptions_->playAgainstComputer())
         computer_->addThen(ai::Level::Normal, start); // the game starts once it sits
     else
         start();
-    settings_->saveinifile();
 }
 
 void Tchat::button_passClick() {

@@ -19,6 +19,7 @@ class PreviewLabel;
 class ChatPanel;
 class ComputerMenu;
 class GameStarter;
+class NetworkMenu;
 class QAction;
 class QLabel;
 class QMenu;
@@ -36,14 +37,16 @@ class TileSetPictures;
 class Tphrases;
 class TServer;
 class Tspylist;
+class UnseenView;
 class Ttallylist;
 class WindowSettings;
 class ZorbleFlash;
 
 // The game window: its views paint the game mirror, its menus and buttons
 // send the player's requests through the host link, and its parts start the
-// game (GameStarter), keep its settings (WindowSettings) and offer the tile
-// sets (TileSetMenu). Closing it ends the game.
+// game (GameStarter), keep its settings (WindowSettings), offer the tile
+// sets (TileSetMenu) and the ways to play with others (NetworkMenu). Closing
+// it ends the game.
 class Tchat : public QMainWindow {
     Q_OBJECT
 public:
@@ -130,6 +133,8 @@ public:
     SeatMenu *seatMenu() const { return popup_kick; }
     // File > Add Computer Player and Options > Show Hint.
     ComputerMenu *computerMenu() const { return computer_; }
+    // Options > Your Name, File > Join a Game and File > Copy Invitation.
+    NetworkMenu *networkMenu() const { return network_; }
     QAction *justWatchAction() const { return JustWatch1; }
 
 signals:
@@ -168,6 +173,7 @@ private:
     std::unique_ptr<TileSetPictures> pictures_;
     bool closing_ = false;
     bool shown_ = false;
+    bool startShown_ = false; // the Start Game button showed when Game Options opened
 
     GameStarter *starter_ = nullptr;
     WindowSettings *settings_ = nullptr;
@@ -176,6 +182,7 @@ private:
     Thelp *help_ = nullptr;
     Tgameoptions *gameoptions_ = nullptr;
     Tphrases *phrases_ = nullptr;
+    UnseenView *unseen_ = nullptr; // View > Unseen Tiles
     QPointer<Tspylist> spylist_;   // may go before the window
     QPointer<Tdownload> download_; // likewise
     AppPaths paths_;
@@ -203,4 +210,5 @@ private:
     QAction *BoardKeys1 = nullptr;
     SeatMenu *popup_kick = nullptr;
     ComputerMenu *computer_ = nullptr;
+    NetworkMenu *network_ = nullptr;
 };

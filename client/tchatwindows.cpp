@@ -3,6 +3,7 @@
 // parts before it is first shown.
 #include "client/chat/chatpanel.h"
 #include "client/gamestarter.h"
+#include "client/statuspanel.h"
 #include "client/tchat.h"
 #include "client/tilesetmenu.h"
 #include "client/windowsettings.h"
@@ -12,6 +13,8 @@
 #include "windows/tphrases.h"
 #include "windows/tspylist.h"
 #include "windows/ttallylist.h"
+
+#include <QPushButton>
 
 void Tchat::setArguments(const QStringList &args) {
     starter_->setArguments(args);
@@ -39,6 +42,7 @@ void Tchat::setPaths(const AppPaths &paths) {
     starter_->setRejoinFile(paths_.rejoinFile);
     starter_->setSaveFile(paths_.saveFile);
     tiles_->setFolders(paths_.tileFolder, paths_.sharedTileFolder);
+    starter_->setRecordFolder(paths_.gamesFolder());
     if (download_)
         download_->setDownloadFolder(paths_.downloadFolder);
 }
@@ -46,6 +50,11 @@ void Tchat::setPaths(const AppPaths &paths) {
 void Tchat::setGameOptions(Tgameoptions *options) {
     gameoptions_ = options;
     connect(gameoptions_, &Tgameoptions::startRequested, this, &Tchat::gameoptionsStart);
+    // Closed without a start: the Start Game button is back as it was.
+    connect(gameoptions_, &QDialog::rejected, this, [this] {
+        if (startShown_)
+            status_->startButton()->show();
+    });
 }
 
 void Tchat::setPhraseEditor(Tphrases *phrases) {

@@ -18,15 +18,20 @@ namespace {
 constexpr int kSmallestTextSize = 1;
 constexpr int kLargestTextSize = 72;
 
-// The "Zorble" section of the settings file; the defaults when there is no
-// file, and with a line on standard error when it cannot be read.
-ZorbleSettings readSettings(const QString &path) {
+// The settings file as read; empty when there is no file, and with a line on
+// standard error when it cannot be read.
+IniFile readFile(const QString &path) {
     IniFile ini(path);
     if (!path.isEmpty() && !ini.load())
         std::fprintf(stderr, "zorble: cannot read the settings: %s\n",
                      qPrintable(ini.errorString()));
+    return ini;
+}
+
+// Its "Zorble" section; the defaults where keys are missing.
+ZorbleSettings readSettings(const QString &path) {
     ZorbleSettings s;
-    s.load(ini);
+    s.load(readFile(path));
     return s;
 }
 
@@ -49,9 +54,25 @@ void WindowSettings::setFile(const QString &path) {
     file_ = path;
     // The lobby's keys count from the start, not only from the own login: a
     // solo game that cannot host still offers the download.
-    const ZorbleSettings s = readSettings(file_);
+    const IniFile ini = readFile(file_);
+    ZorbleSettings s;
+    s.load(ini);
     lobby_ = {s.lobbyURL, s.lobbyPath, s.lobbySHA256};
     emit lobbyKeysRead(lobby_);
+    player_.load(ini);
+    emit playerRead(player_);
+}
+
+void WindowSettings::savePlayer(const PlayerSettings &player) {
+    player_ = player;
+    if (file_.isEmpty())
+        return;
+    IniFile ini(file_);
+    ini.load();
+    player_.save(ini);
+    if (!ini.save())
+        std::fprintf(stderr, "zorble: cannot save the settings: %s\n",
+                     qPrintable(ini.errorString()));
 }
 
 void WindowSettings::loadinifile() {

@@ -1,11 +1,14 @@
 #pragma once
 
 // The game window's part of the settings file: its place and size, the tile
-// set, the chat's text, sounds and phrases, the game options last used, and
-// the lobby's keys, which it only reads. Nothing is written before the file
-// was read: the window's built-in values would overwrite the user's.
+// set, the chat's text, sounds and phrases, the game options last used, the
+// lobby's keys, which it only reads, and the player's own keys (the name and
+// the hosts last joined), written on their own when they change. Nothing
+// else is written before the file was read: the window's built-in values
+// would overwrite the user's.
 
 #include "game/options.h"
+#include "settings/playersettings.h"
 
 #include <QObject>
 #include <QRect>
@@ -39,10 +42,13 @@ public:
     explicit WindowSettings(const Parts &parts, QObject *parent = nullptr);
 
     // The settings file; without one nothing is kept on disk. Its lobby
-    // keys are read at once.
+    // keys and the player's keys are read at once.
     void setFile(const QString &path);
     bool settingsRead() const { return read_; }
     const LobbyKeys &lobby() const { return lobby_; }
+    const PlayerSettings &player() const { return player_; }
+    // Writes the player's name and recent hosts, and only those keys.
+    void savePlayer(const PlayerSettings &player);
 
     // Reads the file and applies it to the window.
     void loadinifile();
@@ -59,6 +65,7 @@ public:
 
 signals:
     void lobbyKeysRead(const WindowSettings::LobbyKeys &keys);
+    void playerRead(const PlayerSettings &player);
 
 private:
     QRect windowRect() const;
@@ -71,4 +78,5 @@ private:
     // close that finds the window there writes nothing.
     QRect remembered_;
     LobbyKeys lobby_;
+    PlayerSettings player_;
 };

@@ -87,6 +87,18 @@ void HostLink::reconnect() {
     }
 }
 
+void HostLink::adopt(TSock &connection) {
+    sock.takeOver(connection);
+    reached_ = true;
+    if (sock.inboundSize() > 0)
+        sockRead(&sock);
+    if (!sock.hasSocket()) {
+        // It closed while changing hands.
+        receivedlist.push_back({QString(), true});
+        Timer1.start();
+    }
+}
+
 void HostLink::openLobby(quint16 port) {
     Sock11.setHostName(QStringLiteral("127.0.0.1"));
     Sock11.setPortName(QString::number(port));

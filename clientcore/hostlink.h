@@ -40,6 +40,9 @@ public:
     // Connects again to the host of the last connectToHost, after the
     // connection dropped; the rejoin token goes with the login again.
     void reconnect();
+    // Takes over a connection to the host made elsewhere (a join from the
+    // Join dialog); what the host sent on it so far is handled first.
+    void adopt(TSock &connection);
     // Connects the lobby link on the loopback address.
     void openLobby(quint16 port);
     bool connected() const;

@@ -31,6 +31,8 @@ public:
 
     void showOptions(const game::GameOptions &options);
     void showTurn(int seat, bool own, const QString &name);
+    // The game is over: nobody is to move.
+    void showNoTurn() { turn_ = QStringLiteral("Game Over."); }
     void showElapsed(int seconds) { elapsed_ = seconds; }
     void showTurnClock(int secondsLeft);
     void showTilesLeft(int tiles) { tilesLeft_ = tiles; }

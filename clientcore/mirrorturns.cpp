@@ -23,10 +23,11 @@ void MirrorUpdate::operator()(const NextPlayer &msg) {
     const bool own = m.ownTurn();
     m.texts_.showTurn(msg.seat, own, nameOf(msg.seat));
     emit m.turnChanged(msg.seat, own);
-    if (own) {
+    // The buttons show during the own turn only, also after the own seat sat
+    // out while it held the turn.
+    emit m.moveButtonsShown(own);
+    if (own)
         emit m.turnSoundRequested();
-        emit m.moveButtonsShown(true);
-    }
     if (!m.Timer2.isActive())
         m.Timer2.start();
     emit m.statusChanged();
@@ -51,8 +52,9 @@ void MirrorUpdate::operator()(const TimeUp &msg) {
 }
 
 void MirrorUpdate::operator()(const Exchanged &msg) {
-    setScore(msg.seat, msg.score);
+    // The "-10" is in place before the seat is redrawn.
     m.seats_.setBonus(msg.seat, QStringLiteral("-10"));
+    setScore(msg.seat, msg.score);
     setScore(msg.partner, msg.partnerscore);
     const bool own = msg.seat == m.localseat_;
     if (own)
@@ -60,6 +62,12 @@ void MirrorUpdate::operator()(const Exchanged &msg) {
     systemLine(MirrorTexts::boughtTiles(nameOf(msg.seat), own));
     m.composer_.cancelDrag();
     emit m.tilesExchanged(msg.seat);
+}
+
+void MirrorUpdate::operator()(const SeatScore &msg) {
+    // A newcomer learns the totals as they stand, without a chat line.
+    m.seats_.setBonus(msg.seat, msg.change);
+    setScore(msg.seat, msg.score);
 }
 
 void MirrorUpdate::operator()(const NoTiles &msg) {

@@ -64,6 +64,15 @@ void MirrorUpdate::operator()(const SeatKept &msg) {
 
 void MirrorUpdate::operator()(const NewPlayerInfo &msg) {
     const bool own = msg.slot == m.localseat_;
+    if (msg.name.isEmpty() && !own) {
+        // A free slot below the highest one opened: nobody to greet.
+        if (game::isSeat(msg.slot) && nameOf(msg.slot) != SeatList::kWaiting) {
+            m.seats_.setName(msg.slot, QString());
+            emit m.seatChanged(msg.slot);
+            emit m.tallyPlayersChanged();
+        }
+        return;
+    }
     systemLine(MirrorTexts::connected(msg.name, own));
     if (game::isSeat(msg.slot)) {
         m.seats_.setName(msg.slot, msg.name);
@@ -107,6 +116,11 @@ void MirrorUpdate::operator()(const Watching &msg) {
     m.seats_.setWatching(msg.seat, sitsOut);
     systemLine(MirrorTexts::watching(nameOf(msg.seat), sitsOut));
     emit m.seatChanged(msg.seat);
+    // A watcher lays nothing: the tiles laid go back and the buttons go.
+    if (sitsOut && msg.seat == m.localseat_) {
+        clearLaid();
+        endOfTurn();
+    }
 }
 
 // ---- Start and options ----------------------------------------------------------------
@@ -189,6 +203,7 @@ void MirrorUpdate::operator()(const GameOver &msg) {
         break;
     }
     emit m.reasonChanged(m.reason_);
+    m.texts_.showNoTurn();
     emit m.statusChanged();
 }
 
@@ -197,6 +212,7 @@ void MirrorUpdate::operator()(const Winner &msg) {
         return; // nobody named: the game goes on as far as this client knows
     m.currentplayer_ = 0;
     m.running_ = false;
+    m.texts_.showNoTurn();
     m.Timer2.stop();
     m.composer_.cancelDrag();
     // Nobody moves once the game is over.

@@ -33,6 +33,7 @@ public:
     void operator()(const proto::toclient::Exchanged &msg);
     void operator()(const proto::toclient::Reposition &msg);
     void operator()(const proto::toclient::Scored &msg);
+    void operator()(const proto::toclient::SeatScore &msg);
     void operator()(const proto::toclient::NewWord &msg);
     void operator()(const proto::toclient::TimeUp &msg);
     void operator()(const proto::toclient::Watching &msg);

@@ -26,7 +26,8 @@ QString SeatList::spyEntry(int slot, const QString &name) {
 void SeatList::setName(int seat, const QString &name) {
     if (!game::isSeat(seat))
         return;
-    names_[size_t(seat)] = name;
+    // The host names a free slot with an empty name.
+    names_[size_t(seat)] = name.isEmpty() ? kWaiting : name;
     kept_[size_t(seat)] = false; // somebody took the seat, or it is free
 }
 
@@ -65,6 +66,8 @@ void SeatList::setWatching(int seat, bool on) {
 }
 
 bool SeatList::addSpy(int slot, const QString &name) {
+    if (name.isEmpty())
+        return false; // a free slot, nobody watching there
     const QString entry = spyEntry(slot, name);
     if (spies_.contains(entry))
         return false;

@@ -39,13 +39,15 @@ public:
     const QStringList &spies() const { return spies_; }
     static QString spyEntry(int slot, const QString &name);
 
+    // An empty name frees the seat.
     void setName(int seat, const QString &name);
     void setScore(int seat, int total);
     void setBonus(int seat, const QString &bonus);
     void clearBonuses();
     void setWatching(int seat, bool on);
     void setKept(int seat, int seconds);
-    // Adds a watcher's entry unless it is there; whether it was added.
+    // Adds a watcher's entry unless it is there or the name is empty (a free
+    // slot); whether it was added.
     bool addSpy(int slot, const QString &name);
     // Takes the entry with both the slot and the name; whether there was one.
     bool removeSpy(int slot, const QString &name);

@@ -1,6 +1,7 @@
 #include "clientcore/statefile.h"
 
 #include "clientcore/gamemirror.h"
+#include "game/bag.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,6 +25,17 @@ QJsonValue rackEntry(const GameMirror &m, int tile) {
 }
 
 } // namespace
+
+QJsonObject unseenState(const std::array<int, 26> &counts) {
+    QJsonObject unseen;
+    int total = 0;
+    for (int l = 0; l < 26; ++l) {
+        unseen.insert(QString(QChar(u'a' + l)), counts[size_t(l)]);
+        total += counts[size_t(l)];
+    }
+    unseen.insert(QStringLiteral("total"), total);
+    return unseen;
+}
 
 QJsonObject mirrorState(const GameMirror &m) {
     QJsonArray seats;
@@ -80,6 +92,7 @@ QJsonObject mirrorState(const GameMirror &m) {
         {QStringLiteral("zorbles"), zorbles},
         {QStringLiteral("quarters"), quarters},
         {QStringLiteral("rack"), rack},
+        {QStringLiteral("unseen"), unseenState(game::unseenTiles(m.position()))},
         {QStringLiteral("spies"), QJsonArray::fromStringList(m.seats().spies())},
         {QStringLiteral("winner"), QJsonObject{{QStringLiteral("visible"), m.texts().winnerShown()},
                                                {QStringLiteral("title"), m.texts().winnerTitle()},

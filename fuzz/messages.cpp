@@ -43,11 +43,13 @@ void checkHostMessage(const proto::HostMessage &message) {
             },
             [](const Exchanged &m) { require(in(m.seat, 1, 4) && in(m.partner, 1, 4)); },
             [](const Watching &m) { require(in(m.seat, 1, 4)); },
+            [](const NextPlayer &m) { require(in(m.seat, 1, 4)); },
+            [](const SeatScore &m) { require(in(m.seat, 1, 4)); },
             [](const Chat &m) { require(in(m.seat, 0, 9)); },
             [](const ChatterSound &m) { require(in(m.seat, 1, 9)); },
             [](const TileCount &m) { require(in(m.count, 0, proto::kMaxTileCount)); },
             [](const Settings &m) {
-                require(in(m.turntime, 0, proto::kMaxTurnTime) &&
+                require(in(m.options.turntime, 0, proto::kMaxTurnTime) &&
                         in(m.elapsed, 0, proto::kMaxElapsed));
             },
             [](const Started &m) { require(in(m.options.turntime, 0, proto::kMaxTurnTime)); },

@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ChatView view;
     QObject::connect(&mirror, &GameMirror::chatLine, &view,
                      [&view](int seat, const QString &text, quint32 colour) {
-                         view.addlinetochat(QString::number(seat) + QLatin1Char('+') + text,
-                                            colour);
+                         view.addlinetochat(seat, text, colour);
                      });
     FrameSplitter splitter(8 * 1024);
     splitter.feed(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)),

@@ -86,6 +86,12 @@ struct Winners {
 struct LetterShown {
     BoardLetter letter;
 };
+// A seat's total and its last change of score as shown ("+N", "-10" or empty).
+struct ScoreShown {
+    int seat = 0;
+    int score = 0;
+    QString change;
+};
 struct OptionsShown {
     GameOptions options;
     int elapsed = 0;
@@ -109,7 +115,7 @@ using Event =
                  event::AlreadyExchanged, event::TooFewToExchange, event::Exchanged,
                  event::MoveRefused, event::FirstWordMoved, event::MoveAccepted, event::TimeUp,
                  event::WatchChanged, event::GameEnded, event::Winners, event::LetterShown,
-                 event::OptionsShown, event::SeatKept, event::Dropped>;
+                 event::ScoreShown, event::OptionsShown, event::SeatKept, event::Dropped>;
 
 struct Audience {
     enum Kind { Slot, Everyone, Seats };

@@ -131,6 +131,7 @@ Events GameTable::start(const QString &request, const GameOptions &options) {
     for (int i = 1; i <= kSeats; ++i) {
         Seat &seat = s_.seats[size_t(i)];
         seat.score = 0;
+        seat.lastchange.clear();
         seat.boughttiles = false;
         seat.passed = false;
         seat.rack.fill(kEmpty);
@@ -196,6 +197,13 @@ Events GameTable::catchUp(int slot) {
             deal(slot, k);
         else if (slot <= kSeats && letter >= 0 && letter <= 25)
             send(Audience::one(slot), event::TileDealt{k, letter});
+    }
+    // The scores and the tile count, or the newcomer would show every total
+    // as 0 and a full bag until each seat scores again.
+    send(Audience::one(slot), event::TilesDrawn{s_.bag.drawn});
+    for (int i = 1; i <= kSeats; ++i) {
+        const Seat &seat = s_.seats[size_t(i)];
+        send(Audience::one(slot), event::ScoreShown{i, seat.score, seat.lastchange});
     }
     send(Audience::one(slot), event::OptionsShown{s_.options, s_.elapsed});
     send(Audience::one(slot), event::TurnBegan{s_.current});

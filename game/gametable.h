@@ -29,6 +29,7 @@ public:
         Rack rack{};              // rack slots 1..10: letter 0..25, kEmpty empty
         int score = 0;            // total in the current game
         int bonus = 0;            // Zorble outcome of the last accepted move, 0..3
+        QString lastchange;       // the last change of score as shown: "+N", "-10" or empty
         bool watching = false;    // sits out: keeps its place, gets no turn
         bool boughttiles = false; // exchanged its rack in this game
         bool passed = false;      // passed on its last turn
@@ -71,7 +72,7 @@ public:
     Events leave(int slot);
     void setName(int slot, const QString &name);
     // What a newcomer to a running game is told: the board, its rack, the
-    // options and whose turn it is.
+    // tiles left, every seat's score, the options and whose turn it is.
     Events catchUp(int slot);
     // A seat's player lost the connection during a game: the seat, with its
     // rack, score and flags, is kept for `seconds` and its turns are passed

@@ -65,4 +65,8 @@ std::optional<rules::Verdict> judgeMove(const rules::Rules &rules, const Positio
                        position.firstword);
 }
 
+QString squareName(int x, int y) {
+    return QChar(u'A' + x) + QString::number(y + 1);
+}
+
 } // namespace game

@@ -8,6 +8,7 @@
 #include "rules/rules.h"
 
 #include <QList>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -54,6 +55,10 @@ struct Position {
     // Whether no letter lies on the board.
     bool boardEmpty() const;
 };
+
+// A square as players name it: its column A..S from the left and its row
+// 1..19 from the top, "K1".
+QString squareName(int x, int y);
 
 // The square kinds of a board whose quarters (top left, bottom left, top
 // right, bottom right) have these seat colours, with the centre square.

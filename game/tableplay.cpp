@@ -117,6 +117,7 @@ Events GameTable::exchange(int seat, const QString &seatField) {
     for (int k = 1; k <= kRackSlots; ++k)
         send(Audience::one(seat), event::TileDealt{k, s.rack[size_t(k)]});
     s.score -= 10;
+    s.lastchange = QStringLiteral("-10");
     Seat &partner = s_.seats[size_t(partnerOf(seat))];
     if (s_.options.partners)
         partner.score = s.score;
@@ -190,6 +191,9 @@ void GameTable::endturn(const rules::Verdict &move) {
         s.bonus = randomInt(1, 3);
     accepted.points = rules::withZorble(move.score, s.bonus);
     s.score += accepted.points;
+    for (int i = 1; i <= kSeats; ++i)
+        s_.seats[size_t(i)].lastchange.clear();
+    s.lastchange = QStringLiteral("+") + QString::number(accepted.points);
     Seat &partner = s_.seats[size_t(partnerOf(mover))];
     if (s_.options.partners)
         partner.score = s.score;
@@ -245,12 +249,16 @@ Events GameTable::nextTurn() {
 
 bool GameTable::checkforwin() {
     bool someoneHoldsTiles = false;
+    bool someonePlayingHoldsTiles = false;
     bool everyonePassed = true;
     bool overScore = false;
     for (int i = 1; i <= kSeats; ++i) {
         const Seat &s = s_.seats[size_t(i)];
-        if (s.present && !s.passed && holdsTile(s))
+        if (s.present && !s.passed && holdsTile(s)) {
             someoneHoldsTiles = true;
+            if (!sitsOut(s))
+                someonePlayingHoldsTiles = true;
+        }
         if (!(s.passed || !s.present || sitsOut(s)))
             everyonePassed = false;
         if (s_.options.playtoscore != 0 && s.score > s_.options.playtoscore)
@@ -269,6 +277,13 @@ bool GameTable::checkforwin() {
     if (overScore) {
         send(Audience::everyone(), event::GameEnded{event::End::PlayToScore});
         findwinner();
+        return true;
+    }
+    // A seat that sits out keeps no game alive with its tiles, just as one
+    // that nobody holds: otherwise the last player could pass forever.
+    if (!someonePlayingHoldsTiles) {
+        findwinner();
+        send(Audience::everyone(), event::GameEnded{event::End::NoMoreTiles});
         return true;
     }
     return false;

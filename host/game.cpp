@@ -22,6 +22,8 @@ void TServer::restore(const game::GameTable::State &state) {
         Timer2.start();
     else
         Timer2.stop();
+    runningTold_ = table_.running();
+    emit tableChanged();
 }
 
 void TServer::startgame(int sender, const proto::tohost::Start &request) {
@@ -93,6 +95,7 @@ void TServer::resume(const game::GameTable::State &saved) {
 }
 
 void TServer::play(int sender, const game::Events &events) {
+    records_.feed(events, table_.state());
     for (const game::Addressed &a : events) {
         if (const auto *dropped = std::get_if<game::event::Dropped>(&a.event)) {
             drop(sender, dropped->why);
@@ -116,6 +119,11 @@ void TServer::play(int sender, const game::Events &events) {
         Timer2.stop();
         releaseKeptSeats();
     }
+    // A game started or ended: the published table follows.
+    if (table_.running() != runningTold_) {
+        runningTold_ = table_.running();
+        emit tableChanged();
+    }
     saveTurn(!events.empty());
 }
 
@@ -132,7 +140,8 @@ void TServer::saveTurn(bool changed) {
     const auto begun = std::chrono::steady_clock::now();
     QString error;
     if (!save_->write(table_.state(), &error))
-        std::fprintf(stderr, "zorble host: cannot save the game in %s: %s\n",
+        std::fprintf(stderr, "zorble host: cannot save the game in %s: %s
+",
                      qPrintable(save_->path()), qPrintable(error));
     lastSave_ = std::chrono::steady_clock::now() - begun;
 }

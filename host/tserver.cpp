@@ -301,6 +301,7 @@ void TServer::receivedlogininfo(int sender, const proto::tohost::Login &login) {
     giveToken(slot);
     if (table_.running())
         play(slot, table_.catchUp(slot));
+    emit tableChanged();
 }
 
 void TServer::rejoin(int sender, const proto::tohost::Rejoin &request) {
@@ -401,6 +402,7 @@ void TServer::connectionEnded(int s) {
         play(s, table_.keep(s, grace_));
     // A seat already kept, whose player came back and went again before its
     // login, stays kept with the grace period it had.
+    emit tableChanged();
 }
 
 // ---- Watching -------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "net/framing.h"
 #include "net/messages.h"
 #include "net/tsock.h"
+#include "record/recordfile.h"
 #include "rules/rules.h"
 
 #include <QObject>
@@ -61,7 +62,14 @@ public:
     }
 
     // Restarts the random source from a fixed seed, so a game can be replayed.
-    void seed(quint32 value) { table_.seed(value); }
+    void seed(quint32 value) {
+        table_.seed(value);
+        records_.setSeed(value);
+    }
+    // Writes each game's record into this folder; none without one.
+    void setRecordFolder(const QString &folder) { records_.setFolder(folder); }
+    // The record of the game being played, or of the last one.
+    QString recordPath() const { return records_.path(); }
     // Whether the word list could be opened, and why not.
     bool dictionaryOpen() const;
     QString dictionaryError() const;
@@ -98,6 +106,10 @@ public:
     void setFloodClock(std::function<FloodControl::Clock::time_point()> clock) {
         floodClock_ = std::move(clock);
     }
+
+signals:
+    // A player logged in or left, or a game started or ended.
+    void tableChanged();
 
 private:
     // An entry of a connection's queue: a message, or the end of the
@@ -185,5 +197,7 @@ private:
     std::unique_ptr<game::SaveFile> save_;
     std::chrono::nanoseconds lastSave_{0};
     bool rejoinByName_ = false;
-    QString current_; // the line being handled, for the log
+    record::RecordFile records_; // fed every batch of the table's events
+    bool runningTold_ = false;   // whether tableChanged last saw a game running
+    QString current_;            // the line being handled, for the log
 };

@@ -85,6 +85,9 @@ QStringList of(const Winners &e) {
 QStringList of(const LetterShown &e) {
     return {host::showboard(e.letter.x, e.letter.y, e.letter.letter)};
 }
+QStringList of(const ScoreShown &e) {
+    return {host::seatscore(e.seat, e.score, e.change)};
+}
 QStringList of(const OptionsShown &e) {
     return {host::gamesettings({e.options, e.elapsed})};
 }

@@ -47,6 +47,7 @@ constexpr std::array kNames = {
     std::pair{Command::gametimeup, "CMD_gametimeup"},
     std::pair{Command::winner, "CMD_winner"},
     std::pair{Command::placeletter, "CMD_placeletter"},
+    std::pair{Command::seatscore, "CMD_seatscore"},
     std::pair{Command::rejoin, "CMD_rejoin"},
     std::pair{Command::freeseat, "CMD_freeseat"},
     std::pair{Command::rejointoken, "CMD_rejointoken"},

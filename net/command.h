@@ -53,6 +53,8 @@ enum class Command {
     gametimeup,
     winner,
     placeletter,
+    // Added later; clients that do not know a word ignore it.
+    seatscore,
     // Added for rejoining a kept seat; a peer that does not know them ignores them.
     rejoin,      // client: the token it was given
     freeseat,    // client: the hosting player gives a kept seat up

@@ -187,9 +187,10 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
     case Command::gamesettings:
         return wrap<Settings, V>(parseGameSettings(p), "bad game settings");
     case Command::nextplayer: {
-        const auto seat = seatIn(0, 10);
+        // Only seats 1..4 take turns.
+        const auto seat = seatIn(1, 4);
         if (!seat)
-            return Refused{"bad seat"};
+            return Refused{"a turn for no seat"};
         return message(NextPlayer{*seat});
     }
     case Command::startgame:
@@ -265,6 +266,8 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
         return message(GameOver{EndReason::EveryonePassed});
     case Command::winner:
         return wrap<Winner, V>(parseWinner(p), "bad winner list");
+    case Command::seatscore:
+        return wrap<toclient::SeatScore, V>(parseSeatScore(p), "bad seat score");
     case Command::rejointoken: {
         FieldReader r(p);
         const QString gameId = r.field();

@@ -113,6 +113,7 @@ struct Atile : RackTile {};
 struct TileCount {
     int count = 0;
 };
+struct SeatScore : proto::SeatScore {};
 struct NoTiles {
     int seat = 0;
 };
@@ -170,7 +171,7 @@ using HostMessage =
                  toclient::NoTiles, toclient::Passed, toclient::Already, toclient::NotEnough,
                  toclient::Invalid, toclient::Exchanged, toclient::Reposition, toclient::Scored,
                  toclient::NewWord, toclient::TimeUp, toclient::Watching, toclient::Chat,
-                 toclient::ChatterSound, toclient::GameOver, toclient::Winner,
+                 toclient::ChatterSound, toclient::GameOver, toclient::Winner, toclient::SeatScore,
                  toclient::RejoinToken, toclient::SeatKept, toclient::Closing>;
 using DecodedHostMessage = std::variant<Ignored, Refused, HostMessage>;
 DecodedHostMessage decodeHostMessage(const QString &line);

@@ -409,6 +409,10 @@ QString playergotscore() {
 QString gametimeup() {
     return head(Command::gametimeup);
 }
+QString seatscore(int seat, int score, const QString &change) {
+    return head(Command::seatscore) + num(seat) + QLatin1Char('+') + num(score) + QLatin1Char('+') +
+           change;
+}
 QString winner(const QList<int> &seats) {
     QString s = word(Command::winner);
     for (int seat : seats)
@@ -541,6 +545,23 @@ std::optional<QList<BoardLetter>> parseTileList(const QString &payload) {
         tiles.append(*tile);
     }
     return tiles;
+}
+
+std::optional<SeatScore> parseSeatScore(const QString &payload) {
+    FieldReader r(payload);
+    const auto seat = r.intField();
+    const auto score = r.intField();
+    const QString change = r.rest();
+    if (!seat || !score || !inRange(*seat, 1, 4) || !isPoints(*score))
+        return std::nullopt;
+    // The change is empty, or a sign and a number of points.
+    if (!change.isEmpty()) {
+        const auto points = toInt(QStringView(change).mid(1));
+        const bool sign = change[0] == u'+' || (change[0] == u'-' && points && *points >= 0);
+        if (!sign || !points || !isPoints(*points))
+            return std::nullopt;
+    }
+    return SeatScore{*seat, *score, change};
 }
 
 std::optional<JustWatching> parseJustWatching(const QString &payload) {

@@ -149,6 +149,11 @@ struct PostScore {
     int partnerscore = 0;
     QString word;
 };
+struct SeatScore { // CMD_seatscore
+    int seat = 0;
+    int score = 0;
+    QString change; // the last change of score as shown: "+N", "-N" or empty
+};
 struct JustWatching {
     int seat = 0;
     int code = 0; // 1 sits out, 2 plays again
@@ -196,6 +201,8 @@ QString everyonepassed();
 QString playergotscore();
 QString gametimeup();
 QString winner(const QList<int> &seats);
+// A newcomer is told each seat's total and last change of score.
+QString seatscore(int seat, int score, const QString &change);
 QString placeletter(int x, int y, int letter);
 QString rejointoken(const QString &gameId, const QString &token, int grace);
 QString closing();
@@ -224,6 +231,7 @@ std::optional<NewTiles> parseNewTiles(const QString &payload);
 std::optional<PostScore> parsePostScore(const QString &payload);
 std::optional<QList<BoardLetter>> parseTileList(const QString &payload); // newword, reposition
 std::optional<JustWatching> parseJustWatching(const QString &payload);
+std::optional<SeatScore> parseSeatScore(const QString &payload);
 std::optional<QList<int>> parseWinner(const QString &payload);
 
 // Chat and action texts carry their colour after the first "|"; a "|" typed in

@@ -1,5 +1,7 @@
 #include "net/tsock.h"
 
+#include "net/sockaddress.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -14,6 +16,7 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -125,11 +128,12 @@ void TSock::setBlocking(bool blocking) {
 quint16 TSock::localPort() const {
     if (fd_ < 0)
         return 0;
-    sockaddr_in addr{};
+    sockaddr_storage addr{};
     socklen_t len = sizeof addr;
     if (::getsockname(fd_, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
         return 0;
-    return ntohs(addr.sin_port);
+    // The port lies at the same place in both families' addresses.
+    return ntohs(reinterpret_cast<const sockaddr_in &>(addr).sin_port);
 }
 
 quint16 TSock::resolvePort() {
@@ -240,22 +244,10 @@ void TSock::setListen(bool on) {
         info(siListen, QStringLiteral("Listening Already Running"));
         return;
     }
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(resolvePort());
-    addr.sin_addr.s_addr = htonl(INADDR_ANY);
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int err = 0;
+    const int fd = sockaddress::listeningSocket(resolvePort(), err);
     if (fd < 0) {
-        lastListenErrno_ = errno;
-        throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
-    }
-    // Lets a restarted host take its port back while old connections linger in
-    // TIME_WAIT; a port held by a live listener still refuses the bind.
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
-        lastListenErrno_ = errno;
-        ::close(fd);
+        lastListenErrno_ = err;
         throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
     }
     if (::listen(fd, 5) != 0) {
@@ -276,17 +268,29 @@ bool TSock::Open() {
         throw ESockException(QStringLiteral("Open - Datagram Sockets Are Not Supported"));
     if (blocking_)
         throw ESockException(QStringLiteral("Open - Blocking Sockets Are Not Supported"));
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(resolvePort());
-    addr.sin_addr.s_addr = resolveHost(hostName_);
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // An IPv6 address is taken as written; anything else is an IPv4 address
+    // or a name looked up for IPv4, as before.
+    sockaddr_storage addr{};
+    socklen_t addrLength = sizeof(sockaddr_in);
+    const quint16 port = htons(resolvePort());
+    auto &v6 = reinterpret_cast<sockaddr_in6 &>(addr);
+    if (sockaddress::readIPv6(hostName_, v6)) {
+        info(siLookup, QStringLiteral("Lookup Of Host ") + hostName_);
+        v6.sin6_port = port;
+        addrLength = sizeof(sockaddr_in6);
+    } else {
+        auto &v4 = reinterpret_cast<sockaddr_in &>(addr);
+        v4.sin_family = AF_INET;
+        v4.sin_port = port;
+        v4.sin_addr.s_addr = resolveHost(hostName_);
+    }
+    const int fd = ::socket(addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         throw ESockException(QStringLiteral("Open - Could Not Create Socket"));
     tuneConnection(fd);
     fd_ = fd;
     connecting_ = true;
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 &&
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), addrLength) != 0 &&
         errno != EINPROGRESS) {
         // The attempt failed at once; tell it the way a later failure is told.
         const int code = wsaCodeFromErrno(errno);
@@ -382,7 +386,7 @@ QByteArray TSock::Receive(int max) {
 bool TSock::Accept(TSock *&newSock) {
     if (!listening_)
         throw ESockException(QStringLiteral("Accept - Socket Not In Listening Mode"));
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t len = sizeof peer;
     const int fd =
         ::accept4(fd_, reinterpret_cast<sockaddr *>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -403,12 +407,25 @@ bool TSock::Accept(TSock *&newSock) {
     sock->OnInfo = OnInfo;
     sock->adoptDescriptor(fd);
     sock->setPortName(portName_);
-    char dotted[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &peer.sin_addr, dotted, sizeof dotted);
-    sock->setHostName(QString::fromLatin1(dotted));
+    sock->setHostName(sockaddress::text(peer));
     info(siAccept, QStringLiteral("Created New TSock Structure"));
     newSock = sock;
     return true;
+}
+
+void TSock::takeOver(TSock &other) {
+    if (fd_ >= 0)
+        throw ESockException(QStringLiteral("TakeOver - Socket Already In Use"));
+    other.closeNotifiers();
+    fd_ = std::exchange(other.fd_, -1);
+    connected_ = std::exchange(other.connected_, false);
+    connecting_ = std::exchange(other.connecting_, false);
+    inbound_ = std::exchange(other.inbound_, {});
+    outbound_ = std::exchange(other.outbound_, {});
+    hostName_ = other.hostName_;
+    portName_ = other.portName_;
+    if (fd_ >= 0)
+        applyBlocking();
 }
 
 void TSock::SendDatagram(const QByteArray &, const QString &) {

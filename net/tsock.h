@@ -98,6 +98,8 @@ public:
     // The system's descriptor of the socket, -1 without one.
     int descriptor() const { return fd_; }
     qsizetype inboundSize() const { return inbound_.size(); }
+    // The bytes received and not yet taken by Receive.
+    const QByteArray &inbound() const { return inbound_; }
     qsizetype outboundSize() const { return outbound_.size(); }
     // Local port of a listening or connected socket, 0 without a socket.
     quint16 localPort() const;
@@ -110,6 +112,10 @@ public:
     bool Send(const QByteArray &bytes);
     QByteArray Receive(int max = -1);
     bool Accept(TSock *&newSock);
+    // Takes over the other object's connection, made or still being made,
+    // with its unread and unsent bytes. The other is left without a socket
+    // and tells nothing of it; this one must have none yet.
+    void takeOver(TSock &other);
     void SendDatagram(const QByteArray &text, const QString &host);
     bool ReceiveDatagram(QByteArray &text, QString &sender);
 

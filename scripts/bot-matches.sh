@@ -1,19 +1,29 @@
 #!/bin/bash
 # Plays seeded games between two computer players on a host without a window
-# and prints the mean score of each level, per pairing and over all games.
+# and prints the mean score of each level, per pairing and over all games,
+# with how often the stronger level won and by how much, each with a 95%
+# confidence interval.
 #
-# Usage: scripts/bot-matches.sh [GAMES] [BUILD_DIR] [FIRST_PORT]
+# Usage: scripts/bot-matches.sh [GAMES] [BUILD_DIR] [FIRST_PORT] [PAIRINGS]
 #
-# Game N is played on `zorble --serve --seed N`, in turn by hard against
-# normal, normal against easy and hard against easy; the two levels swap their
-# slots every other round. The players do not pause before their moves. The
-# scores of each game go to bot-matches.tsv in the build folder.
+# Game N is played on `zorble --serve --seed N`, in turn by the pairings in
+# PAIRINGS ("hard-normal,normal-easy,hard-easy" unless given); the two levels
+# swap their slots every other round. The players do not pause before their
+# moves; THINK_MS in the environment sets their thinking time (`--think`).
+# MAX_SECONDS in the environment stops starting new games after that many
+# seconds; the games played so far are summed up. The scores of each game go
+# to bot-matches.tsv in the build folder.
 set -euo pipefail
 
 GAMES=${1:-210}
 BUILD=${2:-build}
 FIRST_PORT=${3:-17900}
+IFS=',' read -r -a PAIRS <<<"${4:-hard-normal,normal-easy,hard-easy}"
+THINK=()
+[ -n "${THINK_MS:-}" ] && THINK=(--think "$THINK_MS")
 ZORBLE=$BUILD/app/zorble
+# The hosts publish nothing on the machine's network: no system bus.
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/zorble-scripts
 [ -x "$ZORBLE" ] || { echo "no $ZORBLE: build the zorble target first" >&2; exit 1; }
 
 WORK=$(mktemp -d)
@@ -37,11 +47,13 @@ wait_for() {
 
 RESULTS=$BUILD/bot-matches.tsv
 printf 'game\tfirst\tsecond\tfirst_score\tsecond_score\n' >"$RESULTS"
-PAIRS=("hard normal" "normal easy" "hard easy")
-
 for ((game = 1; game <= GAMES; game++)); do
-    read -r a b <<<"${PAIRS[$(((game - 1) % 3))]}"
-    if (((game - 1) / 3 % 2)); then
+    if [ -n "${MAX_SECONDS:-}" ] && ((SECONDS >= MAX_SECONDS)); then
+        echo "stopped after $((game - 1)) games: the time is up" >&2
+        break
+    fi
+    IFS=- read -r a b <<<"${PAIRS[$(((game - 1) % ${#PAIRS[@]}))]}"
+    if (((game - 1) / ${#PAIRS[@]} % 2)); then
         tmp=$a; a=$b; b=$tmp
     fi
     port=$((FIRST_PORT + game % 64))
@@ -54,10 +66,11 @@ for ((game = 1; game <= GAMES; game++)); do
         exit 1
     fi
     # The first player takes slot 1 and starts the game once both sit.
-    "$ZORBLE" --bot "A-$a" --port "$port" --level "$a" --pause 0 --start 2 >"$log-a.txt" 2>&1 &
+    "$ZORBLE" --bot "A-$a" --port "$port" --level "$a" --pause 0 "${THINK[@]}" --start 2 \
+        >"$log-a.txt" 2>&1 &
     first=$!
     wait_for "$log-a.txt" "in slot 1" 10
-    "$ZORBLE" --bot "B-$b" --port "$port" --level "$b" --pause 0 >"$log-b.txt" 2>&1 &
+    "$ZORBLE" --bot "B-$b" --port "$port" --level "$b" --pause 0 "${THINK[@]}" >"$log-b.txt" 2>&1 &
     second=$!
     if ! wait_for "$log-b.txt" "Game over" 300; then
         echo "game $game: no end within five minutes" >&2
@@ -88,14 +101,23 @@ awk -F'\t' 'NR > 1 {
     if (rank[$2] < rank[$3]) { hi = $3; lo = $2; shi = $5; slo = $4 }
     key = hi " v " lo
     n[key]++; sum_hi[key] += shi; sum_lo[key] += slo
+    d = shi - slo; sum_d[key] += d; sum_d2[key] += d * d
     if (shi > slo) won[key]++; else if (shi == slo) tied[key]++
     total[hi] += shi; games[hi]++; total[lo] += slo; games[lo]++
 }
 END {
-    print "| Pairing | Games | Mean score (stronger) | Mean score (weaker) | Won by the stronger | Tied |"
-    print "|---|---|---|---|---|---|"
-    for (k in n)
-        printf "| %s | %d | %.1f | %.1f | %d | %d |\n", k, n[k], sum_hi[k] / n[k], sum_lo[k] / n[k], won[k], tied[k]
+    z = 1.96
+    print "| Pairing | Games | Mean score (stronger) | Mean score (weaker) | Won by the stronger | Share won (95% CI) | Mean margin (95% CI) | Tied |"
+    print "|---|---|---|---|---|---|---|---|"
+    for (k in n) {
+        # Wilson interval for the share of games won; the margin by the normal approximation.
+        p = won[k] / n[k]; m = n[k]
+        centre = (p + z * z / (2 * m)) / (1 + z * z / m)
+        half = z * sqrt(p * (1 - p) / m + z * z / (4 * m * m)) / (1 + z * z / m)
+        md = sum_d[k] / m
+        sd = m > 1 ? sqrt((sum_d2[k] - m * md * md) / (m - 1)) : 0
+        printf "| %s | %d | %.1f | %.1f | %d | %.1f%% (%.1f%% to %.1f%%) | %.1f (%.1f to %.1f) | %d |\n", k, m, sum_hi[k] / m, sum_lo[k] / m, won[k], 100 * p, 100 * (centre - half), 100 * (centre + half), md, md - z * sd / sqrt(m), md + z * sd / sqrt(m), tied[k]
+    }
     print ""
     print "| Level | Games | Mean score |"
     print "|---|---|---|"

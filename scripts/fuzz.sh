@@ -28,7 +28,8 @@ for target in "${targets[@]}"; do
   mkdir -p "$scratch/$name" "$root/fuzz-out/$name"
   cp -r "$root/fuzz/corpus/$name/." "$scratch/$name/"
   echo "== $target: ${seconds}s"
-  if ! "$root/build-fuzz/fuzz/$target" -max_total_time="$seconds" -max_len=70000 \
+  if ! LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp:print_suppressions=0" \
+      "$root/build-fuzz/fuzz/$target" -max_total_time="$seconds" -max_len=70000 \
       -timeout=10 -print_final_stats=1 -artifact_prefix="$root/fuzz-out/$name/" \
       "$scratch/$name" 2>"$scratch/$name.log"; then
     tail -n 60 "$scratch/$name.log"

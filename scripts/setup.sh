@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev liblz4-dev zlib1g-dev
+  libavahi-client-dev avahi-daemon avahi-utils dbus iproute2 util-linux
   scowl sox espeak-ng
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   desktop-file-utils appstream librsvg2-bin dpkg-dev file lintian

@@ -50,6 +50,11 @@ AppPaths AppPaths::decide(const Surroundings &s) {
     return paths;
 }
 
+QString AppPaths::gamesFolder() const {
+    return tallyFile.isEmpty() ? QString()
+                               : QFileInfo(tallyFile).dir().filePath(QStringLiteral("games"));
+}
+
 AppPaths AppPaths::locate(const QString &executableFolder) {
     Surroundings s;
     s.executableFolder = executableFolder;

@@ -14,6 +14,7 @@
 //   tile sets  $XDG_DATA_HOME/zorble/zorbletiles       (default ~/.local/share)
 //   tally      $XDG_DATA_HOME/zorble/zorbletally.tld
 //   downloads  $XDG_DATA_HOME/zorble/downloads
+//   records    $XDG_DATA_HOME/zorble/games
 //   rejoin     $XDG_DATA_HOME/zorble/zorblerejoin.txt  (the client's rejoin tokens)
 //   save       $XDG_DATA_HOME/zorble/zorblegame.sav    (the host's running game)
 //
@@ -36,6 +37,9 @@ struct AppPaths {
     // live beside the executable, whose tile folder is then its own.
     QString sharedTileFolder;
     bool besideExecutable = false;
+
+    // The host's game records: games/ beside the tally file.
+    QString gamesFolder() const;
 
     // What the decision rests on.
     struct Surroundings {

@@ -81,6 +81,7 @@ Tdownload::Tdownload(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::WindowSta
     abortbutton->setObjectName(QStringLiteral("abortbutton"));
     infolabel = new QLabel(this);
     infolabel->setObjectName(QStringLiteral("infolabel"));
+    infolabel->setWordWrap(true); // the longest notices take two lines
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("progress"));
     progress->setTextVisible(false);

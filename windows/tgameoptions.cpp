@@ -85,7 +85,7 @@ Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
     start_->setDefault(true);
     connect(start_, &QPushButton::clicked, this, [this] {
         emit startRequested();
-        close();
+        accept();
     });
 
     auto *layout = new QVBoxLayout(this);
@@ -124,6 +124,12 @@ void Tgameoptions::setComputerOffered(bool offered) {
     computer_->setVisible(offered);
 }
 
+void Tgameoptions::setGameRunning(bool running) {
+    computer_->setEnabled(!running);
+    computer_->setToolTip(running ? QStringLiteral("Computer players join between games.")
+                                  : QString());
+}
+
 bool Tgameoptions::playAgainstComputer() const {
-    return !computer_->isHidden() && computer_->isChecked();
+    return !computer_->isHidden() && computer_->isEnabled() && computer_->isChecked();
 }

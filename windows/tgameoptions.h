@@ -10,8 +10,8 @@ class QSpinBox;
 
 // The hosting player's Game Options window: the options a game starts with.
 // The number fields change only by their arrows; the start button reports
-// through startRequested() and closes the window. Closing it otherwise
-// starts nothing.
+// through startRequested() and accepts the window. Closing it otherwise
+// (Escape, the title bar) rejects it and starts nothing.
 class Tgameoptions : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +38,9 @@ public:
     // "Play against the computer" shows only at a solo start, when the
     // hosting player sits alone.
     void setComputerOffered(bool offered);
+    // While a game runs no computer player joins: the tick box is greyed
+    // and says so.
+    void setGameRunning(bool running);
     // Whether the game starts with a computer player added first.
     bool playAgainstComputer() const;
 

@@ -130,10 +130,29 @@ back to the rack.</td></tr>
 </table>
 <p>The mouse works as before at the same time.</p>)";
 
+const char kTogether[] = R"(<h2>Playing with others</h2>
+<p>Set your name first with <b>Options &gt; Your Name</b>: the other players see
+it at the table and in the chat. The game asks for it the first time you join or
+invite somebody.</p>
+<p><b>On the same network</b>: one player starts the game as usual. The others
+choose <b>File &gt; Join a Game</b> (Ctrl+J), where the games on the local
+network are listed with their host, the seats still free and whether a game is
+being played; a double click joins.</p>
+<p><b>Over the internet</b>: the hosting player chooses <b>File &gt; Copy
+Invitation</b> and sends the link (zorble://address:port) to a friend, who clicks
+it or pastes it into the Join dialog. The host's port 7772 must be reachable from
+the internet (forwarded by the router), or both players must have IPv6. A host
+name, an address, host:port or [IPv6 address]:port may be typed into the dialog
+as well.</p>
+<p>Joining leaves the game you are in. If the host cannot be found or reached,
+does not answer or is full, the dialog says so and your game goes on.</p>)";
+
 const char kCredits[] = R"(<h2>Credits</h2>
 <p>Zorble is written in C++ with the <b>Qt</b> toolkit (Qt Core, Gui, Widgets,
-Network and Multimedia, under the GNU LGPL version 3) and fetches the lobby with
-<b>libcurl</b> (under the curl licence, an MIT-style licence).</p>
+Network and Multimedia, under the GNU LGPL version 3), fetches the lobby with
+<b>libcurl</b> (under the curl licence, an MIT-style licence) and finds games on
+the local network through <b>Avahi</b>'s client library (under the GNU LGPL
+version 2.1 or later).</p>
 <h3>The word list</h3>
 <p>The English word list is built from <b>SCOWL</b> (Spell Checker Oriented Word
 Lists), the English, American, British and Canadian lists of sizes 10 to 80.
@@ -225,6 +244,8 @@ Thelp::Thelp(QWidget *parent) : QDialog(parent) {
                    QStringLiteral("Game Options"));
     pages_->addTab(page(kKeyboard, QStringLiteral("page_keyboard"), pages_),
                    QStringLiteral("Keyboard"));
+    pages_->addTab(page(kTogether, QStringLiteral("page_together"), pages_),
+                   QStringLiteral("Playing Together"));
     pages_->addTab(page(historyPage(), QStringLiteral("page_history"), pages_),
                    QStringLiteral("Version History"));
     pages_->addTab(page(kCredits, QStringLiteral("page_credits"), pages_),

@@ -2,6 +2,7 @@
 
 #include "client/chat/colortext.h"
 #include "client/chat/smilies.h"
+#include "clientcore/joinaddress.h"
 #include "net/protocol.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -18,6 +19,7 @@
 #include <QTextDocument>
 
 #include <cstdio>
+#include <variant>
 
 namespace {
 
@@ -31,6 +33,7 @@ void logDropped(const char *what, const QString &line) {
 bool isLinkWord(const QString &word) {
     return word.contains(QLatin1String("http://"), Qt::CaseInsensitive) ||
            word.contains(QLatin1String("https://"), Qt::CaseInsensitive) ||
+           word.contains(QLatin1String("zorble://"), Qt::CaseInsensitive) ||
            word.contains(QLatin1String("www."), Qt::CaseInsensitive);
 }
 
@@ -337,6 +340,11 @@ std::optional<QUrl> ChatView::linkTarget(const QString &shownText) {
     QString text = shownText;
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
+    if (join::isLink(text)) {
+        if (!std::holds_alternative<join::Address>(join::parse(text)))
+            return std::nullopt;
+        return QUrl(text);
+    }
     QString address;
     if (text.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
         address = QStringLiteral("http://") + text;
@@ -366,6 +374,11 @@ void ChatView::mainchatJump(const QUrl &href) {
     const auto url = linkTarget(*shown);
     if (!url)
         return;
+    if (join::isLink(*shown)) {
+        if (invitationOpener_)
+            invitationOpener_(shown->trimmed());
+        return;
+    }
     if (opener_ && !opener_(*url))
         QMessageBox::warning(this, QStringLiteral("Zorble"), QStringLiteral("Cannot open Webpage"));
 }

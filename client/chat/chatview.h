@@ -46,9 +46,15 @@ public:
     void addlinetochat(int seat, const QString &text, quint32 colour);
 
     // The address a link showing this text opens: http and https addresses as
-    // they stand, "www." words with "http://" in front; nothing otherwise.
+    // they stand, "www." words with "http://" in front, and invitations to a
+    // game (zorble://host:port and nothing more); nothing otherwise.
     static std::optional<QUrl> linkTarget(const QString &shownText);
     void setLinkOpener(LinkOpener opener) { opener_ = std::move(opener); }
+    // Who takes an invitation link that is clicked (the Join dialog);
+    // without one such a link does nothing.
+    void setInvitationOpener(std::function<void(const QString &)> opener) {
+        invitationOpener_ = std::move(opener);
+    }
 
     // The font size of all styles.
     void setTextSize(int points);
@@ -125,6 +131,7 @@ private:
     QHash<qint64, QString> links_; // link number -> the text shown
     qint64 nextLink_ = 0;
     LinkOpener opener_;
+    std::function<void(const QString &)> invitationOpener_;
     QAction *selectAll_ = nullptr;
     QAction *copy_ = nullptr;
     QAction *clear_ = nullptr;

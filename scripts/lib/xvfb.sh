@@ -2,6 +2,9 @@
 # display and a scratch folder, both gone when the script ends. Sets
 # `display` and `work`; processes added to `pids` are killed at the end.
 display=":$((90 + RANDOM % 100))"
+# The games started here publish nothing on the machine's network (no system
+# bus), unless they run on a local network of their own (tests/e2e/localnet.sh).
+[ "${ZORBLE_LOCALNET:-}" = 1 ] || export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/zorble-scripts
 work="$(mktemp -d)"
 pids=()
 cleanup() {

@@ -1,9 +1,11 @@
 // Computer players in whole games: a host, bots and a protocol player that
 // follows the game through the client core and checks every message it gets.
+#include "ai/thinker.h"
 #include "ai/zorblebot.h"
 #include "dict/tdictn.h"
 #include "host/tserver.h"
 #include "net/protocol.h"
+#include "tests/ai/positions.h"
 #include "tests/engine/gameclient.h"
 #include "tests/support/testclient.h"
 
@@ -11,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +77,7 @@ protected:
                                    std::shared_ptr<ai::Engine> engine = ai::Engine::shared()) {
         auto b = std::make_unique<ZorbleBot>(QStringLiteral("127.0.0.1"), host.port(), name, level,
                                              0, std::move(engine));
+        b->setThinkingTime(100); // hard thinks for all of it
         const int slot = player.mirror.seats().name(2) == SeatList::kWaiting ? 2 : 3;
         EXPECT_TRUE(waitUntil([&] { return player.mirror.seats().name(slot) == name; }));
         return b;
@@ -211,6 +216,73 @@ TEST(MirrorPosition, TilesLaidThisTurnAreStillOnTheRack) {
     EXPECT_EQ(p.board[5][5], rules::kEmpty);
     EXPECT_EQ(p.rack[3], 7);
     EXPECT_EQ(p.mover, 2);
+}
+
+// A thinker answers on the thread it lives on while that thread's event loop
+// goes on; it answers only the last question asked, none once cancelled, and
+// a thinker deleted in the middle of a long thought leaves the workers free
+// for the next questions at once.
+TEST(Thinker, AnswersTheLastQuestionOffTheEventLoopAndStopsWhenCancelledOrGone) {
+    ensureCoreApp();
+    const std::shared_ptr<ai::Engine> engine = ai::Engine::shared();
+    std::mt19937 rng(4);
+    ai::Position p =
+        aitest::playedPositions(engine->generator(), engine->rules(), rng, 1, {2, true})[6];
+    p.rack = aitest::randomRack(rng);
+    auto turn = [](int ms) {
+        ai::Turn t;
+        t.tilesLeft = 40;
+        t.deadline = ai::Clock::now() + std::chrono::milliseconds(ms);
+        return t;
+    };
+    struct Answers {
+        int count = 0;
+        bool onItsThread = true;
+        void follow(ai::Thinker &t) {
+            QObject::connect(&t, &ai::Thinker::decided, [this](const ai::Decision &d) {
+                ++count;
+                onItsThread = onItsThread && QThread::currentThread() == qApp->thread();
+                EXPECT_EQ(d.action, ai::Decision::Action::Play);
+            });
+        }
+    };
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(1);
+
+    ai::Thinker thinker(engine);
+    Answers answers;
+    answers.follow(thinker);
+    thinker.decide(ai::Level::Hard, p, turn(400), 1);
+    thinker.decide(ai::Level::Hard, p, turn(400), 2); // drops the first
+    ASSERT_TRUE(thinker.busy());
+    ASSERT_TRUE(waitUntil([&] { return !thinker.busy(); }));
+    spin(100);
+    EXPECT_EQ(answers.count, 1);
+    EXPECT_TRUE(answers.onItsThread);
+    EXPECT_GT(ticks, 20) << "the event loop waited for the thinking";
+
+    thinker.decide(ai::Level::Normal, p, turn(400), 3);
+    thinker.cancel();
+    spin(600);
+    EXPECT_EQ(answers.count, 1);
+
+    // Two long thoughts, one for each worker, dropped with their thinkers.
+    for (int i = 0; i < 2; ++i) {
+        auto *gone = new ai::Thinker(engine);
+        Answers none;
+        none.follow(*gone);
+        gone->decide(ai::Level::Hard, p, turn(20000), 4);
+        spin(50);
+        delete gone;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    ai::Thinker next(engine);
+    next.decide(ai::Level::Normal, p, turn(20000), 5);
+    ASSERT_TRUE(waitUntil([&] { return !next.busy(); }, 10000));
+    EXPECT_LT(clock.elapsed(), 5000);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <set>
 
 namespace {
@@ -14,14 +15,24 @@ namespace {
 using ai::Decision;
 using ai::Level;
 using ai::Move;
+using ai::Play;
 
-Move move(int score, int zorbles = 0, int slot = 1) {
-    Move m;
-    m.score = score;
-    m.zorbles = zorbles;
-    m.tiles.append({slot, false, 5, 5});
-    m.word = QString::number(score);
-    return m;
+Play play(int score, int zorbles = 0, int slot = 1) {
+    Play p;
+    p.score = std::int16_t(score);
+    p.zorbles = std::uint8_t(zorbles);
+    p.count = 1;
+    p.rackslots[0] = std::uint8_t(slot);
+    return p;
+}
+
+ai::Turn turn(int tilesLeft, bool mayExchange,
+              ai::Clock::time_point deadline = ai::Clock::time_point::max()) {
+    ai::Turn t;
+    t.tilesLeft = tilesLeft;
+    t.mayExchange = mayExchange;
+    t.deadline = deadline;
+    return t;
 }
 
 ai::Position withRack(const char *letters) {
@@ -35,26 +46,32 @@ TEST(Levels, ChooseByTheirOwnRule) {
     const ai::Position p = withRack("abcdef");
     // Normal goes for the points; hard for the points to expect, and a Zorble
     // square's outcome adds a third on average (27 -> 36).
-    const std::vector<Move> moves = {move(30, 0, 1), move(27, 1, 2), move(12, 0, 3)};
+    const std::vector<Play> plays = {play(30, 0, 1), play(27, 1, 2), play(12, 0, 3)};
     std::mt19937 rng(1);
-    const ai::Turn lastTiles{0, false};
-    EXPECT_EQ(ai::choose(Level::Normal, p, moves, lastTiles, rng).move.score, 30);
-    EXPECT_EQ(ai::choose(Level::Hard, p, moves, lastTiles, rng).move.score, 27);
+    const ai::Turn lastTiles;
+    EXPECT_EQ(ai::choose(Level::Normal, p, plays, lastTiles, rng), 0u);
+    EXPECT_EQ(ai::choose(Level::Hard, p, plays, lastTiles, rng), 1u);
+    EXPECT_EQ(ai::choose(Level::Normal, p, {}, lastTiles, rng), std::nullopt);
 
     // Easy takes any of the lower-scoring half, and not always the same.
-    std::vector<Move> six;
+    std::vector<Play> six;
     for (int s : {60, 10, 50, 20, 40, 30})
-        six.push_back(move(s));
+        six.push_back(play(s));
     std::set<int> taken;
-    for (int i = 0; i < 200; ++i) {
-        const Decision d = ai::choose(Level::Easy, p, six, lastTiles, rng);
-        ASSERT_EQ(d.action, Decision::Action::Play);
-        taken.insert(d.move.score);
-    }
+    for (int i = 0; i < 200; ++i)
+        taken.insert(six[*ai::choose(Level::Easy, p, six, lastTiles, rng)].score);
     EXPECT_EQ(taken, (std::set<int>{10, 20, 30}));
 }
 
-TEST(Levels, WithoutAMoveOnlyHardBuysNewTilesAndOnlyWhenAllowed) {
+class Thought : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { engine_ = std::make_unique<ai::Engine>(); }
+    static void TearDownTestSuite() { engine_.reset(); }
+    static std::unique_ptr<ai::Engine> engine_;
+};
+std::unique_ptr<ai::Engine> Thought::engine_;
+
+TEST_F(Thought, WithoutAMoveOnlyHardBuysNewTilesAndOnlyWhenAllowed) {
     const ai::Position p = withRack("qqqq");
     std::mt19937 rng(1);
     const struct {
@@ -68,7 +85,7 @@ TEST(Levels, WithoutAMoveOnlyHardBuysNewTilesAndOnlyWhenAllowed) {
         {Level::Easy, true, Decision::Action::Pass},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ai::choose(c.level, p, {}, {50, c.mayExchange}, rng).action, c.action)
+        EXPECT_EQ(ai::decide(c.level, p, turn(50, c.mayExchange), *engine_, rng).action, c.action)
             << ai::nameOf(c.level).toStdString() << " " << c.mayExchange;
 }
 
@@ -103,45 +120,41 @@ bool sameTiles(const Move &a, const Move &b) {
                       });
 }
 
-// Hard thinks ahead within its deadline and plays one of the moves found;
-// with time for little more than finding them, it still plays one.
-TEST(Levels, HardPlaysAMoveItFoundWithinItsDeadline) {
-    ai::Engine engine;
+// Every level plays one of the moves found; hard plays games out while its
+// time lasts, and with time for little more than finding the moves it still
+// plays one.
+TEST_F(Thought, EveryLevelPlaysAMoveItFoundWithinItsTime) {
     std::mt19937 rng(8);
     const auto positions =
-        aitest::playedPositions(engine.generator(), engine.rules(), rng, 1, {2, false});
+        aitest::playedPositions(engine_->generator(), engine_->rules(), rng, 1, {2, false});
     ASSERT_GT(positions.size(), 12u);
     ai::Position p = positions[10];
     p.rack = aitest::randomRack(rng);
     const auto before = ai::Clock::now();
-    const std::vector<Move> found = engine.generator().generate(p);
+    const std::vector<Move> found = engine_->generator().generate(p);
     const auto once = ai::Clock::now() - before;
     ASSERT_GT(found.size(), 10u);
-    for (const auto allowed : {ai::Clock::duration(std::chrono::seconds(2)), once * 3 / 2}) {
+    const struct {
+        Level level;
+        ai::Clock::duration allowed;
+        bool simulates;
+    } cases[] = {
+        {Level::Easy, std::chrono::seconds(1), false},
+        {Level::Normal, std::chrono::seconds(1), false},
+        {Level::Hard, std::chrono::milliseconds(300), true},
+        {Level::Hard, once * 3 / 2, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(ai::nameOf(c.level).toStdString());
         const auto start = ai::Clock::now();
-        const auto deadline = start + allowed;
-        const Decision d = ai::decide(Level::Hard, p, {60, true, deadline}, engine.generator(),
-                                      engine.rules(), rng);
-        EXPECT_LT(ai::Clock::now() - start, std::chrono::seconds(2));
+        const Decision d = ai::decide(c.level, p, turn(60, true, start + c.allowed), *engine_, rng);
+        EXPECT_LT(ai::Clock::now() - start, c.allowed + std::chrono::milliseconds(200));
         ASSERT_EQ(d.action, Decision::Action::Play);
+        EXPECT_EQ(d.simulations > 0, c.simulates);
         const bool listed = std::any_of(found.begin(), found.end(), [&](const Move &m) {
-            return sameTiles(m, d.move) && m.score == d.move.score;
+            return sameTiles(m, d.move) && m.score == d.move.score && m.word == d.move.word;
         });
         EXPECT_TRUE(listed) << d.move.word.toStdString();
-    }
-
-    // Thought through a step at a time, as a player in a window's program
-    // thinks, so that events are handled between the steps: normal decides
-    // in the one step that finds the moves, hard takes one more step for
-    // each move it looks ahead from.
-    for (const Level level : {Level::Normal, Level::Hard}) {
-        ai::Thinking thinking(level, p, {60, true, ai::Clock::time_point::max()},
-                              engine.generator(), engine.rules(), rng);
-        int steps = 1;
-        while (thinking.step())
-            ++steps;
-        EXPECT_EQ(steps, level == Level::Hard ? 7 : 1);
-        EXPECT_EQ(thinking.decision().action, Decision::Action::Play);
     }
 }
 

@@ -73,18 +73,18 @@ std::string describe(const Position &p) {
 class Engines : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        engine_ = std::make_unique<Engine>(); // the GADDAG
         dawg_ = std::make_unique<Engine>(Kind::Dawg);
-        gaddag_ = std::make_unique<Engine>(Kind::Gaddag);
     }
     static void TearDownTestSuite() {
+        engine_.reset();
         dawg_.reset();
-        gaddag_.reset();
     }
+    static std::unique_ptr<Engine> engine_;
     static std::unique_ptr<Engine> dawg_;
-    static std::unique_ptr<Engine> gaddag_;
 };
+std::unique_ptr<Engine> Engines::engine_;
 std::unique_ptr<Engine> Engines::dawg_;
-std::unique_ptr<Engine> Engines::gaddag_;
 
 // A move packed for sorting: one entry per tile (square, front letter, side)
 // in order, then its points.
@@ -114,13 +114,13 @@ std::vector<Packed> packed(const rules::Rack &rack, const std::vector<Move> &mov
 
 // Every listed move, sent as a client sends it, is read and judged by the
 // rules as the host does, and they agree with the listing on everything; no
-// move is listed twice. With `other`, the GADDAG's search lists the same.
-void expectRulesAgree(const Position &p, const std::vector<Move> &moves,
-                      const ai::MoveGenerator::Stats &stats, const rules::Rules &rules,
-                      Engine *other) {
+// move is listed twice, and the search for the best alone finds one with the
+// most points (in a whole listing). With `other`, the other graph's search
+// lists the same.
+void expectRulesAgree(const Position &p, const std::vector<Move> &moves, Engine &engine,
+                      Engine *other, bool whole = true) {
     SCOPED_TRACE(describe(p));
-    EXPECT_TRUE(stats.complete);
-    EXPECT_EQ(stats.refused, 0);
+    const rules::Rules &rules = engine.rules();
     const bool first = p.firstWord();
     for (const Move &m : moves) {
         const auto placed = rules::Rules::readMove(p.board, p.rack, m.tiles);
@@ -140,9 +140,21 @@ void expectRulesAgree(const Position &p, const std::vector<Move> &moves,
         std::adjacent_find(listed.begin(), listed.end(),
                            [](const Packed &a, const Packed &b) { return a.tiles == b.tiles; });
     EXPECT_TRUE(twice == listed.end()) << "a move listed twice";
+    if (!whole)
+        return;
+    std::vector<ai::Play> best;
+    engine.generator().generate(ai::CrossChecks(engine.graph(), p.board, p.squares), p, best,
+                                ai::MoveGenerator::Keep::Best);
+    const int most =
+        listed.empty()
+            ? -1
+            : std::max_element(moves.begin(), moves.end(), [](const Move &a, const Move &b) {
+                  return a.score < b.score;
+              })->score;
+    EXPECT_EQ(best.empty() ? -1 : best.front().score, most);
     if (other) {
         EXPECT_TRUE(packed(p.rack, other->generator().generate(p)) == listed)
-            << "the GADDAG lists other moves";
+            << "the other graph lists other moves";
     }
 }
 
@@ -163,21 +175,22 @@ TEST_P(ListedMoves, AreAcceptedByTheRulesWithTheSamePoints) {
     long moves = 0;
     if (src.games) {
         while (checked < src.positions && !HasFatalFailure()) {
-            aitest::playGames(
-                dawg_->generator(), dawg_->rules(), rng, 1, {int(rng() % 3) + 2, src.doubleTiles},
-                [&](const Position &p, const std::vector<Move> &found) {
-                    expectRulesAgree(p, found, dawg_->generator().stats(), dawg_->rules(),
-                                     checked % 4 ? nullptr : gaddag_.get());
-                    ++checked;
-                    moves += long(found.size());
-                });
+            aitest::playGames(engine_->generator(), engine_->rules(), rng, 1,
+                              {int(rng() % 3) + 2, src.doubleTiles},
+                              [&](const Position &p, const std::vector<Move> &found) {
+                                  EXPECT_TRUE(engine_->generator().stats().complete);
+                                  expectRulesAgree(p, found, *engine_,
+                                                   checked % 4 ? nullptr : dawg_.get());
+                                  ++checked;
+                                  moves += long(found.size());
+                              });
         }
     } else {
         for (; checked < src.positions && !HasFatalFailure(); ++checked) {
             const Position p = aitest::randomFill(rng, src.doubleTiles, src.rackTiles);
-            const std::vector<Move> found = dawg_->generator().generate(p);
-            expectRulesAgree(p, found, dawg_->generator().stats(), dawg_->rules(),
-                             checked % 4 ? nullptr : gaddag_.get());
+            const std::vector<Move> found = engine_->generator().generate(p);
+            EXPECT_TRUE(engine_->generator().stats().complete);
+            expectRulesAgree(p, found, *engine_, checked % 4 ? nullptr : dawg_.get());
             moves += long(found.size());
         }
     }
@@ -195,17 +208,71 @@ INSTANTIATE_TEST_SUITE_P(Positions, ListedMoves,
                              return std::string(param.param.name);
                          });
 
-// A search cut short by its deadline says so, and what it found stands.
-TEST_F(Engines, ADeadlineStopsTheSearch) {
+// A search cut short by its deadline or by another thread says so, and
+// what it found stands.
+TEST_F(Engines, ADeadlineOrACancelStopsTheSearch) {
     std::mt19937 rng(3);
-    Position p = aitest::playedPositions(dawg_->generator(), dawg_->rules(), rng, 1, {2, true})[8];
+    Position p =
+        aitest::playedPositions(engine_->generator(), engine_->rules(), rng, 1, {2, true})[8];
     p.rack = aitest::randomRack(rng);
-    const std::size_t all = dawg_->generator().generate(p).size();
-    ASSERT_TRUE(dawg_->generator().stats().complete);
-    const std::vector<Move> some = dawg_->generator().generate(p, ai::Clock::now());
-    EXPECT_FALSE(dawg_->generator().stats().complete);
-    EXPECT_LT(some.size(), all);
-    expectRulesAgree(p, some, {}, dawg_->rules(), nullptr);
+    const std::size_t all = engine_->generator().generate(p).size();
+    ASSERT_TRUE(engine_->generator().stats().complete);
+    const std::atomic<bool> cancelled{true};
+    const ai::CrossChecks board(engine_->graph(), p.board, p.squares);
+    for (const ai::Limits &limits : {ai::Limits{ai::Clock::now(), nullptr},
+                                     ai::Limits{ai::Clock::time_point::max(), &cancelled}}) {
+        std::vector<ai::Play> plays;
+        engine_->generator().generate(board, p, plays, ai::MoveGenerator::Keep::All, limits);
+        EXPECT_FALSE(engine_->generator().stats().complete);
+        EXPECT_LT(plays.size(), all);
+        std::vector<Move> some;
+        for (const ai::Play &play : plays)
+            some.push_back(ai::moveOf(play, p));
+        expectRulesAgree(p, some, *engine_, nullptr, false);
+    }
+}
+
+// Laying the tiles of each move of a game on the cross-checks of the board
+// before brings them to what working them out anew on the board after gives,
+// with either graph.
+TEST_F(Engines, LaidTilesBringTheCrossChecksUpToDate) {
+    std::mt19937 rng(11);
+    const std::vector<Position> turns =
+        aitest::playedPositions(engine_->generator(), engine_->rules(), rng, 2, {3, false});
+    ASSERT_GT(turns.size(), 40u);
+    for (Engine *e : {engine_.get(), dawg_.get()}) {
+        ai::CrossChecks running(e->graph(), turns[0].board, turns[0].squares);
+        int laid = 0;
+        for (std::size_t i = 1; i < turns.size(); ++i) {
+            const Position &p = turns[i];
+            if (p.firstWord()) { // the second game
+                running = ai::CrossChecks(e->graph(), p.board, p.squares);
+                continue;
+            }
+            for (int x = 0; x < rules::kBoard; ++x)
+                for (int y = 0; y < rules::kBoard; ++y)
+                    if (p.board[x][y] != turns[i - 1].board[x][y]) {
+                        running.lay(x, y, p.board[x][y]);
+                        ++laid;
+                    }
+            const ai::CrossChecks anew(e->graph(), p.board, p.squares);
+            const ai::CrossChecks other(engine_->graph(), p.board, p.squares);
+            for (int x = 0; x < rules::kBoard; ++x) {
+                for (int y = 0; y < rules::kBoard; ++y) {
+                    for (const ai::CrossChecks *c : {&anew, &other}) {
+                        const auto &a = running.at(x, y);
+                        const auto &b = c->at(x, y);
+                        ASSERT_TRUE(a.letter == b.letter &&
+                                    (a.letter >= 0 || (a.joins == b.joins && a.fits == b.fits &&
+                                                       a.points == b.points)))
+                            << "square " << x << "," << y << " after turn " << i << "\n"
+                            << describe(p);
+                    }
+                }
+            }
+        }
+        EXPECT_GT(laid, 100);
+    }
 }
 
 // ---- Every placement of up to three tiles ----------------------------------

@@ -22,6 +22,29 @@ int pick(std::mt19937 &rng, int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(rng);
 }
 
+// The moves in an order of their own, whatever order a generator lists them
+// in: by their tiles' squares, letters and sides. So the same seed plays the
+// same games with any generator that finds the same moves.
+std::vector<const ai::Move *> inOrder(const std::vector<ai::Move> &moves, const rules::Rack &rack) {
+    using Key = std::vector<std::array<int, 4>>;
+    std::vector<std::pair<Key, const ai::Move *>> keyed;
+    keyed.reserve(moves.size());
+    for (const ai::Move &m : moves) {
+        Key key;
+        for (const rules::LaidTile &t : m.tiles)
+            key.push_back({t.x, t.y, rack[t.rackslot], t.flipped});
+        std::sort(key.begin(), key.end());
+        keyed.emplace_back(std::move(key), &m);
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<const ai::Move *> out;
+    out.reserve(keyed.size());
+    for (const auto &k : keyed)
+        out.push_back(k.second);
+    return out;
+}
+
 } // namespace
 
 rules::Grid squaresOf(int arrangement, int zorbles) {
@@ -80,11 +103,12 @@ void playGames(ai::MoveGenerator &generator, const rules::Rules &rules, std::mt1
                 continue;
             }
             passes = 0;
-            const ai::Move *chosen = &moves[pick(rng, 0, int(moves.size()) - 1)];
+            const std::vector<const ai::Move *> ordered = inOrder(moves, rack);
+            const ai::Move *chosen = ordered[std::size_t(pick(rng, 0, int(moves.size()) - 1))];
             if (rng() % 2)
-                chosen = &*std::max_element(
-                    moves.begin(), moves.end(),
-                    [](const ai::Move &a, const ai::Move &b) { return a.score < b.score; });
+                chosen = *std::max_element(
+                    ordered.begin(), ordered.end(),
+                    [](const ai::Move *a, const ai::Move *b) { return a->score < b->score; });
             // Committed as the host commits it: where the rules put the tiles.
             const auto placed = rules::Rules::readMove(p.board, rack, chosen->tiles);
             const rules::Verdict v = rules.judge(

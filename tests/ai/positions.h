@@ -25,7 +25,8 @@ using Turn = std::function<void(const ai::Position &, const std::vector<ai::Move
 // Plays `games` games with the generator on the rules: each turn the mover
 // draws up to ten tiles from a bag with the game's letter counts and plays
 // the best move half the time and any move otherwise, until the tiles run out
-// or everybody passes. Each turn's position, the mover's rack included, goes
+// or everybody passes. The choice does not depend on the order in which the
+// generator lists the moves. Each turn's position, the mover's rack included, goes
 // to `turn` with the moves the generator found in it.
 void playGames(ai::MoveGenerator &generator, const rules::Rules &rules, std::mt19937 &rng,
                int games, const GameSetup &setup, const Turn &turn);

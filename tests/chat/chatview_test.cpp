@@ -190,6 +190,23 @@ TEST_F(ChatViewTest, OnlyWebAddressesAreEverOpened) {
     EXPECT_EQ(ChatView::linkTarget("www.a.com  ").value(), QUrl("http://www.a.com"));
 }
 
+// An invitation goes to the game's own Join dialog, never to the desktop,
+// and only when it holds nothing but a host and a port.
+TEST_F(ChatViewTest, InvitationLinksGoToTheJoinDialog) {
+    QStringList invited;
+    view.setInvitationOpener([&](const QString &link) { invited << link; });
+    view.addlinetochat(1,
+                       "Ann chats: zorble://10.0.0.5:7772 zorble://x:1/../../etc "
+                       "ZORBLE://[::1]:7800",
+                       0);
+    const auto links = linkFragments(view);
+    ASSERT_EQ(links.size(), 3);
+    for (const auto &link : links)
+        click(link);
+    EXPECT_EQ(invited, (QStringList{"zorble://10.0.0.5:7772", "ZORBLE://[::1]:7800"}));
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(' ').toStdString();
+}
+
 TEST_F(ChatViewTest, LinksKeepTheirTargetsPastAHundredAndAfterClearing) {
     for (int i = 0; i < 130; ++i)
         view.addlinetochat(1, QStringLiteral("A chats: www.site%1.com").arg(i), 0);

@@ -95,12 +95,16 @@ struct Hint {
 
 std::optional<Hint> readHint(const QString &line) {
     static const QRegularExpression re(QStringLiteral(
-        R"(^Hint: ([A-Z]+) (down|across) from column (\d+), row (\d+) for (\d+) points(.*) \(\d of 3\)\.$)"));
+        R"(^Hint: ([A-Z]+) ([A-S])(\d+) (down|across) for (\d+) points(.*) \(\d of 3\)\.$)"));
     const QRegularExpressionMatch m = re.match(line);
     if (!m.hasMatch())
         return std::nullopt;
-    return Hint{m.captured(1).toLower(),   m.captured(2) == "down", m.captured(3).toInt() - 1,
-                m.captured(4).toInt() - 1, m.captured(5).toInt(),   !m.captured(6).isEmpty()};
+    return Hint{m.captured(1).toLower(),
+                m.captured(4) == "down",
+                m.captured(2)[0].unicode() - u'A',
+                m.captured(3).toInt() - 1,
+                m.captured(5).toInt(),
+                m.captured(6).contains(QStringLiteral("Zorble"))};
 }
 
 TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
@@ -118,7 +122,10 @@ TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
     bool laid = false;
     for (int turn = 1; turn <= 4; ++turn) {
         ASSERT_TRUE(waitUntil([&] { return m.ownTurn(); }, 20000));
+        // Looked for on a worker thread; the line comes a moment later.
+        const qsizetype shown = h.lines.size();
         menu.showHint();
+        ASSERT_TRUE(waitUntil([&] { return h.lines.size() > shown; }));
         const QString line = h.lines.last();
         if (turn == 4) {
             EXPECT_EQ(line, "No hints are left in this game.");

@@ -1,6 +1,7 @@
 // The lobby download window against an HTTP server on the loopback address:
 // the request, the progress texts, what is run and what never is.
 #include "tests/client/fakehost.h"
+#include "tests/client/fits.h"
 #include "tests/client/messageboxes.h"
 
 #include "client/tchat.h"
@@ -315,6 +316,9 @@ TEST(DownloadWindow, OnlyAnHttpOrHttpsLobbyAddressIsFetched) {
     f.button("getbutton")->click();
     EXPECT_EQ(f.text("infolabel"),
               "No lobby address is configured (LobbyURL in the Zorble section of vornlobby.ini).");
+    f.window->show();
+    spin(50);
+    EXPECT_TRUE(fitsInLabel(f.window->findChild<QLabel *>("infolabel")));
 }
 
 // A solo game that cannot host (its port is taken) still downloads from the

@@ -31,6 +31,22 @@ TEST(InstanceGuard, ASecondStartRaisesTheFirstAndStops) {
     EXPECT_TRUE(waitUntil([&] { return raised == 2; }));
 }
 
+// A second start with an invitation hands the link to the running game.
+TEST(InstanceGuard, ASecondStartPassesItsInvitationOn) {
+    const QString name = uniqueName() + QStringLiteral("-link");
+    InstanceGuard first(name);
+    ASSERT_EQ(first.acquire(), InstanceGuard::First);
+    QStringList links;
+    int raised = 0;
+    QObject::connect(&first, &InstanceGuard::raiseRequested, [&] { ++raised; });
+    QObject::connect(&first, &InstanceGuard::linkReceived, [&](const QString &l) { links << l; });
+    InstanceGuard second(name);
+    EXPECT_EQ(second.acquire(500, "zorble://[::1]:7800"), InstanceGuard::AlreadyRunning);
+    EXPECT_TRUE(waitUntil([&] { return links.size() == 1; }));
+    EXPECT_EQ(links, QStringList{"zorble://[::1]:7800"});
+    EXPECT_EQ(raised, 1);
+}
+
 TEST(InstanceGuard, TheLockGoesWithItsOwner) {
     const QString name = uniqueName() + QStringLiteral("-b");
     QString path;

@@ -25,10 +25,12 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -285,6 +287,45 @@ TEST(TchatGameOptions, StartSendsTheChosenOptionsSavesThemAndCloses) {
     options->close();
     spin(100);
     EXPECT_EQ(win.host.received().size(), started);
+}
+
+TEST(TchatGameOptions, DuringAGameStartAsksFirstAndEscapeKeepsTheButton) {
+    Window win;
+    ASSERT_TRUE(win.open());
+    ASSERT_TRUE(win.login());
+    Tchat &w = *win.w;
+    win.host.send({"CMD_startgame+Alice+60+0+0+0+n+n++n", "CMD_nextplayer+1"});
+    ASSERT_TRUE(waitUntil([&] { return w.mirror().gameRunning(); }));
+    auto *startGame = w.findChild<QPushButton *>("button_startgame");
+    Tgameoptions *options = w.gameOptions();
+
+    // Escape closes the window and the button stays.
+    startGame->show();
+    w.button_startClick();
+    ASSERT_TRUE(options->isVisible());
+    EXPECT_FALSE(options->computerBox()->isEnabled());
+    EXPECT_EQ(options->computerBox()->toolTip(), "Computer players join between games.");
+    QTest::keyClick(options, Qt::Key_Escape);
+    EXPECT_FALSE(options->isVisible());
+    EXPECT_FALSE(startGame->isHidden());
+
+    // Start asks before it ends the game: No sends nothing, Yes starts anew.
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        QStringList asked;
+        QTimer::singleShot(50, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                asked << box->text();
+                box->button(answer)->click();
+            }
+        });
+        const qsizetype sent = win.host.received().size();
+        w.button_startClick();
+        options->startButton()->click();
+        spin(100);
+        EXPECT_EQ(asked, QStringList{"A game is running. Start a new one?"});
+        EXPECT_EQ(win.host.received().mid(sent).startsWith("CMD_startgame+Alice+"),
+                  answer == QMessageBox::Yes);
+    }
 }
 
 // ---- Tile sets ----------------------------------------------------------------------

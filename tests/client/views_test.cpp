@@ -6,13 +6,19 @@
 #include "client/chat/sounds.h"
 #include "client/pictures.h"
 #include "client/tchat.h"
+#include "client/unseenview.h"
 #include "client/zorbleflash.h"
 #include "clientcore/gamemirror.h"
+#include "game/bag.h"
+#include "tests/client/fits.h"
+#include "windows/tspylist.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <array>
@@ -208,6 +214,63 @@ TEST(TchatMoves, ButtonsShowOnlyDuringOwnTurn) {
     EXPECT_EQ(shown(), 0);
 }
 
+TEST(TchatMoves, ButtonsGoWhenTheOwnSeatSitsOutAndNobodyMovesAfterTheEnd) {
+    OwnTurn t;
+    auto *done = child<QPushButton>(t.w, QStringLiteral("button_done"));
+    ASSERT_TRUE(done->isVisibleTo(t.w.centralWidget()));
+    t.m.handle(Watching{{3, 1}});
+    t.m.handle(NextPlayer{1});
+    for (const char *name : {"button_done", "button_clear", "button_newtiles", "button_pass"})
+        EXPECT_FALSE(
+            child<QPushButton>(t.w, QString::fromLatin1(name))->isVisibleTo(t.w.centralWidget()))
+            << name;
+    t.m.handle(Winner{{1}});
+    EXPECT_EQ(child<QLabel>(t.w, QStringLiteral("label_turn"))->text(), "Game Over.");
+}
+
+// A press on a rack tile, moved and let go: over a free square the tile is
+// laid there; anywhere else it goes back to the rack. A press let go where
+// it was keeps the tile picked up for the click-and-click way.
+TEST(TchatMoves, DraggingATileFromTheRackLaysItWhereItIsLetGo) {
+    struct Case {
+        QPoint release; // in the board's pixels
+        int laidAt;     // the letter on square (5, 5) afterwards
+        int carried;    // the tile picked up afterwards
+    };
+    const Case cases[] = {
+        {{5 * kSquare + 10, 5 * kSquare + 10}, 0, 0}, // on (5, 5)
+        {{-60, 5 * kSquare}, game::kEmpty, 0},        // off the board
+    };
+    for (const Case &c : cases) {
+        OwnTurn t;
+        t.w.show();
+        BoardView *board = t.w.findChild<BoardView *>();
+        ASSERT_NE(board, nullptr);
+        QLabel *tile = t.tile(1);
+        const QPoint from = tile->mapToGlobal(QPoint(20, 20));
+        const QPoint to = board->mapToGlobal(c.release);
+        auto mouse = [&](QEvent::Type type, QPoint global, Qt::MouseButtons held) {
+            QMouseEvent e(type, tile->mapFromGlobal(global), global, Qt::LeftButton, held,
+                          Qt::NoModifier);
+            QApplication::sendEvent(tile, &e);
+        };
+        mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+        mouse(QEvent::MouseMove, to, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+        EXPECT_EQ(t.m.composer().shownLetter(5, 5), c.laidAt) << c.release.x();
+        EXPECT_EQ(t.m.composer().dragTile(), c.carried) << c.release.x();
+        EXPECT_EQ(tile->isVisibleTo(t.w.centralWidget()), c.laidAt == game::kEmpty);
+    }
+    OwnTurn t;
+    QLabel *tile = t.tile(2);
+    const QPoint at = tile->mapToGlobal(QPoint(20, 20));
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(type, QPoint(20, 20), at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(tile, &e);
+    }
+    EXPECT_EQ(t.m.composer().dragTile(), 2);
+}
+
 TEST(TchatMoves, ClearTakesTheLaidTilesBackWithARemoveSoundEach) {
     OwnTurn t;
     QStringList played;
@@ -254,6 +317,21 @@ TEST(TchatStatus, TurnClocksAndTilesLeftTakeTheColourOfTheSeatWhoseTurnItIs) {
     }
 }
 
+TEST(TchatStatus, TheTurnOfTheLongestNameFitsAtTheSmallestWindow) {
+    for (const QString &name :
+         {QStringLiteral("Computer 1"), QStringLiteral("WWWWWWWWWWWWWWWWWWWW")}) {
+        Tchat w;
+        w.resize(w.minimumSize());
+        w.show();
+        w.mirror().handle(NewPlayerInfo{{2, name}});
+        startGame(w.mirror(), 0);
+        w.mirror().handle(NextPlayer{2});
+        auto *turn = child<QLabel>(w, QStringLiteral("label_turn"));
+        EXPECT_EQ(turn->text(), name + "'s turn.");
+        EXPECT_TRUE(fitsInLabel(turn));
+    }
+}
+
 TEST(TchatStatus, SettingsShowTheGamesSettings) {
     Tchat w;
     Started started;
@@ -266,6 +344,31 @@ TEST(TchatStatus, SettingsShowTheGamesSettings) {
     };
     for (const auto &[name, text] : labels)
         EXPECT_EQ(child<QLabel>(w, QString::fromLatin1(name))->text(), text) << name;
+}
+
+// A window that joins after departures hears of the free slots with empty
+// names.
+TEST(TchatSeats, FreeSlotsAnnouncedToANewcomerStayFree) {
+    Tchat w;
+    GameMirror &m = w.mirror();
+    QStringList lines;
+    QObject::connect(&m, &GameMirror::chatLine,
+                     [&](int, const QString &text, quint32) { lines << text; });
+    m.handle(SendLoginInfo{3});
+    m.handle(NewPlayerInfo{{3, QStringLiteral("Alice")}});
+    for (int slot : {1, 2, 4, 5, 6})
+        m.handle(NewPlayerInfo{{slot, slot == 1 ? QStringLiteral("Bob") : QString()}});
+    EXPECT_EQ(child<QLabel>(w, QStringLiteral("label_playername2"))->text(), "<Waiting>");
+    EXPECT_EQ(child<QLabel>(w, QStringLiteral("label_playername4"))->text(), "<Waiting>");
+    EXPECT_TRUE(w.spyList()->entries().isEmpty());
+    EXPECT_EQ(lines, (QStringList{"You are Connected.", "Bob is Connected."}));
+}
+
+TEST(TchatSeats, TheMinusTenShowsAfterNewTiles) {
+    OwnTurn t;
+    t.m.handle(Exchanged{{3, -10, 1, 0}});
+    EXPECT_EQ(child<QLabel>(t.w, QStringLiteral("label_bonus3"))->text(), "-10");
+    EXPECT_EQ(child<QLabel>(t.w, QStringLiteral("label_score3"))->text(), "-10");
 }
 
 TEST(TchatSeats, TheWatchingMarkShowsWhileTheSeatSitsOut) {
@@ -343,6 +446,28 @@ TEST(ZorbleFlash, AlternatesTheOutcomesFramesAndHidesAfterFifteenChanges) {
         EXPECT_FALSE(flash->isVisibleTo(w.centralWidget())) << outcome;
         EXPECT_FALSE(flash->running()) << outcome;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The unseen tiles go down with each letter on the board and on the own
+// rack; a double-sided game names each letter with its other face.
+TEST(UnseenView, CountsWhatTheBoardAndTheOwnRackDoNotShow) {
+    GameMirror m;
+    UnseenView view(m);
+    auto *counts = view.findChild<QLabel *>(QStringLiteral("unseencounts"));
+    ASSERT_NE(counts, nullptr);
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("Total 99")));
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("Q  1")));
+    m.handle(ShowBoard{{3, 12, 16}}); // Q
+    m.handle(Atile{{1, 0}});          // A
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("Q  0")));
+    EXPECT_TRUE(counts->text().contains(QStringLiteral("A  9")));
+    EXPECT_TRUE(counts->text().endsWith(QStringLiteral("Total 97")));
+    EXPECT_TRUE(UnseenView::describe(game::unseenTiles(m.position()), true)
+                    .contains(QStringLiteral("Q/J  0")));
 }
 
 } // namespace

@@ -112,12 +112,38 @@ TEST(MirrorTurns, OwnTurnIsDecidedBySeatNotByName) {
     feed(t.m, host::nextplayer(1));
     EXPECT_FALSE(t.m.ownTurn());
     EXPECT_EQ(t.m.texts().turnText(), "Sam's turn.");
-    EXPECT_TRUE(buttons.isEmpty());
+    ASSERT_FALSE(buttons.isEmpty());
+    EXPECT_FALSE(buttons.last().first().toBool());
     feed(t.m, host::nextplayer(3));
     EXPECT_TRUE(t.m.ownTurn());
     EXPECT_EQ(t.m.texts().turnText(), "Your Turn.");
-    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_TRUE(buttons.last().first().toBool());
     EXPECT_EQ(t.m.texts().turnColour(), MirrorTexts::seatColour(3));
+}
+
+TEST(MirrorTurns, MoveButtonsGoWhenTheOwnSeatSitsOutAndStayAwayAfterTheGame) {
+    Table t(2);
+    t.start("Ann+60+0+0+0+n+n+");
+    QSignalSpy buttons(&t.m, &GameMirror::moveButtonsShown);
+    feed(t.m, host::nextplayer(2));
+    ASSERT_TRUE(buttons.last().first().toBool());
+    const std::pair<QString, const char *> steps[] = {
+        {host::justwatching(2, 1), "Your Turn."}, // the host then hands the turn on
+        {host::nextplayer(3), "Cat's turn."},
+        {host::nextplayer(4), "Dan's turn."},
+        {host::winner({4}), "Game Over."},
+    };
+    for (const auto &[line, turn] : steps) {
+        feed(t.m, line);
+        EXPECT_FALSE(buttons.last().first().toBool()) << line.toStdString();
+        EXPECT_EQ(t.m.texts().turnText(), turn) << line.toStdString();
+    }
+    // An end reason alone also ends the turn on show.
+    Table u(2);
+    u.start("Ann+60+0+0+0+n+n+");
+    feed(u.m, host::nextplayer(2));
+    feed(u.m, host::nomoretiles());
+    EXPECT_EQ(u.m.texts().turnText(), "Game Over.");
 }
 
 TEST(MirrorTurns, ZorbleOutcomeSounds) {
@@ -319,6 +345,35 @@ TEST(MirrorCompose, DoneNamesTheLaidTilesInTileNumberOrder) {
     EXPECT_FALSE(t.m.composer().move()); // not logged in
 }
 
+TEST(MirrorTurns, SeatIsRedrawnWithTheMinusTenInPlace) {
+    Table t(1);
+    t.start("Ann+60+0+0+0+n+n+");
+    QStringList shown;
+    QObject::connect(&t.m, &GameMirror::seatChanged,
+                     [&](int seat) { shown << t.m.seats().bonus(seat); });
+    feed(t.m, host::newtiles("2", -10, 4, 0));
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.first(), "-10");
+}
+
+TEST(MirrorTurns, NewcomerIsToldTheTotalsAndTheTilesLeft) {
+    Table t(3);
+    QStringList lines;
+    QObject::connect(&t.m, &GameMirror::chatLine,
+                     [&](int, const QString &text, quint32) { lines << text; });
+    feed(t.m, host::tilecount(57));
+    feed(t.m, host::seatscore(1, 83, "+12"));
+    feed(t.m, host::seatscore(2, -10, "-10"));
+    feed(t.m, host::seatscore(4, 0, ""));
+    EXPECT_EQ(t.m.texts().tilesLeftText(), "Tiles Left: 41");
+    EXPECT_EQ(t.m.seats().score(1), 83);
+    EXPECT_EQ(t.m.seats().bonus(1), "+12");
+    EXPECT_EQ(t.m.seats().score(2), -10);
+    EXPECT_EQ(t.m.seats().bonus(2), "-10");
+    EXPECT_EQ(t.m.seats().bonus(4), "");
+    EXPECT_TRUE(lines.isEmpty());
+}
+
 TEST(MirrorTurns, RefusedMovesAndBoughtTilesAreSignalled) {
     Table t(2);
     t.start("Ann+60+0+0+0+n+n+");
@@ -372,6 +427,25 @@ TEST(MirrorSeats, LeavingFreesTheSeatAndWatchingShowsTheMark) {
     EXPECT_EQ(t.m.seats().name(3), SeatList::kWaiting);
     EXPECT_FALSE(t.m.seats().watching(3));
     EXPECT_EQ(t.m.seats().score(3), 12); // the score stays until the next game
+}
+
+// A newcomer hears of the free slots below the highest one opened with empty
+// names: they stay free in the seats, the spy list and the tally's players.
+TEST(MirrorSeats, EmptyNamesAreFreeSlots) {
+    Table t(3, {"Ann", "Bob", "Cat", "Dan"});
+    QStringList lines;
+    QObject::connect(&t.m, &GameMirror::chatLine,
+                     [&](int, const QString &text, quint32) { lines << text; });
+    t.sounds.clear();
+    for (int slot : {2, 6, 4})
+        feed(t.m, host::existingplayers(slot, ""));
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_TRUE(t.sounds.isEmpty());
+    EXPECT_EQ(t.m.seats().name(2), SeatList::kWaiting);
+    EXPECT_EQ(t.m.seats().name(4), SeatList::kWaiting);
+    EXPECT_TRUE(t.m.seats().spies().isEmpty());
+    EXPECT_EQ(t.m.seats().seatedCount(), 2);
+    EXPECT_EQ(t.m.seats().otherPlayers(3), QStringList{"Ann"});
 }
 
 // Each step hands the mirror one announcement and reads back the watcher

@@ -17,7 +17,9 @@ TEST(EndToEndBots, TwoBotsPlayAGameAndEndWhenTheHostCloses) {
     ASSERT_TRUE(waitForFreePort(kGamePort));
     Game host({"--serve", "--seed", "12"});
     ASSERT_TRUE(host.waitForLine("Zorble host listening on port 7772"));
-    Game first({"--bot", "Hal", "--level", "hard", "--pause", "0", "--start", "2"});
+    // Hard thinks for all its time: a tenth of a second here.
+    Game first(
+        {"--bot", "Hal", "--level", "hard", "--pause", "0", "--think", "100", "--start", "2"});
     ASSERT_TRUE(first.waitForLine("Zorble bot Hal (hard) in slot 1"));
     Game second({"--bot", "Norm", "--pause", "0"});
     ASSERT_TRUE(second.waitForLine("Zorble bot Norm (normal) in slot 2"));

@@ -26,8 +26,10 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
         {{"--version"}, 0, "zorble 2.1.1", ""},
         {{"--frobnicate"}, 2, "", "Unknown option 'frobnicate'."},
         {{"--serve", "--colour", "red"}, 2, "", "Try 'zorble --help'"},
-        {{"--seed", "4"}, 2, "", "--seed go with --serve"},
-        {{"--level", "hard"}, 2, "", "--level, --pause and --start go with --bot"},
+        {{"--seed", "4"}, 2, "", "--seed goes with --serve"},
+        {{"--port", "0"}, 2, "", "--port needs a number from 1 to 65535"},
+        {{"--level", "hard"}, 2, "", "--level, --pause, --think and --start go with --bot"},
+        {{"--bot", "Robo", "--think", "0"}, 2, "", "--think needs milliseconds from 1 to 60000"},
         {{"--bot", "Robo", "--level", "expert"}, 2, "", "--level is easy, normal or hard"},
         {{"--bot", "Robo", "--port", "1"}, 1, "", "zorble: cannot connect to 127.0.0.1 port 1"},
     };

@@ -51,6 +51,10 @@ public:
             env.insert("XDG_RUNTIME_DIR", runtimeDir);
         if (!stateFile.isEmpty())
             env.insert("ZORBLE_STATE_FILE", stateFile);
+        // A hosting program publishes its game only on a local network of
+        // the test's own, never on the machine's.
+        if (!env.contains("ZORBLE_LOCALNET"))
+            env.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zorble-tests");
         proc.setProcessEnvironment(env);
         proc.setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(&proc, &QProcess::readyReadStandardOutput,

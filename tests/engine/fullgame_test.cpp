@@ -257,8 +257,9 @@ TEST_F(FullGame, NewcomerCatchesUpAndALeavingTurnMovesOn) {
                   : l.startsWith(QStringLiteral("CMD_gamesettings+")) ? QLatin1Char('g')
                                                                       : tokenOf(l);
     const int laid = int(players[first].sent.size());
+    // Then the tiles drawn and the four seats' totals.
     EXPECT_EQ(tokens, QStringLiteral("A") + QString(laid, QLatin1Char('b')) +
-                          QString(10, QLatin1Char('a')) + QStringLiteral("gN"));
+                          QString(10, QLatin1Char('a')) + QStringLiteral("cssssgN"));
     Board seen{};
     for (auto &column : seen)
         column.fill(kEmpty);

@@ -4,11 +4,14 @@
 // board and the scores that a client saw over the wire.
 #include "clientcore/gamemirror.h"
 #include "dict/tdictn.h"
+#include "game/bag.h"
 #include "tests/game/tableprobe.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -22,30 +25,30 @@ struct Game {
     quint32 seed;
 };
 
-class Replay : public ::testing::TestWithParam<Game> {};
+// A table on the program's word list, seeded as the recorded game's host was,
+// with seats 1 to 4 connected.
+class Replay : public ::testing::TestWithParam<Game> {
+protected:
+    void SetUp() override {
+        p.st.rng.seed(GetParam().seed);
+        for (int slot = 1; slot <= 4; ++slot)
+            p.connect(slot);
+    }
+
+    std::shared_ptr<const TDictn> list = TDictn::shared();
+    TableProbe p{[this](const QString &w) { return list->FindWord(w); }};
+};
 
 TEST_P(Replay, TheTableEndsAsTheWireGameEnded) {
     const Game g = GetParam();
-    const auto list = TDictn::shared();
-    TableProbe p{[&list](const QString &w) { return list->FindWord(w); }};
-    p.st.rng.seed(g.seed);
-    for (int slot = 1; slot <= 4; ++slot)
-        p.connect(slot);
 
     const QByteArray requests = recorded(QStringLiteral("%1-requests.txt").arg(g.name));
     ASSERT_FALSE(requests.isEmpty());
     int commands = 0;
     for (const QByteArray &line : requests.split('\n')) {
-        const qsizetype space = line.indexOf(' ');
-        if (space < 0)
+        const int slot = feedRecorded(p, line);
+        if (slot == 0)
             continue;
-        const int slot = line.left(space).toInt();
-        const QString text = QString::fromUtf8(line.mid(space + 1));
-        const auto login = proto::parseLoginInfo(proto::splitLine(text).payload);
-        if (text.startsWith(QStringLiteral("CMD_logininfo+")) && login)
-            p.seat(slot).name = login->name;
-        else
-            p.request(slot, text);
         ++commands;
     }
     EXPECT_GT(commands, 10);
@@ -63,6 +66,54 @@ TEST_P(Replay, TheTableEndsAsTheWireGameEnded) {
     EXPECT_EQ(seen.board(), p.boardGrid());
     for (int seat = 1; seat <= 4; ++seat)
         EXPECT_EQ(seen.seats().score(seat), p.seat(seat).score) << "seat " << seat;
+}
+
+// Seat 1's unseen tiles, as its mirror works them out from the messages it
+// got, are at every turn the host's undrawn tiles and the other seats' racks.
+TEST_P(Replay, SeatOnesUnseenTilesAreTheBagAndTheOtherRacks) {
+    const Game g = GetParam();
+    GameMirror seen;
+    qsizetype delivered = 0;
+    int checked = 0;
+    for (const QByteArray &line :
+         recorded(QStringLiteral("%1-requests.txt").arg(g.name)).split('\n')) {
+        const int slot = feedRecorded(p, line);
+        if (slot == 0)
+            continue;
+        for (; delivered < p.sent.size(); ++delivered) {
+            if (p.sent[delivered].first != 1)
+                continue;
+            const auto decoded = proto::decodeHostMessage(p.sent[delivered].second);
+            if (const auto *message = std::get_if<proto::HostMessage>(&decoded))
+                std::visit([&](const auto &x) { seen.handle(x); }, *message);
+        }
+        if (!p.gamerunning())
+            continue;
+        std::array<int, 26> expected{};
+        for (int place = p.st.bag.drawn + 1; place <= game::Bag::kSize; ++place)
+            ++expected[size_t(p.st.bag.order[size_t(place)])];
+        for (int seat = 2; seat <= 4; ++seat)
+            for (int k = 1; k <= game::kRackSlots; ++k)
+                if (const int l = p.seat(seat).rack[size_t(k)]; l >= 0 && l <= 25)
+                    ++expected[size_t(l)];
+        // The window's own rack loses its laid tiles as its move composer
+        // lays them; this mirror only hears of the move, so the rack is the
+        // host's.
+        game::Position seat1 = seen.position();
+        seat1.rack = p.seat(1).rack;
+        std::array<int, 26> got = game::unseenTiles(seat1);
+        // A tile turned over counts against either face: compare the pairs.
+        if (seat1.doubleTiles)
+            for (int l = 0; l < 13; ++l) {
+                got[size_t(l)] += got[size_t(25 - l)];
+                got[size_t(25 - l)] = 0;
+                expected[size_t(l)] += expected[size_t(25 - l)];
+                expected[size_t(25 - l)] = 0;
+            }
+        ASSERT_EQ(got, expected) << "after " << line.toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 5);
 }
 
 INSTANTIATE_TEST_SUITE_P(Recorded, Replay,

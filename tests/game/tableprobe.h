@@ -9,6 +9,7 @@
 #include "net/messages.h"
 #include "net/protocol.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QSet>
@@ -16,6 +17,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 
 // Readable failure messages for texts.
@@ -30,6 +32,9 @@ struct TableProbe {
     game::GameTable table{rules};
     State st = table.state();
     QList<QPair<int, QString>> sent; // (receiving slot, message)
+    // Sees each command's events with the state after them, as the host's
+    // game records do.
+    std::function<void(const game::Events &, const State &)> observe;
 
     explicit TableProbe(rules::WordLookup lookup) : rules(std::move(lookup)) {}
 
@@ -39,6 +44,8 @@ struct TableProbe {
         table.restore(st);
         const game::Events events = command(table);
         st = table.state();
+        if (observe)
+            observe(events, st);
         record(events);
     }
     void record(const game::Events &events) {
@@ -168,3 +175,20 @@ struct TableProbe {
     }
     void clear() { sent.clear(); }
 };
+
+// Feeds one line of a recorded requests file ("SLOT request") to the table: a
+// login names the seat, anything else is a request. Gives the slot, or 0 for
+// a line that holds none.
+inline int feedRecorded(TableProbe &p, const QByteArray &line) {
+    const qsizetype space = line.indexOf(' ');
+    if (space < 0)
+        return 0;
+    const int slot = line.left(space).toInt();
+    const QString text = QString::fromUtf8(line.mid(space + 1));
+    const auto login = proto::parseLoginInfo(proto::splitLine(text).payload);
+    if (text.startsWith(QStringLiteral("CMD_logininfo+")) && login)
+        p.seat(slot).name = login->name;
+    else
+        p.request(slot, text);
+    return slot;
+}

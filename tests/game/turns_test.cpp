@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 namespace {
 
@@ -216,6 +217,7 @@ TEST_F(Turns, PartnersShareOneTotal) {
     p.newtiles(2);
     EXPECT_TRUE(p.to(1).contains(QStringLiteral("CMD_newtiles+2+-5+4+-5")));
     EXPECT_EQ(p.seat(4).score, -5);
+    EXPECT_EQ(p.seat(2).lastchange, QStringLiteral("-10")); // as a newcomer is told
 
     takeOver(1);
     p.seat(1).score = 30;
@@ -231,6 +233,8 @@ TEST_F(Turns, PartnersShareOneTotal) {
     EXPECT_EQ(score->partnerscore, 40);
     EXPECT_EQ(p.seat(3).score, 40);
     EXPECT_EQ(p.seat(2).score, -5); // the other side keeps its own
+    // A move's points are the only last change left.
+    EXPECT_EQ(p.seat(1).lastchange + p.seat(2).lastchange, QStringLiteral("+10"));
 }
 
 TEST_F(Turns, TwoZorbleSquaresGiveOneEffectDrawnForTheLast) {
@@ -406,7 +410,7 @@ TEST_F(Turns, SearchWithNobodyToPlayEndsTheGame) {
     EXPECT_EQ(p.to(1).last(), QStringLiteral("CMD_winner+1"));
 
     // The only active seat has no tile while a seat that sits out holds some:
-    // the search goes round once and the game ends.
+    // the game ends at once.
     p.seat(1).watching = false;
     start(QStringLiteral("Host+60+0+0+0+n+n+"), 2);
     takeOver(1);
@@ -415,7 +419,7 @@ TEST_F(Turns, SearchWithNobodyToPlayEndsTheGame) {
     p.setRack(1, QString());
     p.findplayer();
     EXPECT_FALSE(p.gamerunning());
-    EXPECT_EQ(p.startingWith(1, QStringLiteral("CMD_notiles+")).size(), 2);
+    EXPECT_EQ(p.startingWith(1, QStringLiteral("CMD_notiles+")).size(), 1);
     EXPECT_EQ(p.to(1).last(), QStringLiteral("CMD_nomoretiles+"));
 }
 
@@ -428,20 +432,30 @@ TEST_F(Turns, NewcomerCatchesUp) {
     p.connect(3);
     p.setRack(3, QString());
     p.connect(6);
+    // Seat 1 laid a word last; seat 2 has bought new tiles since.
+    std::tie(p.seat(1).score, p.seat(1).lastchange) = std::pair(34, QStringLiteral("+12"));
+    std::tie(p.seat(2).score, p.seat(2).lastchange) = std::pair(-10, QStringLiteral("-10"));
+    const int drawn = p.tilesdrawn();
     p.login(3);
     p.login(6);
     const QStringList seat = p.to(3);
-    ASSERT_EQ(seat.size(), 16);
+    ASSERT_EQ(seat.size(), 21);
     EXPECT_EQ(seat[0], QStringLiteral("CMD_arrangeboard+4+1+2+3"));
     EXPECT_EQ(seat[1], QStringLiteral("CMD_showboard+8+9+2"));
     EXPECT_EQ(seat[2], QStringLiteral("CMD_showboard+9+9+0"));
     EXPECT_EQ(seat[3], QStringLiteral("CMD_showboard+10+9+19"));
     for (int k = 1; k <= 10; ++k)
         EXPECT_TRUE(seat[3 + k].startsWith(QStringLiteral("CMD_atile+%1+").arg(k)));
-    EXPECT_EQ(seat[14], QStringLiteral("CMD_gamesettings+30+8+5+42+150+y+n"));
-    EXPECT_EQ(seat[15], QStringLiteral("CMD_nextplayer+2"));
+    // The count includes the newcomer's own rack.
+    EXPECT_EQ(seat.mid(14, 5), (QStringList{QStringLiteral("CMD_tilecount+%1").arg(drawn + 10),
+                                            QStringLiteral("CMD_seatscore+1+34++12"),
+                                            QStringLiteral("CMD_seatscore+2+-10+-10"),
+                                            QStringLiteral("CMD_seatscore+3+0+"),
+                                            QStringLiteral("CMD_seatscore+4+0+")}));
+    EXPECT_EQ(seat[19], QStringLiteral("CMD_gamesettings+30+8+5+42+150+y+n"));
+    EXPECT_EQ(seat[20], QStringLiteral("CMD_nextplayer+2"));
     const QStringList watcher = p.to(6);
-    EXPECT_EQ(watcher.size(), 6);
+    EXPECT_EQ(watcher.size(), 11);
     EXPECT_TRUE(p.startingWith(6, QStringLiteral("CMD_atile")).isEmpty());
 }
 
@@ -549,6 +563,13 @@ INSTANTIATE_TEST_SUITE_P(
                 0,
                 {},
                 "CMD_everyonepassed+"},
+        // A seat that sits out keeps no game alive with its tiles.
+        EndCase{"only a watcher holds other tiles",
+                {"", "w", "", ""},
+                {true, true, false, false},
+                0,
+                {},
+                "CMD_nomoretiles+"},
         EndCase{"only the passer holds tiles",
                 {"", "", "", ""},
                 {true, false, false, false},

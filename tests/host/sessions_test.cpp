@@ -1,4 +1,6 @@
-// Real TCP clients on loopback log in, chat and leave against an in-process host.
+// Real TCP clients on loopback log in, chat and leave against an in-process host,
+// all of them over IPv4, then all over IPv6: the host takes both alike.
+#include "host/gamepublisher.h"
 #include "host/tserver.h"
 #include "net/protocol.h"
 #include "tests/support/testclient.h"
@@ -14,7 +16,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class Sessions : public ::testing::Test {
+class SessionsBase : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ensureCoreApp(); }
 
@@ -30,6 +32,7 @@ protected:
 
     TestClient &add() {
         clients.push_back(std::make_unique<TestClient>());
+        clients.back()->setAddress(address);
         return *clients.back();
     }
     TestClient &join(const QString &name) {
@@ -49,11 +52,26 @@ protected:
     std::unique_ptr<TServer> host;
     std::vector<std::unique_ptr<TestClient>> clients;
     quint16 port = 0;
+    QHostAddress address{QHostAddress::LocalHost}; // where the clients find the host
+};
+
+// The same sessions with clients of either family.
+class Sessions : public SessionsBase, public ::testing::WithParamInterface<const char *> {
+protected:
+    void SetUp() override {
+        address = QHostAddress(QString::fromLatin1(GetParam()));
+        SessionsBase::SetUp();
+    }
 };
 
 } // namespace
 
-TEST_F(Sessions, SlotsAreGivenLowestFirstAndReused) {
+INSTANTIATE_TEST_SUITE_P(Families, Sessions, ::testing::Values("127.0.0.1", "::1"),
+                         [](const auto &family) {
+                             return std::string(family.param[0] == ':' ? "IPv6" : "IPv4");
+                         });
+
+TEST_P(Sessions, SlotsAreGivenLowestFirstAndReused) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -68,7 +86,7 @@ TEST_F(Sessions, SlotsAreGivenLowestFirstAndReused) {
     EXPECT_EQ(host->table().seat(2).name, "Di");
 }
 
-TEST_F(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
+TEST_P(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
     join("Ann");
     TestClient &b = join("Bob");
     join("Cy");
@@ -99,7 +117,7 @@ TEST_F(Sessions, NewcomerHearsAboutItselfThenEveryOtherSlot) {
     EXPECT_EQ(e.waitFor("CMD_existingplayers+2"), "CMD_existingplayers+2+Dee+Dee");
 }
 
-TEST_F(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
+TEST_P(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
     for (int i = 1; i <= 9; ++i)
         join(QStringLiteral("P%1").arg(i));
     settle();
@@ -119,7 +137,7 @@ TEST_F(Sessions, TenthConnectionIsRefusedAndTheOthersHearNothing) {
     EXPECT_EQ(host->table().state().opened, 9);
 }
 
-TEST_F(Sessions, OtherVersionIsToldButStillLogsIn) {
+TEST_P(Sessions, OtherVersionIsToldButStillLogsIn) {
     join("Host");
     TestClient &old = add();
     EXPECT_EQ(old.join(port, "Oldie", "2.0.9"), 2);
@@ -131,7 +149,7 @@ TEST_F(Sessions, OtherVersionIsToldButStillLogsIn) {
     EXPECT_EQ(clients[0]->waitFor("CMD_chat+"), "CMD_chat+2+Oldie chats: hi|clRed");
 }
 
-TEST_F(Sessions, RelaysKeepTextWithPlusSignsWhole) {
+TEST_P(Sessions, RelaysKeepTextWithPlusSignsWhole) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &w = add();
@@ -149,7 +167,7 @@ TEST_F(Sessions, RelaysKeepTextWithPlusSignsWhole) {
     EXPECT_EQ(a.waitFor("CMD_playasound+"), "CMD_playasound+2+wave7+");
 }
 
-TEST_F(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
+TEST_P(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -166,7 +184,7 @@ TEST_F(Sessions, OnlyTheHostingPlayerRemovesSomebody) {
     EXPECT_TRUE(host->table().seat(3).name.isEmpty());
 }
 
-TEST_F(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
+TEST_P(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     b.close();
@@ -176,7 +194,7 @@ TEST_F(Sessions, LeavingIsAnnouncedOnceAlthoughClosedIsReportedTwice) {
     EXPECT_FALSE(host->table().seat(2).present);
 }
 
-TEST_F(Sessions, WatchingAndPlayingAgain) {
+TEST_P(Sessions, WatchingAndPlayingAgain) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -199,7 +217,7 @@ TEST_F(Sessions, WatchingAndPlayingAgain) {
     EXPECT_FALSE(host->table().seat(2).watching);
 }
 
-TEST_F(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
+TEST_P(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
     join("Ann");
     TestClient &b = join("Bob");
     b.send("CMD_justwatch+2+1");
@@ -213,7 +231,7 @@ TEST_F(Sessions, NewcomerInheritsTheSeatsWatchingFlagSilently) {
     EXPECT_EQ(c.countStartingWith("CMD_justwatching"), 0);
 }
 
-TEST_F(Sessions, RequestsForAnotherSeatAreIgnored) {
+TEST_P(Sessions, RequestsForAnotherSeatAreIgnored) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     const int droppedBefore = host->droppedRequests();
@@ -233,7 +251,7 @@ TEST_F(Sessions, RequestsForAnotherSeatAreIgnored) {
     EXPECT_EQ(host->droppedRequests() - droppedBefore, 6);
 }
 
-TEST_F(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
+TEST_P(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     b.send("CMD_chat+two+hello|clRed");
@@ -251,7 +269,7 @@ TEST_F(Sessions, MalformedNumbersAreDroppedAndTheNextMessageIsHandled) {
     EXPECT_FALSE(host->table().seat(2).watching);
 }
 
-TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
+TEST_P(Sessions, OverlongLineClosesOnlyThatConnection) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -267,7 +285,7 @@ TEST_F(Sessions, OverlongLineClosesOnlyThatConnection) {
               QString("CMD_chat+3+Cy chats: ").size() + longText.size());
 }
 
-TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
+TEST_P(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     pace();
@@ -284,7 +302,7 @@ TEST_F(Sessions, BurstOfRequestsIsHandledInArrivalOrder) {
         ASSERT_EQ(chats[i], QStringLiteral("CMD_chat+2+Bob chats: %1|clRed").arg(i));
 }
 
-TEST_F(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
+TEST_P(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
     host->setGrace(0); // the seat is given up at once
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
@@ -304,6 +322,36 @@ TEST_F(Sessions, TurnMovesOnWhenTheHostingPlayerLeavesOnItsTurn) {
     EXPECT_EQ(host->table().current(), 2);
 }
 
+// The record published on the local network follows the table: each step
+// is told, and the record then reads seats, watchers and the game.
+TEST_P(Sessions, ThePublishedRecordFollowsTheTable) {
+    int told = 0;
+    QObject::connect(host.get(), &TServer::tableChanged, [&told] { ++told; });
+    const auto after = [&](const char *step, const dnssd::GameRecord &expected) {
+        SCOPED_TRACE(step);
+        EXPECT_TRUE(waitUntil([&] { return told > 0; }));
+        told = 0;
+        EXPECT_EQ(tableRecord(*host), expected);
+    };
+    const QString v = QString::fromLatin1(proto::kVersion);
+    for (const char *name : {"Ann", "Bob", "Cy", "Dan"})
+        join(name);
+    after("four players", {v, "Ann", 4, 0, 0, false});
+    join("Eve");
+    after("a watcher", {v, "Ann", 4, 0, 1, false});
+    clients[0]->send("CMD_startgame+Ann+600+4+0+0+n+n+");
+    after("the game starts", {v, "Ann", 4, 0, 1, true});
+    // Everybody passes in turn, which ends the game.
+    for (int turn = 0; turn < 4; ++turn) {
+        const int seat = clients[1]->waitFor("CMD_nextplayer+").mid(15).toInt();
+        ASSERT_TRUE(seat >= 1 && seat <= 4);
+        clients[size_t(seat - 1)]->send(QStringLiteral("CMD_pass+%1").arg(seat));
+    }
+    after("the game ends", {v, "Ann", 4, 0, 1, false});
+    clients[0]->close();
+    after("the host player leaves", {v, "", 3, 1, 1, false});
+}
+
 namespace {
 
 // How a connection that has just sent its login goes away.
@@ -315,7 +363,7 @@ enum class Leave {
     Mixed,             // each of the above in turn
 };
 
-class Ghosts : public Sessions, public ::testing::WithParamInterface<Leave> {
+class Ghosts : public SessionsBase, public ::testing::WithParamInterface<Leave> {
 protected:
     void leave(TestClient &c, Leave how) {
         QTcpSocket &sock = c.socket();
@@ -408,7 +456,7 @@ INSTANTIATE_TEST_SUITE_P(Sessions, Ghosts,
 // Connections take turns: a chat line queued behind nothing of its own is
 // relayed while another connection's burst, read at the same time, is still
 // being handled, and the burst keeps its order.
-TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
+TEST_P(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     TestClient &c = join("Cy");
@@ -439,7 +487,7 @@ TEST_F(Sessions, ABurstDoesNotHoldBackAnotherConnectionsChat) {
 
 // Flood control: a burst of ten passes; a flood is cut, and its sender told
 // once; a flood that goes on for longer than the limit ends the connection.
-TEST_F(Sessions, AFloodIsCutAndALongOneDisconnected) {
+TEST_P(Sessions, AFloodIsCutAndALongOneDisconnected) {
     TestClient &a = join("Ann");
     TestClient &b = join("Bob");
     settle();

@@ -183,6 +183,12 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
         "CMD_winner+0",
         "CMD_chat+-1+Eve chats: hi|clRed",
         "CMD_notiles+x+",
+        // Only seats 1..4 take turns.
+        "CMD_nextplayer+0",
+        "CMD_nextplayer+7",
+        "CMD_seatscore+5+10+",
+        "CMD_seatscore+1+10+12",
+        "CMD_seatscore+1+10+--5",
         "CMD_seatkept+5+10",
         "CMD_seatkept+1+-1",
         "CMD_rejointoken+00000000000000000000000000000000+0000000000000000000000000000000+9",
@@ -198,9 +204,12 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
     const QString token(32, QLatin1Char('f'));
     const QString accepted[] = {"CMD_atile+1+0",
                                 "CMD_showboard+0+0+0",
-                                "CMD_nextplayer+0",
+                                "CMD_nextplayer+1",
                                 "CMD_tilecount+0",
                                 "CMD_winner+1",
+                                "CMD_seatscore+1+0+",
+                                "CMD_seatscore+4+-3+-10",
+                                "CMD_seatscore+2+5++-5",
                                 proto::host::seatkept(4, 0),
                                 proto::host::rejointoken(token, token, 0),
                                 proto::host::closing()};

@@ -380,3 +380,55 @@ TEST(WsaErrors, NamesAndCodes) {
     EXPECT_EQ(socketInfoName(siError), "Error");
     EXPECT_EQ(socketInfoName(siLookup), "Lookup");
 }
+
+// One listener takes both families; an IPv4 peer is named in dotted form, as
+// an IPv4-only listener named it, and an IPv6 peer by its IPv6 address.
+TEST_F(TSockTest, OneListenerTakesPeersOfBothFamilies) {
+    listen();
+    const struct {
+        const char *connectTo;
+        const char *peerShownAs;
+    } cases[] = {{"127.0.0.1", "127.0.0.1"}, {"::1", "::1"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.connectTo);
+        TSock client;
+        bool connected = false;
+        client.OnConnect = [&](TSock *) { connected = true; };
+        client.setHostName(QString::fromLatin1(c.connectTo));
+        client.setPortName(QString::number(port));
+        client.Open();
+        const size_t before = accepted.size();
+        ASSERT_TRUE(waitUntil([&] { return connected && accepted.size() == before + 1; }));
+        EXPECT_EQ(accepted.back()->HostName(), QString::fromLatin1(c.peerShownAs));
+        client.Send("hi");
+        ASSERT_TRUE(waitUntil([&] { return accepted.back()->inboundSize() == 2; }));
+    }
+}
+
+// A connection handed to another object keeps its unread bytes and its peer;
+// the object it left says nothing more about it.
+TEST_F(TSockTest, TakeOverMovesTheConnectionWithItsUnreadBytes) {
+    listen();
+    TSock first;
+    Reports firstReports;
+    first.setHostName(QStringLiteral("::1"));
+    first.setPortName(QString::number(port));
+    first.Open();
+    ASSERT_TRUE(waitUntil([&] { return accepted.size() == 1 && first.Connected(); }));
+    accepted[0]->Send("hello");
+    ASSERT_TRUE(waitUntil([&] { return first.inboundSize() == 5; }));
+    firstReports.attach(first);
+
+    TSock second;
+    QByteArray read;
+    second.OnRead = [&](TSock *s, int) { read += s->Receive(); };
+    second.takeOver(first);
+    EXPECT_FALSE(first.hasSocket());
+    EXPECT_TRUE(second.Connected());
+    EXPECT_EQ(second.Receive(), "hello");
+    accepted[0]->Send("more");
+    second.Send("back");
+    ASSERT_TRUE(waitUntil([&] { return read == "more" && accepted[0]->inboundSize() == 4; }));
+    EXPECT_TRUE(firstReports.lines.isEmpty());
+    EXPECT_THROW(second.takeOver(first), ESockException);
+}

@@ -32,7 +32,7 @@ void spin(int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
 }
 
-TestClient::TestClient() : sock_(new QTcpSocket) {
+TestClient::TestClient() : sock_(new QTcpSocket), address_(QHostAddress::LocalHost) {
     QObject::connect(sock_, &QTcpSocket::readyRead, [this] { onReadyRead(); });
 }
 
@@ -41,8 +41,12 @@ TestClient::~TestClient() {
     delete sock_;
 }
 
+void TestClient::setAddress(const QHostAddress &address) {
+    address_ = address;
+}
+
 bool TestClient::connectTo(quint16 port, int timeoutMs) {
-    sock_->connectToHost(QHostAddress::LocalHost, port);
+    sock_->connectToHost(address_, port);
     return waitUntil([this] { return sock_->state() == QAbstractSocket::ConnectedState; },
                      timeoutMs);
 }

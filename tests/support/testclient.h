@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 #include <QTcpSocket>
@@ -23,6 +24,8 @@ public:
     TestClient();
     ~TestClient();
 
+    // The host's address (the IPv4 loopback unless set).
+    void setAddress(const QHostAddress &address);
     bool connectTo(quint16 port, int timeoutMs = 5000);
     // Sends the text followed by 0xFF.
     void send(const QString &message);
@@ -51,6 +54,7 @@ private:
     void onReadyRead();
 
     QTcpSocket *sock_;
+    QHostAddress address_;
     QByteArray carry_;
     QStringList lines_;
     int taken_ = 0;
