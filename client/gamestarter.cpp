@@ -13,6 +13,7 @@
 
 GameStarter::GameStarter(GameMirror &mirror, HostLink &link, QObject *parent)
     : QObject(parent), mirror_(mirror), link_(link), reconnector_(new Reconnector(this)) {
+    link_.setWantsRejoin(true); // the window takes its seat back after a drop
     connect(&mirror_, &GameMirror::rejoinTokenReceived, this, &GameStarter::keepToken);
     connect(reconnector_, &Reconnector::attemptDue, this, &GameStarter::tryAgain);
     connect(reconnector_, &Reconnector::gaveUp, this, [this] {

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -222,7 +223,7 @@ void HostLink::dispatch(const QString &line) {
             // The host moves a connection with a good token to its kept seat
             // and offers that slot again; the login for the first slot is
             // then ignored.
-            if (!rejoinToken_.isEmpty() && !rejoinSent_) {
+            if ((wantsRejoin_ || !rejoinToken_.isEmpty()) && !rejoinSent_) {
                 rejoinSent_ = true;
                 sock.Send(proto::frameRequest(proto::request::rejoin(rejoinToken_)));
             }

@@ -33,6 +33,10 @@ public:
     // login of the next connection, once. A host that does not know it
     // ignores it.
     void setRejoinToken(const QString &token) { rejoinToken_ = token; }
+    // Whether the link asks for a rejoin token even without one to present.
+    // A host gives tokens, and says goodbye before it closes on purpose, only
+    // to clients that ask: the bytes other clients get stay as they were.
+    void setWantsRejoin(bool on) { wantsRejoin_ = on; }
     // Connects to the host; an address that cannot be looked up leaves the
     // link unconnected, with the reason on standard error. Either way a
     // connection that cannot be made is reported with connectFailed.
@@ -90,6 +94,7 @@ private:
     QString loginName_;
     QString rejoinToken_;
     bool rejoinSent_ = false; // on this connection
+    bool wantsRejoin_ = false;
     bool handling_ = false;
     bool closed_ = false;
     bool reached_ = false; // the game connection was made once

@@ -107,6 +107,13 @@ int GameTable::keptSeat(const QString &token, const QString &name) const {
     return 0;
 }
 
+int GameTable::tokenSeat(const QString &token) const {
+    for (int i = 1; i <= kSeats; ++i)
+        if (!token.isEmpty() && s_.seats[size_t(i)].present && s_.seats[size_t(i)].token == token)
+            return i;
+    return 0;
+}
+
 void GameTable::setToken(int slot, const QString &token) {
     if (isSlot(slot))
         s_.seats[size_t(slot)].token = token;

@@ -83,6 +83,8 @@ public:
     // The kept seat whose token or (when `name` is not empty) name matches;
     // 0 when none.
     int keptSeat(const QString &token, const QString &name = {}) const;
+    // The seat, kept or not, whose token this is; 0 when none.
+    int tokenSeat(const QString &token) const;
     void setToken(int slot, const QString &token);
     void setGameId(const QString &id) { s_.gameId = id; }
 

@@ -140,8 +140,7 @@ void TServer::saveTurn(bool changed) {
     const auto begun = std::chrono::steady_clock::now();
     QString error;
     if (!save_->write(table_.state(), &error))
-        std::fprintf(stderr, "zorble host: cannot save the game in %s: %s
-",
+        std::fprintf(stderr, "zorble host: cannot save the game in %s: %s\n",
                      qPrintable(save_->path()), qPrintable(error));
     lastSave_ = std::chrono::steady_clock::now() - begun;
 }

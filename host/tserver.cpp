@@ -62,7 +62,7 @@ TServer::~TServer() {
     for (Connection &c : conns_)
         if (c.socket) {
             c.socket->OnInfo = nullptr;
-            if (c.socket->hasSocket()) {
+            if (c.knowsRejoin && c.socket->hasSocket()) {
                 try {
                     c.socket->Send(goodbye);
                 } catch (const ESockException &) {
@@ -307,16 +307,26 @@ void TServer::receivedlogininfo(int sender, const proto::tohost::Login &login) {
 void TServer::rejoin(int sender, const proto::tohost::Rejoin &request) {
     if (conns_[size_t(sender)].loggedIn)
         return drop(sender, "a rejoin after the login");
-    if (const int kept = table_.keptSeat(request.token); kept != 0)
-        moveConnection(sender, kept);
+    conns_[size_t(sender)].knowsRejoin = true;
+    if (request.token.isEmpty())
+        return; // a client that has no token yet asks for one
+    // The token's seat may still have its old connection when that one went
+    // silent without closing: the token shows it is the same player, who
+    // takes the seat over and the old connection is let go.
+    if (const int seat = table_.tokenSeat(request.token); seat != 0 && seat != sender)
+        moveConnection(sender, seat);
     // An unknown token is no fault: the game it was given in may be over.
 }
 
 void TServer::moveConnection(int from, int to) {
     Connection &source = conns_[size_t(from)];
     Connection &target = conns_[size_t(to)];
-    if (target.socket)
-        target.socket->Close(); // a connection that came back and went quiet before its login
+    if (target.socket) {
+        // A connection that came back and went quiet before its login, or
+        // one that went silent in the middle of the game.
+        target.socket->Close();
+        target.socket->deleteLater();
+    }
     target = std::move(source);
     source = Connection{};
     target.movedFrom = from;
@@ -326,7 +336,7 @@ void TServer::moveConnection(int from, int to) {
 }
 
 void TServer::giveToken(int slot) {
-    if (grace_ <= 0 || !game::isSeat(slot))
+    if (grace_ <= 0 || !game::isSeat(slot) || !conns_[size_t(slot)].knowsRejoin)
         return;
     const QString token = newToken();
     table_.setToken(slot, token);
@@ -348,7 +358,8 @@ void TServer::kickhim(int sender, const proto::tohost::Kick &kick) {
     }
     if (connected(kick.target) && conns_[size_t(kick.target)].socket) {
         // Told first, so that its window does not try to come back.
-        sendTo(kick.target, proto::host::closing());
+        if (conns_[size_t(kick.target)].knowsRejoin)
+            sendTo(kick.target, proto::host::closing());
         conns_[size_t(kick.target)].socket->Close();
     }
 }

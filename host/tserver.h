@@ -133,6 +133,7 @@ private:
         bool floodHeld = false;        // not read for a while: it floods the chat
         bool loggedIn = false;         // its login came
         int movedFrom = 0;             // the slot it had before it took a kept seat back
+        bool knowsRejoin = false;      // it sent a rejoin: it gets tokens and a goodbye
     };
 
     // Sessions.

@@ -114,7 +114,7 @@ DecodedRequest decodeRequest(const QString &line) {
         return Request{FreeSeat{*seat}};
     }
     case Command::rejoin:
-        if (!isToken(p))
+        if (!p.isEmpty() && !isToken(p))
             return Refused{"a malformed rejoin token"};
         return Request{Rejoin{p}};
     case Command::newtiles:

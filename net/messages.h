@@ -48,7 +48,9 @@ struct Pass {
     int seat = 0;
 };
 struct Rejoin {
-    QString token; // kTokenLength hex digits
+    // kTokenLength hex digits; empty from a client that has none yet but
+    // wants one.
+    QString token;
 };
 struct FreeSeat {
     int seat = 0;

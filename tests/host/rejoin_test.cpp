@@ -21,6 +21,7 @@ protected:
         host->listen(0);
         for (const char *name : {"Ann", "Bob", "Cy", "Di"}) {
             clients.push_back(std::make_unique<TestClient>());
+            clients.back()->asksForToken = true;
             ASSERT_NE(clients.back()->join(host->port(), QString::fromLatin1(name)), 0);
         }
         clients[0]->send("CMD_startgame+Ann+600+4+0+0+n+n+");
@@ -40,8 +41,7 @@ protected:
         if (!c.connectTo(host->port()))
             return 0;
         int slot = c.waitFor("CMD_sendlogininfo+").mid(18).toInt();
-        if (!presented.isEmpty())
-            c.send("CMD_rejoin+" + presented);
+        c.send("CMD_rejoin+" + presented);
         for (;;) {
             c.sendRaw(QStringLiteral("CMD_logininfo+%1+2.1.1+%2").arg(slot).arg(name).toUtf8() +
                       "\xFF\xFF");
@@ -66,6 +66,8 @@ TEST_F(Rejoin, KeptSeatIsNotAnnouncedAsLeftAndItsTurnIsPassedOver) {
     EXPECT_EQ(seat.name, "Bob");
     spin(100);
     EXPECT_EQ(clients[0]->countStartingWith("CMD_playerdisconnected"), 0);
+    // Seat 2 may have held the first turn when its connection ended.
+    const int turnsOfSeat2 = clients[0]->countStartingWith("CMD_nextplayer+2");
     // Two players pass (a third pass would end the game, as the kept seat
     // counts as sitting out); seat 2 never gets the turn.
     for (int i = 0; i < 2; ++i) {
@@ -75,7 +77,7 @@ TEST_F(Rejoin, KeptSeatIsNotAnnouncedAsLeftAndItsTurnIsPassedOver) {
         ASSERT_TRUE(waitUntil([&] { return host->table().current() != current; }));
     }
     EXPECT_TRUE(host->gameRunning());
-    EXPECT_EQ(clients[0]->countStartingWith("CMD_nextplayer+2"), 0);
+    EXPECT_EQ(clients[0]->countStartingWith("CMD_nextplayer+2"), turnsOfSeat2);
 }
 
 TEST_F(Rejoin, TheTokenGivesTheSeatBackWithItsRack) {
@@ -116,6 +118,32 @@ TEST_F(Rejoin, WithoutTokenTheSameNameGetsTheSeatOnlyWhenAllowed) {
             return c.slot == 2 ? host->table().seat(2).away : !host->table().seat(c.slot).present;
         }));
     }
+}
+
+TEST_F(Rejoin, TheTokenTakesTheSeatOverFromAConnectionThatWentSilent) {
+    // Cy's connection is open but answers no more; Cy comes back on another.
+    // The token of the game comes after the one of the login.
+    TestClient &cy = *clients[2];
+    ASSERT_TRUE(waitUntil([&] { return cy.countStartingWith("CMD_rejointoken+") == 2; }));
+    const QString cyToken =
+        cy.lines().filter("CMD_rejointoken+").last().section(QLatin1Char('+'), 2, 2);
+    ASSERT_EQ(comeBack("Cy", cyToken), 3);
+    EXPECT_TRUE(cy.waitClosed());
+    spin(100);
+    EXPECT_TRUE(host->table().seat(3).present);
+    EXPECT_FALSE(host->table().seat(3).away);
+    EXPECT_EQ(clients[0]->countStartingWith("CMD_playerdisconnected"), 0);
+}
+
+TEST_F(Rejoin, OnlyTheHostingPlayerFreesAKeptSeatForTheNextNewcomer) {
+    clients[2]->send("CMD_freeseat+2");
+    ASSERT_TRUE(waitUntil([&] { return host->droppedRequests() == 1; }));
+    EXPECT_TRUE(host->table().seat(2).away);
+    clients[0]->send("CMD_freeseat+2");
+    EXPECT_FALSE(clients[2]->waitFor("CMD_playerdisconnected+2+Bob").isEmpty());
+    EXPECT_FALSE(host->table().seat(2).present);
+    // The seat is an ordinary free one again: a newcomer takes it.
+    EXPECT_EQ(comeBack("Eve", {}), 2);
 }
 
 TEST_F(Rejoin, TheEndOfTheGameGivesKeptSeatsUp) {
