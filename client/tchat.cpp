@@ -145,8 +145,9 @@ void Tchat::buildPanel() {
     });
     connect(popup_kick, &SeatMenu::replaceRequested, this, [this](int seat) {
         // The window's own host knows the seat's token.
-        if (const TServer *server = starter_->server(); server && game::isSeat(seat))
-            computer_->replace(server->table().seat(seat).token);
+        if (TServer *server = starter_->server(); server && game::isSeat(seat))
+            if (const QString token = server->handOver(seat); !token.isEmpty())
+                computer_->replace(token);
     });
     connect(popup_kick, &SeatMenu::watchRequested, this, [this](int seat, bool sitOut) {
         if (mirror_.loggedIn() && game::isSeat(seat))

@@ -72,6 +72,16 @@ void TServer::freeSeat(int sender, int seat) {
         release(seat);
 }
 
+QString TServer::handOver(int seat) {
+    if (!game::isSeat(seat) || !table_.seat(seat).present || !table_.seat(seat).away)
+        return {};
+    if (table_.seat(seat).token.isEmpty()) {
+        table_.setToken(seat, newToken());
+        saveTurn(true);
+    }
+    return table_.seat(seat).token;
+}
+
 void TServer::setSaveFile(const QString &path) {
     save_ = path.isEmpty() ? nullptr : std::make_unique<game::SaveFile>(path);
 }

@@ -88,6 +88,10 @@ public:
     // grace period, and windows that come back with their tokens return to
     // their seats.
     void resume(const game::GameTable::State &state);
+    // The token that gives a kept seat to whoever presents it (a computer
+    // player that takes the seat over); one is made when the seat's player
+    // never asked for one. Empty for a seat that is not kept.
+    QString handOver(int seat);
     // How long the last save took, for the log and the benchmark.
     std::chrono::nanoseconds lastSaveTime() const { return lastSave_; }
 
