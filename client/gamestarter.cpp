@@ -143,17 +143,28 @@ void GameStarter::hostpress() {
     box->setObjectName(QStringLiteral("resume_question"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this, [this, save, state = saved->state](int answer) {
-        if (answer == QMessageBox::Yes)
+        QString ownToken;
+        if (answer == QMessageBox::Yes) {
             server_->resume(state);
-        else
+            // The hosting player's seat comes back to this window even when
+            // the token file does not hold its token (another folder, a
+            // save from before the file was written).
+            for (int seat = 1; seat <= game::kSeats; ++seat)
+                if (state.seats[size_t(seat)].present &&
+                    state.seats[size_t(seat)].name == mirror_.playerName())
+                    ownToken = server_->handOver(seat);
+        } else {
             save.remove();
-        joinOwnHost();
+        }
+        joinOwnHost(ownToken);
     });
     box->open();
 }
 
-void GameStarter::joinOwnHost() {
+void GameStarter::joinOwnHost(const QString &token) {
     presentToken(QStringLiteral("127.0.0.1"));
+    if (!token.isEmpty())
+        link_.setRejoinToken(token);
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
 }
 

@@ -94,7 +94,8 @@ private:
     void keepToken(const QString &gameId, const QString &token);
     void tryAgain();
     // Joins the window's own host, once it knows whether it resumes a game.
-    void joinOwnHost();
+    // With a token, that seat of the resumed game is taken back.
+    void joinOwnHost(const QString &token = {});
     void presentToken(const QString &address);
     void connectFailed();
 

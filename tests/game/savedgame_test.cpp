@@ -14,9 +14,10 @@ namespace {
 // A game some turns in, with a kept seat and its token.
 game::GameTable::State playedState() {
     TableProbe p{[](const QString &) { return false; }};
+    const QString names[] = {"Ann", "Bob", "Computer 1"};
     for (int i = 1; i <= 3; ++i) {
         p.connect(i);
-        p.seat(i).name = QStringLiteral("Player %1").arg(i);
+        p.seat(i).name = names[i - 1];
     }
     p.connect(6);
     p.rng().seed(7);
@@ -49,8 +50,18 @@ TEST(SavedGame, ReadsBackToATableThatGoesOnTheSame) {
     EXPECT_EQ(back->saved, when);
     EXPECT_EQ(game::encodeSave(back->state, when), bytes);
     EXPECT_EQ(nextEvents(back->state), nextEvents(state));
-    EXPECT_TRUE(back->question().startsWith("A game was interrupted at "));
-    EXPECT_TRUE(back->question().endsWith("(Player 1, Player 2, Player 3). Resume it?"));
+}
+
+TEST(SavedGame, TheQuestionNamesTheLocalTimeAndThePlayersInSeatOrder) {
+    game::GameTable::State state = playedState();
+    state.seats[4] = state.seats[2]; // a gap in the seats is skipped
+    state.seats[2] = {};
+    // The clock of the player who is asked, whatever zone the save was taken in.
+    const QDateTime local(QDate(2026, 12, 8), QTime(14, 2, 59));
+    const auto saved = game::decodeSave(game::encodeSave(state, local.toUTC()));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->question(),
+              "A game was interrupted at 14:02 (Ann, Computer 1, Bob). Resume it?");
 }
 
 TEST(SavedGame, DamagedOrForeignBytesAreRefusedWhole) {
