@@ -44,6 +44,7 @@ public:
     void operator()(const proto::toclient::RejoinToken &msg);
     void operator()(const proto::toclient::SeatKept &msg);
     void operator()(const proto::toclient::Closing &msg);
+    void operator()(const proto::toclient::TurnClock &msg);
 
 private:
     void systemLine(const QString &text);

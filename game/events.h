@@ -102,6 +102,10 @@ struct SeatKept {
     int seat = 0;
     int seconds = 0;
 };
+// A newcomer's turn clock: the seconds left of the turn under way.
+struct ClockShown {
+    int seconds = 0;
+};
 // A request that no honest client sends; it is logged, nobody hears it.
 struct Dropped {
     const char *why = "";
@@ -109,13 +113,13 @@ struct Dropped {
 
 } // namespace event
 
-using Event =
-    std::variant<event::Started, event::BoardArranged, event::SquaresDrawn, event::TileDealt,
-                 event::TilesDrawn, event::TurnBegan, event::OutOfTiles, event::TurnPassed,
-                 event::AlreadyExchanged, event::TooFewToExchange, event::Exchanged,
-                 event::MoveRefused, event::FirstWordMoved, event::MoveAccepted, event::TimeUp,
-                 event::WatchChanged, event::GameEnded, event::Winners, event::LetterShown,
-                 event::ScoreShown, event::OptionsShown, event::SeatKept, event::Dropped>;
+using Event = std::variant<event::Started, event::BoardArranged, event::SquaresDrawn,
+                           event::TileDealt, event::TilesDrawn, event::TurnBegan, event::OutOfTiles,
+                           event::TurnPassed, event::AlreadyExchanged, event::TooFewToExchange,
+                           event::Exchanged, event::MoveRefused, event::FirstWordMoved,
+                           event::MoveAccepted, event::TimeUp, event::WatchChanged,
+                           event::GameEnded, event::Winners, event::LetterShown, event::ScoreShown,
+                           event::OptionsShown, event::SeatKept, event::ClockShown, event::Dropped>;
 
 struct Audience {
     enum Kind { Slot, Everyone, Seats };

@@ -212,8 +212,16 @@ Events GameTable::catchUp(int slot) {
         const Seat &seat = s_.seats[size_t(i)];
         send(Audience::one(slot), event::ScoreShown{i, seat.score, seat.lastchange});
     }
+    // Seats that sit out, so that a player who comes back to one knows it.
+    for (int i = 1; i <= kSeats; ++i)
+        if (s_.seats[size_t(i)].present && s_.seats[size_t(i)].watching)
+            send(Audience::one(slot), event::WatchChanged{i, true});
     send(Audience::one(slot), event::OptionsShown{s_.options, s_.elapsed});
     send(Audience::one(slot), event::TurnBegan{s_.current});
+    // The turn under way goes on with the seconds it has left, not a fresh
+    // turn's; a game waiting for its kept seats has none running.
+    if (s_.current != 0 && s_.turnclock != kUntimed && s_.turnclock >= 0)
+        send(Audience::one(slot), event::ClockShown{s_.turnclock});
     return flush();
 }
 

@@ -72,7 +72,8 @@ public:
     Events leave(int slot);
     void setName(int slot, const QString &name);
     // What a newcomer to a running game is told: the board, its rack, the
-    // tiles left, every seat's score, the options and whose turn it is.
+    // tiles left, every seat's score, the seats that sit out, the options with
+    // the game clock, whose turn it is and what is left of that turn.
     Events catchUp(int slot);
     // A seat's player lost the connection during a game: the seat, with its
     // rack, score and flags, is kept for `seconds` and its turns are passed

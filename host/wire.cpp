@@ -94,6 +94,9 @@ QStringList of(const OptionsShown &e) {
 QStringList of(const SeatKept &e) {
     return {host::seatkept(e.seat, e.seconds)};
 }
+QStringList of(const ClockShown &e) {
+    return {host::turnclock(e.seconds)};
+}
 QStringList of(const Dropped &) {
     return {};
 }

@@ -61,6 +61,7 @@ enum class Command {
     rejointoken, // host: the game and the token that gives the seat back
     seatkept,    // host: a seat is kept for its absent player
     closing,     // host: it closes this connection on purpose; not to be retried
+    turnclock,   // host: a newcomer's seconds left of the turn under way
 };
 
 // The word on the wire: "CMD_" and the name.

@@ -288,6 +288,12 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
             return Refused{"a malformed kept seat"};
         return message(SeatKept{*seat, *seconds});
     }
+    case Command::turnclock: {
+        const auto seconds = toInt(p);
+        if (!seconds || *seconds < 0 || *seconds > kMaxTurnTime)
+            return Refused{"a malformed turn clock"};
+        return message(TurnClock{*seconds});
+    }
     default:
         return Ignored{}; // a word only clients send
     }

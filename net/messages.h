@@ -163,6 +163,9 @@ struct SeatKept {
     int seat = 0;
     int seconds = 0; // of the grace period left; 0 once it is over
 };
+struct TurnClock {
+    int seconds = 0; // left of the turn under way, as the host counts them
+};
 } // namespace toclient
 
 using HostMessage =
@@ -174,7 +177,7 @@ using HostMessage =
                  toclient::Invalid, toclient::Exchanged, toclient::Reposition, toclient::Scored,
                  toclient::NewWord, toclient::TimeUp, toclient::Watching, toclient::Chat,
                  toclient::ChatterSound, toclient::GameOver, toclient::Winner, toclient::SeatScore,
-                 toclient::RejoinToken, toclient::SeatKept, toclient::Closing>;
+                 toclient::RejoinToken, toclient::SeatKept, toclient::Closing, toclient::TurnClock>;
 using DecodedHostMessage = std::variant<Ignored, Refused, HostMessage>;
 DecodedHostMessage decodeHostMessage(const QString &line);
 

@@ -387,6 +387,9 @@ QString closing() {
 QString seatkept(int seat, int seconds) {
     return head(Command::seatkept) + num(seat) + QLatin1Char('+') + num(seconds);
 }
+QString turnclock(int seconds) {
+    return head(Command::turnclock) + num(seconds);
+}
 QString notice(const QString &text) {
     // "clGreen" is the colour text of the notices' green (0x008000).
     return head(Command::chat) + QStringLiteral("0+") + text + QStringLiteral("|clGreen");

@@ -207,6 +207,7 @@ QString placeletter(int x, int y, int letter);
 QString rejointoken(const QString &gameId, const QString &token, int grace);
 QString closing();
 QString seatkept(int seat, int seconds);
+QString turnclock(int seconds);
 } // namespace host
 
 // Parsers of host messages. Besides number conversion they check the ranges

@@ -191,6 +191,8 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
         "CMD_seatscore+1+10+--5",
         "CMD_seatkept+5+10",
         "CMD_seatkept+1+-1",
+        "CMD_turnclock+-1",
+        "CMD_turnclock+86401",
         "CMD_rejointoken+00000000000000000000000000000000+0000000000000000000000000000000+9",
         "CMD_rejointoken+00000000000000000000000000000000+0000000000000000000000000000000g+9",
         "CMD_rejointoken+00000000000000000000000000000000+00000000000000000000000000000000+-1",
@@ -212,7 +214,8 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
                                 "CMD_seatscore+2+5++-5",
                                 proto::host::seatkept(4, 0),
                                 proto::host::rejointoken(token, token, 0),
-                                proto::host::closing()};
+                                proto::host::closing(),
+                                proto::host::turnclock(0)};
     for (const QString &line : accepted) {
         SCOPED_TRACE(line.toStdString());
         EXPECT_TRUE(std::holds_alternative<proto::HostMessage>(proto::decodeHostMessage(line)));
