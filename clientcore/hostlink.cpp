@@ -45,6 +45,39 @@ HostLink::HostLink(GameMirror &mirror, QObject *parent)
     Timer1.setSingleShot(true);
     Timer1.setInterval(0);
     connect(&Timer1, &QTimer::timeout, this, &HostLink::Timer1Timer);
+    connect(&silenceCheck_, &QTimer::timeout, this, &HostLink::checkSilence);
+    setSilenceLimit(kSilenceMs);
+}
+
+void HostLink::setSilenceLimit(int ms) {
+    silenceLimitMs_ = ms;
+    silenceCheck_.setInterval(std::max(10, ms / 4));
+}
+
+void HostLink::resetSilence() {
+    hostKeepsAlive_ = false;
+    silenceCheck_.stop();
+}
+
+void HostLink::checkSilence() {
+    // Outside a game the host has no clock running and sends nothing.
+    if (!hostKeepsAlive_ || closed_ || !mirror_.gameRunning() || !sock.hasSocket()) {
+        lastHeard_.start();
+        return;
+    }
+    if (lastHeard_.elapsed() < silenceLimitMs_)
+        return;
+    std::fprintf(stderr, "zorble: nothing came from the host for %lld s; the connection is lost\n",
+                 static_cast<long long>(lastHeard_.elapsed() / 1000));
+    resetSilence();
+    // The socket goes without a report of its own; the loss is reported
+    // once, after the lines that came before it.
+    const auto report = sock.OnInfo;
+    sock.OnInfo = nullptr;
+    sock.Close();
+    sock.OnInfo = report;
+    receivedlist.push_back({QString(), true});
+    Timer1.start();
 }
 
 HostLink::~HostLink() {
@@ -57,6 +90,7 @@ HostLink::~HostLink() {
 
 void HostLink::connectToHost(const QString &address, quint16 port) {
     rejoinSent_ = false;
+    resetSilence();
     sock.setHostName(address);
     sock.setPortName(QString::number(port));
     try {
@@ -80,6 +114,7 @@ void HostLink::reconnect() {
     }
     reached_ = false;
     rejoinSent_ = false;
+    resetSilence();
     sockCarry_.clear();
     try {
         sock.Open();
@@ -89,6 +124,7 @@ void HostLink::reconnect() {
 }
 
 void HostLink::adopt(TSock &connection) {
+    resetSilence();
     sock.takeOver(connection);
     reached_ = true;
     if (sock.inboundSize() > 0)
@@ -151,6 +187,8 @@ void HostLink::close() {
 // ---- Inbound path -------------------------------------------------------------
 
 void HostLink::sockRead(TSock *sender) {
+    if (sender == &sock)
+        lastHeard_.start();
     FrameSplitter &carry = sender == &Sock11 ? lobbyCarry_ : sockCarry_;
     const QByteArray bytes = sender->Receive();
     carry.feedSkippingLong(
@@ -218,6 +256,11 @@ void HostLink::dispatch(const QString &line) {
     if (!message)
         return; // no command word, or one a client does not take
     mirror_.handle(*message);
+    if (std::holds_alternative<proto::toclient::RejoinToken>(*message) && !hostKeepsAlive_) {
+        hostKeepsAlive_ = true;
+        lastHeard_.start();
+        silenceCheck_.start();
+    }
     if (const auto *slot = std::get_if<proto::toclient::SendLoginInfo>(message)) {
         try {
             // The host moves a connection with a good token to its kept seat

@@ -4,6 +4,7 @@
 #include "net/framing.h"
 #include "net/tsock.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -37,6 +38,12 @@ public:
     // A host gives tokens, and says goodbye before it closes on purpose, only
     // to clients that ask: the bytes other clients get stay as they were.
     void setWantsRejoin(bool on) { wantsRejoin_ = on; }
+    // A host that gives rejoin tokens says every few seconds during a game
+    // that it is there. After this long without a byte from it the
+    // connection is taken as lost, as a closed one is: a host or a route
+    // that stopped answering without closing leaves no other trace.
+    static constexpr int kSilenceMs = 20000;
+    void setSilenceLimit(int ms);
     // Connects to the host; an address that cannot be looked up leaves the
     // link unconnected, with the reason on standard error. Either way a
     // connection that cannot be made is reported with connectFailed.
@@ -82,6 +89,9 @@ private:
     void sockInfo(TSock *sender, TSocketInfo kind, const QString &text);
     void Timer1Timer();
     void dispatch(const QString &line);
+    // Forgets what it knew of the host's keep-alives: a new connection.
+    void resetSilence();
+    void checkSilence();
 
     GameMirror &mirror_;
     TSock sock;
@@ -95,6 +105,10 @@ private:
     QString rejoinToken_;
     bool rejoinSent_ = false; // on this connection
     bool wantsRejoin_ = false;
+    QTimer silenceCheck_;
+    QElapsedTimer lastHeard_;     // since the host's last bytes
+    bool hostKeepsAlive_ = false; // this connection's host gave a token
+    int silenceLimitMs_ = kSilenceMs;
     bool handling_ = false;
     bool closed_ = false;
     bool reached_ = false; // the game connection was made once

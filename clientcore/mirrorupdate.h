@@ -45,6 +45,7 @@ public:
     void operator()(const proto::toclient::SeatKept &msg);
     void operator()(const proto::toclient::Closing &msg);
     void operator()(const proto::toclient::TurnClock &msg);
+    void operator()(const proto::toclient::KeepAlive &) {} // the link watches the silence
 
 private:
     void systemLine(const QString &text);

@@ -157,4 +157,12 @@ void TServer::saveTurn(bool changed) {
 
 void TServer::Timer2Timer() {
     play(0, table_.tick());
+    // Clients that rejoin hear every few seconds that the host is there, so
+    // that one whose connection went silent notices and comes back.
+    if (!table_.running() || ++ticks_ % kKeepAliveSeconds != 0)
+        return;
+    const QByteArray alive = proto::encode(proto::host::keepalive());
+    for (const Connection &c : conns_)
+        if (c.knowsRejoin && c.socket && c.socket->hasSocket())
+            c.socket->Send(alive);
 }

@@ -52,6 +52,8 @@ public:
     // How long a seat is kept for a player whose connection ended during a
     // game; 0 gives the seat up at once.
     static constexpr int kDefaultGrace = game::HostOptions{}.grace;
+    // Seconds between the keep-alives a game sends to clients that rejoin.
+    static constexpr int kKeepAliveSeconds = 5;
     void setGrace(int seconds) { grace_ = std::max(0, seconds); }
     int grace() const { return grace_; }
     // Whether a login without a token takes a kept seat back by its name.
@@ -204,5 +206,6 @@ private:
     bool rejoinByName_ = false;
     record::RecordFile records_; // fed every batch of the table's events
     bool runningTold_ = false;   // whether tableChanged last saw a game running
+    int ticks_ = 0;              // of the game clock, for the keep-alives
     QString current_;            // the line being handled, for the log
 };

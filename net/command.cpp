@@ -54,6 +54,7 @@ constexpr std::array kNames = {
     std::pair{Command::seatkept, "CMD_seatkept"},
     std::pair{Command::closing, "CMD_closing"},
     std::pair{Command::turnclock, "CMD_turnclock"},
+    std::pair{Command::keepalive, "CMD_keepalive"},
 };
 
 // The table lists every command once, in the order of the enumeration, so a
@@ -62,7 +63,7 @@ constexpr bool tableInOrder() {
     for (std::size_t i = 0; i < kNames.size(); ++i)
         if (static_cast<std::size_t>(kNames[i].first) != i)
             return false;
-    return static_cast<std::size_t>(Command::turnclock) + 1 == kNames.size();
+    return static_cast<std::size_t>(Command::keepalive) + 1 == kNames.size();
 }
 static_assert(tableInOrder());
 

@@ -62,6 +62,7 @@ enum class Command {
     seatkept,    // host: a seat is kept for its absent player
     closing,     // host: it closes this connection on purpose; not to be retried
     turnclock,   // host: a newcomer's seconds left of the turn under way
+    keepalive,   // host: still there; sent during a game to clients that rejoin
 };
 
 // The word on the wire: "CMD_" and the name.

@@ -294,6 +294,8 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
             return Refused{"a malformed turn clock"};
         return message(TurnClock{*seconds});
     }
+    case Command::keepalive:
+        return message(KeepAlive{});
     default:
         return Ignored{}; // a word only clients send
     }

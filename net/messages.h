@@ -166,6 +166,7 @@ struct SeatKept {
 struct TurnClock {
     int seconds = 0; // left of the turn under way, as the host counts them
 };
+struct KeepAlive {};
 } // namespace toclient
 
 using HostMessage =
@@ -177,7 +178,8 @@ using HostMessage =
                  toclient::Invalid, toclient::Exchanged, toclient::Reposition, toclient::Scored,
                  toclient::NewWord, toclient::TimeUp, toclient::Watching, toclient::Chat,
                  toclient::ChatterSound, toclient::GameOver, toclient::Winner, toclient::SeatScore,
-                 toclient::RejoinToken, toclient::SeatKept, toclient::Closing, toclient::TurnClock>;
+                 toclient::RejoinToken, toclient::SeatKept, toclient::Closing, toclient::TurnClock,
+                 toclient::KeepAlive>;
 using DecodedHostMessage = std::variant<Ignored, Refused, HostMessage>;
 DecodedHostMessage decodeHostMessage(const QString &line);
 

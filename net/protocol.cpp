@@ -390,6 +390,9 @@ QString seatkept(int seat, int seconds) {
 QString turnclock(int seconds) {
     return head(Command::turnclock) + num(seconds);
 }
+QString keepalive() {
+    return head(Command::keepalive);
+}
 QString notice(const QString &text) {
     // "clGreen" is the colour text of the notices' green (0x008000).
     return head(Command::chat) + QStringLiteral("0+") + text + QStringLiteral("|clGreen");

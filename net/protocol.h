@@ -208,6 +208,7 @@ QString rejointoken(const QString &gameId, const QString &token, int grace);
 QString closing();
 QString seatkept(int seat, int seconds);
 QString turnclock(int seconds);
+QString keepalive();
 } // namespace host
 
 // Parsers of host messages. Besides number conversion they check the ranges
