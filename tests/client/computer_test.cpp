@@ -5,6 +5,7 @@
 
 #include "ai/computerplayers.h"
 #include "client/computermenu.h"
+#include "client/gamestarter.h"
 #include "client/tchat.h"
 #include "game/savedgame.h"
 #include "host/tserver.h"
