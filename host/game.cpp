@@ -32,13 +32,17 @@ void TServer::startgame(int sender, const proto::tohost::Start &request) {
         return;
     }
     const game::Events events = table_.start(request.payload, request.options);
+    // Each game has tokens of its own: one of an earlier game gives no seat
+    // back. They go before the start's messages, so that a window that ends
+    // as soon as its first turn comes already holds the game's token.
+    if (table_.running()) {
+        table_.setGameId(newToken());
+        for (int seat = 1; seat <= game::kSeats; ++seat)
+            if (conns_[size_t(seat)].loggedIn)
+                giveToken(seat);
+    }
     Timer2.start();
     play(sender, events);
-    // Each game has tokens of its own: one of an earlier game gives no seat back.
-    table_.setGameId(newToken());
-    for (int seat = 1; seat <= game::kSeats; ++seat)
-        if (conns_[size_t(seat)].loggedIn)
-            giveToken(seat);
 }
 
 QString TServer::newToken() {

@@ -40,7 +40,7 @@ QChar tokenOf(const QString &m) {
         {"CMD_reposition+", 'R'},   {"CMD_postscore+", 'p'},      {"CMD_newword+", 'w'},
         {"CMD_timeup+", 'T'},       {"CMD_playergotscore+", 'G'}, {"CMD_gametimeup+", 'M'},
         {"CMD_nomoretiles+", 'O'},  {"CMD_everyonepassed+", 'E'}, {"CMD_winner", 'W'},
-        {"CMD_justwatching+", 'j'}, {"CMD_seatscore+", 's'},
+        {"CMD_justwatching+", 'j'}, {"CMD_seatscore+", 's'},      {"CMD_turnclock+", 't'},
     };
     for (const auto &[prefix, token] : table)
         if (m.startsWith(QLatin1String(prefix)))

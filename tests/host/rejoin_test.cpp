@@ -26,8 +26,9 @@ protected:
         }
         clients[0]->send("CMD_startgame+Ann+600+4+0+0+n+n+");
         ASSERT_FALSE(clients[1]->waitFor("CMD_nextplayer+").isEmpty());
-        // The token of the game, given at its start.
-        token = clients[1]->waitFor("CMD_rejointoken+").section(QLatin1Char('+'), 2, 2);
+        // The token of the game, given at its start after the login's.
+        token =
+            clients[1]->lines().filter("CMD_rejointoken+").last().section(QLatin1Char('+'), 2, 2);
         ASSERT_TRUE(proto::isToken(token));
         clients[1]->close();
         ASSERT_EQ(clients[0]->waitFor("CMD_seatkept+"), "CMD_seatkept+2+180");
