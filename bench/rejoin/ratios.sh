@@ -11,7 +11,7 @@ QT_QPA_PLATFORM=offscreen ZORBLE_NO_INSTANCE_GUARD=1 \
     "$build/bench/rejoin/rejoin_bench" --benchmark_format=json >"$out"
 python3 - "$out" <<'PY'
 import json, sys
-runs = {b["run_name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]
+runs = {b["run_name"].split("/")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]
         if b.get("aggregate_name") == "median"}
 def median(name):
     b = runs[name]
