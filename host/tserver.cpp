@@ -340,8 +340,10 @@ void TServer::giveToken(int slot) {
         return;
     const QString token = newToken();
     table_.setToken(slot, token);
+    // Saved before it goes out: a host that ends in between never leaves a
+    // client holding a token that the restarted host does not know.
+    saveTurn(true);
     sendTo(slot, proto::host::rejointoken(table_.state().gameId, token, grace_));
-    saveTurn(true); // a restarted host knows the token the client holds
 }
 
 // ---- Removal and leaving ------------------------------------------------------
