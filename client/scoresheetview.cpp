@@ -24,7 +24,7 @@ ScoreSheetView::ScoreSheetView(const GameMirror &mirror, QWidget *parent)
     small.setPointSize(8);
     setFont(small);
     horizontalHeader()->setFont(small);
-    const int widths[] = {24, 58, 72, 56, 30, 26};
+    const int widths[] = {22, 46, 62, 70, 28, 26};
     for (int c = 0; c < Total; ++c)
         setColumnWidth(c, widths[c]);
     connect(this, &QTableWidget::cellClicked, this, [this](int row, int) {

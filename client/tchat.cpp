@@ -522,6 +522,9 @@ QJsonObject Tchat::places() const {
     for (const QPushButton *b : {status_->doneButton(), status_->clearButton(),
                                  status_->newTilesButton(), status_->passButton()})
         place(b);
+    const QRect moves = chatTabs_->tabRect(1).translated(chatTabs_->mapTo(this, QPoint()));
+    out.insert(QStringLiteral("tab_moves"),
+               QJsonArray{moves.x(), moves.y(), moves.width(), moves.height()});
     return out;
 }
 

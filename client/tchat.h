@@ -129,8 +129,8 @@ public:
     // or why the host would refuse the move; empty while no tile of the own
     // turn lies on the board.
     QString previewText() const;
-    // Where the board, the rack tiles, SORT and the move buttons lie in the
-    // window, as [left, top, width, height] by object name, for scripts that
+    // Where the board, the rack tiles, SORT, the move buttons and the Moves
+    // tab lie in the window, as [left, top, width, height] by object name, for scripts that
     // click on them.
     QJsonObject places() const;
     // Options > Just Watch: asks the host to let the own seat sit out, or
