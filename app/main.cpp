@@ -36,6 +36,10 @@ const char kUsage[] =
     "                                  the board (with coordinates) and the totals of a game\n"
     "                                  record after turn N (the end unless given); --json\n"
     "                                  prints the board, seats and seat 1's unseen tiles\n"
+    "  zorble --analyse FILE [--threads N]\n"
+    "                                  each turn of a game record against the computer's\n"
+    "                                  best move for the rack held, and the points given\n"
+    "                                  away; on every core (or N threads)\n"
     "  zorble --help                   this text\n"
     "  zorble --version                the version sent when logging in\n"
     "\n"
@@ -63,7 +67,7 @@ const char kUsage[] =
 
 // The options that choose a mode, read with the standard parser. Everything
 // after the first word that is not an option belongs to the mode.
-enum class Choice { Gui, Serve, CheckWord, Bot, Replay, Help, Version, Error };
+enum class Choice { Gui, Serve, CheckWord, Bot, Replay, Analyse, Help, Version, Error };
 
 Choice choose(const QStringList &args, QString &error) {
     QCommandLineParser parser;
@@ -83,8 +87,10 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption replay(QStringLiteral("replay"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption analyse(QStringLiteral("analyse"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption threads(QStringLiteral("threads"), QString(), QStringLiteral("N"));
     parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, think,
-                       start, replay, to, json});
+                       start, replay, to, json, analyse, threads});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -95,6 +101,12 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Version;
     if (parser.isSet(replay))
         return Choice::Replay;
+    if (parser.isSet(analyse))
+        return Choice::Analyse;
+    if (parser.isSet(threads)) {
+        error = QStringLiteral("--threads goes with --analyse.");
+        return Choice::Error;
+    }
     if (parser.isSet(to) || parser.isSet(json)) {
         error = QStringLiteral("--to and --json go with --replay.");
         return Choice::Error;
@@ -155,6 +167,8 @@ int main(int argc, char **argv) {
         return runCheckWord(argc, argv);
     case Choice::Replay:
         return runReplay(argc, argv);
+    case Choice::Analyse:
+        return runAnalyse(argc, argv);
     case Choice::Bot:
         SignalWatcher::catchEarly(false);
         return runBot(argc, argv);

@@ -6,6 +6,7 @@
 #include "settings/zorblesettings.h"
 #include "windows/tgameoptions.h"
 
+#include <QAction>
 #include <QScreen>
 #include <QWidget>
 
@@ -98,6 +99,7 @@ void WindowSettings::loadinifile() {
         parts_.chat.setPhrase(n, s.phrases[size_t(n - 1)]);
 
     parts_.gameOptions()->setValues(s.options);
+    parts_.coordinates.setChecked(s.coordinates);
     lobby_ = {s.lobbyURL, s.lobbyPath, s.lobbySHA256};
     emit lobbyKeysRead(lobby_);
     read_ = true;
@@ -123,6 +125,7 @@ void WindowSettings::saveinifile(const QRect &geometry) {
     s.newTurnSound = chat.turnSound == 1;
     s.chatterSounds = chat.chatterSounds;
     s.options = parts_.gameOptions()->values();
+    s.coordinates = parts_.coordinates.isChecked();
 
     IniFile ini(file_);
     ini.load();

@@ -67,6 +67,7 @@ void ZorbleSettings::load(const IniFile &ini) {
     options.partners = r.onWhenOne(QStringLiteral("Team"));
     newTurnSound = r.onWhenOne(QStringLiteral("Turnsound"));
     chatterSounds = r.onUnlessFalse(QStringLiteral("ChatterSounds"));
+    coordinates = r.onUnlessFalse(QStringLiteral("Coordinates"));
     lobbyURL = r.text(QStringLiteral("LobbyURL"));
     lobbyPath = r.text(QStringLiteral("LobbyPath"));
     lobbySHA256 = r.text(QStringLiteral("LobbySHA256"));
@@ -108,6 +109,7 @@ void write(const ZorbleSettings &s, IniFile &ini, Part part) {
     put(QStringLiteral("Team"), oneZero(s.options.partners));
     put(QStringLiteral("Turnsound"), oneZero(s.newTurnSound));
     put(QStringLiteral("ChatterSounds"), trueFalse(s.chatterSounds));
+    put(QStringLiteral("Coordinates"), trueFalse(s.coordinates));
 }
 
 } // namespace

@@ -171,3 +171,40 @@ TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
 }
 
 } // namespace
+
+namespace {
+
+// After a game the hosting player's winner panel offers "Rematch": the game
+// starts again with the options and the seats it had.
+TEST(TchatRematch, TheHostsWindowStartsTheEndedGameAgainWithItsOptionsAndSeats) {
+    Hosting h;
+    ASSERT_TRUE(h.loggedIn());
+    h.w.computerMenu()->add(ai::Level::Easy);
+    ASSERT_TRUE(h.sits(2, "Computer 1"));
+    const game::GameOptions chosen{45, 8, 0, 1, false, false}; // the first move ends it
+    h.w.button_startClick();
+    h.w.gameOptions()->setValues(chosen);
+    h.w.gameOptions()->startButton()->click();
+    QPushButton *rematch = h.w.findChild<QPushButton *>("button_rematch");
+    ASSERT_TRUE(waitUntil([&] { return h.w.mirror().gameRunning(); }));
+    EXPECT_TRUE(rematch->isHidden());
+    // Alice passes when her turn comes; the computer's move passes the score.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            if (h.w.mirror().ownTurn())
+                h.w.button_passClick();
+            return !h.w.mirror().winners().isEmpty();
+        },
+        20000));
+    ASSERT_TRUE(rematch->isVisibleTo(&h.w));
+    h.w.gameOptions()->setValues(game::kDefaultOptions); // the window's choice does not count
+    rematch->click();
+    ASSERT_TRUE(waitUntil([&] { return h.w.mirror().gameRunning(); }));
+    EXPECT_EQ(h.server.table().state().options, chosen);
+    EXPECT_EQ(h.w.mirror().options(), chosen);
+    EXPECT_EQ(h.w.mirror().seats().name(1), "Alice");
+    EXPECT_EQ(h.w.mirror().seats().name(2), "Computer 1");
+    EXPECT_TRUE(rematch->isHidden());
+}
+
+} // namespace
