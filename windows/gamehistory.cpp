@@ -28,6 +28,7 @@ GameHistory::GameHistory(QWidget *parent) : QWidget(parent, Qt::Window) {
 
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("list_games"));
+    list_->setMinimumWidth(140);
     list_->setMaximumWidth(220);
     connect(list_, &QListWidget::currentTextChanged, this, [this](const QString &name) {
         if (!name.isEmpty())
@@ -124,6 +125,9 @@ void GameHistory::setFolder(const QString &folder) {
     // The names begin with the start's date and time: by name, newest first.
     list_->addItems(QDir(folder).entryList({QStringLiteral("*.zrec")}, QDir::Files,
                                            QDir::Name | QDir::Reversed));
+    // A name longer than the list is wide is read whole in its tool tip.
+    for (int i = 0; i < list_->count(); ++i)
+        list_->item(i)->setToolTip(list_->item(i)->text());
 }
 
 bool GameHistory::open(const QString &path) {
@@ -156,6 +160,9 @@ void GameHistory::fillSheet() {
         for (int c = 0; c < cells.size(); ++c)
             sheet_->setItem(turn - 1, c, new QTableWidgetItem(cells[c]));
     }
+    // Every column as wide as its widest cell, so the points and the outcome
+    // show without scrolling.
+    sheet_->resizeColumnsToContents();
 }
 
 void GameHistory::showTurn(int turn) {
