@@ -1,6 +1,7 @@
 #include "client/scoresheetview.h"
 
 #include "clientcore/gamemirror.h"
+#include "game/events.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -55,7 +56,7 @@ QStringList ScoreSheetView::cells(const ScoreRow &row) {
             word,
             row.where,
             QString::number(row.points),
-            ScoreSheet::outcomeText(row.bonus),
+            game::outcomeText(row.bonus),
             QString::number(row.totals[size_t(row.seat)])};
 }
 

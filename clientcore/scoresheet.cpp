@@ -80,16 +80,3 @@ QList<QPoint> ScoreSheet::wordSquares(const QList<game::BoardLetter> &tiles,
         *down = vertical;
     return squares;
 }
-
-QString ScoreSheet::outcomeText(int bonus) {
-    switch (bonus) {
-    case 1:
-        return QStringLiteral("+20");
-    case 2:
-        return QStringLiteral("-20");
-    case 3:
-        return QStringLiteral("x2");
-    default:
-        return {};
-    }
-}

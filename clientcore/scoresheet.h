@@ -47,8 +47,6 @@ public:
     // way it has a neighbour, across when both or neither.
     static QList<QPoint> wordSquares(const QList<game::BoardLetter> &tiles, const game::Grid &board,
                                      bool *down);
-    // The Zorble outcome as the sheet shows it: "", "+20", "-20", "x2".
-    static QString outcomeText(int bonus);
 
 private:
     QList<ScoreRow> rows_;

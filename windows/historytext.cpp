@@ -4,19 +4,6 @@ namespace historytext {
 
 namespace {
 
-QString outcome(int bonus) {
-    switch (bonus) {
-    case 1:
-        return QStringLiteral("+20");
-    case 2:
-        return QStringLiteral("-20");
-    case 3:
-        return QStringLiteral("x2");
-    default:
-        return {};
-    }
-}
-
 QString name(const record::Game &g, int seat) {
     const QString n = game::isSeat(seat) ? g.header.names[size_t(seat)] : QString();
     return n.isEmpty() ? QStringLiteral("Seat %1").arg(seat) : n;
@@ -48,7 +35,7 @@ QStringList turnCells(const record::Game &g, const record::Entry &e, int turn) {
             word,
             where,
             scores ? QString::number(e.points) : QStringLiteral("0"),
-            outcome(e.bonus),
+            game::outcomeText(e.bonus),
             scores ? QString::number(e.total) : QString()};
 }
 
