@@ -125,7 +125,7 @@ TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
         // Looked for on a worker thread; the line comes a moment later.
         const qsizetype shown = h.lines.size();
         menu.showHint();
-        ASSERT_TRUE(waitUntil([&] { return h.lines.size() > shown; }));
+        ASSERT_TRUE(waitUntil([&] { return h.lines.size() > shown; }, 30000));
         const QString line = h.lines.last();
         if (turn == 4) {
             EXPECT_EQ(line, "No hints are left in this game.");
