@@ -39,6 +39,10 @@ const char kUsage[] =
     "                                  the board (with coordinates) and the totals of a game\n"
     "                                  record after turn N (the end unless given); --json\n"
     "                                  prints the board, seats and seat 1's unseen tiles\n"
+    "  zorble --analyse FILE [--threads N]\n"
+    "                                  each turn of a game record against the computer's\n"
+    "                                  best move for the rack held, and the points given\n"
+    "                                  away; on every core (or N threads)\n"
     "  zorble --help                   this text\n"
     "  zorble --version                the version sent when logging in\n"
     "\n"
@@ -67,7 +71,7 @@ const char kUsage[] =
 
 // The options that choose a mode, read with the standard parser. Everything
 // after the first word that is not an option belongs to the mode.
-enum class Choice { Gui, Serve, CheckWord, Bot, Replay, Help, Version, Error };
+enum class Choice { Gui, Serve, CheckWord, Bot, Replay, Analyse, Help, Version, Error };
 
 Choice choose(const QStringList &args, QString &error) {
     QCommandLineParser parser;
@@ -90,8 +94,10 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption grace(QStringLiteral("grace"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption byName(QStringLiteral("rejoin-by-name"));
     const QCommandLineOption resume(QStringLiteral("resume"));
+    const QCommandLineOption analyse(QStringLiteral("analyse"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption threads(QStringLiteral("threads"), QString(), QStringLiteral("N"));
     parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, think,
-                       start, replay, to, json, grace, byName, resume});
+                       start, replay, to, json, grace, byName, resume, analyse, threads});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -102,6 +108,12 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Version;
     if (parser.isSet(replay))
         return Choice::Replay;
+    if (parser.isSet(analyse))
+        return Choice::Analyse;
+    if (parser.isSet(threads)) {
+        error = QStringLiteral("--threads goes with --analyse.");
+        return Choice::Error;
+    }
     if (parser.isSet(to) || parser.isSet(json)) {
         error = QStringLiteral("--to and --json go with --replay.");
         return Choice::Error;
@@ -167,6 +179,8 @@ int main(int argc, char **argv) {
         return runCheckWord(argc, argv);
     case Choice::Replay:
         return runReplay(argc, argv);
+    case Choice::Analyse:
+        return runAnalyse(argc, argv);
     case Choice::Bot:
         SignalWatcher::catchEarly(false);
         return runBot(argc, argv);

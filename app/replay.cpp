@@ -2,9 +2,9 @@
 // to turn N, printed as a board with coordinates and the totals, or as JSON
 // with the state file's fields board, seats and unseen.
 #include "app/modes.h"
+#include "app/readrecord.h"
 #include "clientcore/statefile.h"
 #include "record/reader.h"
-#include "settings/userfile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -79,29 +79,20 @@ int runReplay(int argc, char **argv) {
             return 2;
         }
     }
-    const UserFile file = UserFile::read(path, record::kMaxRecordBytes);
-    if (!file.ok()) {
-        std::fprintf(stderr, "zorble: cannot read %s: %s\n", qPrintable(path),
-                     file.status == UserFile::Missing ? "no such file" : qPrintable(file.problem));
+    const std::optional<record::Game> g = readRecordArgument(path);
+    if (!g)
         return 1;
-    }
-    const record::ReadResult r = record::read(file.bytes);
-    if (!r.game) {
-        std::fprintf(stderr, "zorble: %s:%d: %s\n", qPrintable(path), r.error.line,
-                     qPrintable(r.error.message));
-        return 1;
-    }
-    const record::Snapshot s = record::replay(*r.game, to);
+    const record::Snapshot s = record::replay(*g, to);
     if (to > s.turns) {
         std::fprintf(stderr, "zorble: the record holds %d turns\n", s.turns);
         return 1;
     }
     if (json) {
-        std::fputs(QJsonDocument(stateFields(*r.game, s)).toJson().constData(), stdout);
+        std::fputs(QJsonDocument(stateFields(*g, s)).toJson().constData(), stdout);
         return 0;
     }
     QString out = boardText(s);
-    out += QStringLiteral("\nAfter turn %1 of %2:\n").arg(s.turns).arg(r.game->turns());
+    out += QStringLiteral("\nAfter turn %1 of %2:\n").arg(s.turns).arg(g->turns());
     for (int seat = 1; seat <= game::kSeats; ++seat)
         if (!s.names[size_t(seat)].isEmpty())
             out += QStringLiteral("%1 %2\n").arg(s.names[size_t(seat)],

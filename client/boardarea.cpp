@@ -80,6 +80,11 @@ BoardArea::BoardArea(GameMirror &mirror, const TilePictures *pictures, QWidget *
             setTextColour(l, shadow ? QColor(0, 0, 0) : inks[row]);
             winnerLabels_[i] = l;
         }
+        rematch_ = new QPushButton(QStringLiteral("Rematch"), panel_winner);
+        rematch_->setObjectName(QStringLiteral("button_rematch"));
+        rematch_->setGeometry(150, 170, 100, 24);
+        rematch_->setToolTip(QStringLiteral("A new game with the same options and seats"));
+        rematch_->hide();
     }
     panel_winner->hide();
 
@@ -114,6 +119,7 @@ void BoardArea::showWinner(const GameMirror &mirror) {
         winnerLabels_[i]->setText(i < 2 ? mirror.texts().winnerTitle()
                                         : mirror.texts().winnerNames());
     panel_winner->setVisible(mirror.texts().winnerShown());
+    rematch_->setVisible(mirror.texts().winnerShown() && mirror.isHost());
 }
 
 void BoardArea::setReason(const QString &text) {

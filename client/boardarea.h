@@ -22,10 +22,12 @@ public:
     QFrame *winnerPanel() const { return panel_winner; }
     QFrame *screenPanel() const { return panel_screen; }
     QPushButton *screenButton() const { return Image4; }
+    // "Rematch" on the winner panel: shown to the hosting player only.
+    QPushButton *rematchButton() const { return rematch_; }
 
     // The winner panel as the mirror has it: the title and the names, each
     // drawn twice a pixel apart for a shadow, shown while the mirror shows a
-    // winner.
+    // winner; with "Rematch" when the window hosts the game.
     void showWinner(const GameMirror &mirror);
     // Why the game ended, at the top of the winner panel.
     void setReason(const QString &text);
@@ -37,6 +39,7 @@ private:
     // label_winner1 and 2: the title's shadow and the title; 3 and 4: the
     // names' shadow and the names.
     std::array<QLabel *, 4> winnerLabels_{};
+    QPushButton *rematch_;
     QFrame *panel_screen;
     QPushButton *Image4;
 };

@@ -63,6 +63,9 @@ void BoardView::paintEvent(QPaintEvent *event) {
                 p.drawPixmap(at, pictures_->little(TilePictures::kFrame));
         }
     }
+    if (coordinates_)
+        paintCoordinates(p);
+    paintFrame(p, framed_);
     if (hasFocus()) {
         // The cursor: a white frame inside the square, thicker on the side
         // that typing moves towards.
@@ -74,6 +77,58 @@ void BoardView::paintEvent(QPaintEvent *event) {
                          : QRect(square.right() - 3, square.top() + 2, 3, s - 4),
                    Qt::white);
     }
+}
+
+QRect BoardView::columnLabel(int x) {
+    constexpr int s = TilePictures::kSquare;
+    return QRect(x * s + 8, 0, s - 16, 9);
+}
+
+QRect BoardView::rowLabel(int y) {
+    constexpr int s = TilePictures::kSquare;
+    return QRect(0, y * s + 9, 12, s - 18);
+}
+
+void BoardView::paintCoordinates(QPainter &p) {
+    // White on a dark patch: readable on every square colour and on tiles.
+    QFont font = p.font();
+    font.setPixelSize(8);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    const QColor patch(0, 0, 0, 150);
+    for (int i = 0; i < kBoard; ++i) {
+        const QRect column = columnLabel(i);
+        p.fillRect(column, patch);
+        p.drawText(column, Qt::AlignCenter, QString(QChar(u'A' + i)));
+        const QRect row = rowLabel(i);
+        p.fillRect(row, patch);
+        p.drawText(row, Qt::AlignCenter, QString::number(i + 1));
+    }
+}
+
+void BoardView::paintFrame(QPainter &p, const QList<QPoint> &squares) {
+    if (squares.isEmpty())
+        return;
+    constexpr int s = TilePictures::kSquare;
+    QRect word;
+    for (const QPoint &square : squares)
+        word |= QRect(square * s, QSize(s, s));
+    p.setPen(QPen(QColor(255, 200, 0), 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(word.adjusted(1, 1, -2, -2));
+}
+
+void BoardView::setCoordinates(bool on) {
+    if (on == coordinates_)
+        return;
+    coordinates_ = on;
+    update();
+}
+
+void BoardView::frameWord(const QList<QPoint> &squares) {
+    framed_ = squares;
+    update();
 }
 
 void BoardView::updateSquare(QPoint square) {

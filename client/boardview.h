@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 
 #include <optional>
 
 class GameMirror;
+class QPainter;
 class TilePictures;
 
 // The 19 x 19 squares of the board, 28 pixels each: every square's
@@ -23,6 +26,12 @@ class TilePictures;
 // arrow pointed; Backspace takes the last tile back, Enter submits, Escape
 // clears. Nothing is laid or taken back outside the own turn or in its last
 // second.
+//
+// The board fills its frame to within three pixels, so the coordinates
+// (columns A..S, rows 1..19) are carried by the edge squares: each top
+// square names its column in a strip along its top, each left square its row
+// in a strip along its left side. A word can be framed (a score sheet row
+// clicked), drawn as one rectangle around its squares.
 class BoardView : public QWidget {
     Q_OBJECT
 public:
@@ -49,6 +58,21 @@ public:
     void dropCarried(QPoint pixel);
     bool typesDown() const { return down_; }
 
+    // Whether the edge squares carry the coordinates.
+    bool coordinates() const { return coordinates_; }
+    void setCoordinates(bool on);
+    // The strips of the edge squares that carry the coordinates.
+    static QRect columnLabel(int x);
+    static QRect rowLabel(int y);
+    // Paints the coordinates' strips, and a frame round a word's squares:
+    // the game history's board draws them the same way.
+    static void paintCoordinates(QPainter &p);
+    static void paintFrame(QPainter &p, const QList<QPoint> &squares);
+
+    // The squares framed as one word, empty when none.
+    const QList<QPoint> &framed() const { return framed_; }
+    void frameWord(const QList<QPoint> &squares);
+
 signals:
     // The move is to be submitted: a right click (byKey false) or Enter.
     void doneRequested(bool byKey);
@@ -73,4 +97,6 @@ private:
     const TilePictures *pictures_;
     QPoint cursor_{9, 9};
     bool down_ = false;
+    bool coordinates_ = true;
+    QList<QPoint> framed_;
 };

@@ -4,6 +4,7 @@
 #include "client/boardview.h"
 #include "client/chat/chatentry.h"
 #include "client/chat/chatpanel.h"
+#include "client/chat/chatview.h"
 #include "client/chat/sounds.h"
 #include "client/computermenu.h"
 #include "client/gamestarter.h"
@@ -11,6 +12,7 @@
 #include "client/networkmenu.h"
 #include "client/pictures.h"
 #include "client/rackview.h"
+#include "client/scoresheetview.h"
 #include "client/seatmenu.h"
 #include "client/seattable.h"
 #include "client/statuspanel.h"
@@ -24,6 +26,7 @@
 #include "net/command.h"
 #include "net/protocol.h"
 #include "settings/zorblesettings.h"
+#include "windows/gamehistory.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tgameoptions.h"
@@ -39,6 +42,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 
 #include <cstdio>
 
@@ -118,6 +122,7 @@ void Tchat::buildPanel() {
     setCentralWidget(panel_);
 
     boardArea_ = new BoardArea(mirror_, pictures_.get(), panel_);
+    connect(boardArea_->rematchButton(), &QPushButton::clicked, this, &Tchat::rematch);
     connect(boardArea_->screenButton(), &QPushButton::clicked, this, [this] {
         boardArea_->screenPanel()->hide();
         close();
@@ -176,6 +181,7 @@ void Tchat::buildPanel() {
     chat_->setGeometry(550, 244, ChatPanel::kWidth, ChatPanel::kHeight);
     chat_->setSeatNames([this](int seat) { return mirror_.seats().name(seat); });
     connect(chat_, &ChatPanel::sendRequest, &link_, &HostLink::send);
+    buildMovesTab();
 
     // Over the settings column while it runs.
     zorble_ = new ZorbleFlash(pictures_.get(), panel_);
@@ -215,8 +221,10 @@ void Tchat::buildParts() {
     });
     connect(tiles_, &TileSetMenu::broken, this, &Tchat::systemLine);
 
-    settings_ =
-        new WindowSettings({*this, *chat_, *tiles_, [this] { return gameOptions(); }}, this);
+    settings_ = new WindowSettings(
+        {*this, *chat_, *tiles_, [this] { return gameOptions(); }, *Coordinates1}, this);
+    connect(Coordinates1, &QAction::triggered, settings_,
+            qOverload<>(&WindowSettings::saveinifile));
     connect(tiles_, &TileSetMenu::chosen, settings_, qOverload<>(&WindowSettings::saveinifile));
     connect(settings_, &WindowSettings::lobbyKeysRead, this,
             [this](const WindowSettings::LobbyKeys &keys) {
@@ -261,6 +269,13 @@ void Tchat::buildMenus() {
         mirror_, [this](const QString &line) { systemLine(line); }, this);
     network_->addToFileMenu(fileMenu_);
     network_->openLinksFrom(chat_->view());
+    QAction *history = fileMenu_->addAction(QStringLiteral("Game History"));
+    history->setObjectName(QStringLiteral("GameHistory1"));
+    connect(history, &QAction::triggered, this, [this] {
+        GameHistory *window = gameHistory();
+        window->show();
+        window->raise();
+    });
     fileMenu_->addSeparator();
     Exit1 = fileMenu_->addAction(QStringLiteral("Exit"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
@@ -284,6 +299,11 @@ void Tchat::buildMenus() {
     BoardKeys1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     connect(BoardKeys1, &QAction::triggered, this,
             [this] { boardArea_->board()->setFocus(Qt::ShortcutFocusReason); });
+    Coordinates1 = viewMenu_->addAction(QStringLiteral("Coordinates"));
+    Coordinates1->setObjectName(QStringLiteral("Coordinates1"));
+    Coordinates1->setCheckable(true);
+    Coordinates1->setChecked(true);
+    connect(Coordinates1, &QAction::toggled, boardArea_->board(), &BoardView::setCoordinates);
     unseen_ = new UnseenView(mirror_, this);
     QAction *unseen = viewMenu_->addAction(QStringLiteral("Unseen Tiles"));
     unseen->setObjectName(QStringLiteral("UnseenTiles1"));
@@ -431,10 +451,7 @@ void Tchat::gameoptionsStart() {
     const game::GameOptions options = gameoptions_->values();
     if (TServer *server = starter_->server())
         server->setHostOptions(gameoptions_->hostValues());
-    // The command word and the name go out in at most 34 characters.
-    constexpr int kHeadLength = 34;
-    const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
-    const QString name = proto::cut(mirror_.playerName(), kHeadLength - wordLength);
+    const QString name = startName();
     settings_->saveinifile();
     // The host starts a new game whenever asked, so a running one ends only
     // when the player says so.
@@ -451,6 +468,22 @@ void Tchat::gameoptionsStart() {
         computer_->addThen(ai::Level::Normal, start); // the game starts once it sits
     else
         start();
+}
+
+QString Tchat::startName() const {
+    // The command word and the name go out in at most 34 characters.
+    constexpr int kHeadLength = 34;
+    const int wordLength = int(proto::commandName(proto::Command::startgame).size()) + 1;
+    return proto::cut(mirror_.playerName(), kHeadLength - wordLength);
+}
+
+void Tchat::rematch() {
+    // The game just ended: the same options, and the seats stay as they are
+    // at the host.
+    if (!mirror_.isHost() || !mirror_.loggedIn() || mirror_.gameRunning())
+        return;
+    status_->startButton()->hide();
+    link_.send(proto::request::start(startName(), mirror_.options()));
 }
 
 void Tchat::button_passClick() {
@@ -508,6 +541,9 @@ QJsonObject Tchat::places() const {
     for (const QPushButton *b : {status_->doneButton(), status_->clearButton(),
                                  status_->newTilesButton(), status_->passButton()})
         place(b);
+    const QRect moves = chatTabs_->tabRect(1).translated(chatTabs_->mapTo(this, QPoint()));
+    out.insert(QStringLiteral("tab_moves"),
+               QJsonArray{moves.x(), moves.y(), moves.width(), moves.height()});
     return out;
 }
 

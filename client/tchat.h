@@ -18,12 +18,15 @@ class DragImage;
 class PreviewLabel;
 class ChatPanel;
 class ComputerMenu;
+class GameHistory;
 class GameStarter;
 class NetworkMenu;
 class QAction;
 class QLabel;
 class QMenu;
+class QTabBar;
 class RackView;
+class ScoreSheetView;
 class SeatMenu;
 class SeatTable;
 class StatusPanel;
@@ -83,6 +86,9 @@ public:
     GameMirror &mirror() { return mirror_; }
     const GameMirror &mirror() const { return mirror_; }
     ChatPanel *chat() const { return chat_; }
+    // The "Chat" and "Moves" tabs under the chat, and the Moves tab's sheet.
+    QTabBar *chatTabs() const { return chatTabs_; }
+    ScoreSheetView *scoreSheet() const { return sheet_; }
     GameStarter *starter() const { return starter_; }
     WindowSettings *settings() const { return settings_; }
     TileSetMenu *tileSets() const { return tiles_; }
@@ -92,6 +98,8 @@ public:
     Tphrases *phraseEditor();
     Tspylist *spyList();
     Tdownload *download();
+    // File > Game History, made when first opened, listing the games folder.
+    GameHistory *gameHistory();
     // The version text sent at login: the About window's version label.
     QString versionText() const;
     bool isClosing() const { return closing_; }
@@ -107,6 +115,9 @@ public:
     // The Start Game, Pass and New Tiles actions (buttons, menu, console).
     void button_startClick();
     void button_passClick();
+    // "Rematch" on the winner panel (hosting player): the game just ended
+    // starts again with its options and seats.
+    void rematch();
     void button_newtilesClick();
     // Submits the tiles laid this turn (Done, a right click on the board,
     // Enter on the board).
@@ -118,8 +129,8 @@ public:
     // or why the host would refuse the move; empty while no tile of the own
     // turn lies on the board.
     QString previewText() const;
-    // Where the board, the rack tiles, SORT and the move buttons lie in the
-    // window, as [left, top, width, height] by object name, for scripts that
+    // Where the board, the rack tiles, SORT, the move buttons and the Moves
+    // tab lie in the window, as [left, top, width, height] by object name, for scripts that
     // click on them.
     QJsonObject places() const;
     // Options > Just Watch: asks the host to let the own seat sit out, or
@@ -136,6 +147,7 @@ public:
     // Options > Your Name, File > Join a Game and File > Copy Invitation.
     NetworkMenu *networkMenu() const { return network_; }
     QAction *justWatchAction() const { return JustWatch1; }
+    QAction *coordinatesAction() const { return Coordinates1; }
 
 signals:
     // The window has closed; the program ends with it.
@@ -152,6 +164,7 @@ protected:
 private:
     void buildMenus();
     void buildPanel();
+    void buildMovesTab();
     void buildParts();
     void connectViews();
     void addlinetochat(int seat, const QString &text, quint32 colour);
@@ -162,6 +175,8 @@ private:
     void seatChanged(int seat);
     // The Game Options window's start button.
     void gameoptionsStart();
+    // The player's name as the start message carries it.
+    QString startName() const;
     // The phrase editor's Done button.
     void phrasesDone(const QStringList &phrases);
     // The keyboard focus goes back to the chat entry after a move button.
@@ -185,6 +200,7 @@ private:
     UnseenView *unseen_ = nullptr; // View > Unseen Tiles
     QPointer<Tspylist> spylist_;   // may go before the window
     QPointer<Tdownload> download_; // likewise
+    GameHistory *history_ = nullptr;
     AppPaths paths_;
     QPointer<Ttallylist> tally_; // may go before the window
 
@@ -195,6 +211,8 @@ private:
     RackView *rack_ = nullptr;
     ZorbleFlash *zorble_ = nullptr;
     ChatPanel *chat_ = nullptr;
+    QTabBar *chatTabs_ = nullptr;
+    ScoreSheetView *sheet_ = nullptr;
     PreviewLabel *label_preview = nullptr;
     DragImage *image_dragging = nullptr;
     QMenu *fileMenu_ = nullptr;
@@ -208,6 +226,7 @@ private:
     QAction *PhraseList1 = nullptr;
     QMenu *tilesMenu_ = nullptr;
     QAction *BoardKeys1 = nullptr;
+    QAction *Coordinates1 = nullptr;
     SeatMenu *popup_kick = nullptr;
     ComputerMenu *computer_ = nullptr;
     NetworkMenu *network_ = nullptr;

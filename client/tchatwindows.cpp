@@ -1,12 +1,20 @@
 // The windows the game window keeps (Game Options, the phrase editor, the
-// Spy List, the download window, the tally list) and what it hands to its
-// parts before it is first shown.
+// Spy List, the download window, the tally list, the game history), the
+// Moves tab beside the chat, and what it hands to its parts before it is
+// first shown.
+#include "client/boardarea.h"
+#include "client/boardview.h"
 #include "client/chat/chatpanel.h"
+#include "client/chat/chatview.h"
 #include "client/gamestarter.h"
+#include "client/recordview.h"
+#include "client/scoresheetview.h"
 #include "client/statuspanel.h"
 #include "client/tchat.h"
 #include "client/tilesetmenu.h"
+#include "client/tilesets.h"
 #include "client/windowsettings.h"
+#include "windows/gamehistory.h"
 #include "windows/tabout.h"
 #include "windows/tdownload.h"
 #include "windows/tgameoptions.h"
@@ -15,6 +23,7 @@
 #include "windows/ttallylist.h"
 
 #include <QPushButton>
+#include <QTabBar>
 
 void Tchat::setArguments(const QStringList &args) {
     starter_->setArguments(args);
@@ -129,4 +138,52 @@ void Tchat::phrasesDone(const QStringList &phrases) {
     for (int n = 1; n <= ChatPanel::kPhraseCount; ++n)
         chat_->setPhrase(n, phrases.value(n - 1));
     settings_->savePhrases(phrases);
+}
+
+GameHistory *Tchat::gameHistory() {
+    if (!history_) {
+        history_ = new GameHistory(this);
+        auto *view = new RecordView(pictures_.get());
+        history_->setBoardView(view, [view](const game::Grid &board, const game::Grid &squares,
+                                            const QList<QPoint> &framed, const QString &rack) {
+            view->showTurn(board, squares, framed, rack);
+        });
+    }
+    // Listed afresh each time: the host adds a record with every game.
+    history_->setFolder(paths_.gamesFolder());
+    return history_;
+}
+
+void Tchat::buildMovesTab() {
+    // The tabs go under the chat, where the column has room, so nothing else
+    // moves; the sheet lies over the chat's lines, leaving the phrase
+    // buttons and the entry in use.
+    chatTabs_ = new QTabBar(panel_);
+    chatTabs_->setObjectName(QStringLiteral("tabs_chat"));
+    chatTabs_->setShape(QTabBar::RoundedSouth);
+    chatTabs_->setDrawBase(false);
+    chatTabs_->setExpanding(false);
+    chatTabs_->addTab(QStringLiteral("Chat"));
+    chatTabs_->addTab(QStringLiteral("Moves"));
+    chatTabs_->setFocusPolicy(Qt::NoFocus);
+    QFont small = chatTabs_->font();
+    small.setPointSize(8);
+    chatTabs_->setFont(small);
+    const QRect chat = chat_->geometry();
+    chatTabs_->setGeometry(
+        chat.left(), chat.bottom() + 2, chat.width(),
+        std::min(chatTabs_->sizeHint().height(), panel_->minimumHeight() - chat.bottom() - 3));
+
+    sheet_ = new ScoreSheetView(mirror_, panel_);
+    sheet_->setGeometry(chat.left(), chat.top() + 21, chat.width(), ChatView::kHeight + 4);
+    sheet_->hide();
+    connect(chatTabs_, &QTabBar::currentChanged, sheet_, [this](int tab) {
+        sheet_->setVisible(tab == 1);
+        if (tab == 1)
+            sheet_->raise();
+    });
+    connect(&mirror_, &GameMirror::scoreSheetChanged, sheet_, &ScoreSheetView::refresh);
+    connect(sheet_, &ScoreSheetView::wordChosen, boardArea_->board(), &BoardView::frameWord);
+    connect(&mirror_, &GameMirror::gameStarted, boardArea_->board(),
+            [this] { boardArea_->board()->frameWord({}); });
 }

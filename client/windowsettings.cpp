@@ -6,6 +6,7 @@
 #include "settings/zorblesettings.h"
 #include "windows/tgameoptions.h"
 
+#include <QAction>
 #include <QScreen>
 #include <QWidget>
 
@@ -99,6 +100,7 @@ void WindowSettings::loadinifile() {
 
     parts_.gameOptions()->setValues(s.options);
     parts_.gameOptions()->setHostValues(s.host);
+    parts_.coordinates.setChecked(s.coordinates);
     lobby_ = {s.lobbyURL, s.lobbyPath, s.lobbySHA256};
     emit lobbyKeysRead(lobby_);
     read_ = true;
@@ -125,6 +127,7 @@ void WindowSettings::saveinifile(const QRect &geometry) {
     s.chatterSounds = chat.chatterSounds;
     s.options = parts_.gameOptions()->values();
     s.host = parts_.gameOptions()->hostValues();
+    s.coordinates = parts_.coordinates.isChecked();
 
     IniFile ini(file_);
     ini.load();

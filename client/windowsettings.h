@@ -2,10 +2,9 @@
 
 // The game window's part of the settings file: its place and size, the tile
 // set, the chat's text, sounds and phrases, the game options last used, the
-// lobby's keys, which it only reads, and the player's own keys (the name and
-// the hosts last joined), written on their own when they change. Nothing
-// else is written before the file was read: the window's built-in values
-// would overwrite the user's.
+// board's coordinates, the lobby's keys, which it only reads, and the player's own keys (the name
+// and the hosts last joined), written on their own when they change. Nothing else is written before
+// the file was read: the window's built-in values would overwrite the user's.
 
 #include "game/options.h"
 #include "settings/playersettings.h"
@@ -18,6 +17,7 @@
 #include <functional>
 
 class ChatPanel;
+class QAction;
 class QWidget;
 class TileSetMenu;
 class Tgameoptions;
@@ -37,6 +37,7 @@ public:
         ChatPanel &chat;
         TileSetMenu &tiles;
         std::function<Tgameoptions *()> gameOptions;
+        QAction &coordinates; // View > Coordinates, checkable
     };
 
     explicit WindowSettings(const Parts &parts, QObject *parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "clientcore/mirrortexts.h"
 #include "clientcore/movecomposer.h"
+#include "clientcore/scoresheet.h"
 #include "clientcore/seatlist.h"
 #include "game/options.h"
 #include "game/position.h"
@@ -36,6 +37,8 @@ public:
 
     const SeatList &seats() const { return seats_; }
     const MirrorTexts &texts() const { return texts_; }
+    // The turns of the game seen so far, one row each.
+    const ScoreSheet &scoreSheet() const { return sheet_; }
     MoveComposer &composer() { return composer_; }
     const MoveComposer &composer() const { return composer_; }
 
@@ -141,6 +144,8 @@ signals:
     void tilesExchanged(int seat);
     // A watcher's entry was added to the seats' spies or taken from it.
     void spiesChanged();
+    // A row was added to the score sheet or completed, or the sheet cleared.
+    void scoreSheetChanged();
 
 private:
     friend class MirrorUpdate;
@@ -154,6 +159,7 @@ private:
 
     SeatList seats_;
     MirrorTexts texts_;
+    ScoreSheet sheet_;
     game::Position position_;
     game::GameOptions options_;
     int currentplayer_ = 0;

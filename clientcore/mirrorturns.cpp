@@ -16,6 +16,20 @@ void MirrorUpdate::clearLaid() {
     m.composer_.clearLaid();
 }
 
+std::array<int, game::kSeats + 1> MirrorUpdate::totals() const {
+    std::array<int, game::kSeats + 1> out{};
+    for (int n = 1; n <= game::kSeats; ++n)
+        out[size_t(n)] = m.seats_.score(n);
+    return out;
+}
+
+void MirrorUpdate::sheetRow(ScoreRow::Kind kind, int seat, int points) {
+    if (!game::isSeat(seat))
+        return;
+    m.sheet_.other(kind, seat, nameOf(seat), points, totals());
+    emit m.scoreSheetChanged();
+}
+
 // ---- Turns ----------------------------------------------------------------------------
 
 void MirrorUpdate::operator()(const TurnClock &msg) {
@@ -50,6 +64,7 @@ void MirrorUpdate::operator()(const Passed &msg) {
     if (own)
         clearLaid();
     systemLine(MirrorTexts::passed(nameOf(msg.seat), own));
+    sheetRow(ScoreRow::Kind::Pass, msg.seat, 0);
     endOfTurn();
 }
 
@@ -58,6 +73,7 @@ void MirrorUpdate::operator()(const TimeUp &msg) {
     if (own)
         clearLaid();
     systemLine(MirrorTexts::timeUp(nameOf(msg.seat), own));
+    sheetRow(ScoreRow::Kind::TimeUp, msg.seat, 0);
     if (own)
         emit m.soundRequested(QStringLiteral("time"));
     endOfTurn();
@@ -72,6 +88,7 @@ void MirrorUpdate::operator()(const Exchanged &msg) {
     if (own)
         clearLaid();
     systemLine(MirrorTexts::boughtTiles(nameOf(msg.seat), own));
+    sheetRow(ScoreRow::Kind::Exchange, msg.seat, -10); // new tiles cost 10
     m.composer_.cancelDrag();
     emit m.tilesExchanged(msg.seat);
 }
@@ -117,6 +134,11 @@ void MirrorUpdate::operator()(const Scored &msg) {
     for (int n = 1; n <= game::kSeats; ++n)
         emit m.seatChanged(n);
     systemLine(MirrorTexts::scored(nameOf(msg.seat), msg.word, m.seats_.bonus(msg.seat)));
+    if (game::isSeat(msg.seat)) {
+        m.sheet_.scored(msg.seat, nameOf(msg.seat), msg.word.toUpper(), msg.turnscore, msg.bonus,
+                        totals());
+        emit m.scoreSheetChanged();
+    }
     if (msg.bonus >= 1 && msg.bonus <= 3) {
         emit m.zorbleOutcome(msg.bonus);
         emit m.soundRequested(msg.bonus == 3 ? QStringLiteral("zbbad") : QStringLiteral("zbgood"));
@@ -167,6 +189,8 @@ void MirrorUpdate::operator()(const NewWord &msg) {
         for (int k : m.composer_.settle(msg.tiles))
             m.position_.rack[size_t(k)] = game::kEmpty;
     endOfTurn();
+    m.sheet_.laid(msg.tiles, m.position_.board);
+    emit m.scoreSheetChanged();
     emit m.boardChanged();
     emit m.rackChanged();
 }

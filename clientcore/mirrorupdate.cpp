@@ -149,6 +149,8 @@ void MirrorUpdate::operator()(const Started &msg) {
     m.composer_.reset();
     m.position_.rack.fill(game::kEmpty);
     m.winners_.clear();
+    m.sheet_.clear();
+    emit m.scoreSheetChanged();
     emit m.moveButtonsShown(false);
     applySettings(msg.options);
     systemLine(MirrorTexts::started(msg.name, msg.name == m.playername_));

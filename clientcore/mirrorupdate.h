@@ -4,6 +4,7 @@
 // changes, in order, the chat lines and sounds, and the signals that tell the
 // views. GameMirror::handle hands every message to one of these.
 
+#include "clientcore/scoresheet.h"
 #include "net/messages.h"
 
 class GameMirror;
@@ -54,6 +55,8 @@ private:
     void applySettings(const game::GameOptions &options);
     void colourBoard();
     void endOfTurn();
+    std::array<int, game::kSeats + 1> totals() const;
+    void sheetRow(ScoreRow::Kind kind, int seat, int points);
     // The tiles laid this turn go back to the rack, with their sounds.
     void clearLaid();
 

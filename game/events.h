@@ -15,6 +15,20 @@
 
 namespace game {
 
+// The Zorble outcome of a move as players read it: "", "+20", "-20", "x2".
+inline QString outcomeText(int bonus) {
+    switch (bonus) {
+    case 1:
+        return QStringLiteral("+20");
+    case 2:
+        return QStringLiteral("-20");
+    case 3:
+        return QStringLiteral("x2");
+    default:
+        return {};
+    }
+}
+
 namespace event {
 
 // A game began. The hosting player's request is repeated as it came, with

@@ -22,21 +22,42 @@ cmake --build "$root/build-fuzz" --target "${targets[@]}" -j "$(nproc)"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-failed=()
-for target in "${targets[@]}"; do
-  name=${target#fuzz_}
+# Each target runs on one core; as many run at once as there are cores.
+run_target() {
+  local target=$1 name=${1#fuzz_}
   mkdir -p "$scratch/$name" "$root/fuzz-out/$name"
   cp -r "$root/fuzz/corpus/$name/." "$scratch/$name/"
-  echo "== $target: ${seconds}s"
-  if ! LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp:print_suppressions=0" \
+  if LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp:print_suppressions=0" \
       "$root/build-fuzz/fuzz/$target" -max_total_time="$seconds" -max_len=70000 \
       -timeout=10 -print_final_stats=1 -artifact_prefix="$root/fuzz-out/$name/" \
       "$scratch/$name" 2>"$scratch/$name.log"; then
-    tail -n 60 "$scratch/$name.log"
-    failed+=("$target")
-  else
+    touch "$scratch/$name.passed"
+  fi
+}
+
+running=0
+for target in "${targets[@]}"; do
+  if ((running >= $(nproc))); then
+    wait -n || true
+    running=$((running - 1))
+  fi
+  echo "== $target: ${seconds}s"
+  run_target "$target" &
+  running=$((running + 1))
+done
+wait
+
+failed=()
+for target in "${targets[@]}"; do
+  name=${target#fuzz_}
+  if [ -f "$scratch/$name.passed" ]; then
+    echo "== $target"
     grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|Done)' \
       "$scratch/$name.log" || true
+  else
+    echo "== $target failed:"
+    tail -n 60 "$scratch/$name.log"
+    failed+=("$target")
   fi
 done
 

@@ -10,16 +10,19 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m "${1:-$root/build-package}")"
 
-# Only the programs that ship are built: no tests, no benchmarks.
+# A new tree builds only the programs that ship: no tests, no benchmarks. An
+# existing Release tree (the test run's) is used as it is configured, so that
+# the shipped programs are not compiled a second time.
 if [ -f "$build/CMakeCache.txt" ]; then
   build_type="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")"
   [ "$build_type" = Release ] || {
     echo "$build is a '$build_type' build; the package comes from a Release build only" >&2
     exit 1
   }
+else
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DZORBLE_TESTS=OFF -DZORBLE_BENCH=OFF -DZORBLE_WERROR=ON >/dev/null
 fi
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DZORBLE_TESTS=OFF -DZORBLE_BENCH=OFF -DZORBLE_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target zorble zorble-lzrw1 zorble_icons zorble_docs
 
 desktop-file-validate "$root/packaging/io.github.zorble.Zorble.desktop"

@@ -6,6 +6,7 @@
 #   docs/game-middle.png  words on the board, a Zorble outcome showing
 #   docs/game-laying.png  Alice typing tiles onto the board, with the preview
 #   docs/game-end.png     the winner panel
+#   docs/game-moves.png   the score sheet in the Moves tab, with Rematch
 #
 # usage: scripts/screenshots-game.sh [BUILD_DIR] [OUTPUT_DIR]
 set -euo pipefail
@@ -97,4 +98,9 @@ DISPLAY="$display" xdotool key Escape
 pass_until '[ "$(field "[\"winner\"][\"visible\"]")" = True ]'
 sleep 1
 shot game-end.png
+# The Moves tab beside the chat: the game's score sheet.
+read -r mx my mw mh <<<"$(field "['places']['tab_moves']" | tr -d '[],')"
+DISPLAY="$display" xdotool mousemove --window "$window" $((mx + mw / 2)) $((my + mh / 2)) click 1
+sleep 0.5
+shot game-moves.png
 exec 3>&- 4>&-

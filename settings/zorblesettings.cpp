@@ -70,6 +70,7 @@ void ZorbleSettings::load(const IniFile &ini) {
     host.rejoinByName = r.onWhenOne(QStringLiteral("RejoinByName"));
     newTurnSound = r.onWhenOne(QStringLiteral("Turnsound"));
     chatterSounds = r.onUnlessFalse(QStringLiteral("ChatterSounds"));
+    coordinates = r.onUnlessFalse(QStringLiteral("Coordinates"));
     lobbyURL = r.text(QStringLiteral("LobbyURL"));
     lobbyPath = r.text(QStringLiteral("LobbyPath"));
     lobbySHA256 = r.text(QStringLiteral("LobbySHA256"));
@@ -113,6 +114,7 @@ void write(const ZorbleSettings &s, IniFile &ini, Part part) {
     put(QStringLiteral("RejoinByName"), oneZero(s.host.rejoinByName));
     put(QStringLiteral("Turnsound"), oneZero(s.newTurnSound));
     put(QStringLiteral("ChatterSounds"), trueFalse(s.chatterSounds));
+    put(QStringLiteral("Coordinates"), trueFalse(s.coordinates));
 }
 
 } // namespace

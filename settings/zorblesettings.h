@@ -40,6 +40,7 @@ struct ZorbleSettings {
     game::HostOptions host;
     bool newTurnSound = false; // Turnsound: "1" is the new sound
     bool chatterSounds = true; // off only when "false"
+    bool coordinates = true;   // Coordinates: the board's; off only when "false"
     QString lobbyURL;          // LobbyURL: the lobby installer's address; none by default
     QString lobbyPath;   // LobbyPath: the installed lobby; empty for "vornexlobby" on the PATH
     QString lobbySHA256; // LobbySHA256: the installer's SHA-256 in hexadecimal, if any

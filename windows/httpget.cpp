@@ -44,18 +44,6 @@ HttpGet::HttpGet(QObject *parent) : QObject(parent) {
     static_assert(std::is_same_v<decltype(&HttpGet::writeCallback), curl_write_callback>);
     static_assert(std::is_same_v<decltype(&HttpGet::headerCallback), curl_write_callback>);
 
-    // Once per process, before the first handle; the program has one thread.
-    static const CURLcode global = curl_global_init(CURL_GLOBAL_DEFAULT);
-    if (global != CURLE_OK)
-        return; // start() reports that nothing can be downloaded
-    multi_ = curl_multi_init();
-    if (!multi_)
-        return;
-    curl_multi_setopt(multiOf(multi_), CURLMOPT_SOCKETFUNCTION, &HttpGet::socketCallback);
-    curl_multi_setopt(multiOf(multi_), CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(multiOf(multi_), CURLMOPT_TIMERFUNCTION, &HttpGet::timerCallback);
-    curl_multi_setopt(multiOf(multi_), CURLMOPT_TIMERDATA, this);
-
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &HttpGet::timeout);
     idle_.setSingleShot(true);
@@ -76,6 +64,26 @@ HttpGet::~HttpGet() {
         curl_multi_cleanup(multiOf(multi_));
 }
 
+// curl and its TLS libraries are set up at the first download, not when the
+// download window is made: a game that downloads nothing never pays their
+// memory.
+bool HttpGet::setUp() {
+    if (multi_)
+        return true;
+    // Once per process, before the first handle; the program has one thread.
+    static const CURLcode global = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (global != CURLE_OK)
+        return false;
+    multi_ = curl_multi_init();
+    if (!multi_)
+        return false;
+    curl_multi_setopt(multiOf(multi_), CURLMOPT_SOCKETFUNCTION, &HttpGet::socketCallback);
+    curl_multi_setopt(multiOf(multi_), CURLMOPT_SOCKETDATA, this);
+    curl_multi_setopt(multiOf(multi_), CURLMOPT_TIMERFUNCTION, &HttpGet::timerCallback);
+    curl_multi_setopt(multiOf(multi_), CURLMOPT_TIMERDATA, this);
+    return true;
+}
+
 bool HttpGet::start(const QUrl &url, Sink sink) {
     if (running()) {
         error_ = QStringLiteral("A download is running already.");
@@ -87,7 +95,7 @@ bool HttpGet::start(const QUrl &url, Sink sink) {
         error_ = QStringLiteral("Not an http or https address: %1").arg(url.toString());
         return false;
     }
-    if (!multi_) {
+    if (!setUp()) {
         error_ = QStringLiteral("The download library could not be set up.");
         return false;
     }

@@ -84,6 +84,7 @@ private:
         QSocketNotifier *write = nullptr;
     };
 
+    bool setUp();
     static int socketCallback(void *easy, int socket, int what, void *self, void *);
     static int timerCallback(void *multi, long timeoutMs, void *self);
     static size_t writeCallback(char *data, size_t size, size_t count, void *self);

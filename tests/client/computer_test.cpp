@@ -130,7 +130,7 @@ TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
         // Looked for on a worker thread; the line comes a moment later.
         const qsizetype shown = h.lines.size();
         menu.showHint();
-        ASSERT_TRUE(waitUntil([&] { return h.lines.size() > shown; }));
+        ASSERT_TRUE(waitUntil([&] { return h.lines.size() > shown; }, 30000));
         const QString line = h.lines.last();
         if (turn == 4) {
             EXPECT_EQ(line, "No hints are left in this game.");
@@ -218,6 +218,51 @@ TEST(TchatResume, TheHostingWindowAsksAboutAnInterruptedGame) {
             EXPECT_TRUE(h.server.table().seat(2).away);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// After a game the hosting player's winner panel offers "Rematch": the game
+// starts again with the options and the seats it had.
+TEST(TchatRematch, TheHostsWindowStartsTheEndedGameAgainWithItsOptionsAndSeats) {
+    Hosting h;
+    ASSERT_TRUE(h.loggedIn());
+    h.w.computerMenu()->add(ai::Level::Easy);
+    ASSERT_TRUE(h.sits(2, "Computer 1"));
+    const game::GameOptions chosen{45, 8, 0, 1, false, false}; // the first move ends it
+    QPushButton *rematch = h.w.findChild<QPushButton *>("button_rematch");
+    // A game may end before a poll sees it running (the computer can move
+    // first), so the starts are counted as they come, with the button's
+    // state at that moment.
+    int starts = 0;
+    bool hiddenAtStart = true;
+    QObject::connect(&h.w.mirror(), &GameMirror::gameStarted, [&] {
+        ++starts;
+        hiddenAtStart = hiddenAtStart && rematch->isHidden();
+    });
+    h.w.button_startClick();
+    h.w.gameOptions()->setValues(chosen);
+    h.w.gameOptions()->startButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return starts == 1; }));
+    // Alice passes when her turn comes; the computer's move passes the score.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            if (h.w.mirror().ownTurn())
+                h.w.button_passClick();
+            return !h.w.mirror().winners().isEmpty();
+        },
+        20000));
+    ASSERT_TRUE(rematch->isVisibleTo(&h.w));
+    h.w.gameOptions()->setValues(game::kDefaultOptions); // the window's choice does not count
+    rematch->click();
+    ASSERT_TRUE(waitUntil([&] { return starts == 2; }));
+    EXPECT_TRUE(hiddenAtStart);
+    EXPECT_EQ(h.server.table().state().options, chosen);
+    EXPECT_EQ(h.w.mirror().options(), chosen);
+    EXPECT_EQ(h.w.mirror().seats().name(1), "Alice");
+    EXPECT_EQ(h.w.mirror().seats().name(2), "Computer 1");
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegion>
 
 #include <array>
 #include <tuple>
@@ -120,6 +121,7 @@ TEST(BoardView, ShowsAsManyZorbleSquaresAsTheGameHas) {
         GameMirror m;
         const ClassicPictures pics;
         BoardView view(m, &pics);
+        view.setCoordinates(false); // they would cover the edge squares' corners
         startGame(m, count);
         const QImage board = view.grab().toImage();
         QList<std::array<int, 2>> painted;
@@ -132,6 +134,44 @@ TEST(BoardView, ShowsAsManyZorbleSquaresAsTheGameHas) {
     }
 }
 
+// The edge squares carry the coordinates in strips of their own: with them
+// ticked each strip shows its own label (no two alike), over squares and
+// tiles alike, and not one pixel outside the strips changes.
+TEST(BoardView, EdgeSquaresCarryTheCoordinatesOnlyInTheirStrips) {
+    GameMirror m;
+    const ClassicPictures pics;
+    BoardView view(m, &pics);
+    startGame(m, 20);
+    m.handle(ShowBoard{{10, 0, 4}}); // a tile on K1
+    m.handle(ShowBoard{{0, 9, 4}});  // and on A10
+    view.setCoordinates(false);
+    const QImage plain = view.grab().toImage();
+    view.setCoordinates(true);
+    const QImage labelled = view.grab().toImage();
+
+    QRegion strips;
+    for (int i = 0; i < game::kBoard; ++i)
+        strips += QRegion(BoardView::columnLabel(i)) + QRegion(BoardView::rowLabel(i));
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+            if (!strips.contains(QPoint(x, y))) {
+                ASSERT_EQ(plain.pixel(x, y), labelled.pixel(x, y)) << x << "," << y;
+            }
+        }
+    }
+
+    for (auto label : {&BoardView::columnLabel, &BoardView::rowLabel}) {
+        QList<QImage> seen;
+        for (int i = 0; i < game::kBoard; ++i) {
+            const QRect strip = label(i);
+            const QImage shown = labelled.copy(strip);
+            EXPECT_NE(shown, plain.copy(strip)) << i;
+            EXPECT_FALSE(seen.contains(shown)) << "label " << i << " repeats another";
+            seen.append(shown);
+        }
+    }
+}
+
 TEST(BoardView, RepaintsWhenTheBoardChanges) {
     Tchat w;
     w.show();
@@ -141,6 +181,11 @@ TEST(BoardView, RepaintsWhenTheBoardChanges) {
     w.mirror().handle(ShowBoard{{4, 4, 7}});
     const QImage image = board->grab().toImage();
     EXPECT_TRUE(showsOnSquare(image, 4, 4, w.pictures().little(7)));
+    // View > Coordinates, ticked at first, takes them off the board.
+    auto *view = qobject_cast<BoardView *>(board);
+    ASSERT_TRUE(view->coordinates());
+    w.coordinatesAction()->trigger();
+    EXPECT_FALSE(view->coordinates());
 }
 
 // A window whose player sits in seat 3 and whose turn it is, with tiles

@@ -1,7 +1,7 @@
 // The host's game records from the real program: a whole game of two
 // computer players replayed by `zorble --replay` ends with the totals the
 // players were told, and a host killed mid-game leaves a record that reads up
-// to its last turn.
+// to its last turn. --analyse holds each turn against the best move.
 #include "tests/e2e/program.h"
 
 #include <QDir>
@@ -63,6 +63,33 @@ TEST(EndToEndRecords, AWholeGameReplaysToTheTotalsThePlayersWereTold) {
     }
     EXPECT_EQ(state["board"].toArray().size(), 19);
     EXPECT_GT(state["unseen"].toObject()["total"].toInt(), 0);
+
+    // --analyse: a line per turn, each with the best move for the rack the
+    // host recorded, and the sums; the same on one thread as on two.
+    const int turns = QRegularExpression(QStringLiteral("After turn (\\d+) of"))
+                          .match(QString::fromUtf8(replay(file, {}).second))
+                          .captured(1)
+                          .toInt();
+    QByteArray analyses[2];
+    for (int threads : {1, 2}) {
+        QProcess p;
+        p.start(QStringLiteral(ZORBLE_BIN),
+                {QStringLiteral("--analyse"), file, QStringLiteral("--threads"),
+                 QString::number(threads)});
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        analyses[threads - 1] = p.readAllStandardOutput();
+    }
+    EXPECT_EQ(analyses[0], analyses[1]);
+    const QStringList lines = QString::fromUtf8(analyses[1]).trimmed().split(u'\n');
+    EXPECT_EQ(lines.size(), turns + 1) << analyses[1].toStdString();
+    EXPECT_EQ(lines
+                  .filter(QRegularExpression(
+                      QStringLiteral("; (best .*; gave away \\d+|no move was possible)$")))
+                  .size(),
+              turns)
+        << analyses[1].toStdString();
+    EXPECT_TRUE(lines.last().startsWith("Points given away: ")) << lines.last().toStdString();
 }
 
 TEST(EndToEndRecords, AHostKilledMidGameLeavesARecordUpToItsLastTurn) {

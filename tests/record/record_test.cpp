@@ -2,11 +2,13 @@
 // replayed to the table's own board and totals; damaged records refused with
 // the number of the line at fault; a record on disk readable while its game
 // goes on.
+#include "ai/analysis.h"
 #include "ai/engine.h"
 #include "dict/tdictn.h"
 #include "record/reader.h"
 #include "record/recorder.h"
 #include "record/recordfile.h"
+#include "record/turnposition.h"
 #include "tests/game/tableprobe.h"
 
 #include <QFile>
@@ -82,6 +84,30 @@ INSTANTIATE_TEST_SUITE_P(Recorded, WireGames,
 
 // Games the move generator plays on a seeded table with other options: its
 // best move, else an exchange, else a pass.
+// A seeded table on which every seat plays the generator's best move, else
+// an exchange, else a pass.
+void playBestMoves(ai::Engine &engine, TableProbe &p, const game::GameOptions &o) {
+    for (int slot = 1; slot <= 4; ++slot) {
+        p.connect(slot);
+        p.seat(slot).name = QStringLiteral("Bot %1").arg(slot);
+    }
+    p.run([&o](auto &t) { return t.start(QStringLiteral("request"), o); });
+    for (int turn = 0; turn < 400 && p.gamerunning(); ++turn) {
+        const int seat = p.currentplayer();
+        const std::vector<ai::Move> moves = engine.generator().generate(p.table.positionOf(seat));
+        const auto best =
+            std::max_element(moves.begin(), moves.end(), [](const ai::Move &a, const ai::Move &b) {
+                return a.score < b.score;
+            });
+        if (best != moves.end())
+            p.run([&](auto &t) { return t.move(seat, best->tiles); });
+        else if (!p.seat(seat).boughttiles && p.tilesdrawn() <= game::Bag::kExchangeLimit)
+            p.run([&](auto &t) { return t.exchange(seat, QString::number(seat)); });
+        else
+            p.run([&](auto &t) { return t.pass(seat, QString::number(seat)); });
+    }
+}
+
 TEST(EngineGames, DoubleSidedAndPartnerGamesReplayToTheTablesEnd) {
     const std::shared_ptr<ai::Engine> shared = ai::Engine::shared();
     ai::Engine &engine = *shared;
@@ -94,34 +120,55 @@ TEST(EngineGames, DoubleSidedAndPartnerGamesReplayToTheTablesEnd) {
         Recording rec;
         rec.attach(p);
         p.st.rng.seed(c.seed);
-        for (int slot = 1; slot <= 4; ++slot) {
-            p.connect(slot);
-            p.seat(slot).name = QStringLiteral("Bot %1").arg(slot);
-        }
         game::GameOptions o = game::kDefaultOptions;
         o.doubletiles = c.doubletiles;
         o.partners = c.partners;
-        p.run([&o](auto &t) { return t.start(QStringLiteral("request"), o); });
-        for (int turn = 0; turn < 400 && p.gamerunning(); ++turn) {
-            const int seat = p.currentplayer();
-            const std::vector<ai::Move> moves =
-                engine.generator().generate(p.table.positionOf(seat));
-            const auto best = std::max_element(
-                moves.begin(), moves.end(),
-                [](const ai::Move &a, const ai::Move &b) { return a.score < b.score; });
-            if (best != moves.end())
-                p.run([&](auto &t) { return t.move(seat, best->tiles); });
-            else if (!p.seat(seat).boughttiles && p.tilesdrawn() <= game::Bag::kExchangeLimit)
-                p.run([&](auto &t) { return t.exchange(seat, QString::number(seat)); });
-            else
-                p.run([&](auto &t) { return t.pass(seat, QString::number(seat)); });
-        }
+        playBestMoves(engine, p, o);
         ASSERT_FALSE(p.gamerunning());
         SCOPED_TRACE(c.partners ? "partners" : "double-sided");
         expectSameEnd(rec.text(), p.st);
         EXPECT_TRUE(rec.text().contains("double=1"));
         EXPECT_TRUE(rec.text().contains("\nmove "));
     }
+}
+
+// A game in which every seat played its best move gave nothing away: the
+// analysis of its record (Zorble outcomes taken off the points) finds for
+// each move a best move of the same points, and none where the seat
+// exchanged or passed; two threads answer as one does.
+TEST(Analysis, BestMovesPlayedGiveNothingAway) {
+    const std::shared_ptr<ai::Engine> shared = ai::Engine::shared();
+    TableProbe p{[&](const QString &w) { return shared->dictionary().FindWord(w); }};
+    Recording rec;
+    rec.attach(p);
+    p.st.rng.seed(4);
+    playBestMoves(*shared, p, game::kDefaultOptions);
+    const record::ReadResult r = record::read(rec.text());
+    ASSERT_TRUE(r.game);
+    const QList<record::RecordedTurn> turns = record::recordedTurns(*r.game);
+    ASSERT_EQ(turns.size(), r.game->turns());
+    std::vector<ai::TurnQuestion> questions;
+    for (const record::RecordedTurn &t : turns) {
+        ASSERT_TRUE(t.rackKnown);
+        questions.push_back({t.position, t.played});
+    }
+    const std::vector<ai::TurnAnswer> two = ai::analyse(*shared, questions, 2);
+    const std::vector<ai::TurnAnswer> one = ai::analyse(*shared, questions, 1);
+    ASSERT_EQ(two.size(), questions.size());
+    int zorbles = 0;
+    for (std::size_t i = 0; i < two.size(); ++i) {
+        const record::Entry &e = r.game->entries[turns[qsizetype(i)].entry];
+        SCOPED_TRACE(e.line);
+        EXPECT_EQ(two[i].best.has_value(), e.kind == record::Kind::Move);
+        EXPECT_EQ(two[i].best.has_value(), one[i].best.has_value());
+        if (!two[i].best)
+            continue;
+        zorbles += e.bonus != 0;
+        EXPECT_EQ(two[i].best->score, turns[qsizetype(i)].played);
+        EXPECT_EQ(two[i].givenAway, 0);
+        EXPECT_EQ(one[i].best->score, two[i].best->score);
+    }
+    EXPECT_GT(zorbles, 0) << "no Zorble outcome was taken off";
 }
 
 TEST(Reader, ReadsEveryKindOfLineAndReplaysToAnyTurn) {

@@ -45,7 +45,8 @@ TEST(ZorbleSettings, NoFileGivesTheDefaultsWhichAreWrittenBackAsTheyReadIn) {
                              "Grace=180\n"
                              "RejoinByName=0\n"
                              "Turnsound=0\n"
-                             "ChatterSounds=true\n");
+                             "ChatterSounds=true\n"
+                             "Coordinates=true\n");
 }
 
 // Each row stores one value, loads the section, saves it again and reads
@@ -85,6 +86,8 @@ TEST(ZorbleSettings, EachValueReadsAsItsTypeAllowsElseGivesItsDefault) {
              Case{"Playsounds", "", "true"},
              Case{"ChatterSounds", "false", "false"},
              Case{"ChatterSounds", "off", "true"},
+             Case{"Coordinates", "false", "false"},
+             Case{"Coordinates", "no", "true"},
              Case{"Double", "1", "1"},
              Case{"Double", "true", "0"},
              Case{"Team", "1", "1"},
