@@ -78,6 +78,15 @@ void GameTable::findplayer() {
             return;
         }
         if (foundEmpty[size_t(next)]) {
+            // Every seat at the table is out of tiles. A kept seat that still
+            // holds some may come back to lay them: the game waits for it.
+            for (int i = 1; i <= kSeats; ++i)
+                if (s_.seats[size_t(i)].present && s_.seats[size_t(i)].away &&
+                    !rackIsEmpty(s_.seats[size_t(i)])) {
+                    s_.current = 0;
+                    s_.turnclock = kUntimed;
+                    return;
+                }
             findwinner();
             send(Audience::everyone(), event::GameEnded{event::End::NoMoreTiles});
             s_.current = 0;
@@ -256,10 +265,15 @@ bool GameTable::checkforwin() {
         const Seat &s = s_.seats[size_t(i)];
         if (s.present && !s.passed && holdsTile(s)) {
             someoneHoldsTiles = true;
-            if (!sitsOut(s))
+            // A kept seat's player may come back to lay its tiles.
+            if (!sitsOut(s) || s.away)
                 someonePlayingHoldsTiles = true;
         }
         if (!(s.passed || !s.present || sitsOut(s)))
+            everyonePassed = false;
+        // Nor do the others' passes end the game while a kept seat that could
+        // still move is away: its player may come back for its turn.
+        if (s.present && s.away && holdsTile(s))
             everyonePassed = false;
         if (s_.options.playtoscore != 0 && s.score > s_.options.playtoscore)
             overScore = true;

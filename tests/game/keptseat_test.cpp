@@ -72,6 +72,29 @@ TEST_F(KeptSeat, WithEveryoneAwayTheGameWaitsUntilOneComesBack) {
     EXPECT_FALSE(p.seat(2).away);
 }
 
+TEST_F(KeptSeat, AnAwaySeatThatHoldsTilesKeepsTheGameFromEnding) {
+    // The others' passes do not end it.
+    start(2);
+    keep(2, 60);
+    p.pass(1);
+    EXPECT_TRUE(p.gamerunning());
+    EXPECT_EQ(p.currentplayer(), 1);
+
+    // Nor does the last tile of the only seat at the table: the bag is empty,
+    // seat 1 has none left, seat 2 holds one.
+    start(2);
+    p.tilesdrawn() = 98;
+    p.setRack(1, QString());
+    p.setRack(2, QStringLiteral("c"));
+    keep(1, 60);
+    keep(2, 60);
+    p.run([](auto &t) { return t.rejoin(1); });
+    EXPECT_TRUE(p.gamerunning());
+    EXPECT_EQ(p.currentplayer(), 0);
+    p.run([](auto &t) { return t.rejoin(2); });
+    EXPECT_EQ(p.currentplayer(), 2);
+}
+
 TEST_F(KeptSeat, WithoutGraceOrGameTheSeatIsGivenUp) {
     struct Case {
         bool running;

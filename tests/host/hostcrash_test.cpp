@@ -28,6 +28,14 @@ int runs() {
     return ok && n > 0 ? n : 5;
 }
 
+// A rack's letters for a failure's message; '.' for an empty slot.
+QString letters(const game::Rack &rack) {
+    QString text;
+    for (const int letter : rack)
+        text += letter >= 0 && letter <= 25 ? QChar(u'A' + letter) : QChar(u'.');
+    return text;
+}
+
 quint16 freePort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
@@ -63,6 +71,7 @@ TEST(HostCrash, EveryRestartResumesTheLastSavedTurn) {
         // back may move before the second is caught up.
         std::map<QString, bool> rackBack;
         std::map<QString, bool> boardBack;
+        std::map<QString, QStringList> seen; // each announcement as it came, for a failure
         for (const QString name : {"Ann", "Bob"}) {
             bots.push_back(
                 std::make_unique<ai::ZorbleBot>("127.0.0.1", port, name, ai::Level::Normal, 400));
@@ -72,6 +81,13 @@ TEST(HostCrash, EveryRestartResumesTheLastSavedTurn) {
             bots.back()->setRejoinToken(tokens[name]);
             const GameMirror &m = bots.back()->mirror();
             QObject::connect(&m, &GameMirror::turnChanged, [&, name, mirror = &m] {
+                seen[name] << QStringLiteral("seat %1 turn %2 rack %3%4")
+                                  .arg(mirror->localSeat())
+                                  .arg(mirror->currentPlayer())
+                                  .arg(letters(mirror->position().rack))
+                                  .arg(mirror->board() == saved->state.position.board
+                                           ? QStringLiteral(" saved board")
+                                           : QString());
                 for (int i = 1; i <= 2; ++i)
                     if (saved->state.seats[size_t(i)].name == name && mirror->localSeat() == i &&
                         mirror->position().rack == saved->state.seats[size_t(i)].rack) {
@@ -91,7 +107,10 @@ TEST(HostCrash, EveryRestartResumesTheLastSavedTurn) {
                         seat = i;
                 ASSERT_NE(seat, 0);
                 EXPECT_TRUE(waitUntil([&] { return rackBack[bot->name()]; }, 10000))
-                    << bot->name().toStdString() << " in slot " << bot->mirror().localSeat();
+                    << bot->name().toStdString() << " in slot " << bot->mirror().localSeat()
+                    << "; saved: turn " << saved->state.current << ", rack "
+                    << letters(saved->state.seats[size_t(seat)].rack).toStdString()
+                    << "; it saw: " << seen[bot->name()].join(" | ").toStdString();
             }
             EXPECT_TRUE(boardBack["Ann"] || boardBack["Bob"]) << "the saved board never showed";
         } else {
