@@ -112,37 +112,30 @@ void GameStarter::hostpress() {
         server_ = new TServer(this);
         server_->setRecordFolder(recordFolder_);
     }
-    try {
-        server_->listen(gamePort_);
-    } catch (const ESockException &e) {
-        // Another program holds the port: joining whatever listens there as
-        // if it were our own host would be wrong, so stop here.
-        std::fprintf(stderr, "zorble: cannot host on port %u: %s\n", gamePort_, e.what());
-        emit notice(QStringLiteral("Cannot host the game: port %1 is in use.").arg(gamePort_));
-        return;
+    if (!saveFile_.isEmpty()) {
+        server_->setSaveFile(saveFile_);
+        const game::SaveFile save(saveFile_);
+        QString setAside;
+        const std::optional<game::SavedGame> saved = save.read(&setAside);
+        if (!setAside.isEmpty())
+            emit notice(QStringLiteral("The saved game could not be read; it was set aside as %1.")
+                            .arg(setAside));
+        if (saved)
+            return askToResume(save, *saved);
     }
-    link_.setLogin(mirror_.playerName());
-    mirror_.setHost(true);
-    link_.setVersion(version_);
-    emit hostingChanged(true);
-    if (saveFile_.isEmpty())
-        return joinOwnHost();
-    server_->setSaveFile(saveFile_);
-    const game::SaveFile save(saveFile_);
-    QString setAside;
-    const std::optional<game::SavedGame> saved = save.read(&setAside);
-    if (!setAside.isEmpty())
-        emit notice(QStringLiteral("The saved game could not be read; it was set aside as %1.")
-                        .arg(setAside));
-    if (!saved)
-        return joinOwnHost();
-    // The question waits without blocking: the host already listens, and a
-    // window that comes back meanwhile finds its seat once the game resumes.
-    auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Zorble"), saved->question(),
+    hostGame();
+}
+
+void GameStarter::askToResume(const game::SaveFile &save, const game::SavedGame &saved) {
+    // The host listens once the question is answered: a window let in before
+    // would take a seat of a table that the answer may replace, even the
+    // hosting player's first one. A window that comes back meanwhile finds no
+    // host yet and tries again. The question waits without blocking.
+    auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Zorble"), saved.question(),
                                 QMessageBox::Yes | QMessageBox::No);
     box->setObjectName(QStringLiteral("resume_question"));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QMessageBox::finished, this, [this, save, state = saved->state](int answer) {
+    connect(box, &QMessageBox::finished, this, [this, save, state = saved.state](int answer) {
         QString ownToken;
         if (answer == QMessageBox::Yes) {
             server_->resume(state);
@@ -156,9 +149,26 @@ void GameStarter::hostpress() {
         } else {
             save.remove();
         }
-        joinOwnHost(ownToken);
+        hostGame(ownToken);
     });
     box->open();
+}
+
+void GameStarter::hostGame(const QString &ownToken) {
+    try {
+        server_->listen(gamePort_);
+    } catch (const ESockException &e) {
+        // Another program holds the port: joining whatever listens there as
+        // if it were our own host would be wrong, so stop here.
+        std::fprintf(stderr, "zorble: cannot host on port %u: %s\n", gamePort_, e.what());
+        emit notice(QStringLiteral("Cannot host the game: port %1 is in use.").arg(gamePort_));
+        return;
+    }
+    link_.setLogin(mirror_.playerName());
+    mirror_.setHost(true);
+    link_.setVersion(version_);
+    emit hostingChanged(true);
+    joinOwnHost(ownToken);
 }
 
 void GameStarter::joinOwnHost(const QString &token) {

@@ -17,6 +17,10 @@
 #include <memory>
 
 class GameMirror;
+namespace game {
+class SaveFile;
+struct SavedGame;
+} // namespace game
 class Reconnector;
 class HostLink;
 class TServer;
@@ -95,6 +99,10 @@ private:
     void tryAgain();
     // Joins the window's own host, once it knows whether it resumes a game.
     // With a token, that seat of the resumed game is taken back.
+    void askToResume(const game::SaveFile &save, const game::SavedGame &saved);
+    // Listens on the game port and joins the own host, with the token of a
+    // resumed seat when there is one.
+    void hostGame(const QString &ownToken = {});
     void joinOwnHost(const QString &token = {});
     void presentToken(const QString &address);
     void connectFailed();

@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 namespace {
@@ -206,6 +207,11 @@ TEST(TchatResume, TheHostingWindowAsksAboutAnInterruptedGame) {
         }));
         EXPECT_EQ(box->text(),
                   "A game was interrupted at " + saved + " (Alice, Bob, Computer 1). Resume it?");
+        // Nobody is let in before the answer: a window that came now could
+        // take the hosting player's seat.
+        QTcpSocket early;
+        early.connectToHost(QHostAddress::LocalHost, h.port);
+        EXPECT_FALSE(early.waitForConnected(1000));
         box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
         ASSERT_TRUE(waitUntil([&] { return h.w.mirror().localSeat() != 0; }));
         EXPECT_EQ(h.server.gameRunning(), yes);
