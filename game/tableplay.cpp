@@ -271,10 +271,6 @@ bool GameTable::checkforwin() {
         }
         if (!(s.passed || !s.present || sitsOut(s)))
             everyonePassed = false;
-        // Nor do the others' passes end the game while a kept seat that could
-        // still move is away: its player may come back for its turn.
-        if (s.present && s.away && holdsTile(s))
-            everyonePassed = false;
         if (s_.options.playtoscore != 0 && s.score > s_.options.playtoscore)
             overScore = true;
     }

@@ -72,16 +72,9 @@ TEST_F(KeptSeat, WithEveryoneAwayTheGameWaitsUntilOneComesBack) {
     EXPECT_FALSE(p.seat(2).away);
 }
 
-TEST_F(KeptSeat, AnAwaySeatThatHoldsTilesKeepsTheGameFromEnding) {
-    // The others' passes do not end it.
-    start(2);
-    keep(2, 60);
-    p.pass(1);
-    EXPECT_TRUE(p.gamerunning());
-    EXPECT_EQ(p.currentplayer(), 1);
-
-    // Nor does the last tile of the only seat at the table: the bag is empty,
-    // seat 1 has none left, seat 2 holds one.
+TEST_F(KeptSeat, TheGameWaitsForAnAwaySeatThatHoldsTheLastTiles) {
+    // The bag is empty, seat 1 has laid its last tile, seat 2 holds one: the
+    // game cannot go on without seat 2, and does not end while it may return.
     start(2);
     p.tilesdrawn() = 98;
     p.setRack(1, QString());
