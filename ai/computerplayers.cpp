@@ -52,11 +52,12 @@ QString ComputerPlayers::nextName() const {
     }
 }
 
-QString ComputerPlayers::add(Level level) {
+QString ComputerPlayers::add(Level level, const QString &token) {
     hints_.prepare(); // the engine, built before the player's first turn needs it
     const QString name = nextName();
     auto *player = new ZorbleBot(address_, port_, name, level, pauseMs_, hints_.engine(), this);
     player->setThinkingTime(thinkingMs_);
+    player->setRejoinToken(token);
     players_.append(player);
     connect(&player->mirror(), &GameMirror::ownSeatAnnounced, this, [this, player](int seat) {
         if (game::isSeat(seat)) {

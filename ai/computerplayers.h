@@ -37,8 +37,9 @@ public:
     void setHost(const QString &address, quint16 port);
     void setPause(int pauseMs) { pauseMs_ = pauseMs; }
 
-    // Starts a player of `level`; its name.
-    QString add(Level level);
+    // Starts a player of `level`; its name. With a seat's rejoin token it
+    // takes that kept seat over.
+    QString add(Level level, const QString &token = {});
     int count() const { return int(players_.size()); }
     // Players that have not yet been given a slot.
     int arriving() const;

@@ -56,6 +56,10 @@ public:
     // `players` seats are taken; the bot does this once.
     void startGameWhenSeated(int players, const game::GameOptions &options);
 
+    // Takes the kept seat this token gives back, with its rack and score.
+    void setRejoinToken(const QString &token) { link_.setRejoinToken(token); }
+    // Asks the host for rejoin tokens, as a window does.
+    void setWantsRejoin(bool on) { link_.setWantsRejoin(on); }
     // How long it may think about a turn, in milliseconds.
     void setThinkingTime(int ms) { thinkingMs_ = ms; }
 

@@ -20,9 +20,12 @@ const char kUsage[] =
     "                                  anything else joins the host at ADDRESS\n"
     "  zorble zorble://HOST:PORT       an invitation: the Join dialog opens with it filled\n"
     "                                  in (in the game already running, if one is)\n"
-    "  zorble --serve [--port N] [--seed N]\n"
+    "  zorble --serve [--port N] [--seed N] [--grace SECONDS] [--rejoin-by-name] [--resume]\n"
     "                                  a host without a window (port 7772 unless given;\n"
-    "                                  a seed replays the same game)\n"
+    "                                  a seed replays the same game); a dropped player's\n"
+    "                                  seat is kept for 180 s unless given (0: not kept),\n"
+    "                                  taken back by its name only with --rejoin-by-name;\n"
+    "                                  --resume goes on with the interrupted game\n"
     "  zorble --check-word [WORD...]   look words up in the built-in word list (words\n"
     "                                  from standard input when none are given)\n"
     "  zorble --bot NAME [--host ADDRESS] [--port N] [--level easy|normal|hard] [--pause MS]\n"
@@ -59,7 +62,8 @@ const char kUsage[] =
     "                                  on SIGUSR1 and at exit\n"
     "\n"
     "Files: vornlobby.ini (settings), zorbletiles/ (tile sets), zorbletally.tld (the\n"
-    "tally), games/ (the record of each game hosted) and the lobby's installer live\n"
+    "tally), games/ (the record of each game hosted), zorblerejoin.txt (rejoin\n"
+    "tokens), zorblegame.sav (the hosted game) and the lobby's installer live\n"
     "beside the program when it runs from a writable folder of the user's own that is\n"
     "no installed prefix; else the settings live in $XDG_CONFIG_HOME/zorble/, the rest\n"
     "in $XDG_DATA_HOME/zorble/ (the installer in its downloads/), and the tile sets\n"
@@ -87,10 +91,13 @@ Choice choose(const QStringList &args, QString &error) {
     const QCommandLineOption replay(QStringLiteral("replay"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption grace(QStringLiteral("grace"), QString(), QStringLiteral("SECONDS"));
+    const QCommandLineOption byName(QStringLiteral("rejoin-by-name"));
+    const QCommandLineOption resume(QStringLiteral("resume"));
     const QCommandLineOption analyse(QStringLiteral("analyse"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption threads(QStringLiteral("threads"), QString(), QStringLiteral("N"));
     parser.addOptions({help, version, serve, checkWord, port, seed, bot, host, level, pause, think,
-                       start, replay, to, json, analyse, threads});
+                       start, replay, to, json, grace, byName, resume, analyse, threads});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return Choice::Error;
@@ -114,7 +121,8 @@ Choice choose(const QStringList &args, QString &error) {
     const bool botOption = parser.isSet(host) || parser.isSet(level) || parser.isSet(pause) ||
                            parser.isSet(think) || parser.isSet(start);
     if (parser.isSet(bot)) {
-        if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed)) {
+        if (parser.isSet(serve) || parser.isSet(checkWord) || parser.isSet(seed) ||
+            parser.isSet(grace) || parser.isSet(byName) || parser.isSet(resume)) {
             error = QStringLiteral("--bot goes with --host, --port, --level, --pause, --think and "
                                    "--start only.");
             return Choice::Error;
@@ -129,6 +137,10 @@ Choice choose(const QStringList &args, QString &error) {
         return Choice::Serve;
     if (parser.isSet(checkWord))
         return Choice::CheckWord;
+    if (parser.isSet(grace) || parser.isSet(byName) || parser.isSet(resume)) {
+        error = QStringLiteral("--grace, --rejoin-by-name and --resume go with --serve.");
+        return Choice::Error;
+    }
     if (parser.isSet(seed)) {
         error = QStringLiteral("--seed goes with --serve.");
         return Choice::Error;

@@ -95,6 +95,11 @@ QString ComputerMenu::add(ai::Level level) {
     return name;
 }
 
+void ComputerMenu::replace(const QString &token) {
+    players_->add(ai::Level::Normal, token);
+    updateActions();
+}
+
 void ComputerMenu::addThen(ai::Level level, std::function<void()> then) {
     const QString name = add(level);
     if (name.isEmpty()) {

@@ -47,6 +47,9 @@ public:
     // Adds a computer player when one can be added; its name, or an empty
     // text with the reason shown in the chat view.
     QString add(ai::Level level);
+    // Puts a computer player into a seat kept for a player who did not come
+    // back, with the seat's token.
+    void replace(const QString &token);
     // Adds one and calls `then` once it sits (or could not join).
     void addThen(ai::Level level, std::function<void()> then);
     // Looks for a hint and shows it once found (off the window's thread), or

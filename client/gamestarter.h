@@ -17,6 +17,11 @@
 #include <memory>
 
 class GameMirror;
+namespace game {
+class SaveFile;
+struct SavedGame;
+} // namespace game
+class Reconnector;
 class HostLink;
 class TServer;
 class TSock;
@@ -44,6 +49,11 @@ public:
     }
     quint16 gamePort() const { return gamePort_; }
     void setVersion(const QString &version) { version_ = version; }
+    // Where the host's rejoin tokens are kept; none are kept without it.
+    void setRejoinFile(const QString &path) { rejoinFile_ = path; }
+    // Where the window's own host saves its game after every turn; a game
+    // found there when the window hosts again is offered to resume.
+    void setSaveFile(const QString &path) { saveFile_ = path; }
     QString hostAddress() const { return hostaddress_; }
     // The name set with Options > Your Name: a solo game is played under it
     // once it is set (empty: "You", as the start plan says).
@@ -60,6 +70,12 @@ public:
     void processparams();
     void hostpress();
     void joinpress();
+    // The connection to the host ended. A joining window whose seat the host
+    // keeps tries again until the seat would be given up, and returns true;
+    // otherwise the window closes. A host that closed on purpose is not
+    // tried again.
+    bool connectionLost();
+    bool reconnecting() const;
 
 signals:
     // A line for the window's chat.
@@ -69,6 +85,9 @@ signals:
     // The window hosts (the hosting player may start games and remove
     // people) or only joins.
     void hostingChanged(bool hosting);
+    // The window tried to reach its host again until the seat would be
+    // given up, in vain.
+    void reconnectFailed();
     // The window plays at the game at `address`.
     void joining(const join::Address &address);
     // An invitation link came on the command line: the player confirms it
@@ -76,6 +95,18 @@ signals:
     void invitationGiven(const QString &link);
 
 private:
+    void keepToken(const QString &gameId, const QString &token);
+    void tryAgain();
+    // Joins the window's own host, once it knows whether it resumes a game.
+    // With a token, that seat of the resumed game is taken back.
+    void askToResume(const game::SaveFile &save, const game::SavedGame &saved);
+    // Listens on the game port and joins the own host, with the token of a
+    // resumed seat when there is one.
+    void hostGame(const QString &ownToken = {});
+    void joinOwnHost(const QString &token = {});
+    void presentToken(const QString &address);
+    void connectFailed();
+
     GameMirror &mirror_;
     HostLink &link_;
     QStringList args_;
@@ -83,6 +114,10 @@ private:
     QString recordFolder_;
     QString hostaddress_;
     QString version_;
+    QString rejoinFile_;
+    QString saveFile_;
+    Reconnector *reconnector_;
+    QString joinedAddress_; // the host whose tokens the window keeps
     quint16 gamePort_ = kGamePort;
     quint16 lobbyPort_ = kLobbyPort;
     QString ownName_;

@@ -35,6 +35,8 @@ QColor seatColour(int seat) {
 
 SeatTable::SeatTable(const TilePictures *pictures, QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("seattable"));
+    countdown_.setInterval(1000);
+    connect(&countdown_, &QTimer::timeout, this, &SeatTable::countDown);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(32, 32, 48));
@@ -78,8 +80,28 @@ void SeatTable::showSeat(const GameMirror &mirror, int seat) {
     if (!game::isSeat(seat))
         return;
     const int i = seat - 1;
-    names_[i]->setText(mirror.seats().name(seat));
+    const SeatList &seats = mirror.seats();
+    QString name = seats.name(seat);
+    if (seats.kept(seat))
+        name += seats.keptSeconds(seat) > 0
+                    ? QStringLiteral(" (%1)").arg(MirrorTexts::clock(seats.keptSeconds(seat)))
+                    : QStringLiteral(" (away)");
+    names_[i]->setText(name);
     scores_[i]->setText(QString::number(mirror.seats().score(seat)));
     bonuses_[i]->setText(mirror.seats().bonus(seat));
     eyes_[i]->setVisible(mirror.seats().watching(seat));
+    mirror_ = &mirror;
+    if (seats.kept(seat) && !countdown_.isActive())
+        countdown_.start();
+}
+
+void SeatTable::countDown() {
+    bool counting = false;
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        if (mirror_->seats().kept(seat)) {
+            counting = counting || mirror_->seats().keptSeconds(seat) > 0;
+            showSeat(*mirror_, seat);
+        }
+    if (!counting)
+        countdown_.stop();
 }

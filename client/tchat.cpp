@@ -96,7 +96,11 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent) {
             tally_->addgame(winner);
     });
     connect(&link_, &HostLink::dispatching, this, &Tchat::dispatching);
-    connect(&link_, &HostLink::connectionClosed, this, &Tchat::close);
+    connect(&link_, &HostLink::connectionClosed, this, [this] {
+        // A joining window whose seat the host keeps tries to come back.
+        if (!starter_->connectionLost())
+            close();
+    });
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         checkScreenWidth(screen->geometry().width());
@@ -140,6 +144,16 @@ void Tchat::buildPanel() {
     seatTable_->setGeometry(548, 4, 306, 96);
     popup_kick = new SeatMenu(this);
     connect(popup_kick, &SeatMenu::kickRequested, this, &Tchat::kicking);
+    connect(popup_kick, &SeatMenu::freeRequested, this, [this](int seat) {
+        if (mirror_.loggedIn() && game::isSeat(seat))
+            link_.send(proto::request::freeSeat(seat));
+    });
+    connect(popup_kick, &SeatMenu::replaceRequested, this, [this](int seat) {
+        // The window's own host knows the seat's token.
+        if (TServer *server = starter_->server(); server && game::isSeat(seat))
+            if (const QString token = server->handOver(seat); !token.isEmpty())
+                computer_->replace(token);
+    });
     connect(popup_kick, &SeatMenu::watchRequested, this, [this](int seat, bool sitOut) {
         if (mirror_.loggedIn() && game::isSeat(seat))
             link_.send(proto::request::watch(seat, sitOut));
@@ -148,7 +162,9 @@ void Tchat::buildPanel() {
         QLabel *name = seatTable_->nameLabel(seat);
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(name, &QWidget::customContextMenuRequested, this, [this, name, seat](QPoint at) {
-            popup_kick->prepare(mirror_.isHost(), name->text(), seat);
+            const SeatList &seats = mirror_.seats();
+            popup_kick->prepare(mirror_.isHost(), seats.name(seat), seat,
+                                seats.kept(seat) && seats.keptSeconds(seat) == 0);
             popup_kick->popup(name->mapToGlobal(at));
         });
     }
@@ -187,6 +203,7 @@ void Tchat::buildPanel() {
 
 void Tchat::buildParts() {
     starter_ = new GameStarter(mirror_, link_, this);
+    connect(starter_, &GameStarter::reconnectFailed, this, &Tchat::close);
     connect(starter_, &GameStarter::notice, this, &Tchat::systemLine);
     connect(starter_, &GameStarter::hostingChanged, this, &Tchat::hostingChanged);
     connect(starter_, &GameStarter::soloStarted, this, [this] {
@@ -432,6 +449,8 @@ void Tchat::gameoptionsStart() {
     if (!mirror_.loggedIn())
         return;
     const game::GameOptions options = gameoptions_->values();
+    if (TServer *server = starter_->server())
+        server->setHostOptions(gameoptions_->hostValues());
     const QString name = startName();
     settings_->saveinifile();
     // The host starts a new game whenever asked, so a running one ends only

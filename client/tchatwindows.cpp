@@ -48,6 +48,8 @@ QString Tchat::versionText() const {
 void Tchat::setPaths(const AppPaths &paths) {
     paths_ = paths;
     settings_->setFile(paths_.settingsFile);
+    starter_->setRejoinFile(paths_.rejoinFile);
+    starter_->setSaveFile(paths_.saveFile);
     tiles_->setFolders(paths_.tileFolder, paths_.sharedTileFolder);
     starter_->setRecordFolder(paths_.gamesFolder());
     if (download_)

@@ -99,6 +99,7 @@ void WindowSettings::loadinifile() {
         parts_.chat.setPhrase(n, s.phrases[size_t(n - 1)]);
 
     parts_.gameOptions()->setValues(s.options);
+    parts_.gameOptions()->setHostValues(s.host);
     parts_.coordinates.setChecked(s.coordinates);
     lobby_ = {s.lobbyURL, s.lobbyPath, s.lobbySHA256};
     emit lobbyKeysRead(lobby_);
@@ -125,6 +126,7 @@ void WindowSettings::saveinifile(const QRect &geometry) {
     s.newTurnSound = chat.turnSound == 1;
     s.chatterSounds = chat.chatterSounds;
     s.options = parts_.gameOptions()->values();
+    s.host = parts_.gameOptions()->hostValues();
     s.coordinates = parts_.coordinates.isChecked();
 
     IniFile ini(file_);

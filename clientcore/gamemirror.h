@@ -49,6 +49,11 @@ public:
     void setHost(bool on) { ishost_ = on; }
     int localSeat() const { return localseat_; }
     bool loggedIn() const { return loggedin_; }
+    // The host's latest rejoin token for the local seat; empty when none.
+    const proto::toclient::RejoinToken &rejoinToken() const { return rejointoken_; }
+    // The host said it closes the connection on purpose (a removal, the
+    // host's end): the window does not try again. A new connection clears it.
+    bool closedByHost() const { return closedByHost_; }
 
     // ---- The game ----
     // The position of the local seat: the board as the host has it (without
@@ -132,6 +137,8 @@ signals:
     // The host refused the move sent; the laid tiles are back on the rack
     // and the turn goes on.
     void moveRefused();
+    // The host gave a token that gives the local seat back after a drop.
+    void rejoinTokenReceived(const QString &gameId, const QString &token);
     // A seat bought new tiles; for the local seat the new rack is in and the
     // turn goes on.
     void tilesExchanged(int seat);
@@ -147,6 +154,8 @@ private:
     bool ishost_ = false;
     int localseat_ = 0;
     bool loggedin_ = false;
+    proto::toclient::RejoinToken rejointoken_;
+    bool closedByHost_ = false;
 
     SeatList seats_;
     MirrorTexts texts_;

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -44,6 +45,39 @@ HostLink::HostLink(GameMirror &mirror, QObject *parent)
     Timer1.setSingleShot(true);
     Timer1.setInterval(0);
     connect(&Timer1, &QTimer::timeout, this, &HostLink::Timer1Timer);
+    connect(&silenceCheck_, &QTimer::timeout, this, &HostLink::checkSilence);
+    setSilenceLimit(kSilenceMs);
+}
+
+void HostLink::setSilenceLimit(int ms) {
+    silenceLimitMs_ = ms;
+    silenceCheck_.setInterval(std::max(10, ms / 4));
+}
+
+void HostLink::resetSilence() {
+    hostKeepsAlive_ = false;
+    silenceCheck_.stop();
+}
+
+void HostLink::checkSilence() {
+    // Outside a game the host has no clock running and sends nothing.
+    if (!hostKeepsAlive_ || closed_ || !mirror_.gameRunning() || !sock.hasSocket()) {
+        lastHeard_.start();
+        return;
+    }
+    if (lastHeard_.elapsed() < silenceLimitMs_)
+        return;
+    std::fprintf(stderr, "zorble: nothing came from the host for %lld s; the connection is lost\n",
+                 static_cast<long long>(lastHeard_.elapsed() / 1000));
+    resetSilence();
+    // The socket goes without a report of its own; the loss is reported
+    // once, after the lines that came before it.
+    const auto report = sock.OnInfo;
+    sock.OnInfo = nullptr;
+    sock.Close();
+    sock.OnInfo = report;
+    receivedlist.push_back({QString(), true});
+    Timer1.start();
 }
 
 HostLink::~HostLink() {
@@ -55,6 +89,8 @@ HostLink::~HostLink() {
 }
 
 void HostLink::connectToHost(const QString &address, quint16 port) {
+    rejoinSent_ = false;
+    resetSilence();
     sock.setHostName(address);
     sock.setPortName(QString::number(port));
     try {
@@ -66,7 +102,29 @@ void HostLink::connectToHost(const QString &address, quint16 port) {
     }
 }
 
+void HostLink::reconnect() {
+    if (closed_)
+        return;
+    if (sock.hasSocket()) {
+        // What is left of the failed connection goes without another report.
+        const auto report = sock.OnInfo;
+        sock.OnInfo = nullptr;
+        sock.Close();
+        sock.OnInfo = report;
+    }
+    reached_ = false;
+    rejoinSent_ = false;
+    resetSilence();
+    sockCarry_.clear();
+    try {
+        sock.Open();
+    } catch (const ESockException &e) {
+        emit connectFailed(QString::fromStdString(e.what()));
+    }
+}
+
 void HostLink::adopt(TSock &connection) {
+    resetSilence();
     sock.takeOver(connection);
     reached_ = true;
     if (sock.inboundSize() > 0)
@@ -129,6 +187,8 @@ void HostLink::close() {
 // ---- Inbound path -------------------------------------------------------------
 
 void HostLink::sockRead(TSock *sender) {
+    if (sender == &sock)
+        lastHeard_.start();
     FrameSplitter &carry = sender == &Sock11 ? lobbyCarry_ : sockCarry_;
     const QByteArray bytes = sender->Receive();
     carry.feedSkippingLong(
@@ -196,8 +256,20 @@ void HostLink::dispatch(const QString &line) {
     if (!message)
         return; // no command word, or one a client does not take
     mirror_.handle(*message);
+    if (std::holds_alternative<proto::toclient::RejoinToken>(*message) && !hostKeepsAlive_) {
+        hostKeepsAlive_ = true;
+        lastHeard_.start();
+        silenceCheck_.start();
+    }
     if (const auto *slot = std::get_if<proto::toclient::SendLoginInfo>(message)) {
         try {
+            // The host moves a connection with a good token to its kept seat
+            // and offers that slot again; the login for the first slot is
+            // then ignored.
+            if ((wantsRejoin_ || !rejoinToken_.isEmpty()) && !rejoinSent_) {
+                rejoinSent_ = true;
+                sock.Send(proto::frameRequest(proto::request::rejoin(rejoinToken_)));
+            }
             sock.Send(proto::frameRequest(proto::request::login(slot->slot, version_, loginName_)));
         } catch (const ESockException &e) {
             std::fprintf(stderr, "zorble: cannot send the login: %s\n", e.what());

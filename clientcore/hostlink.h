@@ -4,6 +4,7 @@
 #include "net/framing.h"
 #include "net/tsock.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -29,10 +30,27 @@ public:
     // slot.
     void setVersion(const QString &version) { version_ = version; }
     void setLogin(const QString &name) { loginName_ = name; }
+    // A token that gives back a seat kept at the host: it goes before the
+    // login of the next connection, once. A host that does not know it
+    // ignores it.
+    void setRejoinToken(const QString &token) { rejoinToken_ = token; }
+    // Whether the link asks for a rejoin token even without one to present.
+    // A host gives tokens, and says goodbye before it closes on purpose, only
+    // to clients that ask: the bytes other clients get stay as they were.
+    void setWantsRejoin(bool on) { wantsRejoin_ = on; }
+    // A host that gives rejoin tokens says every few seconds during a game
+    // that it is there. After this long without a byte from it the
+    // connection is taken as lost, as a closed one is: a host or a route
+    // that stopped answering without closing leaves no other trace.
+    static constexpr int kSilenceMs = 20000;
+    void setSilenceLimit(int ms);
     // Connects to the host; an address that cannot be looked up leaves the
     // link unconnected, with the reason on standard error. Either way a
     // connection that cannot be made is reported with connectFailed.
     void connectToHost(const QString &address, quint16 port);
+    // Connects again to the host of the last connectToHost, after the
+    // connection dropped; the rejoin token goes with the login again.
+    void reconnect();
     // Takes over a connection to the host made elsewhere (a join from the
     // Join dialog); what the host sent on it so far is handled first.
     void adopt(TSock &connection);
@@ -71,6 +89,9 @@ private:
     void sockInfo(TSock *sender, TSocketInfo kind, const QString &text);
     void Timer1Timer();
     void dispatch(const QString &line);
+    // Forgets what it knew of the host's keep-alives: a new connection.
+    void resetSilence();
+    void checkSilence();
 
     GameMirror &mirror_;
     TSock sock;
@@ -81,6 +102,13 @@ private:
     QTimer Timer1;
     QString version_ = QString::fromLatin1(proto::kVersion);
     QString loginName_;
+    QString rejoinToken_;
+    bool rejoinSent_ = false; // on this connection
+    bool wantsRejoin_ = false;
+    QTimer silenceCheck_;
+    QElapsedTimer lastHeard_;     // since the host's last bytes
+    bool hostKeepsAlive_ = false; // this connection's host gave a token
+    int silenceLimitMs_ = kSilenceMs;
     bool handling_ = false;
     bool closed_ = false;
     bool reached_ = false; // the game connection was made once

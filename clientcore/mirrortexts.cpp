@@ -85,3 +85,16 @@ QString MirrorTexts::scored(const QString &name, const QString &word, const QStr
     return QStringLiteral("*") + name + QStringLiteral(": ") + word.toUpper() + QLatin1Char(' ') +
            points + QStringLiteral(" points.*");
 }
+
+QString MirrorTexts::clock(int seconds) {
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString MirrorTexts::seatKept(const QString &name, int seconds) {
+    return name + QStringLiteral(" has lost the connection; the seat is kept for ") +
+           clock(seconds) + QLatin1Char('.');
+}
+
+QString MirrorTexts::graceOver(const QString &name) {
+    return name + QStringLiteral(" has not come back; the seat waits for the hosting player.");
+}

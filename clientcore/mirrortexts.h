@@ -49,6 +49,11 @@ public:
     static QString boughtTiles(const QString &name, bool own);
     static QString outOfTiles(const QString &name, bool own);
     static QString watching(const QString &name, bool sitsOut);
+    // A seat kept for a player whose connection ended, and the end of that.
+    static QString seatKept(const QString &name, int seconds);
+    static QString graceOver(const QString &name);
+    // Minutes and seconds: "3:00".
+    static QString clock(int seconds);
     static QString scored(const QString &name, const QString &word, const QString &points);
 
 private:

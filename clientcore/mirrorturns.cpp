@@ -3,6 +3,8 @@
 #include "clientcore/mirrorupdate.h"
 #include "game/bag.h"
 
+#include <algorithm>
+
 using namespace proto::toclient;
 
 void MirrorUpdate::endOfTurn() {
@@ -29,6 +31,16 @@ void MirrorUpdate::sheetRow(ScoreRow::Kind kind, int seat, int points) {
 }
 
 // ---- Turns ----------------------------------------------------------------------------
+
+void MirrorUpdate::operator()(const TurnClock &msg) {
+    // A newcomer's turn goes on where the host's is; counted one below the
+    // host's seconds, as a turn that begins here is.
+    if (m.currentplayer_ == 0 || m.options_.turntime <= 0)
+        return;
+    m.turnclock_ = std::clamp(msg.seconds - 1, 0, m.options_.turntime - 1);
+    m.texts_.showTurnClock(m.turnclock_);
+    emit m.statusChanged();
+}
 
 void MirrorUpdate::operator()(const NextPlayer &msg) {
     clearLaid();

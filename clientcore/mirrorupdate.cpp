@@ -24,6 +24,7 @@ void MirrorUpdate::setScore(int seat, int total) {
 // ---- The connection ---------------------------------------------------------------
 
 void MirrorUpdate::operator()(const SendLoginInfo &msg) {
+    m.closedByHost_ = false;
     m.localseat_ = msg.slot;
     m.position_.mover = msg.slot;
     m.loggedin_ = true;
@@ -41,7 +42,25 @@ void MirrorUpdate::operator()(const HaveWrongVersion &msg) {
     systemLine(msg.name + QStringLiteral(" has a different version of the game then you."));
 }
 
+void MirrorUpdate::operator()(const RejoinToken &msg) {
+    m.rejointoken_ = msg;
+    emit m.rejoinTokenReceived(msg.gameId, msg.token);
+}
+
+void MirrorUpdate::operator()(const Closing &) {
+    m.closedByHost_ = true;
+}
+
 // ---- Seats ----------------------------------------------------------------------------
+
+void MirrorUpdate::operator()(const SeatKept &msg) {
+    if (nameOf(msg.seat) == SeatList::kWaiting)
+        return;
+    systemLine(msg.seconds > 0 ? MirrorTexts::seatKept(nameOf(msg.seat), msg.seconds)
+                               : MirrorTexts::graceOver(nameOf(msg.seat)));
+    m.seats_.setKept(msg.seat, msg.seconds);
+    emit m.seatChanged(msg.seat);
+}
 
 void MirrorUpdate::operator()(const NewPlayerInfo &msg) {
     const bool own = msg.slot == m.localseat_;

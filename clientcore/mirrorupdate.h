@@ -42,6 +42,11 @@ public:
     void operator()(const proto::toclient::ChatterSound &msg);
     void operator()(const proto::toclient::GameOver &msg);
     void operator()(const proto::toclient::Winner &msg);
+    void operator()(const proto::toclient::RejoinToken &msg);
+    void operator()(const proto::toclient::SeatKept &msg);
+    void operator()(const proto::toclient::Closing &msg);
+    void operator()(const proto::toclient::TurnClock &msg);
+    void operator()(const proto::toclient::KeepAlive &) {} // the link watches the silence
 
 private:
     void systemLine(const QString &text);

@@ -24,9 +24,25 @@ QString SeatList::spyEntry(int slot, const QString &name) {
 }
 
 void SeatList::setName(int seat, const QString &name) {
+    if (!game::isSeat(seat))
+        return;
     // The host names a free slot with an empty name.
-    if (game::isSeat(seat))
-        names_[size_t(seat)] = name.isEmpty() ? kWaiting : name;
+    names_[size_t(seat)] = name.isEmpty() ? kWaiting : name;
+    kept_[size_t(seat)] = false; // somebody took the seat, or it is free
+}
+
+void SeatList::setKept(int seat, int seconds) {
+    if (!game::isSeat(seat))
+        return;
+    kept_[size_t(seat)] = true;
+    keptUntil_[size_t(seat)] = QDeadlineTimer(std::chrono::seconds(std::max(0, seconds)));
+}
+
+int SeatList::keptSeconds(int seat) const {
+    if (!kept(seat))
+        return 0;
+    // Rounded up, so that a fresh "3:00" shows as such.
+    return int((keptUntil_[size_t(seat)].remainingTime() + 999) / 1000);
 }
 
 void SeatList::setScore(int seat, int total) {

@@ -5,6 +5,7 @@
 
 #include "game/position.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,10 @@ public:
         return game::isSeat(seat) ? bonuses_[size_t(seat)] : QString();
     }
     bool watching(int seat) const { return game::isSeat(seat) && watching_[size_t(seat)]; }
+    // Whether the seat is kept for its absent player, and the seconds of its
+    // grace period left (0 once it is over).
+    bool kept(int seat) const { return game::isSeat(seat) && kept_[size_t(seat)]; }
+    int keptSeconds(int seat) const;
     // How many of seats 1 to 4 a player holds.
     int seatedCount() const;
     // The names of the players in seats 1 to 4 other than the own seat.
@@ -40,6 +45,7 @@ public:
     void setBonus(int seat, const QString &bonus);
     void clearBonuses();
     void setWatching(int seat, bool on);
+    void setKept(int seat, int seconds);
     // Adds a watcher's entry unless it is there or the name is empty (a free
     // slot); whether it was added.
     bool addSpy(int slot, const QString &name);
@@ -53,5 +59,7 @@ private:
     std::array<int, game::kSeats + 1> scores_{};
     std::array<QString, game::kSeats + 1> bonuses_;
     std::array<bool, game::kSeats + 1> watching_{};
+    std::array<bool, game::kSeats + 1> kept_{};
+    std::array<QDeadlineTimer, game::kSeats + 1> keptUntil_{};
     QStringList spies_;
 };

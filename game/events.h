@@ -110,6 +110,16 @@ struct OptionsShown {
     GameOptions options;
     int elapsed = 0;
 };
+// A seat is kept for its absent player for `seconds` more; 0 once the grace
+// period is over and the seat waits for the hosting player's choice.
+struct SeatKept {
+    int seat = 0;
+    int seconds = 0;
+};
+// A newcomer's turn clock: the seconds left of the turn under way.
+struct ClockShown {
+    int seconds = 0;
+};
 // A request that no honest client sends; it is logged, nobody hears it.
 struct Dropped {
     const char *why = "";
@@ -117,13 +127,13 @@ struct Dropped {
 
 } // namespace event
 
-using Event =
-    std::variant<event::Started, event::BoardArranged, event::SquaresDrawn, event::TileDealt,
-                 event::TilesDrawn, event::TurnBegan, event::OutOfTiles, event::TurnPassed,
-                 event::AlreadyExchanged, event::TooFewToExchange, event::Exchanged,
-                 event::MoveRefused, event::FirstWordMoved, event::MoveAccepted, event::TimeUp,
-                 event::WatchChanged, event::GameEnded, event::Winners, event::LetterShown,
-                 event::ScoreShown, event::OptionsShown, event::Dropped>;
+using Event = std::variant<event::Started, event::BoardArranged, event::SquaresDrawn,
+                           event::TileDealt, event::TilesDrawn, event::TurnBegan, event::OutOfTiles,
+                           event::TurnPassed, event::AlreadyExchanged, event::TooFewToExchange,
+                           event::Exchanged, event::MoveRefused, event::FirstWordMoved,
+                           event::MoveAccepted, event::TimeUp, event::WatchChanged,
+                           event::GameEnded, event::Winners, event::LetterShown, event::ScoreShown,
+                           event::OptionsShown, event::SeatKept, event::ClockShown, event::Dropped>;
 
 struct Audience {
     enum Kind { Slot, Everyone, Seats };

@@ -56,11 +56,67 @@ Events GameTable::leave(int slot) {
     Seat &seat = s_.seats[size_t(slot)];
     seat.present = false;
     seat.name.clear();
+    seat.away = false;
+    seat.grace = 0;
+    seat.token.clear();
     // The turn moves on even when the hosting player is the one gone: a host
     // without a window keeps the game going for the others.
-    if (slot == s_.current && s_.running)
+    if (s_.running && (slot == s_.current || s_.current == 0))
         findplayer();
     return flush();
+}
+
+Events GameTable::keep(int slot, int seconds) {
+    if (!s_.running || seconds <= 0 || slot < 1 || slot > kSeats || !s_.seats[size_t(slot)].present)
+        return leave(slot);
+    Seat &seat = s_.seats[size_t(slot)];
+    seat.away = true;
+    seat.grace = seconds;
+    send(Audience::everyone(), event::SeatKept{slot, seconds});
+    if (slot == s_.current)
+        findplayer();
+    return flush();
+}
+
+Events GameTable::rejoin(int seat) {
+    if (seat < 1 || seat > kSeats || !s_.seats[size_t(seat)].away)
+        return {};
+    s_.seats[size_t(seat)].away = false;
+    s_.seats[size_t(seat)].grace = 0;
+    if (!s_.running)
+        return flush();
+    // A game that waited because every seat was away goes on; so does a
+    // resumed one whose turn belongs to a seat still away.
+    if (s_.current == 0 || s_.seats[size_t(s_.current)].away)
+        findplayer();
+    else if (s_.current == seat && s_.turnclock == kUntimed)
+        s_.turnclock = s_.options.turntime; // a resumed game's turn starts afresh
+    return flush();
+}
+
+int GameTable::keptSeat(const QString &token, const QString &name) const {
+    for (int i = 1; i <= kSeats; ++i) {
+        const Seat &seat = s_.seats[size_t(i)];
+        if (!seat.present || !seat.away)
+            continue;
+        if (!token.isEmpty() && seat.token == token)
+            return i;
+        if (!name.isEmpty() && seat.name == name)
+            return i;
+    }
+    return 0;
+}
+
+int GameTable::tokenSeat(const QString &token) const {
+    for (int i = 1; i <= kSeats; ++i)
+        if (!token.isEmpty() && s_.seats[size_t(i)].present && s_.seats[size_t(i)].token == token)
+            return i;
+    return 0;
+}
+
+void GameTable::setToken(int slot, const QString &token) {
+    if (isSlot(slot))
+        s_.seats[size_t(slot)].token = token;
 }
 
 // ---- The start ----------------------------------------------------------------------
@@ -156,8 +212,16 @@ Events GameTable::catchUp(int slot) {
         const Seat &seat = s_.seats[size_t(i)];
         send(Audience::one(slot), event::ScoreShown{i, seat.score, seat.lastchange});
     }
+    // Seats that sit out, so that a player who comes back to one knows it.
+    for (int i = 1; i <= kSeats; ++i)
+        if (s_.seats[size_t(i)].present && s_.seats[size_t(i)].watching)
+            send(Audience::one(slot), event::WatchChanged{i, true});
     send(Audience::one(slot), event::OptionsShown{s_.options, s_.elapsed});
     send(Audience::one(slot), event::TurnBegan{s_.current});
+    // The turn under way goes on with the seconds it has left, not a fresh
+    // turn's; a game waiting for its kept seats has none running.
+    if (s_.current != 0 && s_.turnclock != kUntimed && s_.turnclock >= 0)
+        send(Audience::one(slot), event::ClockShown{s_.turnclock});
     return flush();
 }
 

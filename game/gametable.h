@@ -33,6 +33,11 @@ public:
         bool watching = false;    // sits out: keeps its place, gets no turn
         bool boughttiles = false; // exchanged its rack in this game
         bool passed = false;      // passed on its last turn
+        // The player's connection ended during a game and the seat is kept
+        // for it: its turns are passed over as if it were watching.
+        bool away = false;
+        int grace = 0; // seconds of the kept seat's grace period left
+        QString token; // gives the seat back to its player; empty when none
     };
 
     // Everything a game is: enough to stop and go on later.
@@ -48,6 +53,7 @@ public:
         Position position; // the board, the square kinds and the flags
         Bag bag;
         std::mt19937 rng; // draws the bag's order, the first seat and Zorble outcomes
+        QString gameId;   // names this game to the rejoin tokens of its seats
     };
 
     // The rules must outlive the table.
@@ -66,8 +72,22 @@ public:
     Events leave(int slot);
     void setName(int slot, const QString &name);
     // What a newcomer to a running game is told: the board, its rack, the
-    // tiles left, every seat's score, the options and whose turn it is.
+    // tiles left, every seat's score, the seats that sit out, the options with
+    // the game clock, whose turn it is and what is left of that turn.
     Events catchUp(int slot);
+    // A seat's player lost the connection during a game: the seat, with its
+    // rack, score and flags, is kept for `seconds` and its turns are passed
+    // over. Outside a game, or with no grace, the seat is given up as by leave.
+    Events keep(int slot, int seconds);
+    // The kept seat's player is back.
+    Events rejoin(int seat);
+    // The kept seat whose token or (when `name` is not empty) name matches;
+    // 0 when none.
+    int keptSeat(const QString &token, const QString &name = {}) const;
+    // The seat, kept or not, whose token this is; 0 when none.
+    int tokenSeat(const QString &token) const;
+    void setToken(int slot, const QString &token);
+    void setGameId(const QString &id) { s_.gameId = id; }
 
     // ---- Requests; the host has checked that the sender holds the seat ----
     // `request` is the hosting player's start request as it came; the
@@ -104,6 +124,7 @@ private:
     void findplayer();
     void endturn(const rules::Verdict &move);
     bool checkforwin();
+    bool sitsOut(const Seat &seat) const { return seat.watching || seat.away; }
     void findwinner();
 
     const rules::Rules &rules_;

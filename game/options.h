@@ -16,6 +16,17 @@ struct GameOptions {
     bool operator==(const GameOptions &) const = default;
 };
 
+// The hosting player's choices for seats whose player lost the connection:
+// how long such a seat is kept (0: given up at once) and whether a login
+// without the seat's token takes it back by the name alone.
+struct HostOptions {
+    static constexpr int kMaxGrace = 3600;
+    int grace = 180; // seconds
+    bool rejoinByName = false;
+
+    bool operator==(const HostOptions &) const = default;
+};
+
 // What the Game Options window offers before anything was chosen.
 inline constexpr GameOptions kDefaultOptions{90, 12, 0, 0, false, false};
 

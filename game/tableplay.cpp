@@ -46,13 +46,20 @@ void GameTable::findplayer() {
             if (s_.current > kSeats)
                 s_.current = 1;
             const Seat &seat = s_.seats[size_t(s_.current)];
-            if (seat.present && !seat.watching) {
+            if (seat.present && !sitsOut(seat)) {
                 next = s_.current;
                 break;
             }
         }
         if (next == 0) {
-            // Nobody among seats 1..4 can take a turn.
+            // Nobody among seats 1..4 can take a turn. While a kept seat may
+            // still come back, the game waits for it without a turn.
+            for (int i = 1; i <= kSeats; ++i)
+                if (s_.seats[size_t(i)].present && s_.seats[size_t(i)].away) {
+                    s_.current = 0;
+                    s_.turnclock = kUntimed;
+                    return;
+                }
             findwinner();
             s_.current = 0;
             return;
@@ -71,6 +78,15 @@ void GameTable::findplayer() {
             return;
         }
         if (foundEmpty[size_t(next)]) {
+            // Every seat at the table is out of tiles. A kept seat that still
+            // holds some may come back to lay them: the game waits for it.
+            for (int i = 1; i <= kSeats; ++i)
+                if (s_.seats[size_t(i)].present && s_.seats[size_t(i)].away &&
+                    !rackIsEmpty(s_.seats[size_t(i)])) {
+                    s_.current = 0;
+                    s_.turnclock = kUntimed;
+                    return;
+                }
             findwinner();
             send(Audience::everyone(), event::GameEnded{event::End::NoMoreTiles});
             s_.current = 0;
@@ -129,7 +145,7 @@ Events GameTable::watch(int seat, bool sitOut) {
     }
     bool anotherActive = false;
     for (int i = 1; i <= kSeats; ++i)
-        if (i != seat && s_.seats[size_t(i)].present && !s_.seats[size_t(i)].watching)
+        if (i != seat && s_.seats[size_t(i)].present && !sitsOut(s_.seats[size_t(i)]))
             anotherActive = true;
     if (!anotherActive)
         return {}; // the last active player cannot sit out
@@ -211,8 +227,14 @@ Events GameTable::tick() {
     if (!s_.running)
         return {};
     ++s_.elapsed;
-    if (s_.turnclock > INT_MIN)
+    // No turn runs out while none is timed (a game waiting for its kept seats).
+    if (s_.turnclock != kUntimed && s_.turnclock > INT_MIN)
         --s_.turnclock;
+    for (int i = 1; i <= kSeats; ++i) {
+        Seat &seat = s_.seats[size_t(i)];
+        if (seat.present && seat.away && seat.grace > 0 && --seat.grace == 0)
+            send(Audience::everyone(), event::SeatKept{i, 0});
+    }
     if (s_.turnclock < 0 && s_.turnclock != kUntimed) {
         s_.turnclock = kUntimed;
         send(Audience::everyone(), event::TimeUp{s_.current});
@@ -243,10 +265,11 @@ bool GameTable::checkforwin() {
         const Seat &s = s_.seats[size_t(i)];
         if (s.present && !s.passed && holdsTile(s)) {
             someoneHoldsTiles = true;
-            if (!s.watching)
+            // A kept seat's player may come back to lay its tiles.
+            if (!sitsOut(s) || s.away)
                 someonePlayingHoldsTiles = true;
         }
-        if (!(s.passed || !s.present || s.watching))
+        if (!(s.passed || !s.present || sitsOut(s)))
             everyonePassed = false;
         if (s_.options.playtoscore != 0 && s.score > s_.options.playtoscore)
             overScore = true;

@@ -52,13 +52,24 @@ TServer::TServer(WordLookup lookup, QObject *parent)
     Timer2.setTimerType(Qt::PreciseTimer);
     Timer2.setInterval(1000);
     connect(&Timer2, &QTimer::timeout, this, &TServer::Timer2Timer);
+    table_.setGameId(newToken());
 }
 
 TServer::~TServer() {
-    // The connections go with Sock1; nobody is left to hear about it.
+    // The connections go with Sock1; nobody is left to hear about it. The
+    // clients learn that the host ends on purpose and do not try again.
+    const QByteArray goodbye = proto::encode(proto::host::closing());
     for (Connection &c : conns_)
-        if (c.socket)
+        if (c.socket) {
             c.socket->OnInfo = nullptr;
+            if (c.knowsRejoin && c.socket->hasSocket()) {
+                try {
+                    c.socket->Send(goodbye);
+                } catch (const ESockException &) {
+                    // gone already
+                }
+            }
+        }
 }
 
 void TServer::listen(quint16 port) {
@@ -97,6 +108,8 @@ void TServer::Sock1Accept(TSock *sender) {
     c.inbox.clear();
     c.flood = FloodControl{};
     c.floodHeld = false;
+    c.loggedIn = false;
+    c.movedFrom = 0;
     conn->Tag = slot;
     conn->OnDisconnect = tempsock.OnDisconnect;
     conn->OnInfo = tempsock.OnInfo;
@@ -199,6 +212,8 @@ void TServer::dispatch(int slot, const QString &line) {
                        if (ownSeat(slot, m.seat))
                            play(slot, table_.pass(m.seat, m.seatText));
                    },
+                   [&](const Rejoin &m) { rejoin(slot, m); },
+                   [&](const FreeSeat &m) { freeSeat(slot, m.seat); },
                },
                *request);
 }
@@ -252,23 +267,83 @@ void TServer::sendSeats(const QString &message) {
 // ---- Login --------------------------------------------------------------------
 
 void TServer::receivedlogininfo(int sender, const proto::tohost::Login &login) {
+    Connection &c = conns_[size_t(sender)];
+    // The login sent with a rejoin still names the slot the connection had.
+    if (c.movedFrom != 0 && login.slot == c.movedFrom && !c.loggedIn)
+        return;
     if (!ownSeat(sender, login.slot))
         return;
     const int slot = login.slot;
+    if (!c.loggedIn && rejoinByName_ && !table_.seat(slot).away) {
+        if (const int kept = table_.keptSeat({}, login.name); kept != 0) {
+            moveConnection(slot, kept);
+            return;
+        }
+    }
+    c.loggedIn = true;
+    if (table_.seat(slot).away)
+        play(slot, table_.rejoin(slot));
     table_.setName(slot, login.name);
 
     sendAll(proto::host::newplayerinfo(slot, login.name));
     for (int j = 1; j <= table_.state().opened; ++j)
         if (j != slot)
             sendTo(slot, proto::host::existingplayers(j, table_.seat(j).name));
+    // Seats kept for their players show as such to the newcomer too.
+    for (int j = 1; j <= game::kSeats; ++j)
+        if (j != slot && table_.seat(j).present && table_.seat(j).away)
+            sendTo(slot, proto::host::seatkept(j, table_.seat(j).grace));
 
     if (login.version != QLatin1String(proto::kVersion)) {
         sendTo(1, proto::host::havewrongversion(login.name));
         sendTo(slot, proto::host::wrongversion());
     }
+    giveToken(slot);
     if (table_.running())
         play(slot, table_.catchUp(slot));
     emit tableChanged();
+}
+
+void TServer::rejoin(int sender, const proto::tohost::Rejoin &request) {
+    if (conns_[size_t(sender)].loggedIn)
+        return drop(sender, "a rejoin after the login");
+    conns_[size_t(sender)].knowsRejoin = true;
+    if (request.token.isEmpty())
+        return; // a client that has no token yet asks for one
+    // The token's seat may still have its old connection when that one went
+    // silent without closing: the token shows it is the same player, who
+    // takes the seat over and the old connection is let go.
+    if (const int seat = table_.tokenSeat(request.token); seat != 0 && seat != sender)
+        moveConnection(sender, seat);
+    // An unknown token is no fault: the game it was given in may be over.
+}
+
+void TServer::moveConnection(int from, int to) {
+    Connection &source = conns_[size_t(from)];
+    Connection &target = conns_[size_t(to)];
+    if (target.socket) {
+        // A connection that came back and went quiet before its login, or
+        // one that went silent in the middle of the game.
+        target.socket->Close();
+        target.socket->deleteLater();
+    }
+    target = std::move(source);
+    source = Connection{};
+    target.movedFrom = from;
+    target.socket->Tag = to;
+    play(from, table_.leave(from));
+    sendTo(to, proto::host::sendlogininfo(to));
+}
+
+void TServer::giveToken(int slot) {
+    if (grace_ <= 0 || !game::isSeat(slot) || !conns_[size_t(slot)].knowsRejoin)
+        return;
+    const QString token = newToken();
+    table_.setToken(slot, token);
+    // Saved before it goes out: a host that ends in between never leaves a
+    // client holding a token that the restarted host does not know.
+    saveTurn(true);
+    sendTo(slot, proto::host::rejointoken(table_.state().gameId, token, grace_));
 }
 
 // ---- Removal and leaving ------------------------------------------------------
@@ -283,8 +358,12 @@ void TServer::kickhim(int sender, const proto::tohost::Kick &kick) {
         drop(sender, "a removal of a slot out of range");
         return;
     }
-    if (connected(kick.target) && conns_[size_t(kick.target)].socket)
+    if (connected(kick.target) && conns_[size_t(kick.target)].socket) {
+        // Told first, so that its window does not try to come back.
+        if (conns_[size_t(kick.target)].knowsRejoin)
+            sendTo(kick.target, proto::host::closing());
         conns_[size_t(kick.target)].socket->Close();
+    }
 }
 
 void TServer::tempsockDisconnect(TSock *sender) {
@@ -312,7 +391,9 @@ void TServer::tempsockInfo(TSock *sender, TSocketInfo, const QString &msg) {
 
 void TServer::connectionEnded(int s) {
     Connection &c = conns_[size_t(s)];
-    if (connected(s)) {
+    const bool keep = connected(s) && game::isSeat(s) && table_.running() && grace_ > 0 &&
+                      (c.loggedIn || table_.seat(s).away);
+    if (connected(s) && !keep) {
         const QByteArray bytes =
             proto::encode(proto::host::playerdisconnected(s, table_.seat(s).name));
         for (int i = 1; i <= kSlots; ++i) {
@@ -326,7 +407,14 @@ void TServer::connectionEnded(int s) {
     if (c.socket)
         c.socket->deleteLater();
     c.socket = nullptr;
-    play(s, table_.leave(s));
+    c.loggedIn = false;
+    c.movedFrom = 0;
+    if (!keep)
+        play(s, table_.leave(s));
+    else if (!table_.seat(s).away)
+        play(s, table_.keep(s, grace_));
+    // A seat already kept, whose player came back and went again before its
+    // login, stays kept with the grace period it had.
     emit tableChanged();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/gametable.h"
+#include "game/savedgame.h"
 #include "host/floodcontrol.h"
 #include "net/framing.h"
 #include "net/messages.h"
@@ -12,6 +13,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -47,6 +49,20 @@ public:
     explicit TServer(WordLookup lookup, QObject *parent = nullptr);
     ~TServer() override;
 
+    // How long a seat is kept for a player whose connection ended during a
+    // game; 0 gives the seat up at once.
+    static constexpr int kDefaultGrace = game::HostOptions{}.grace;
+    // Seconds between the keep-alives a game sends to clients that rejoin.
+    static constexpr int kKeepAliveSeconds = 5;
+    void setGrace(int seconds) { grace_ = std::max(0, seconds); }
+    int grace() const { return grace_; }
+    // Whether a login without a token takes a kept seat back by its name.
+    void setRejoinByName(bool on) { rejoinByName_ = on; }
+    void setHostOptions(const game::HostOptions &o) {
+        setGrace(o.grace);
+        setRejoinByName(o.rejoinByName);
+    }
+
     // Restarts the random source from a fixed seed, so a game can be replayed.
     void seed(quint32 value) {
         table_.seed(value);
@@ -66,6 +82,20 @@ public:
     quint16 port() const { return Sock1.localPort(); }
     // errno of a failed listen, 0 when none failed.
     int listenErrno() const { return Sock1.lastListenErrno(); }
+
+    // Where the running game is saved after every turn; no saving without
+    // it. A game that ends removes its save.
+    void setSaveFile(const QString &path);
+    // Goes on with a saved game: every seat is kept for its player for the
+    // grace period, and windows that come back with their tokens return to
+    // their seats.
+    void resume(const game::GameTable::State &state);
+    // The token that gives a kept seat to whoever presents it (a computer
+    // player that takes the seat over); one is made when the seat's player
+    // never asked for one. Empty for a seat that is not kept.
+    QString handOver(int seat);
+    // How long the last save took, for the log and the benchmark.
+    std::chrono::nanoseconds lastSaveTime() const { return lastSave_; }
 
     // The game: seats, board, bag, turn.
     const game::GameTable &table() const { return table_; }
@@ -107,6 +137,9 @@ private:
         std::deque<Inbound> inbox;     // oldest first
         FloodControl flood;            // what its chat may still send
         bool floodHeld = false;        // not read for a while: it floods the chat
+        bool loggedIn = false;         // its login came
+        int movedFrom = 0;             // the slot it had before it took a kept seat back
+        bool knowsRejoin = false;      // it sent a rejoin: it gets tokens and a goodbye
     };
 
     // Sessions.
@@ -129,11 +162,24 @@ private:
     // Stops reading a flooding connection for FloodControl::kHold.
     void holdBack(int slot);
     void startgame(int sender, const proto::tohost::Start &request);
+    // Rejoining: a connection that has not logged in yet takes a kept seat.
+    void rejoin(int sender, const proto::tohost::Rejoin &request);
+    void moveConnection(int from, int to);
+    void giveToken(int slot);
+    // 128 random bits as hex digits, from the system's source.
+    static QString newToken();
+    // Kept seats are given up once their game is over, or one at the hosting
+    // player's request.
+    void releaseKeptSeats();
+    void release(int seat);
+    void freeSeat(int sender, int seat);
     bool connected(int slot) const { return table_.seat(slot).present; }
 
     // The table's events as messages, and the game clock that follows them.
     void play(int sender, const game::Events &events);
     void Timer2Timer();
+    // Saves the running game when `changed`; removes the save of one that ended.
+    void saveTurn(bool changed);
 
     // Sending.
     void sendTo(int slot, const QString &message);
@@ -154,7 +200,12 @@ private:
     quint64 links = 0;                           // connections accepted so far
     std::function<FloodControl::Clock::time_point()> floodClock_ = &FloodControl::Clock::now;
     int dropped_ = 0;
+    int grace_ = kDefaultGrace;
+    std::unique_ptr<game::SaveFile> save_;
+    std::chrono::nanoseconds lastSave_{0};
+    bool rejoinByName_ = false;
     record::RecordFile records_; // fed every batch of the table's events
     bool runningTold_ = false;   // whether tableChanged last saw a game running
+    int ticks_ = 0;              // of the game clock, for the keep-alives
     QString current_;            // the line being handled, for the log
 };

@@ -91,6 +91,12 @@ QStringList of(const ScoreShown &e) {
 QStringList of(const OptionsShown &e) {
     return {host::gamesettings({e.options, e.elapsed})};
 }
+QStringList of(const SeatKept &e) {
+    return {host::seatkept(e.seat, e.seconds)};
+}
+QStringList of(const ClockShown &e) {
+    return {host::turnclock(e.seconds)};
+}
 QStringList of(const Dropped &) {
     return {};
 }

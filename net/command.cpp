@@ -48,6 +48,13 @@ constexpr std::array kNames = {
     std::pair{Command::winner, "CMD_winner"},
     std::pair{Command::placeletter, "CMD_placeletter"},
     std::pair{Command::seatscore, "CMD_seatscore"},
+    std::pair{Command::rejoin, "CMD_rejoin"},
+    std::pair{Command::freeseat, "CMD_freeseat"},
+    std::pair{Command::rejointoken, "CMD_rejointoken"},
+    std::pair{Command::seatkept, "CMD_seatkept"},
+    std::pair{Command::closing, "CMD_closing"},
+    std::pair{Command::turnclock, "CMD_turnclock"},
+    std::pair{Command::keepalive, "CMD_keepalive"},
 };
 
 // The table lists every command once, in the order of the enumeration, so a
@@ -56,7 +63,7 @@ constexpr bool tableInOrder() {
     for (std::size_t i = 0; i < kNames.size(); ++i)
         if (static_cast<std::size_t>(kNames[i].first) != i)
             return false;
-    return static_cast<std::size_t>(Command::seatscore) + 1 == kNames.size();
+    return static_cast<std::size_t>(Command::keepalive) + 1 == kNames.size();
 }
 static_assert(tableInOrder());
 

@@ -55,6 +55,14 @@ enum class Command {
     placeletter,
     // Added later; clients that do not know a word ignore it.
     seatscore,
+    // Added for rejoining a kept seat; a peer that does not know them ignores them.
+    rejoin,      // client: the token it was given
+    freeseat,    // client: the hosting player gives a kept seat up
+    rejointoken, // host: the game and the token that gives the seat back
+    seatkept,    // host: a seat is kept for its absent player
+    closing,     // host: it closes this connection on purpose; not to be retried
+    turnclock,   // host: a newcomer's seconds left of the turn under way
+    keepalive,   // host: still there; sent during a game to clients that rejoin
 };
 
 // The word on the wire: "CMD_" and the name.

@@ -45,6 +45,16 @@ bool isSlot(int n) {
 
 } // namespace
 
+bool isToken(const QString &text) {
+    if (text.size() != kTokenLength)
+        return false;
+    for (const QChar c : text)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+              (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    return true;
+}
+
 DecodedRequest decodeRequest(const QString &line) {
     using namespace tohost;
     const Line l = splitLine(line);
@@ -97,6 +107,16 @@ DecodedRequest decodeRequest(const QString &line) {
             return Refused{"a malformed move"};
         return Request{Move{*move}};
     }
+    case Command::freeseat: {
+        const auto seat = toInt(p);
+        if (!seat || !game::isSeat(*seat))
+            return Refused{"a malformed seat to free"};
+        return Request{FreeSeat{*seat}};
+    }
+    case Command::rejoin:
+        if (!p.isEmpty() && !isToken(p))
+            return Refused{"a malformed rejoin token"};
+        return Request{Rejoin{p}};
     case Command::newtiles:
     case Command::pass: {
         const auto seat = parseSeat(p);
@@ -248,6 +268,34 @@ DecodedHostMessage decodeHostMessage(const QString &line) {
         return wrap<Winner, V>(parseWinner(p), "bad winner list");
     case Command::seatscore:
         return wrap<toclient::SeatScore, V>(parseSeatScore(p), "bad seat score");
+    case Command::rejointoken: {
+        FieldReader r(p);
+        const QString gameId = r.field();
+        const QString token = r.field();
+        const auto grace = toInt(r.rest());
+        if (!isToken(gameId) || !isToken(token) || !grace || *grace < 0 ||
+            *grace > game::HostOptions::kMaxGrace)
+            return Refused{"a malformed rejoin token"};
+        return message(RejoinToken{gameId, token, *grace});
+    }
+    case Command::closing:
+        return message(Closing{});
+    case Command::seatkept: {
+        FieldReader r(p);
+        const auto seat = r.intField();
+        const auto seconds = toInt(r.rest());
+        if (!seat || !game::isSeat(*seat) || !seconds || *seconds < 0 || *seconds > 24 * 3600)
+            return Refused{"a malformed kept seat"};
+        return message(SeatKept{*seat, *seconds});
+    }
+    case Command::turnclock: {
+        const auto seconds = toInt(p);
+        if (!seconds || *seconds < 0 || *seconds > kMaxTurnTime)
+            return Refused{"a malformed turn clock"};
+        return message(TurnClock{*seconds});
+    }
+    case Command::keepalive:
+        return message(KeepAlive{});
     default:
         return Ignored{}; // a word only clients send
     }
@@ -285,6 +333,12 @@ tohost::Exchange exchange(int seat) {
 tohost::Pass pass(int seat) {
     return {QString::number(seat), seat};
 }
+tohost::Rejoin rejoin(const QString &token) {
+    return {token};
+}
+tohost::FreeSeat freeSeat(int seat) {
+    return {seat};
+}
 
 } // namespace request
 
@@ -313,6 +367,13 @@ QString requestText(const Request &request) {
             },
             [](const Pass &m) {
                 return QString(commandName(Command::pass)) + QLatin1Char('+') + m.seatText;
+            },
+            [](const FreeSeat &m) {
+                return QString(commandName(Command::freeseat)) + QLatin1Char('+') +
+                       QString::number(m.seat);
+            },
+            [](const Rejoin &m) {
+                return QString(commandName(Command::rejoin)) + QLatin1Char('+') + m.token;
             },
         },
         request);

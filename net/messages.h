@@ -47,11 +47,23 @@ struct Pass {
     QString seatText;
     int seat = 0;
 };
+struct Rejoin {
+    // kTokenLength hex digits; empty from a client that has none yet but
+    // wants one.
+    QString token;
+};
+struct FreeSeat {
+    int seat = 0;
+};
 } // namespace tohost
 
-using Request =
-    std::variant<tohost::Login, tohost::Chat, tohost::PlaySound, tohost::Kick, tohost::Watch,
-                 tohost::Start, tohost::Move, tohost::Exchange, tohost::Pass>;
+// A rejoin token: 128 random bits as hex digits, and the game's name alike.
+inline constexpr int kTokenLength = 32;
+bool isToken(const QString &text);
+
+using Request = std::variant<tohost::Login, tohost::Chat, tohost::PlaySound, tohost::Kick,
+                             tohost::Watch, tohost::Start, tohost::Move, tohost::Exchange,
+                             tohost::Pass, tohost::Rejoin, tohost::FreeSeat>;
 using DecodedRequest = std::variant<Ignored, Refused, Request>;
 DecodedRequest decodeRequest(const QString &line);
 
@@ -73,6 +85,8 @@ tohost::Start start(const QString &name, const game::GameOptions &options);
 tohost::Move move(int seat, const QList<game::LaidTile> &tiles);
 tohost::Exchange exchange(int seat);
 tohost::Pass pass(int seat);
+tohost::Rejoin rejoin(const QString &token);
+tohost::FreeSeat freeSeat(int seat);
 } // namespace request
 
 // ---- Messages to a client ---------------------------------------------------
@@ -139,6 +153,20 @@ struct GameOver {
 struct Winner {
     QList<int> seats;
 };
+struct RejoinToken {
+    QString gameId;
+    QString token;
+    int grace = 0; // seconds the seat would be kept after a drop
+};
+struct Closing {};
+struct SeatKept {
+    int seat = 0;
+    int seconds = 0; // of the grace period left; 0 once it is over
+};
+struct TurnClock {
+    int seconds = 0; // left of the turn under way, as the host counts them
+};
+struct KeepAlive {};
 } // namespace toclient
 
 using HostMessage =
@@ -149,7 +177,9 @@ using HostMessage =
                  toclient::NoTiles, toclient::Passed, toclient::Already, toclient::NotEnough,
                  toclient::Invalid, toclient::Exchanged, toclient::Reposition, toclient::Scored,
                  toclient::NewWord, toclient::TimeUp, toclient::Watching, toclient::Chat,
-                 toclient::ChatterSound, toclient::GameOver, toclient::Winner, toclient::SeatScore>;
+                 toclient::ChatterSound, toclient::GameOver, toclient::Winner, toclient::SeatScore,
+                 toclient::RejoinToken, toclient::SeatKept, toclient::Closing, toclient::TurnClock,
+                 toclient::KeepAlive>;
 using DecodedHostMessage = std::variant<Ignored, Refused, HostMessage>;
 DecodedHostMessage decodeHostMessage(const QString &line);
 

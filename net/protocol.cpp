@@ -377,6 +377,22 @@ QString chat(const QString &seatText, const QString &name, const QString &rest) 
     return head(Command::chat) + seatText + QLatin1Char('+') + name + QStringLiteral(" chats: ") +
            rest;
 }
+QString rejointoken(const QString &gameId, const QString &token, int grace) {
+    return head(Command::rejointoken) + gameId + QLatin1Char('+') + token + QLatin1Char('+') +
+           num(grace);
+}
+QString closing() {
+    return head(Command::closing);
+}
+QString seatkept(int seat, int seconds) {
+    return head(Command::seatkept) + num(seat) + QLatin1Char('+') + num(seconds);
+}
+QString turnclock(int seconds) {
+    return head(Command::turnclock) + num(seconds);
+}
+QString keepalive() {
+    return head(Command::keepalive);
+}
 QString notice(const QString &text) {
     // "clGreen" is the colour text of the notices' green (0x008000).
     return head(Command::chat) + QStringLiteral("0+") + text + QStringLiteral("|clGreen");

@@ -204,6 +204,11 @@ QString winner(const QList<int> &seats);
 // A newcomer is told each seat's total and last change of score.
 QString seatscore(int seat, int score, const QString &change);
 QString placeletter(int x, int y, int letter);
+QString rejointoken(const QString &gameId, const QString &token, int grace);
+QString closing();
+QString seatkept(int seat, int seconds);
+QString turnclock(int seconds);
+QString keepalive();
 } // namespace host
 
 // Parsers of host messages. Besides number conversion they check the ranges

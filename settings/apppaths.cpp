@@ -24,6 +24,8 @@ AppPaths AppPaths::decide(const Surroundings &s) {
         paths.settingsFile = exe.filePath(QStringLiteral("vornlobby.ini"));
         paths.tileFolder = exe.filePath(QStringLiteral("zorbletiles"));
         paths.tallyFile = exe.filePath(QStringLiteral("zorbletally.tld"));
+        paths.rejoinFile = exe.filePath(QStringLiteral("zorblerejoin.txt"));
+        paths.saveFile = exe.filePath(QStringLiteral("zorblegame.sav"));
         // The lobby's installer goes into the program's folder itself.
         paths.downloadFolder = QDir::cleanPath(s.executableFolder);
         paths.besideExecutable = true;
@@ -36,6 +38,8 @@ AppPaths AppPaths::decide(const Surroundings &s) {
     paths.settingsFile = config.filePath(QStringLiteral("vornlobby.ini"));
     paths.tileFolder = data.filePath(QStringLiteral("zorbletiles"));
     paths.tallyFile = data.filePath(QStringLiteral("zorbletally.tld"));
+    paths.rejoinFile = data.filePath(QStringLiteral("zorblerejoin.txt"));
+    paths.saveFile = data.filePath(QStringLiteral("zorblegame.sav"));
     paths.downloadFolder = data.filePath(QStringLiteral("downloads"));
     // An installed game (in .../bin) finds the sets it came with in
     // .../share/zorble/zorbletiles; any other keeps them beside itself.

@@ -15,6 +15,8 @@
 //   tally      $XDG_DATA_HOME/zorble/zorbletally.tld
 //   downloads  $XDG_DATA_HOME/zorble/downloads
 //   records    $XDG_DATA_HOME/zorble/games
+//   rejoin     $XDG_DATA_HOME/zorble/zorblerejoin.txt  (the client's rejoin tokens)
+//   save       $XDG_DATA_HOME/zorble/zorblegame.sav    (the host's running game)
 //
 // An XDG variable that is unset, empty or not an absolute path is ignored, as
 // those rules say. Root is no exception: an installed game run as root writes
@@ -27,6 +29,8 @@ struct AppPaths {
     QString tileFolder;
     QString tallyFile;
     QString downloadFolder;
+    QString rejoinFile; // the tokens that give a kept seat back, per host
+    QString saveFile;   // the hosted game, saved after every turn
     // The tile sets that came with the game, read only: an installed game's
     // ../share/zorble/zorbletiles, or the zorbletiles folder beside an
     // executable that keeps its files elsewhere. Empty when the game's files

@@ -65,6 +65,9 @@ void ZorbleSettings::load(const IniFile &ini) {
     options.playtoscore = r.integer(QStringLiteral("Score"), defaults.options.playtoscore);
     options.doubletiles = r.onWhenOne(QStringLiteral("Double"));
     options.partners = r.onWhenOne(QStringLiteral("Team"));
+    host.grace = std::clamp(r.integer(QStringLiteral("Grace"), defaults.host.grace), 0,
+                            game::HostOptions::kMaxGrace);
+    host.rejoinByName = r.onWhenOne(QStringLiteral("RejoinByName"));
     newTurnSound = r.onWhenOne(QStringLiteral("Turnsound"));
     chatterSounds = r.onUnlessFalse(QStringLiteral("ChatterSounds"));
     coordinates = r.onUnlessFalse(QStringLiteral("Coordinates"));
@@ -107,6 +110,8 @@ void write(const ZorbleSettings &s, IniFile &ini, Part part) {
     put(QStringLiteral("Score"), QString::number(s.options.playtoscore));
     put(QStringLiteral("Double"), oneZero(s.options.doubletiles));
     put(QStringLiteral("Team"), oneZero(s.options.partners));
+    put(QStringLiteral("Grace"), QString::number(s.host.grace));
+    put(QStringLiteral("RejoinByName"), oneZero(s.host.rejoinByName));
     put(QStringLiteral("Turnsound"), oneZero(s.newTurnSound));
     put(QStringLiteral("ChatterSounds"), trueFalse(s.chatterSounds));
     put(QStringLiteral("Coordinates"), trueFalse(s.coordinates));

@@ -36,6 +36,8 @@ struct ZorbleSettings {
     // Turntime, Squares, Gametime, Score, Double and Team; the switches are
     // on only when "1".
     game::GameOptions options = game::kDefaultOptions;
+    // Grace (seconds, 0..3600) and RejoinByName ("1" is on).
+    game::HostOptions host;
     bool newTurnSound = false; // Turnsound: "1" is the new sound
     bool chatterSounds = true; // off only when "false"
     bool coordinates = true;   // Coordinates: the board's; off only when "false"

@@ -65,6 +65,17 @@ Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
     addRow(endGrid, QStringLiteral("Time Limited Game:"), gameTime_, QStringLiteral("mins"));
     addRow(endGrid, QStringLiteral("Play to Score:"), score_, QString());
 
+    const game::HostOptions hostDefaults;
+    grace_ = new UpDown(QStringLiteral("edit_grace"), 0, game::HostOptions::kMaxGrace, 30,
+                        hostDefaults.grace, this);
+    byName_ = new QCheckBox(QStringLiteral("Let players rejoin by name"), this);
+    byName_->setObjectName(QStringLiteral("check_rejoinbyname"));
+    auto *rejoin = new QGroupBox(QStringLiteral("Lost Connections"), this);
+    rejoin->setObjectName(QStringLiteral("panel_rejoin"));
+    auto *rejoinGrid = new QGridLayout(rejoin);
+    addRow(rejoinGrid, QStringLiteral("Keep the Seat for:"), grace_, QStringLiteral("secs"));
+    rejoinGrid->addWidget(byName_, rejoinGrid->rowCount(), 0, 1, 3);
+
     computer_ = new QCheckBox(QStringLiteral("Play against the computer"), this);
     computer_->setObjectName(QStringLiteral("check_computer"));
     computer_->hide();
@@ -80,6 +91,7 @@ Tgameoptions::Tgameoptions(QWidget *parent) : QDialog(parent, Qt::Tool) {
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(game);
     layout->addWidget(end);
+    layout->addWidget(rejoin);
     layout->addWidget(computer_);
     layout->addWidget(start_, 0, Qt::AlignCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -97,6 +109,15 @@ void Tgameoptions::setValues(const game::GameOptions &values) {
 game::GameOptions Tgameoptions::values() const {
     return {turnTime_->value(), squares_->value(),    gameTime_->value(),
             score_->value(),    double_->isChecked(), team_->isChecked()};
+}
+
+void Tgameoptions::setHostValues(const game::HostOptions &values) {
+    grace_->setValue(values.grace);
+    byName_->setChecked(values.rejoinByName);
+}
+
+game::HostOptions Tgameoptions::hostValues() const {
+    return {grace_->value(), byName_->isChecked()};
 }
 
 void Tgameoptions::setComputerOffered(bool offered) {

@@ -20,6 +20,9 @@ public:
     // The fields take the values, each brought into its field's range.
     void setValues(const game::GameOptions &values);
     game::GameOptions values() const;
+    // The host's choices for seats whose player lost the connection.
+    void setHostValues(const game::HostOptions &values);
+    game::HostOptions hostValues() const;
 
     QSpinBox *turnTimeField() const { return turnTime_; }
     QSpinBox *squaresField() const { return squares_; }
@@ -29,6 +32,8 @@ public:
     QCheckBox *teamBox() const { return team_; }
     QPushButton *startButton() const { return start_; }
     QCheckBox *computerBox() const { return computer_; }
+    QSpinBox *graceField() const { return grace_; }
+    QCheckBox *byNameBox() const { return byName_; }
 
     // "Play against the computer" shows only at a solo start, when the
     // hosting player sits alone.
@@ -50,5 +55,7 @@ private:
     QCheckBox *double_;
     QCheckBox *team_;
     QCheckBox *computer_;
+    QSpinBox *grace_;
+    QCheckBox *byName_;
     QPushButton *start_;
 };

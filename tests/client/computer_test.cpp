@@ -5,7 +5,9 @@
 
 #include "ai/computerplayers.h"
 #include "client/computermenu.h"
+#include "client/gamestarter.h"
 #include "client/tchat.h"
+#include "game/savedgame.h"
 #include "host/tserver.h"
 #include "tests/support/testclient.h"
 #include "windows/tgameoptions.h"
@@ -13,10 +15,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -168,6 +174,56 @@ TEST(TchatComputer, SoloStartWithTheComputerThenThreeHintsAGame) {
         }
     }
     EXPECT_TRUE(laid) << "one hint was laid and checked";
+}
+
+// The hosting window finds the save of a game its program did not finish: it
+// asks before anything else and, told yes, goes on with it in the same seat.
+TEST(TchatResume, TheHostingWindowAsksAboutAnInterruptedGame) {
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
+        QTemporaryDir dir;
+        const game::SaveFile save(dir.filePath("zorblegame.sav"));
+        game::GameTable::State s;
+        s.running = true;
+        s.opened = 3;
+        s.current = 2;
+        s.options = {60, 4, 0, 0, false, false};
+        const QString names[] = {"Alice", "Bob", "Computer 1"};
+        for (int i = 1; i <= 3; ++i) {
+            s.seats[size_t(i)].present = true;
+            s.seats[size_t(i)].name = names[i - 1];
+            s.seats[size_t(i)].score = 10 * i;
+        }
+        ASSERT_TRUE(save.write(s));
+        const QString saved = save.read()->saved.toLocalTime().toString(QStringLiteral("HH:mm"));
+
+        HostingWindow h("Alice");
+        h.w.starter()->setSaveFile(save.path());
+        h.w.show();
+        QMessageBox *box = nullptr;
+        ASSERT_TRUE(waitUntil([&] {
+            box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            return box != nullptr;
+        }));
+        EXPECT_EQ(box->text(),
+                  "A game was interrupted at " + saved + " (Alice, Bob, Computer 1). Resume it?");
+        // Nobody is let in before the answer: a window that came now could
+        // take the hosting player's seat.
+        QTcpSocket early;
+        early.connectToHost(QHostAddress::LocalHost, h.port);
+        EXPECT_FALSE(early.waitForConnected(1000));
+        box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        ASSERT_TRUE(waitUntil([&] { return h.w.mirror().localSeat() != 0; }));
+        EXPECT_EQ(h.server.gameRunning(), yes);
+        EXPECT_EQ(save.exists(), yes);
+        if (yes) {
+            // Back in seat 1 with its score; the others' seats wait for them.
+            EXPECT_EQ(h.w.mirror().localSeat(), 1);
+            EXPECT_TRUE(waitUntil([&] { return h.w.mirror().seats().score(3) == 30; }));
+            EXPECT_FALSE(h.server.table().seat(1).away);
+            EXPECT_TRUE(h.server.table().seat(2).away);
+        }
+    }
 }
 
 } // namespace

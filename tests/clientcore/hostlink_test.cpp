@@ -173,4 +173,44 @@ TEST(HostLink, ABacklogThatTakesLongIsHandledInOrderWithTheEventLoopRunningBetwe
     link.close();
 }
 
+// A host that stops answering without closing (a dead route, a frozen
+// program): the link takes the connection as lost once a host that promised
+// keep-alives by giving a token has been silent too long, and never on the
+// silence of a host that gives none.
+TEST(HostLink, ASilentHostThatGaveATokenIsTakenAsLost) {
+    ensureCoreApp();
+    struct Case {
+        bool token;
+        int aliveEveryMs; // 0: silent after the game's start
+        bool lost;
+    };
+    for (const Case c : {Case{true, 0, true}, Case{true, 50, false}, Case{false, 0, false}}) {
+        SCOPED_TRACE(testing::Message() << c.token << " " << c.aliveEveryMs);
+        QTcpServer host;
+        ASSERT_TRUE(host.listen(QHostAddress::LocalHost, 0));
+        GameMirror mirror;
+        HostLink link(mirror);
+        link.setSilenceLimit(300);
+        QSignalSpy closed(&link, &HostLink::connectionClosed);
+        link.connectToHost(QStringLiteral("127.0.0.1"), host.serverPort());
+        ASSERT_TRUE(waitUntil([&] { return host.hasPendingConnections(); }));
+        QTcpSocket *peer = host.nextPendingConnection();
+        QStringList lines = {proto::host::sendlogininfo(1),
+                             proto::host::gamesettings({{60, 0, 0, 0, false, false}, 5})};
+        if (c.token)
+            lines << proto::host::rejointoken(QString(32, 'a'), QString(32, 'b'), 180);
+        for (const QString &line : lines)
+            peer->write(proto::encode(line));
+        QTimer alive;
+        QObject::connect(&alive, &QTimer::timeout,
+                         [&] { peer->write(proto::encode(proto::host::keepalive())); });
+        if (c.aliveEveryMs > 0)
+            alive.start(c.aliveEveryMs);
+        ASSERT_TRUE(waitUntil([&] { return mirror.gameRunning(); }));
+        spin(1000);
+        EXPECT_EQ(closed.size(), c.lost ? 1 : 0);
+        EXPECT_EQ(link.connected(), !c.lost);
+    }
+}
+
 } // namespace

@@ -71,9 +71,11 @@ TEST(MirrorClocks, NewcomerGoesOnFromTheHostsCountAtTheFirstTick) {
     EXPECT_EQ(t.m.zorbleSquares().size(), 12);
     feed(t.m, host::nextplayer(1));
     EXPECT_TRUE(t.m.clockRunning());
+    // The turn under way goes on from the seconds the host has left of it.
+    feed(t.m, host::turnclock(12));
     t.tick(1);
     EXPECT_EQ(t.m.texts().timeOfGameText(), "Game Time: 50:01");
-    EXPECT_EQ(t.m.texts().timeOfTurnText(), "Turn Time: 0:28");
+    EXPECT_EQ(t.m.texts().timeOfTurnText(), "Turn Time: 0:10");
     EXPECT_EQ(t.m.texts().partnersText(), "Yes");
     EXPECT_EQ(t.m.texts().doubleText(), "Yes");
 }

@@ -18,7 +18,10 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
         const char *err; // a text standard error must hold
     };
     const Case cases[] = {
-        {{"--help"}, 0, "  zorble --serve [--port N] [--seed N]", ""},
+        {{"--help"},
+         0,
+         "  zorble --serve [--port N] [--seed N] [--grace SECONDS] [--rejoin-by-name] [--resume]",
+         ""},
         {{"-h"},
          0,
          "  ZORBLE_STATE_FILE=PATH          write the game as the window sees it to PATH as JSON,",

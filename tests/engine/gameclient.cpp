@@ -40,7 +40,7 @@ QChar tokenOf(const QString &m) {
         {"CMD_reposition+", 'R'},   {"CMD_postscore+", 'p'},      {"CMD_newword+", 'w'},
         {"CMD_timeup+", 'T'},       {"CMD_playergotscore+", 'G'}, {"CMD_gametimeup+", 'M'},
         {"CMD_nomoretiles+", 'O'},  {"CMD_everyonepassed+", 'E'}, {"CMD_winner", 'W'},
-        {"CMD_justwatching+", 'j'}, {"CMD_seatscore+", 's'},
+        {"CMD_justwatching+", 'j'}, {"CMD_seatscore+", 's'},      {"CMD_turnclock+", 't'},
     };
     for (const auto &[prefix, token] : table)
         if (m.startsWith(QLatin1String(prefix)))
@@ -123,6 +123,10 @@ void Player::verifyMirror() {
 
 void Player::check(const QString &m) {
     verifyMirror();
+    // The connection's own messages (its rejoin token, the host's goodbye)
+    // come at any time and are no part of the game's order.
+    if (m.startsWith(QStringLiteral("CMD_rejointoken+")) || m == QStringLiteral("CMD_closing+"))
+        return;
     if (!started_) {
         if (!m.startsWith(QStringLiteral("CMD_startgame+")))
             return;

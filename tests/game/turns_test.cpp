@@ -428,7 +428,7 @@ TEST_F(Turns, NewcomerCatchesUp) {
     takeOver(2);
     p.arrangement() = 3;
     p.lay(8, 9, false, QStringLiteral("cat"));
-    p.elapsed() = 42;
+    std::tie(p.elapsed(), p.turnclock(), p.seat(1).watching) = std::tuple(42, 17, true);
     p.connect(3);
     p.setRack(3, QString());
     p.connect(6);
@@ -439,7 +439,7 @@ TEST_F(Turns, NewcomerCatchesUp) {
     p.login(3);
     p.login(6);
     const QStringList seat = p.to(3);
-    ASSERT_EQ(seat.size(), 21);
+    ASSERT_EQ(seat.size(), 23);
     EXPECT_EQ(seat[0], QStringLiteral("CMD_arrangeboard+4+1+2+3"));
     EXPECT_EQ(seat[1], QStringLiteral("CMD_showboard+8+9+2"));
     EXPECT_EQ(seat[2], QStringLiteral("CMD_showboard+9+9+0"));
@@ -452,10 +452,11 @@ TEST_F(Turns, NewcomerCatchesUp) {
                                             QStringLiteral("CMD_seatscore+2+-10+-10"),
                                             QStringLiteral("CMD_seatscore+3+0+"),
                                             QStringLiteral("CMD_seatscore+4+0+")}));
-    EXPECT_EQ(seat[19], QStringLiteral("CMD_gamesettings+30+8+5+42+150+y+n"));
-    EXPECT_EQ(seat[20], QStringLiteral("CMD_nextplayer+2"));
+    EXPECT_EQ(seat.mid(19),
+              (QStringList{"CMD_justwatching+1+1", "CMD_gamesettings+30+8+5+42+150+y+n",
+                           "CMD_nextplayer+2", "CMD_turnclock+17"}));
     const QStringList watcher = p.to(6);
-    EXPECT_EQ(watcher.size(), 11);
+    EXPECT_EQ(watcher.size(), 13);
     EXPECT_TRUE(p.startingWith(6, QStringLiteral("CMD_atile")).isEmpty());
 }
 

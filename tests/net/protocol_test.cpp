@@ -189,6 +189,13 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
         "CMD_seatscore+5+10+",
         "CMD_seatscore+1+10+12",
         "CMD_seatscore+1+10+--5",
+        "CMD_seatkept+5+10",
+        "CMD_seatkept+1+-1",
+        "CMD_turnclock+-1",
+        "CMD_turnclock+86401",
+        "CMD_rejointoken+00000000000000000000000000000000+0000000000000000000000000000000+9",
+        "CMD_rejointoken+00000000000000000000000000000000+0000000000000000000000000000000g+9",
+        "CMD_rejointoken+00000000000000000000000000000000+00000000000000000000000000000000+-1",
     };
     for (const char *line : refused) {
         SCOPED_TRACE(line);
@@ -196,12 +203,21 @@ TEST(Decoding, HostMessagesOutsideTheirRangesAreRefused) {
             proto::decodeHostMessage(QString::fromLatin1(line))));
     }
     // The lowest values that stand.
-    const char *const accepted[] = {
-        "CMD_atile+1+0", "CMD_showboard+0+0+0", "CMD_nextplayer+1",       "CMD_tilecount+0",
-        "CMD_winner+1",  "CMD_seatscore+1+0+",  "CMD_seatscore+4+-3+-10", "CMD_seatscore+2+5++-5"};
-    for (const char *line : accepted) {
-        SCOPED_TRACE(line);
-        EXPECT_TRUE(std::holds_alternative<proto::HostMessage>(
-            proto::decodeHostMessage(QString::fromLatin1(line))));
+    const QString token(32, QLatin1Char('f'));
+    const QString accepted[] = {"CMD_atile+1+0",
+                                "CMD_showboard+0+0+0",
+                                "CMD_nextplayer+1",
+                                "CMD_tilecount+0",
+                                "CMD_winner+1",
+                                "CMD_seatscore+1+0+",
+                                "CMD_seatscore+4+-3+-10",
+                                "CMD_seatscore+2+5++-5",
+                                proto::host::seatkept(4, 0),
+                                proto::host::rejointoken(token, token, 0),
+                                proto::host::closing(),
+                                proto::host::turnclock(0)};
+    for (const QString &line : accepted) {
+        SCOPED_TRACE(line.toStdString());
+        EXPECT_TRUE(std::holds_alternative<proto::HostMessage>(proto::decodeHostMessage(line)));
     }
 }

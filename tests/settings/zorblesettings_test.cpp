@@ -42,6 +42,8 @@ TEST(ZorbleSettings, NoFileGivesTheDefaultsWhichAreWrittenBackAsTheyReadIn) {
                              "Score=0\n"
                              "Double=0\n"
                              "Team=0\n"
+                             "Grace=180\n"
+                             "RejoinByName=0\n"
                              "Turnsound=0\n"
                              "ChatterSounds=true\n"
                              "Coordinates=true\n");

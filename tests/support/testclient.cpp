@@ -73,6 +73,8 @@ int TestClient::join(quint16 port, const QString &name, const QString &version) 
     if (hello.isEmpty())
         return 0;
     slot_ = hello.mid(18).toInt();
+    if (asksForToken)
+        send(QStringLiteral("CMD_rejoin+"));
     // The login's name ends with its own 0xFF, so two terminators follow it.
     QByteArray bytes =
         QStringLiteral("CMD_logininfo+%1+%2+%3").arg(slot_).arg(version, name).toUtf8();

@@ -34,6 +34,8 @@ public:
 
     // Connects and logs in; returns the slot the host gave, 0 on failure.
     int join(quint16 port, const QString &name, const QString &version = QStringLiteral("2.1.1"));
+    // Whether join asks for a rejoin token before its login, as the window does.
+    bool asksForToken = false;
 
     // Every message received so far, in order, as text.
     const QStringList &lines() const { return lines_; }
