@@ -68,6 +68,7 @@ void GameStarter::hostpress() {
     }
     link_.setLogin(mirror_.playerName());
     mirror_.setHost(true);
+    mirror_.setRecordFolder(QString()); // the host records the game
     link_.setVersion(version_);
     link_.connectToHost(QStringLiteral("127.0.0.1"), gamePort_);
     emit hostingChanged(true);
@@ -75,6 +76,8 @@ void GameStarter::hostpress() {
 
 void GameStarter::joinpress() {
     link_.setLogin(mirror_.playerName());
+    // A joined window keeps its own record of the games it sees.
+    mirror_.setRecordFolder(recordFolder_);
     // An address that cannot be looked up leaves the window unconnected.
     link_.setVersion(version_);
     if (joining_)
