@@ -53,10 +53,11 @@ void GameStarter::processparams() {
 }
 
 void GameStarter::hostpress() {
-    if (!server_) {
+    if (!server_)
         server_ = new TServer(this);
+    // Also a host handed in (the program's own) records its games.
+    if (!recordFolder_.isEmpty())
         server_->setRecordFolder(recordFolder_);
-    }
     try {
         server_->listen(gamePort_);
     } catch (const ESockException &e) {

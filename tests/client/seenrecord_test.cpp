@@ -102,7 +102,7 @@ TEST(SeenRecord, AGameSeenFromItsStartReplaysToTheHostsEndAndOneJoinedLateLeaves
 }
 
 // Ann's window hosts, Bob's joins, both keeping their files in one folder:
-// it ends with the host's record and Bob's, which read back alike.
+// it ends with the record of Ann's host and Bob's, which read back alike.
 TEST(SeenRecord, AHostingWindowLeavesTheRecordToItsHostAndAJoinedOneKeepsItsOwn) {
     QTemporaryDir dir;
     AppPaths paths;
@@ -111,7 +111,6 @@ TEST(SeenRecord, AHostingWindowLeavesTheRecordToItsHostAndAJoinedOneKeepsItsOwn)
     paths.tallyFile = dir.filePath("zorbletally.tld");
     paths.downloadFolder = dir.filePath("downloads");
     HostingWindow ann("Ann");
-    ann.server.setRecordFolder(paths.gamesFolder());
     ann.w.setPaths(paths);
     ann.w.show();
     ASSERT_TRUE(waitUntil([&] { return ann.w.mirror().localSeat() == 1; }));
