@@ -177,9 +177,14 @@ void SeenRecord::write(const QStringList &lines) {
     const QByteArray batch = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
     const record::ReadResult r = record::read(written_ + batch);
     if (!r.game) {
-        std::fprintf(stderr, "zorble: the record %s ends before line %d: %s\n",
-                     qPrintable(writer_.path()), r.error.line, qPrintable(r.error.message));
+        const QString path = writer_.path();
+        std::fprintf(stderr, "zorble: the record %s ends before line %d: %s\n", qPrintable(path),
+                     r.error.line, qPrintable(r.error.message));
+        const bool empty = written_.isEmpty();
         stop();
+        // A file without even its header would not read: it goes.
+        if (empty)
+            QFile::remove(path);
         return;
     }
     written_ += batch;

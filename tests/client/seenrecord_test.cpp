@@ -3,6 +3,7 @@
 // a game joined in the middle leaves no file; a hosting window leaves the
 // record to its host.
 #include "client/tchat.h"
+#include "net/protocol.h"
 #include "settings/apppaths.h"
 #include "tests/client/fakehost.h"
 #include "tests/client/hostingwindow.h"
@@ -99,6 +100,34 @@ TEST(SeenRecord, AGameSeenFromItsStartReplaysToTheHostsEndAndOneJoinedLateLeaves
             }
         }
     }
+}
+
+// A host whose messages do not add up (a total that is not the one before
+// plus the points) ends the record before them; what was written still reads.
+TEST(SeenRecord, MessagesThatWouldNotReadEndTheRecordBeforeThem) {
+    namespace host = proto::host;
+    QTemporaryDir dir;
+    GameMirror mirror;
+    mirror.setRecordFolder(dir.path());
+    auto move = [](int seat, int points, int total, int y) {
+        return QStringList{host::postscore({0, seat, 0, points, total, seat, total, "AT"}),
+                           host::newword({{9, y, 0}, {10, y, 19}})};
+    };
+    const QStringList lines =
+        QStringList{host::sendlogininfo(2),           host::newplayerinfo(1, "Ann"),
+                    host::newplayerinfo(2, "Bob"),    host::startgame("Ann+60+0+0+0+n+n+", false),
+                    host::arrangeboard({1, 2, 3, 4}), host::nextplayer(1)} +
+        move(1, 10, 10, 9) + QStringList{host::nextplayer(2)} + move(2, 5, 99, 10) +
+        QStringList{host::nextplayer(1), host::pass(QStringLiteral("1"))};
+    for (const QString &line : lines) {
+        const proto::DecodedHostMessage decoded = proto::decodeHostMessage(line);
+        const auto *m = std::get_if<proto::HostMessage>(&decoded);
+        ASSERT_TRUE(m) << line.toStdString();
+        mirror.handle(*m);
+    }
+    const record::ReadResult r = record::read(bytes(mirror.recordPath()));
+    ASSERT_TRUE(r.game) << r.error.message.toStdString();
+    EXPECT_EQ(r.game->turns(), 1);
 }
 
 // Ann's window hosts, Bob's joins, both keeping their files in one folder:
