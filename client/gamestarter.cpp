@@ -108,10 +108,11 @@ void GameStarter::processparams() {
 }
 
 void GameStarter::hostpress() {
-    if (!server_) {
+    if (!server_)
         server_ = new TServer(this);
+    // Also a host handed in (the program's own) records its games.
+    if (!recordFolder_.isEmpty())
         server_->setRecordFolder(recordFolder_);
-    }
     if (!saveFile_.isEmpty()) {
         server_->setSaveFile(saveFile_);
         const game::SaveFile save(saveFile_);
@@ -166,6 +167,7 @@ void GameStarter::hostGame(const QString &ownToken) {
     }
     link_.setLogin(mirror_.playerName());
     mirror_.setHost(true);
+    mirror_.setRecordFolder(QString()); // the host records the game
     link_.setVersion(version_);
     emit hostingChanged(true);
     joinOwnHost(ownToken);
@@ -188,6 +190,8 @@ void GameStarter::presentToken(const QString &address) {
 
 void GameStarter::joinpress() {
     link_.setLogin(mirror_.playerName());
+    // A joined window keeps its own record of the games it sees.
+    mirror_.setRecordFolder(recordFolder_);
     // An address that cannot be looked up leaves the window unconnected.
     link_.setVersion(version_);
     presentToken(hostaddress_);

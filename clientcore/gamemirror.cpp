@@ -12,6 +12,7 @@ GameMirror::~GameMirror() = default;
 
 void GameMirror::handle(const proto::HostMessage &message) {
     std::visit(MirrorUpdate(*this), message);
+    seen_.feed(message, *this);
 }
 
 bool GameMirror::ownTurn() const {

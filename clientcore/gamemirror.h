@@ -4,6 +4,7 @@
 #include "clientcore/movecomposer.h"
 #include "clientcore/scoresheet.h"
 #include "clientcore/seatlist.h"
+#include "clientcore/seenrecord.h"
 #include "game/options.h"
 #include "game/position.h"
 #include "net/messages.h"
@@ -39,6 +40,11 @@ public:
     const MirrorTexts &texts() const { return texts_; }
     // The turns of the game seen so far, one row each.
     const ScoreSheet &scoreSheet() const { return sheet_; }
+    // The window's own record of a game it joined, written into `folder`
+    // (none: nothing is written, as for the hosting window, whose host
+    // records the game itself).
+    void setRecordFolder(const QString &folder) { seen_.setFolder(folder); }
+    QString recordPath() const { return seen_.path(); }
     MoveComposer &composer() { return composer_; }
     const MoveComposer &composer() const { return composer_; }
 
@@ -160,6 +166,7 @@ private:
     SeatList seats_;
     MirrorTexts texts_;
     ScoreSheet sheet_;
+    SeenRecord seen_;
     game::Position position_;
     game::GameOptions options_;
     int currentplayer_ = 0;

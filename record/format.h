@@ -52,6 +52,7 @@ struct Header {
     game::GameOptions options;
     std::array<int, 4> quarters{1, 2, 3, 4};
     std::array<QString, game::kSeats + 1> names; // seats 1..4; empty when nobody sat there
+    std::array<bool, game::kSeats + 1> seated{}; // seats 1..4 with a player line
 };
 
 struct Game {

@@ -96,7 +96,9 @@ public:
         } else if (key == QLatin1String("player")) {
             if (f.size() < 3)
                 throw Refused{QStringLiteral("a player needs a seat and a name")};
-            game.header.names[size_t(seatField(f[1]))] = rest;
+            const int seat = seatField(f[1]);
+            game.header.names[size_t(seat)] = rest;
+            game.header.seated[size_t(seat)] = true;
         } else {
             throw Refused{QStringLiteral("unknown line \"%1\"").arg(key.left(40))};
         }

@@ -1,36 +1,9 @@
 #include "record/recorder.h"
 
 #include "record/format.h"
-
-#include <algorithm>
+#include "record/lines.h"
 
 namespace record {
-
-namespace {
-
-QString signedNumber(int n) {
-    return n < 0 ? QString::number(n) : QLatin1Char('+') + QString::number(n);
-}
-
-QString letters(const QString &word) {
-    QString out;
-    for (QChar c : word)
-        if (c.toLower() >= u'a' && c.toLower() <= u'z')
-            out += c.toUpper();
-    return out.isEmpty() ? QStringLiteral("-") : out;
-}
-
-// A name as the record holds it: the rest of its line, without control
-// characters.
-QString cleanName(const QString &name) {
-    QString out = name;
-    for (QChar &c : out)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = u' ';
-    return out;
-}
-
-} // namespace
 
 QStringList Recorder::feed(const game::Events &events, const game::GameTable::State &after,
                            const QDateTime &now) {
@@ -40,10 +13,16 @@ QStringList Recorder::feed(const game::Events &events, const game::GameTable::St
     if (recording_)
         for (int s = 1; s <= game::kSeats; ++s) {
             const game::GameTable::Seat &seat = after.seats[size_t(s)];
-            if (present_[size_t(s)] && !seat.present)
-                lines << QStringLiteral("leave %1").arg(s);
-            else if (seat.present && (!present_[size_t(s)] || names_[size_t(s)] != seat.name))
-                lines << QStringLiteral("arrive %1 %2").arg(s).arg(cleanName(seat.name));
+            Entry e;
+            e.seat = s;
+            if (present_[size_t(s)] && !seat.present) {
+                e.kind = Kind::Leave;
+                lines << entryLine(e);
+            } else if (seat.present && (!present_[size_t(s)] || names_[size_t(s)] != seat.name)) {
+                e.kind = Kind::Arrive;
+                e.name = seat.name;
+                lines << entryLine(e);
+            }
         }
     for (const game::Addressed &a : events) {
         std::visit(
@@ -57,32 +36,42 @@ QStringList Recorder::feed(const game::Events &events, const game::GameTable::St
                 } else if (!recording_) {
                     return;
                 } else if constexpr (std::is_same_v<T, ev::MoveAccepted>) {
-                    lines << moveLine(e);
+                    Entry move = turn(Kind::Move, e.seat);
+                    move.tiles = e.tiles;
+                    move.word = e.word;
+                    move.points = e.points;
+                    move.total = e.score;
+                    move.bonus = e.bonus;
+                    lines << entryLine(move);
                 } else if constexpr (std::is_same_v<T, ev::Exchanged>) {
-                    lines << QStringLiteral("exchange %1 %2 -10 %3")
-                                 .arg(current_)
-                                 .arg(rack(current_))
-                                 .arg(e.score);
+                    Entry exchange = turn(Kind::Exchange, current_);
+                    exchange.points = -10;
+                    exchange.total = e.score;
+                    lines << entryLine(exchange);
                 } else if constexpr (std::is_same_v<T, ev::TurnPassed>) {
-                    lines << QStringLiteral("pass %1 %2").arg(current_).arg(rack(current_));
+                    lines << entryLine(turn(Kind::Pass, current_));
                 } else if constexpr (std::is_same_v<T, ev::TimeUp>) {
                     if (game::isSeat(e.seat))
-                        lines << QStringLiteral("timeout %1 %2").arg(e.seat).arg(rack(e.seat));
+                        lines << entryLine(turn(Kind::TimeUp, e.seat));
                 } else if constexpr (std::is_same_v<T, ev::WatchChanged>) {
-                    lines << QStringLiteral("%1 %2")
-                                 .arg(e.watching ? QStringLiteral("sitout")
-                                                 : QStringLiteral("back"))
-                                 .arg(e.seat);
+                    Entry watch;
+                    watch.kind = e.watching ? Kind::SitOut : Kind::Back;
+                    watch.seat = e.seat;
+                    lines << entryLine(watch);
                 } else if constexpr (std::is_same_v<T, ev::GameEnded>) {
-                    lines << QStringLiteral("end ") + endName(e.reason);
+                    Entry end;
+                    end.kind = Kind::End;
+                    end.reason = e.reason;
+                    lines << entryLine(end);
                 } else if constexpr (std::is_same_v<T, ev::Winners>) {
-                    QString final = QStringLiteral("final");
+                    Entry final;
+                    final.kind = Kind::Final;
                     for (int s = 1; s <= game::kSeats; ++s)
-                        final += QLatin1Char(' ') + QString::number(after.seats[size_t(s)].score);
-                    QString winners = QStringLiteral("winners");
-                    for (int s : e.seats)
-                        winners += QLatin1Char(' ') + QString::number(s);
-                    lines << final << winners;
+                        final.finals[size_t(s - 1)] = after.seats[size_t(s)].score;
+                    Entry winners;
+                    winners.kind = Kind::Winners;
+                    winners.winners = e.seats;
+                    lines << entryLine(final) << entryLine(winners);
                 }
             },
             a.event);
@@ -95,71 +84,31 @@ QStringList Recorder::feed(const game::Events &events, const game::GameTable::St
 
 QStringList Recorder::header(const game::event::Started &, const game::GameTable::State &after,
                              const QDateTime &now) {
-    const game::GameOptions &o = after.options;
-    QStringList lines{
-        QStringLiteral("%1 %2").arg(QLatin1String(kMagic)).arg(kVersion),
-        QStringLiteral("date ") + now.toUTC().toString(Qt::ISODate),
-    };
-    if (seed_)
-        lines << QStringLiteral("seed %1").arg(*seed_);
+    Header h;
+    h.date = now.toUTC().toString(Qt::ISODate);
+    h.seed = seed_;
     seed_.reset(); // the next game goes on from the random source's state
-    lines << QStringLiteral("options turntime=%1 squares=%2 gametime=%3 playto=%4 double=%5 "
-                            "partners=%6")
-                 .arg(o.turntime)
-                 .arg(o.squarecount)
-                 .arg(o.gametime)
-                 .arg(o.playtoscore)
-                 .arg(int(o.doubletiles))
-                 .arg(int(o.partners));
-    QString quarters = QStringLiteral("quarters");
+    h.options = after.options;
     for (int i = 0; i < 4; ++i)
-        quarters += QLatin1Char(' ') + QString::number((i + after.arrangement) % 4 + 1);
-    lines << quarters;
+        h.quarters[size_t(i)] = (i + after.arrangement) % 4 + 1;
     for (int s = 1; s <= game::kSeats; ++s) {
         const game::GameTable::Seat &seat = after.seats[size_t(s)];
         players_[size_t(s)] = seat.present ? seat.name : QString();
-        if (seat.present)
-            lines << QStringLiteral("player %1 %2").arg(s).arg(cleanName(seat.name));
+        h.names[size_t(s)] = seat.name;
+        h.seated[size_t(s)] = seat.present;
     }
-    return lines;
+    return headerLines(h);
 }
 
-QString Recorder::moveLine(const game::event::MoveAccepted &move) const {
-    // The line of the move runs from its first tile to its last; squares in
-    // between that held a letter already show as '.'.
-    int x0 = game::kBoard, y0 = game::kBoard, x1 = -1, y1 = -1;
-    for (const game::BoardLetter &t : move.tiles) {
-        x0 = std::min(x0, t.x);
-        y0 = std::min(y0, t.y);
-        x1 = std::max(x1, t.x);
-        y1 = std::max(y1, t.y);
-    }
-    const bool down = x0 == x1 && y1 > y0;
-    QString tiles;
-    if (move.tiles.isEmpty() || (x0 != x1 && y0 != y1)) {
-        tiles = QStringLiteral("-"); // cannot happen for a move the rules accepted
-    } else {
-        const int length = down ? y1 - y0 + 1 : x1 - x0 + 1;
-        tiles = QString(length, QLatin1Char('.'));
-        for (const game::BoardLetter &t : move.tiles)
-            tiles[down ? t.y - y0 : t.x - x0] = QChar(u'A' + t.letter);
-    }
-    return QStringLiteral("move %1 %2 %3 %4 %5 %6 %7 %8")
-        .arg(move.seat)
-        .arg(rack(move.seat))
-        .arg(placement(x0, y0, down))
-        .arg(tiles)
-        .arg(letters(move.word))
-        .arg(signedNumber(move.points))
-        .arg(move.score)
-        .arg(outcomeName(move.bonus));
-}
-
-QString Recorder::rack(int seat) const {
-    if (!game::isSeat(seat))
-        return QStringLiteral("?");
-    const QString letters = rackLetters(racks_[size_t(seat)]);
-    return letters.isEmpty() ? QStringLiteral("-") : letters;
+Entry Recorder::turn(Kind kind, int seat) const {
+    Entry e;
+    e.kind = kind;
+    e.seat = seat;
+    // The rack before the turn, from the batch before.
+    e.rackKnown = game::isSeat(seat);
+    if (e.rackKnown)
+        e.rack = rackLetters(racks_[size_t(seat)]);
+    return e;
 }
 
 void Recorder::keep(const game::GameTable::State &after) {

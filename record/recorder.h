@@ -6,6 +6,7 @@
 // board a move is laid on, who sat where) it keeps from the batch before.
 
 #include "game/gametable.h"
+#include "record/format.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -31,8 +32,8 @@ public:
 private:
     QStringList header(const game::event::Started &start, const game::GameTable::State &after,
                        const QDateTime &now);
-    QString moveLine(const game::event::MoveAccepted &move) const;
-    QString rack(int seat) const;
+    // A turn's entry with the seat's rack before it.
+    Entry turn(Kind kind, int seat) const;
     void keep(const game::GameTable::State &after);
 
     std::optional<quint32> seed_;

@@ -7,6 +7,10 @@
 #   docs/game-laying.png  Alice typing tiles onto the board, with the preview
 #   docs/game-end.png     the winner panel
 #   docs/game-moves.png   the score sheet in the Moves tab, with Rematch
+#   docs/game-unseen.png  View > Unseen Tiles in the middle of the game
+#   docs/game-history.png File > Game History with the game just played
+# Alice's program runs from a folder of its own, so that its settings and its
+# record of the game stay in the scratch folder.
 #
 # usage: scripts/screenshots-game.sh [BUILD_DIR] [OUTPUT_DIR]
 set -euo pipefail
@@ -20,14 +24,18 @@ for p in "$zorble" "$players"; do
   [ -x "$p" ] || { echo "no program at $p (build it first)" >&2; exit 1; }
 done
 
+# The Game History window wants more than 1024 pixels across.
+screen=1280x800x24
 . "$root/scripts/lib/xvfb.sh"
 
 export ZORBLE_NO_INSTANCE_GUARD=1 ZORBLE_CHAT_CONSOLE=1
 state="$work/alice.json"
 mkfifo "$work/alice.in" "$work/players.in"
 
+mkdir -p "$work/alice"
+cp "$zorble" "$work/alice/zorble"
 DISPLAY="$display" QT_QPA_PLATFORM=xcb ZORBLE_STATE_FILE="$state" \
-  "$zorble" Alice x true <"$work/alice.in" >"$work/alice.out" 2>/dev/null &
+  "$work/alice/zorble" Alice x true <"$work/alice.in" >"$work/alice.out" 2>/dev/null &
 alice=$!
 pids+=($alice)
 exec 3>"$work/alice.in"
@@ -45,10 +53,18 @@ field() {
   for _ in $(seq 50); do [ -s "$state" ] && break; sleep 0.05; done
   /usr/bin/python3 -c "import json,sys; print(eval('json.load(open(sys.argv[1]))' + sys.argv[2]))" "$state" "$1"
 }
+# shot FILE [WINDOW_NAME]: the game window, or the window of that name.
 shot() {
   mkdir -p "$outdir"
-  DISPLAY="$display" import -window Zorble "$outdir/$1"
+  DISPLAY="$display" import -window "${2:-Zorble}" "$outdir/$1"
   echo "wrote $outdir/$1"
+}
+# menu X Y X Y: a click on a menu of the game window, then on its item.
+menu() {
+  DISPLAY="$display" xdotool mousemove --window "$window" "$1" "$2" click 1
+  sleep 0.4
+  DISPLAY="$display" xdotool mousemove --window "$window" "$3" "$4" click 1
+  sleep 0.8
 }
 # Passes Alice's turns until the condition's command succeeds.
 pass_until() {
@@ -70,6 +86,11 @@ echo "play 8" >&4
 pass_until 'grep -q ready "$work/players.out"'
 sleep 1
 shot game-middle.png
+# View > Unseen Tiles opens over the board's corner; it is put away again.
+window="$(DISPLAY="$display" xdotool search --name '^Zorble$' | head -1)"
+menu 59 9 107 117
+shot game-unseen.png "Unseen Tiles"
+DISPLAY="$display" xdotool windowunmap "$(DISPLAY="$display" xdotool search --name '^Unseen Tiles$' | head -1)"
 
 echo pass >&4
 # Alice's turn: the board takes the keys (Ctrl+B) and three of her letters go
@@ -88,7 +109,6 @@ for y, row in enumerate(s['board']):
             print(bx + 28 * (x - 1) + 14, by + 28 * y + 14)
             sys.exit()
 print(bx + 14, by + 14)")"
-window="$(DISPLAY="$display" xdotool search --name '^Zorble$' | head -1)"
 DISPLAY="$display" xdotool mousemove --window "$window" $click click 1
 sleep 0.3
 for letter in $letters; do DISPLAY="$display" xdotool key "$letter"; sleep 0.2; done
@@ -103,4 +123,11 @@ read -r mx my mw mh <<<"$(field "['places']['tab_moves']" | tr -d '[],')"
 DISPLAY="$display" xdotool mousemove --window "$window" $((mx + mw / 2)) $((my + mh / 2)) click 1
 sleep 0.5
 shot game-moves.png
+# File > Game History, the game just played chosen in its list; the computer's
+# best move for the last turn takes a moment.
+menu 19 9 75 117
+history="$(DISPLAY="$display" xdotool search --name '^Game History$' | head -1)"
+DISPLAY="$display" xdotool windowmove "$history" 0 0 mousemove --window "$history" 60 18 click 1
+sleep 5
+shot game-history.png "Game History"
 exec 3>&- 4>&-

@@ -1,6 +1,7 @@
 # Sourced by the screenshot scripts: starts a virtual X server on a free-ish
 # display and a scratch folder, both gone when the script ends. Sets
-# `display` and `work`; processes added to `pids` are killed at the end.
+# `display` and `work`; processes added to `pids` are killed at the end. A
+# script may set `screen` (WIDTHxHEIGHTxDEPTH) first.
 display=":$((90 + RANDOM % 100))"
 # The games started here publish nothing on the machine's network (no system
 # bus), unless they run on a local network of their own (tests/e2e/localnet.sh).
@@ -14,6 +15,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${screen:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
