@@ -2,10 +2,15 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <sstream>
 
@@ -166,14 +171,26 @@ QString SavedGame::question() const {
              names.join(QStringLiteral(", ")));
 }
 
+// The turn goes into a new file beside the save, which is then renamed over it: the
+// save on disk is always one whole turn, the old or the new, whenever the program
+// dies. The new file's data is not synced to the disk before the rename; that sync
+// was most of a turn's save time. After a power cut the save may be torn, and then
+// its hash fails on reading and it is set aside, never loaded half.
 bool SaveFile::write(const GameTable::State &state, QString *error) const {
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(encodeSave(state, QDateTime::currentDateTimeUtc())) < 0 || !file.commit()) {
+    const QByteArray bytes = encodeSave(state, QDateTime::currentDateTimeUtc());
+    QTemporaryFile file(path_ + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
         if (error)
             *error = file.errorString();
         return false;
     }
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(path_).constData()) != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    file.setAutoRemove(false); // it is the save now
     return true;
 }
 
@@ -186,7 +203,12 @@ bool SaveFile::exists() const {
 }
 
 std::optional<SavedGame> SaveFile::read(QString *setAside) const {
+    // A program that died while writing a turn leaves its unfinished new file.
     const QFileInfo info(path_);
+    QDir folder = info.dir();
+    for (const QString &stray : folder.entryList({info.fileName() + QStringLiteral(".??????")},
+                                                 QDir::Files | QDir::Hidden))
+        folder.remove(stray);
     if (!info.exists())
         return std::nullopt;
     std::optional<SavedGame> game;

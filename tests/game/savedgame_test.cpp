@@ -4,6 +4,7 @@
 #include "game/savedgame.h"
 #include "tests/game/tableprobe.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -94,6 +95,22 @@ TEST(SavedGame, AFileThatDoesNotReadIsSetAside) {
     EXPECT_EQ(aside, save.path() + ".damaged");
     EXPECT_FALSE(save.exists());
     EXPECT_TRUE(QFile::exists(aside));
+}
+
+TEST(SavedGame, AWriteLeavesOnlyTheSaveAndAnUnfinishedOneIsClearedOnReading) {
+    QTemporaryDir dir;
+    const game::SaveFile save(dir.filePath("game.sav"));
+    ASSERT_TRUE(save.write(playedState()));
+    ASSERT_TRUE(save.write(playedState()));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"game.sav"});
+
+    // What a program killed in the middle of a write leaves behind.
+    QFile unfinished(dir.filePath("game.sav.a1B2c3"));
+    ASSERT_TRUE(unfinished.open(QIODevice::WriteOnly));
+    unfinished.write("half a turn");
+    unfinished.close();
+    EXPECT_TRUE(save.read());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"game.sav"});
 }
 
 } // namespace
