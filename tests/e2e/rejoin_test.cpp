@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 #include <sys/socket.h>
 
 namespace {
@@ -164,8 +167,9 @@ TEST(EndToEndRejoin, AKilledWindowStartedAgainTakesItsSeatBack) {
     ASSERT_TRUE(ann.terminate());
 }
 
-// Relays every connection made to it to the host, and can cut them all with
-// a TCP reset.
+// Relays every connection made to it to the host. It can cut them all with a
+// TCP reset, or stop forwarding on them (a dead route: the connections stay
+// open and what is sent on them is lost); later connections are relayed.
 class Proxy {
 public:
     Proxy(quint16 listenPort, quint16 hostPort) : hostPort_(hostPort) {
@@ -173,20 +177,26 @@ public:
         QObject::connect(&listener_, &QTcpServer::newConnection, [this] {
             QTcpSocket *client = listener_.nextPendingConnection();
             auto *host = new QTcpSocket(client);
-            QObject::connect(client, &QTcpSocket::readyRead,
-                             [client, host] { host->write(client->readAll()); });
-            QObject::connect(host, &QTcpSocket::readyRead,
-                             [client, host] { client->write(host->readAll()); });
-            QObject::connect(host, &QTcpSocket::disconnected, client,
-                             &QTcpSocket::disconnectFromHost);
+            auto relaying = std::make_shared<bool>(true);
+            auto relay = [relaying](QTcpSocket *from, QTcpSocket *to) {
+                const QByteArray bytes = from->readAll();
+                if (*relaying)
+                    to->write(bytes);
+            };
+            QObject::connect(client, &QTcpSocket::readyRead, [=] { relay(client, host); });
+            QObject::connect(host, &QTcpSocket::readyRead, [=] { relay(host, client); });
+            QObject::connect(host, &QTcpSocket::disconnected, client, [client, relaying] {
+                if (*relaying)
+                    client->disconnectFromHost();
+            });
             host->connectToHost(QHostAddress::LocalHost, hostPort_);
-            clients_.append(client);
+            clients_.append({client, relaying});
             ++accepted;
         });
     }
     bool listening() const { return listener_.isListening(); }
     void resetAll() {
-        for (QTcpSocket *c : clients_) {
+        for (const auto &[c, relaying] : clients_) {
             const ::linger lg{1, 0};
             const int fd = static_cast<int>(c->socketDescriptor());
             ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
@@ -195,15 +205,27 @@ public:
         }
         clients_.clear();
     }
+    void stopForwarding() {
+        for (const auto &[c, relaying] : clients_)
+            *relaying = false;
+        clients_.clear();
+    }
     int accepted = 0;
 
 private:
     QTcpServer listener_;
     quint16 hostPort_;
-    QList<QTcpSocket *> clients_;
+    QList<std::pair<QTcpSocket *, std::shared_ptr<bool>>> clients_;
 };
 
-TEST(EndToEndRejoin, AWindowCutOffByAResetReconnectsByItself) {
+enum class Cut { Reset, Silence };
+
+class WindowCutOff : public ::testing::TestWithParam<Cut> {};
+
+// The window notices a reset at once, and a connection on which the host's
+// keep-alives stop coming after its silence limit (20 s); either way it comes
+// back through the proxy to its seat, with its rack and board, and no dialog.
+TEST_P(WindowCutOff, ReconnectsByItselfToItsSeat) {
     ensureCoreApp();
     ASSERT_TRUE(waitForFreePort(kGamePort));
     QTemporaryDir dir;
@@ -231,9 +253,14 @@ TEST(EndToEndRejoin, AWindowCutOffByAResetReconnectsByItself) {
     const QJsonObject before = stateOf(bob, bobState);
     ASSERT_EQ(before["localseat"].toInt(), 2);
 
-    proxy.resetAll();
-    EXPECT_TRUE(bob.waitForLine("0+Reconnecting…")) << bob.out.toStdString();
-    EXPECT_TRUE(waitUntil([&] { return !ann.lines.filter("CMD_seatkept+2+").isEmpty(); }));
+    if (GetParam() == Cut::Reset) {
+        proxy.resetAll();
+        EXPECT_TRUE(bob.waitForLine("0+Reconnecting…")) << bob.out.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return !ann.lines.filter("CMD_seatkept+2+").isEmpty(); }));
+    } else {
+        proxy.stopForwarding();
+        EXPECT_TRUE(bob.waitForLine("0+Reconnecting…", 40000)) << bob.out.toStdString();
+    }
     EXPECT_TRUE(bob.waitForLine("0+Reconnected.", 20000)) << bob.out.toStdString();
     EXPECT_GE(proxy.accepted, 2);
     const QJsonObject after = stateOf(bob, bobState);
@@ -247,5 +274,11 @@ TEST(EndToEndRejoin, AWindowCutOffByAResetReconnectsByItself) {
     host.kill();
     host.waitForFinished(5000);
 }
+
+INSTANTIATE_TEST_SUITE_P(EndToEndRejoin, WindowCutOff, ::testing::Values(Cut::Reset, Cut::Silence),
+                         [](const ::testing::TestParamInfo<Cut> &cut) {
+                             return std::string(cut.param == Cut::Reset ? "ByAReset"
+                                                                        : "ByADeadRoute");
+                         });
 
 } // namespace
