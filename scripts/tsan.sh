@@ -26,7 +26,7 @@ status=0
 build-tsan/tests/ai/ai_bot_tests || status=1
 build-tsan/tests/clientcore/clientcore_tests || status=1
 build-tsan/tests/client/client_tests --gtest_filter='TchatComputer.*' || status=1
-build-tsan/tests/e2e/e2e_tests --gtest_filter='EndToEndBots.*:EndToEndRejoin.*' || status=1
+build-tsan/tests/e2e/e2e_tests --gtest_filter='EndToEndBots.*:EndToEndRejoin*' || status=1
 if compgen -G "$reports/tsan.*" >/dev/null; then
   cat "$reports"/tsan.* >&2
   echo "ThreadSanitizer reported $(cat "$reports"/tsan.* | grep -c '^WARNING') problem(s)" >&2
