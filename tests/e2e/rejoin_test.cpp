@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <utility>
 
 #include <sys/socket.h>
@@ -37,6 +38,11 @@ QJsonObject stateOf(Game &game, const QString &path) {
         },
         10000);
     return state;
+}
+
+// A state's rack as JSON text, for a failure's message.
+std::string rackOf(const QJsonObject &state) {
+    return QJsonDocument(state["rack"].toArray()).toJson(QJsonDocument::Compact).toStdString();
 }
 
 // Cat and Dan lay words or pass when their turn comes; the programs pass
@@ -147,9 +153,7 @@ TEST(EndToEndRejoin, AKilledWindowStartedAgainTakesItsSeatBack) {
         EXPECT_EQ(seats[seat - 1].toObject()["name"].toString(), table.seen().seats().name(seat));
     // Its rack as it was, less nothing: it had no move since.
     EXPECT_EQ(after["rack"].toArray(), before["rack"].toArray())
-        << QJsonDocument(after["rack"].toArray()).toJson(QJsonDocument::Compact).toStdString()
-        << " after, before "
-        << QJsonDocument(before["rack"].toArray()).toJson(QJsonDocument::Compact).toStdString();
+        << rackOf(after) << " after, before " << rackOf(before);
     QStringList board;
     for (int y = 0; y < game::kBoard; ++y) {
         QString row;
@@ -266,9 +270,7 @@ TEST_P(WindowCutOff, ReconnectsByItselfToItsSeat) {
     const QJsonObject after = stateOf(bob, bobState);
     EXPECT_EQ(after["localseat"].toInt(), 2);
     EXPECT_EQ(after["rack"].toArray(), before["rack"].toArray())
-        << QJsonDocument(after["rack"].toArray()).toJson(QJsonDocument::Compact).toStdString()
-        << " after, before "
-        << QJsonDocument(before["rack"].toArray()).toJson(QJsonDocument::Compact).toStdString();
+        << rackOf(after) << " after, before " << rackOf(before);
     EXPECT_EQ(after["board"], before["board"]);
     EXPECT_EQ(bob.proc.state(), QProcess::Running);
     host.kill();
